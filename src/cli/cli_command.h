@@ -1,0 +1,54 @@
+// dravik-cli's command table. Each command lives in its own cmd_*.cpp and
+// registers itself with DRAVIK_CLI_COMMAND, so adding one touches no other
+// file.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "link/session.h"
+
+namespace dravik::cli {
+
+// Options that come before the command word.
+struct GlobalOptions {
+  std::string device;       // --device PATH
+  int port = 0;             // --port N (0: from the settings file)
+  unsigned baud = 0;        // --baud B (0: from the settings file)
+  int check = 0;            // --check 1|2|3 (0: default)
+  std::string folder;       // -C DIR, the PC folder for received files
+  std::string cd;           // --cd PATH, calculator directory to act in first
+  bool raw = false;         // --raw, speak plain XModem without preparing the calculator
+  bool quiet = false;       // -q, no progress line
+};
+
+struct CliContext {
+  Session& session;
+  GlobalOptions options;
+};
+
+// Runs the command; returns the process exit code (0 success).
+using CommandFn = int (*)(CliContext& context, const std::vector<std::string>& args);
+
+struct CliCommand {
+  const char* name;
+  const char* usage;  // e.g. "send FILE..."
+  const char* help;   // one line
+  CommandFn run;
+};
+
+void RegisterCommand(const CliCommand& command);
+const CliCommand* FindCommand(const std::string& name);
+std::vector<CliCommand> AllCommands();
+
+struct CommandRegistrar {
+  explicit CommandRegistrar(const CliCommand& command) { RegisterCommand(command); }
+};
+
+}  // namespace dravik::cli
+
+#define DRAVIK_CLI_CONCAT2(a, b) a##b
+#define DRAVIK_CLI_CONCAT(a, b) DRAVIK_CLI_CONCAT2(a, b)
+#define DRAVIK_CLI_COMMAND(...)                                                   \
+  static const ::dravik::cli::CommandRegistrar DRAVIK_CLI_CONCAT(cli_registrar_, \
+                                                                  __LINE__)({__VA_ARGS__})

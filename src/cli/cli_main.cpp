@@ -1,0 +1,104 @@
+// dravik-cli: the scriptable front end of the engine.
+//
+//   dravik-cli [--device PATH | --port N] [--baud B] [--check 1|2|3] [-C DIR]
+//              [--cd PATH] [--raw] [-q] COMMAND [ARGS]
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli/cli_command.h"
+#include "cli/console_boundary.h"
+#include "link/session.h"
+#include "platform/config_folder.h"
+
+using namespace dravik;
+using namespace dravik::cli;
+
+namespace {
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: dravik-cli [--device PATH | --port N] [--baud B] [--check 1|2|3]\n"
+               "                  [-C DIR] [--cd PATH] [--raw] [-q] COMMAND [ARGS]\n\n"
+               "Moves files between this computer and an HP48 calculator in Kermit\n"
+               "server mode on a serial line.\n\nCommands:\n");
+  for (const CliCommand& c : AllCommands()) std::fprintf(out, "  %-24s %s\n", c.usage, c.help);
+}
+
+bool ParseInt(const char* text, int& out) {
+  char* end = nullptr;
+  long v = std::strtol(text, &end, 10);
+  if (!*text || *end) return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Session session;
+  CliContext context{session, {}};
+  GlobalOptions& o = context.options;
+  int i = 1;
+  auto need_value = [&](const char* opt) -> const char* {
+    if (i + 1 >= argc) {
+      std::fprintf(stderr, "dravik-cli: %s needs a value\n", opt);
+      std::exit(2);
+    }
+    return argv[++i];
+  };
+  for (; i < argc && argv[i][0] == '-'; ++i) {
+    std::string a = argv[i];
+    int n = 0;
+    if (a == "--help" || a == "-h") {
+      PrintUsage(stdout);
+      return 0;
+    } else if (a == "--device") {
+      o.device = need_value("--device");
+    } else if (a == "--port") {
+      if (!ParseInt(need_value("--port"), o.port) || o.port < 1 || o.port > 4) {
+        std::fprintf(stderr, "dravik-cli: --port takes 1 to 4\n");
+        return 2;
+      }
+    } else if (a == "--baud") {
+      if (!ParseInt(need_value("--baud"), n) || n <= 0) {
+        std::fprintf(stderr, "dravik-cli: --baud takes a line speed such as 9600\n");
+        return 2;
+      }
+      o.baud = static_cast<unsigned>(n);
+    } else if (a == "--check") {
+      if (!ParseInt(need_value("--check"), o.check) || o.check < 1 || o.check > 3) {
+        std::fprintf(stderr, "dravik-cli: --check takes 1, 2 or 3\n");
+        return 2;
+      }
+    } else if (a == "-C") {
+      o.folder = need_value("-C");
+    } else if (a == "--cd") {
+      o.cd = need_value("--cd");
+    } else if (a == "--raw") {
+      o.raw = true;
+    } else if (a == "-q") {
+      o.quiet = true;
+    } else {
+      std::fprintf(stderr, "dravik-cli: unknown option %s (try --help)\n", a.c_str());
+      return 2;
+    }
+  }
+  if (i >= argc) {
+    PrintUsage(stderr);
+    return 2;
+  }
+  const CliCommand* command = FindCommand(argv[i]);
+  if (!command) {
+    std::fprintf(stderr, "dravik-cli: unknown command %s (try --help)\n", argv[i]);
+    return 2;
+  }
+  std::vector<std::string> args(argv + i + 1, argv + argc);
+
+  std::string folder = o.folder.empty() ? std::string(".") : o.folder;
+  if (folder.back() != '/') folder += '/';
+  session.CurrentPCFolder = folder;
+  return command->run(context, args);
+}

@@ -1,0 +1,59 @@
+#include "cli/console_boundary.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace dravik::cli {
+
+MessageAnswer ConsoleWindow::ShowMessage(std::string_view text, std::string_view caption,
+                                         MessageIcon, MessageButtons buttons) {
+  ++messages_shown_;
+  // A blank line inside a message box text is one line break on a console.
+  std::string flat;
+  for (char c : text)
+    if (!(c == '\n' && !flat.empty() && flat.back() == '\n')) flat += c;
+  std::fprintf(stderr, "\r%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
+               flat.c_str());
+  // Nobody is there to answer: take the answer that lets the command go on.
+  switch (buttons) {
+    case MessageButtons::Ok:
+    case MessageButtons::OkCancel: return MessageAnswer::Ok;
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
+  }
+  return MessageAnswer::Ok;
+}
+
+bool ConsoleWindow::RunCommSettingsDialog() {
+  std::fprintf(stderr, "Giving up. Check the device and line speed (--device, --baud).\n");
+  return false;
+}
+
+void ConsoleWindow::SetStatusText(std::string_view) {}
+
+ConsoleProgress::ConsoleProgress(bool enabled) : enabled_(enabled && ::isatty(2)) {}
+
+ConsoleProgress::~ConsoleProgress() {
+  if (drawn_) std::fprintf(stderr, "\n");
+}
+
+void ConsoleProgress::post(int code, long value) {
+  if (!enabled_) return;
+  std::lock_guard<std::mutex> lock(mutex_);
+  switch (code) {
+    case kProgressPackets: packets_ = value; break;
+    case kProgressItem: item_ = value; bytes_ = 0; break;
+    case kProgressBytes: bytes_ = value; break;
+    default: return;
+  }
+  Draw();
+}
+
+void ConsoleProgress::Draw() {
+  std::fprintf(stderr, "\ritem %ld  packets %ld  bytes %ld   ", item_ + 1, packets_, bytes_);
+  std::fflush(stderr);
+  drawn_ = true;
+}
+
+}  // namespace dravik::cli

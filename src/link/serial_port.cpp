@@ -1,0 +1,169 @@
+#include "link/serial_port.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "platform/port_slots.h"
+
+namespace dravik {
+
+std::string SafeFileName(const std::string& name) {
+  std::string out = name.substr(0, name.find('\0'));
+  for (char& c : out)
+    if (c == '/' || c == '\\') c = '_';
+  if (out.empty() || out == "." || out == "..") out = "_" + out;
+  return out;
+}
+
+CSerialPort::CSerialPort(Session& session) : m_session(session) {}
+
+CSerialPort::~CSerialPort() { CloseAll(); }
+
+int CSerialPort::Open() {
+  const LinkSettings& s = m_session.Settings;
+  if (s.PortNumber < 1 || s.PortNumber > 4) {
+    m_lastOpenError = DeviceError::BadSlot;
+    m_devicePath = "COM" + std::to_string(s.PortNumber);
+    return 0;
+  }
+  m_devicePath = DeviceForSlot(s.PortNumber, m_session.PortDevices);
+  if (m_devicePath.empty()) {
+    m_lastOpenError = DeviceError::BadSlot;
+    m_devicePath = "COM" + std::to_string(s.PortNumber);
+    return 0;
+  }
+  LineSettings line{s.BaudRate, s.DataBits, s.Parity, s.StopBits};
+  m_lastOpenError = m_hPort.Open(m_devicePath, line);
+  if (m_lastOpenError != DeviceError::Ok) return 0;
+  return SetTimeouts(m_timeout);
+}
+
+int CSerialPort::SetTimeouts(int seconds) {
+  m_timeout = seconds;
+  return 1;
+}
+
+int CSerialPort::CloseAll() {
+  int any = 0;
+  if (m_hPort.Close()) any = 1;
+  if (CloseInputFile()) any = 1;
+  if (CloseOutputFile()) any = 1;
+  return any;
+}
+
+int CSerialPort::ReadByte(uint8_t& byte) {
+  return m_hPort.ReadByte(byte, m_timeout * 1000) ? 1 : 0;
+}
+
+int CSerialPort::WriteByte(uint8_t byte) { return WriteBytes(&byte, 1); }
+
+int CSerialPort::WriteString(const std::string& text) {
+  return WriteBytes(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+}
+
+int CSerialPort::WriteBytes(const uint8_t* data, size_t size) {
+  // As the port's write time-outs: 50 ms per byte plus 2 s.
+  int timeout_ms = static_cast<int>(2000 + 50 * size);
+  return m_hPort.Write(data, size, timeout_ms) ? 1 : 0;
+}
+
+int CSerialPort::OpenInputFile(const std::string& path) {
+  CloseInputFile();
+  m_hInFile = std::fopen(path.c_str(), "rb");
+  return m_hInFile ? 1 : 0;
+}
+
+int CSerialPort::ReadFileByte(uint8_t& byte) {
+  if (!m_hInFile) return 0;
+  int c = std::getc(m_hInFile);
+  if (c == EOF) return 0;
+  byte = static_cast<uint8_t>(c);
+  ++m_byteCount;
+  return 1;
+}
+
+int CSerialPort::ReadFileBlock(uint8_t* buffer, int n) {
+  int count = 0;
+  while (count < n && ReadFileByte(buffer[count])) ++count;
+  return count;
+}
+
+int CSerialPort::SeekInputFile(long delta) {
+  if (!m_hInFile) return 0;
+  if (std::fseek(m_hInFile, delta, SEEK_CUR) == 0) return 1;
+  std::fseek(m_hInFile, 0, SEEK_SET);
+  return 0;
+}
+
+int CSerialPort::CloseInputFile() {
+  if (!m_hInFile) return 0;
+  std::fclose(m_hInFile);
+  m_hInFile = nullptr;
+  return 1;
+}
+
+int CSerialPort::CreateOutputFile(const std::string& name) {
+  CloseOutputFile();
+  m_outPath.clear();
+  std::string candidate = SafeFileName(name);
+  for (;;) {
+    std::string path = m_session.CurrentPCFolder + candidate;
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      m_hOutFile = ::fdopen(fd, "wb");
+      if (!m_hOutFile) {
+        ::close(fd);
+        ::unlink(path.c_str());
+        return 0;
+      }
+      m_outPath = path;
+      return 1;
+    }
+    // Only an existing name leads to another try; ENAMETOOLONG ends the
+    // chain of ".1" suffixes, every other error ends it at once.
+    if (errno != EEXIST) return 0;
+    candidate += ".1";
+  }
+}
+
+int CSerialPort::WriteFileByte(uint8_t byte) {
+  if (!m_hOutFile || std::putc(byte, m_hOutFile) == EOF) return 0;
+  ++m_byteCount;
+  return 1;
+}
+
+int CSerialPort::WriteFileBlock(const uint8_t* buffer, int n) {
+  if (!m_hOutFile || n < 0) return 0;
+  return std::fwrite(buffer, 1, static_cast<size_t>(n), m_hOutFile) == static_cast<size_t>(n) ? 1
+                                                                                               : 0;
+}
+
+int CSerialPort::SeekOutputFile(long delta) {
+  if (!m_hOutFile) return 0;
+  if (std::fseek(m_hOutFile, delta, SEEK_CUR) == 0) return 1;
+  std::fseek(m_hOutFile, 0, SEEK_SET);
+  return 0;
+}
+
+int CSerialPort::CloseOutputFile() {
+  if (!m_hOutFile) return 0;
+  // A failed flush (disk full) is a failed close: the caller must not take
+  // the file as complete.
+  bool ok = std::fflush(m_hOutFile) == 0;
+  ok = std::fclose(m_hOutFile) == 0 && ok;
+  m_hOutFile = nullptr;
+  return ok ? 1 : 0;
+}
+
+int CSerialPort::DeleteOutputFile() {
+  CloseOutputFile();
+  if (m_outPath.empty()) return 0;
+  int ok = ::unlink(m_outPath.c_str()) == 0 ? 1 : 0;
+  m_outPath.clear();
+  return ok;
+}
+
+}  // namespace dravik

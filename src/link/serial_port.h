@@ -1,0 +1,96 @@
+// CSerialPort: the common base of the two links. It owns the serial device,
+// the file being sent, the file being received, the read time-out, the byte
+// counter of the current file and the three job-control flags.
+//
+// Every operation reports with an int: nonzero for success, 0 for failure.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "link/session.h"
+#include "platform/serial_device.h"
+
+namespace dravik {
+
+class CSerialPort {
+ public:
+  explicit CSerialPort(Session& session);
+  virtual ~CSerialPort();
+  CSerialPort(const CSerialPort&) = delete;
+  CSerialPort& operator=(const CSerialPort&) = delete;
+
+  // Opens the device of the session's port slot with its line settings and
+  // sets the read time-out m_timeout. A slot outside 1..4 fails at once.
+  int Open();
+  // Why the last Open failed (Ok after a successful one).
+  DeviceError LastOpenError() const { return m_lastOpenError; }
+  const std::string& DevicePath() const { return m_devicePath; }
+  bool IsOpen() const { return m_hPort.IsOpen(); }
+
+  int SetTimeouts(int seconds);
+  // Closes the port and both files; nonzero if anything was open. Each
+  // handle is reset when closed, so a second call closes nothing.
+  int CloseAll();
+
+  int ReadByte(uint8_t& byte);
+  int WriteByte(uint8_t byte);
+  int WriteString(const std::string& text);
+  int WriteBytes(const uint8_t* data, size_t size);
+  // Drops input that arrived before the next transaction starts.
+  void DiscardInput() { m_hPort.DiscardInput(); }
+  // Waits (bounded) until queued output has gone out.
+  void FlushOutput() { m_hPort.FlushOutput(); }
+
+  int OpenInputFile(const std::string& path);
+  int ReadFileByte(uint8_t& byte);
+  int ReadFileBlock(uint8_t* buffer, int n);
+  // Moves the input position by delta bytes; on failure to the start.
+  int SeekInputFile(long delta);
+  int CloseInputFile();
+
+  // Creates CurrentPCFolder + name, never overwriting: X, X.1, X.1.1, ...
+  // The name is first made a plain file name (no separators, no "..", no
+  // NUL, not empty). Fails cleanly when the folder is missing or not
+  // writable.
+  int CreateOutputFile(const std::string& name);
+  int WriteFileByte(uint8_t byte);
+  int WriteFileBlock(const uint8_t* buffer, int n);
+  int SeekOutputFile(long delta);
+  int CloseOutputFile();
+  // Closes the output file and removes the file CreateOutputFile made for it.
+  int DeleteOutputFile();
+  // Full path of the file CreateOutputFile made last (empty if none).
+  const std::string& OutputPath() const { return m_outPath; }
+
+  void SkipCurrent() { m_skipCurrent = 1; }
+  void SkipAll() { m_skipCurrent = 0; m_skipAll = 1; }
+  void Cancel() { m_cancel = 1; }
+  void ClearFlags() { m_cancel = 0; m_skipAll = 0; m_skipCurrent = 0; }
+
+  Session& session() { return m_session; }
+
+  // Flags set from the GUI thread while a worker runs the protocol.
+  std::atomic<int> m_cancel{0};
+  std::atomic<int> m_skipAll{0};
+  std::atomic<int> m_skipCurrent{0};
+  int m_timeout = 1;  // read time-out in seconds
+  int m_byteCount = 0;
+
+ protected:
+  Session& m_session;
+  SerialDevice m_hPort;
+  std::FILE* m_hInFile = nullptr;
+  std::FILE* m_hOutFile = nullptr;
+  std::string m_outPath;
+  std::string m_devicePath;
+  DeviceError m_lastOpenError = DeviceError::Ok;
+};
+
+// A received name made safe as a file name inside a folder: cut at NUL,
+// separators replaced by '_', and "", "." and ".." replaced by "_".
+std::string SafeFileName(const std::string& name);
+
+}  // namespace dravik

@@ -1,0 +1,65 @@
+// The shared state of one running Dravik: settings, calculator and PC paths,
+// the current job and the window-system boundary.
+//
+// The program keeps one Session for its whole run; a test builds fresh ones,
+// so two links can run side by side in one process. The links hold a
+// reference to the session they serve.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/link_settings.h"
+#include "link/ui_boundary.h"
+
+namespace dravik {
+
+// The items of the next or current file job.
+struct TransferJob {
+  static constexpr size_t kMaxItems = 200;
+  std::vector<std::string> TransferList;  // PC paths (send) or calculator names (receive)
+  std::vector<uint32_t> TransferSizes;    // same index as TransferList
+  bool SendJobActive = false;
+  bool ReceiveJobActive = false;
+  bool UseXModem = false;
+
+  void Clear() {
+    TransferList.clear();
+    TransferSizes.clear();
+    SendJobActive = ReceiveJobActive = UseXModem = false;
+  }
+};
+
+struct Session {
+  LinkSettings Settings;
+  bool BinaryMode = false;    // the calculator's flag -35 as last read
+  std::string FavoritePath;   // favourite PC folder, ends with '/'
+
+  // Calculator paths: "HOME\" then one name and a backslash per level.
+  std::string CurrentHPPath = "HOME\\";  // what the calculator panes show
+  std::string HPWorkingPath = "HOME\\";  // where the calculator was last moved
+  // The PC folder shown in the PC panes; received files are created in it.
+  // Always ends with '/'.
+  std::string CurrentPCFolder;
+
+  bool LinkClosedByUser = false;
+  TransferJob Job;
+
+  // Device paths that override the port slots COM1..COM4 (index 0..3) for
+  // this session; empty entries fall back to DRAVIK_COMn and the device scan.
+  std::array<std::string, 4> PortDevices;
+
+  // The window-system boundary. MainWindow must be set before any link
+  // operation runs; ProgressWindow may be null outside a job (posts are lost).
+  MainWindowHandle* MainWindow = nullptr;
+  std::atomic<ProgressSink*> ProgressWindow{nullptr};
+
+  void Post(int code, long value) {
+    if (ProgressSink* sink = ProgressWindow.load()) sink->post(code, value);
+  }
+};
+
+}  // namespace dravik

@@ -1,0 +1,192 @@
+#include "platform/serial_device.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <algorithm>
+#include <chrono>
+
+namespace dravik {
+namespace {
+
+speed_t SpeedFor(uint32_t baud) {
+  switch (baud) {
+    case 300: return B300;
+    case 600: return B600;
+    case 1200: return B1200;
+    case 2400: return B2400;
+    case 4800: return B4800;
+    case 9600: return B9600;
+    case 19200: return B19200;
+    case 38400: return B38400;
+    case 57600: return B57600;
+    case 115200: return B115200;
+    default: return B0;
+  }
+}
+
+long long NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
+
+std::string DescribeDeviceError(DeviceError error, const std::string& device) {
+  switch (error) {
+    case DeviceError::Ok: return "";
+    case DeviceError::NotFound:
+      return "Cannot open " + device + ": no such device. Is the cable plugged in?";
+    case DeviceError::Busy:
+      return "Cannot open " + device + ": another program is using it.";
+    case DeviceError::NoPermission:
+      return "Cannot open " + device +
+             ": permission denied. Add your user to the dialout group "
+             "(sudo adduser $USER dialout) and log in again.";
+    case DeviceError::NotATerminal:
+      return "Cannot open " + device + ": it is not a serial device.";
+    case DeviceError::ConfigFailed:
+      return "Cannot open " + device + ": the line settings were refused.";
+    case DeviceError::BadSlot:
+      return "No serial device for " + (device.empty() ? std::string("this port") : device) + ".";
+  }
+  return "Cannot open " + device + ".";
+}
+
+SerialDevice::~SerialDevice() { Close(); }
+
+DeviceError SerialDevice::Open(const std::string& path, const LineSettings& line) {
+  Close();
+  int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ENOENT || errno == ENXIO || errno == ENODEV) return DeviceError::NotFound;
+    if (errno == EACCES || errno == EPERM) return DeviceError::NoPermission;
+    if (errno == EBUSY) return DeviceError::Busy;
+    return DeviceError::NotFound;
+  }
+  // Exclusive use, as the Windows share mode 0: a lock every cooperating
+  // program honours, and TIOCEXCL so that even others cannot open it.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    return DeviceError::Busy;
+  }
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) {
+    ::close(fd);
+    return DeviceError::NotATerminal;
+  }
+  ::ioctl(fd, TIOCEXCL);
+
+  ::cfmakeraw(&tio);
+  tio.c_cflag |= CLOCAL | CREAD;
+  tio.c_cflag &= ~CSIZE;
+  switch (line.data_bits) {
+    case 5: tio.c_cflag |= CS5; break;
+    case 6: tio.c_cflag |= CS6; break;
+    case 7: tio.c_cflag |= CS7; break;
+    default: tio.c_cflag |= CS8; break;
+  }
+  tio.c_cflag &= ~(PARENB | PARODD | CMSPAR);
+  tio.c_iflag &= ~(INPCK | IXON | IXOFF | IXANY);
+  if (line.parity != 0) {
+    tio.c_cflag |= PARENB;
+    tio.c_iflag |= INPCK;
+    if (line.parity == 1 || line.parity == 3) tio.c_cflag |= PARODD;
+    if (line.parity == 3 || line.parity == 4) tio.c_cflag |= CMSPAR;
+  }
+  if (line.stop_bits != 0) tio.c_cflag |= CSTOPB;
+  else tio.c_cflag &= ~CSTOPB;
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  speed_t speed = SpeedFor(line.baud);
+  if (speed == B0 || ::cfsetispeed(&tio, speed) != 0 || ::cfsetospeed(&tio, speed) != 0 ||
+      ::tcsetattr(fd, TCSANOW, &tio) != 0) {
+    ::close(fd);
+    return DeviceError::ConfigFailed;
+  }
+  fd_ = fd;
+  path_ = path;
+  begin_ = end_ = 0;
+  return DeviceError::Ok;
+}
+
+bool SerialDevice::Close() {
+  begin_ = end_ = 0;
+  if (fd_ < 0) return false;
+  ::ioctl(fd_, TIOCNXCL);
+  ::close(fd_);  // releases the flock too
+  fd_ = -1;
+  return true;
+}
+
+bool SerialDevice::ReadByte(uint8_t& byte, int timeout_ms) {
+  if (begin_ < end_) {
+    byte = buffer_[begin_++];
+    return true;
+  }
+  if (fd_ < 0) return false;
+  const long long deadline = NowMs() + timeout_ms;
+  for (;;) {
+    ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
+    if (n > 0) {
+      begin_ = 1;
+      end_ = static_cast<size_t>(n);
+      byte = buffer_[0];
+      return true;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+    // n == 0 on a pseudo-terminal whose other side is closed: keep waiting
+    // until the time-out, like a silent line, but without spinning.
+    long long left = deadline - NowMs();
+    if (left <= 0) return false;
+    pollfd p{fd_, POLLIN, 0};
+    int r = ::poll(&p, 1, static_cast<int>(left));
+    if (r < 0 && errno != EINTR) return false;
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) {
+      // The other end is gone; nothing will arrive. Sleep out the remaining
+      // time in small steps so a returning device is still noticed.
+      ::usleep(static_cast<useconds_t>(std::min<long long>(left, 50) * 1000));
+    }
+  }
+}
+
+bool SerialDevice::Write(const uint8_t* data, size_t size, int timeout_ms) {
+  if (fd_ < 0) return false;
+  const long long deadline = NowMs() + timeout_ms;
+  size_t done = 0;
+  while (done < size) {
+    ssize_t n = ::write(fd_, data + done, size - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+    long long left = deadline - NowMs();
+    if (left <= 0) return false;
+    pollfd p{fd_, POLLOUT, 0};
+    if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) return false;
+  }
+  return true;
+}
+
+void SerialDevice::DiscardInput() {
+  begin_ = end_ = 0;
+  if (fd_ >= 0) ::tcflush(fd_, TCIFLUSH);
+}
+
+void SerialDevice::FlushOutput() {
+  if (fd_ < 0) return;
+  // tcdrain may block for as long as the driver holds data; a pseudo-terminal
+  // whose reader is gone would block for good, so bound it by polling.
+  int pending = 0;
+  for (int i = 0; i < 200 && ::ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0; ++i)
+    ::usleep(10000);
+  ::tcflush(fd_, TCOFLUSH);
+}
+
+}  // namespace dravik

@@ -1,0 +1,68 @@
+// A serial device on POSIX: raw termios, exclusive use, reads bounded by poll.
+//
+// This is the only place that touches termios. Reads are served from a small
+// buffer filled by one read() of whatever has arrived, so a byte-at-a-time
+// protocol does not cost one system call per byte; a read still returns as
+// soon as one byte is there.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace dravik {
+
+// The closed set of results of opening a device.
+enum class DeviceError {
+  Ok,
+  NotFound,      // no such device
+  Busy,          // another program holds it
+  NoPermission,  // the user may not open it
+  NotATerminal,  // not a serial device
+  ConfigFailed,  // the line settings were refused
+  BadSlot,       // port number outside 1..4, or no device for the slot
+};
+
+// A sentence for the user: why a device could not be opened, and the usual fix.
+std::string DescribeDeviceError(DeviceError error, const std::string& device);
+
+struct LineSettings {
+  uint32_t baud = 9600;
+  int data_bits = 8;
+  int parity = 0;     // 0 none, 1 odd, 2 even, 3 mark, 4 space
+  int stop_bits = 0;  // 0 one, 1 one and a half (taken as two), 2 two
+};
+
+class SerialDevice {
+ public:
+  SerialDevice() = default;
+  ~SerialDevice();
+  SerialDevice(const SerialDevice&) = delete;
+  SerialDevice& operator=(const SerialDevice&) = delete;
+
+  DeviceError Open(const std::string& path, const LineSettings& line);
+  bool IsOpen() const { return fd_ >= 0; }
+  // Closes the device if open; drops whatever is buffered. True if it was open.
+  bool Close();
+  const std::string& path() const { return path_; }
+
+  // Waits at most timeout_ms for one byte. False on time-out or error.
+  bool ReadByte(uint8_t& byte, int timeout_ms);
+  // Writes all bytes, waiting at most timeout_ms in all. True if all went out.
+  bool Write(const uint8_t* data, size_t size, int timeout_ms);
+  // Drops pending input (our buffer and the driver's).
+  void DiscardInput();
+  // Waits until the output has been transmitted, then drops pending output.
+  void FlushOutput();
+  // Bytes waiting in our buffer (not counting the driver's).
+  size_t Buffered() const { return end_ - begin_; }
+
+ private:
+  int fd_ = -1;
+  std::string path_;
+  uint8_t buffer_[512];
+  size_t begin_ = 0;
+  size_t end_ = 0;
+};
+
+}  // namespace dravik
