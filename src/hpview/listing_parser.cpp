@@ -1,0 +1,114 @@
+#include "hpview/listing_parser.h"
+
+namespace dravik {
+namespace {
+
+bool IsWhite(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// Walks the object lines of a listing. Positions only move forward, and each
+// search remembers where it found its character, so a whole scan looks at
+// every byte a bounded number of times even in text without blanks or CRs.
+class LineScanner {
+ public:
+  explicit LineScanner(std::string_view text) : text_(text) {}
+
+  bool HasBlank() { return Find(' ', blank_) != std::string_view::npos; }
+
+  // The text before the next blank, consumed; then leading white space is
+  // consumed. Without a blank the field is empty and only white space goes.
+  std::string_view TakeField() {
+    std::string_view field;
+    size_t blank = Find(' ', blank_);
+    if (blank != std::string_view::npos) {
+      field = text_.substr(pos_, blank - pos_);
+      pos_ = blank;
+    }
+    SkipWhite();
+    return field;
+  }
+
+  // Drops the rest of the line up to its CR, then the white space after it.
+  void SkipRestOfLine() {
+    size_t cr = Find('\r', cr_);
+    if (cr != std::string_view::npos) pos_ = cr;
+    SkipWhite();
+  }
+
+ private:
+  size_t Find(char c, size_t& cached) {
+    if (cached == std::string_view::npos) return cached;  // none left for good
+    if (cached < pos_ || cached == kUnknown) cached = text_.find(c, pos_);
+    return cached;
+  }
+  void SkipWhite() {
+    while (pos_ < text_.size() && IsWhite(text_[pos_])) ++pos_;
+  }
+
+  static constexpr size_t kUnknown = std::string_view::npos - 1;
+  std::string_view text_;
+  size_t pos_ = 0;
+  size_t blank_ = kUnknown;
+  size_t cr_ = kUnknown;
+};
+
+template <typename Keep>
+void ScanPass(std::string_view text, ParsedListing& out, Keep keep) {
+  LineScanner scan(text);
+  while (scan.HasBlank()) {
+    std::string_view name = scan.TakeField();
+    std::string_view size = scan.TakeField();
+    std::string_view type = scan.TakeField();
+    scan.SkipRestOfLine();
+    if (!keep(type)) continue;
+    out.Names.emplace_back(name);
+    out.Sizes.emplace_back(size);
+    out.Types.emplace_back(type);
+  }
+}
+
+// Everything up to and including the first c, and the one character after
+// it. Without c only the first character goes.
+std::string_view DropThrough(std::string_view text, char c) {
+  size_t at = text.find(c);
+  size_t cut = at == std::string_view::npos ? 1 : at + 2;
+  return cut >= text.size() ? std::string_view() : text.substr(cut);
+}
+
+}  // namespace
+
+std::string PathFromList(std::string_view list) {
+  size_t open = list.find('{');
+  if (open != std::string_view::npos) list.remove_prefix(open + 1);
+  size_t close = list.find('}');
+  if (close != std::string_view::npos) list = list.substr(0, close);
+  std::string path;
+  size_t i = 0;
+  while (i < list.size()) {
+    while (i < list.size() && IsWhite(list[i])) ++i;
+    size_t start = i;
+    while (i < list.size() && !IsWhite(list[i])) ++i;
+    if (i > start) {
+      path.append(list.substr(start, i - start));
+      path += '\\';
+    }
+  }
+  return path;
+}
+
+ParsedListing ParseListing(std::string_view text) {
+  ParsedListing out;
+  if (!text.empty() && text.front() == '{') {
+    out.HasHeader = true;
+    size_t close = text.find('}');
+    if (close != std::string_view::npos) out.HeaderPath = PathFromList(text.substr(0, close + 1));
+    text = DropThrough(text, '}');
+    text = DropThrough(text, '\r');
+  }
+  ScanPass(text, out, [](std::string_view type) { return IsDirectoryType(type); });
+  ScanPass(text, out, [](std::string_view type) { return !IsDirectoryType(type); });
+  return out;
+}
+
+}  // namespace dravik

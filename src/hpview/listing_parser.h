@@ -1,0 +1,36 @@
+// Reading the calculator's directory listing text.
+//
+// The calculator answers a generic "D" request with an optional header line
+// ("{ HOME D } 127462" CR LF: the path listed and the free memory) and then
+// one line per variable: name, size, type word(s), checksum, CR LF. The
+// parse keeps the name, the size field as sent and the first type word, and
+// puts all "Directory" objects first, each group in the listing's order.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace dravik {
+
+struct ParsedListing {
+  std::vector<std::string> Names;
+  std::vector<std::string> Sizes;  // exactly as sent ("10", "5.5")
+  std::vector<std::string> Types;  // the first type word ("Real", "Directory")
+  bool HasHeader = false;
+  // The header's path list as a calculator path ("{ HOME D }" -> "HOME\D\"),
+  // empty when there is no header or it holds no "}".
+  std::string HeaderPath;
+};
+
+// Parses the whole reply. Runs in time linear in the text's length.
+ParsedListing ParseListing(std::string_view text);
+
+// "{ HOME D }" (or "HOME D", the braces optional) -> "HOME\D\". Empty when
+// the list holds no name.
+std::string PathFromList(std::string_view list);
+
+// True for the type word that marks a subdirectory (compared exactly).
+inline bool IsDirectoryType(std::string_view type) { return type == "Directory"; }
+
+}  // namespace dravik
