@@ -1,0 +1,25 @@
+// BMP -> GROB in memory: a monochrome bitmap file in, a GROB file out.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "grob/grob_layout.h"
+
+namespace dravik {
+
+// Converts the bytes of a BMP file into the bytes of a GROB file
+// ("HPHP48-E", prolog, L, H, W, rows top row first). Pixels of palette
+// index 0 become dark, index 1 light, whatever colours the palette holds.
+//
+// Accepted: "BM", an information header of 40 bytes or more, 1 bit per
+// pixel, no compression, 0 to 2 colours used, rows bottom-up (positive
+// height) or top-down (negative height), pixel data where the data-offset
+// field says. Refused with kMsgTooManyColors: more than 1 bit per pixel or
+// more than 2 colours used. Refused with kMsgNoValidBmp: anything else that
+// is malformed, an image-size field of 0, a zero height or width, a picture
+// too large for the GROB's 5-nibble fields, or a file shorter than its
+// headers claim.
+PictureBytes BmpToGrob(std::span<const uint8_t> bmp);
+
+}  // namespace dravik

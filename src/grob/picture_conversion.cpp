@@ -1,0 +1,101 @@
+#include "grob/picture_conversion.h"
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "grob/bmp_to_grob.h"
+#include "grob/grob_layout.h"
+#include "grob/grob_to_bmp.h"
+#include "grob/picture_file.h"
+
+namespace dravik {
+
+namespace {
+
+std::string_view FileNameOf(std::string_view path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+std::string InFolder(const std::string& folder, const std::string& name) {
+  if (folder.empty()) return name;
+  return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat sa {}, sb {};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
+// Shows the wait cursor for its lifetime.
+class WaitCursor {
+ public:
+  explicit WaitCursor(MainWindowHandle* window) : window_(window) {
+    if (window_) window_->SetWaitCursor(true);
+  }
+  ~WaitCursor() {
+    if (window_) window_->SetWaitCursor(false);
+  }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+
+ private:
+  MainWindowHandle* window_;
+};
+
+PictureConversionResult Fail(MainWindowHandle* window, std::string message) {
+  if (window)
+    window->ShowMessage(message, kPictureMessageCaption, MessageIcon::Warning, MessageButtons::Ok);
+  return PictureConversionResult{false, {}, std::move(message)};
+}
+
+using Converter = PictureBytes (*)(std::span<const uint8_t>);
+
+PictureConversionResult Convert(const std::string& input_path, const std::string& output_path,
+                                MainWindowHandle* window, Converter convert,
+                                std::string_view cannot_open, std::string_view not_valid) {
+  WaitCursor wait(window);
+  std::vector<uint8_t> input;
+  switch (ReadPictureFile(input_path, input)) {
+    case PictureReadStatus::Ok: break;
+    case PictureReadStatus::CannotOpen: return Fail(window, std::string(cannot_open));
+    case PictureReadStatus::TooLarge: return Fail(window, std::string(not_valid));
+  }
+  PictureBytes output = convert(input);
+  if (!output.ok()) return Fail(window, std::string(output.message));
+  // Writing over the input would lose the picture being converted.
+  if (SameFile(input_path, output_path) || !ReplaceFileWith(output_path, output.bytes))
+    return Fail(window, std::string(kMsgCannotCreate) + output_path);
+  return PictureConversionResult{true, output_path, {}};
+}
+
+}  // namespace
+
+std::string GrobNameFor(std::string_view bmp_path) {
+  const std::string_view name = FileNameOf(bmp_path);
+  return std::string(name.substr(0, name.find('.'))) + ".grb";
+}
+
+std::string BmpNameFor(std::string_view grob_path) {
+  return std::string(FileNameOf(grob_path)) + ".bmp";
+}
+
+PictureConversionResult BmpFileToGrob(const std::string& input_path,
+                                      const std::string& output_folder,
+                                      MainWindowHandle* window) {
+  return Convert(input_path, InFolder(output_folder, GrobNameFor(input_path)), window, BmpToGrob,
+                 kMsgCannotOpenBmp, kMsgNoValidBmp);
+}
+
+PictureConversionResult GrobFileToBmp(const std::string& input_path,
+                                      const std::string& output_folder,
+                                      MainWindowHandle* window) {
+  return Convert(input_path, InFolder(output_folder, BmpNameFor(input_path)), window, GrobToBmp,
+                 kMsgCannotOpenGrob, kMsgNoValidGrob);
+}
+
+}  // namespace dravik

@@ -1,0 +1,37 @@
+// The two file conversions behind the commands "Convert &BMP --> GROB" and
+// "Convert &GROB --> BMP": read the input, convert in memory, write the
+// output into the given folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "link/ui_boundary.h"
+
+namespace dravik {
+
+struct PictureConversionResult {
+  bool ok = false;
+  std::string output_path;  // set when ok
+  std::string message;      // the text shown when !ok
+};
+
+// The output file names: the input's file name up to its first "." plus
+// ".grb" (SUN.BMP -> SUN.grb, A.B.BMP -> A.grb), and the whole input file
+// name plus ".bmp" (PIC.GRB -> PIC.GRB.bmp).
+std::string GrobNameFor(std::string_view bmp_path);
+std::string BmpNameFor(std::string_view grob_path);
+
+// Convert input_path and write the result into output_folder (with or
+// without a trailing '/'; empty means the current folder). The wait cursor
+// is on while they run. A refused input or an output that cannot be created
+// is shown through window (caption "ERROR", warning icon, OK) when window
+// is not null, and nothing is written. An existing output is replaced.
+PictureConversionResult BmpFileToGrob(const std::string& input_path,
+                                      const std::string& output_folder,
+                                      MainWindowHandle* window);
+PictureConversionResult GrobFileToBmp(const std::string& input_path,
+                                      const std::string& output_folder,
+                                      MainWindowHandle* window);
+
+}  // namespace dravik

@@ -1,0 +1,159 @@
+#include "grob/picture_conversion.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "grob/bmp_to_grob.h"
+#include "grob/grob_to_bmp.h"
+#include "picture_samples.h"
+#include "scratch_folder.h"
+
+namespace dravik {
+namespace {
+
+using testing::MakeBmp;
+using testing::MakeGrob;
+using testing::PatternPicture;
+using testing::ReadBytes;
+using testing::ScratchFolder;
+using testing::WriteBytes;
+
+// Records what the conversion shows.
+class RecordingWindow : public MainWindowHandle {
+ public:
+  struct Shown {
+    std::string text, caption;
+    MessageIcon icon;
+    MessageButtons buttons;
+  };
+  MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                            MessageButtons buttons) override {
+    shown.push_back({std::string(text), std::string(caption), icon, buttons});
+    return MessageAnswer::Ok;
+  }
+  bool RunCommSettingsDialog() override { return false; }
+  void SetStatusText(std::string_view) override {}
+  void SetWaitCursor(bool on) override { cursor.push_back(on); }
+
+  std::vector<Shown> shown;
+  std::vector<bool> cursor;
+};
+
+TEST(PictureConversion, OutputNames) {
+  EXPECT_EQ(GrobNameFor("/pc/SUN.BMP"), "SUN.grb");
+  EXPECT_EQ(GrobNameFor("/pc/A.B.BMP"), "A.grb");
+  EXPECT_EQ(GrobNameFor("/pc.d/SUN"), "SUN.grb");
+  EXPECT_EQ(BmpNameFor("/pc/PIC.GRB"), "PIC.GRB.bmp");
+  EXPECT_EQ(BmpNameFor("PIC"), "PIC.bmp");
+}
+
+TEST(PictureConversion, BothWaysWriteIntoTheFolderWithTheWaitCursor) {
+  ScratchFolder folder;
+  const std::vector<uint8_t> bmp = MakeBmp(PatternPicture(131, 64));
+  WriteBytes(folder / "SUN.BMP", bmp);
+  RecordingWindow window;
+  const PictureConversionResult to_grob = BmpFileToGrob(folder / "SUN.BMP", folder.path(), &window);
+  ASSERT_TRUE(to_grob.ok) << to_grob.message;
+  EXPECT_EQ(to_grob.output_path, folder / "SUN.grb");
+  EXPECT_EQ(ReadBytes(folder / "SUN.grb"), BmpToGrob(bmp).bytes);
+
+  // The folder may be given without its trailing slash.
+  std::string bare = folder.path();
+  bare.pop_back();
+  const PictureConversionResult to_bmp = GrobFileToBmp(folder / "SUN.grb", bare, &window);
+  ASSERT_TRUE(to_bmp.ok) << to_bmp.message;
+  EXPECT_EQ(to_bmp.output_path, folder / "SUN.grb.bmp");
+  EXPECT_EQ(ReadBytes(folder / "SUN.grb.bmp"), bmp);
+
+  EXPECT_TRUE(window.shown.empty());
+  EXPECT_EQ(window.cursor, (std::vector<bool>{true, false, true, false}));
+  // No temporary file is left behind.
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"SUN.BMP", "SUN.grb", "SUN.grb.bmp"}));
+}
+
+TEST(PictureConversion, ExistingOutputIsReplaced) {
+  ScratchFolder folder;
+  WriteBytes(folder / "PIC.GRB", MakeGrob(PatternPicture(9, 9)));
+  WriteBytes(folder / "PIC.GRB.bmp", std::vector<uint8_t>(5000, 'x'));
+  ASSERT_TRUE(GrobFileToBmp(folder / "PIC.GRB", folder.path(), nullptr).ok);
+  EXPECT_EQ(ReadBytes(folder / "PIC.GRB.bmp"), GrobToBmp(MakeGrob(PatternPicture(9, 9))).bytes);
+}
+
+struct FailureCase {
+  const char* name;
+  bool to_grob;
+  std::vector<uint8_t> content;  // empty: no input file at all
+  const char* message;
+};
+
+TEST(PictureConversion, RefusalsShowTheExactMessageAndWriteNothing) {
+  std::vector<uint8_t> not_bmp = MakeBmp(PatternPicture(8, 8));
+  not_bmp[1] = 'A';
+  testing::BmpOptions deep;
+  deep.bits_per_pixel = 24;
+  deep.colours_used = 0;
+  std::vector<uint8_t> program = MakeGrob(PatternPicture(8, 8));
+  program[8] = 0x9D;
+  program[9] = 0x2D;
+  const std::vector<FailureCase> cases = {
+      {"IN.BMP", true, {}, "Cannot open the file"},
+      {"IN.BMP", true, not_bmp, "No valid BMP-file"},
+      {"IN.BMP", true, MakeBmp(PatternPicture(8, 8), deep), "Bitmap contains more than 2 colors"},
+      {"IN.GRB", false, {}, "Cannot open the GROB file"},
+      {"IN.GRB", false, program, "No valid GROB file"},
+  };
+  for (const FailureCase& c : cases) {
+    SCOPED_TRACE(c.message);
+    ScratchFolder folder;
+    if (!c.content.empty()) WriteBytes(folder / c.name, c.content);
+    const std::vector<std::string> before = folder.Names();
+    RecordingWindow window;
+    const PictureConversionResult r = c.to_grob ? BmpFileToGrob(folder / c.name, folder.path(), &window)
+                                                : GrobFileToBmp(folder / c.name, folder.path(), &window);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.message, c.message);
+    ASSERT_EQ(window.shown.size(), 1u);
+    EXPECT_EQ(window.shown[0].text, c.message);
+    EXPECT_EQ(window.shown[0].caption, "ERROR");
+    EXPECT_EQ(window.shown[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(window.shown[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(window.cursor, (std::vector<bool>{true, false}));
+    EXPECT_EQ(folder.Names(), before);
+  }
+}
+
+TEST(PictureConversion, AFolderIsNoInput) {
+  ScratchFolder folder;
+  ::mkdir((folder / "D.BMP").c_str(), 0755);
+  EXPECT_EQ(BmpFileToGrob(folder / "D.BMP", folder.path(), nullptr).message, "Cannot open the file");
+}
+
+TEST(PictureConversion, OutputThatCannotBeCreatedIsReported) {
+  ScratchFolder folder;
+  WriteBytes(folder / "SUN.BMP", MakeBmp(PatternPicture(10, 10)));
+  RecordingWindow window;
+  const std::string missing = folder / "no-such-folder/";
+  const PictureConversionResult r = BmpFileToGrob(folder / "SUN.BMP", missing, &window);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.message, "Cannot create the file " + missing + "SUN.grb");
+  ASSERT_EQ(window.shown.size(), 1u);
+  EXPECT_EQ(window.shown[0].caption, "ERROR");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"SUN.BMP"});
+}
+
+TEST(PictureConversion, NeverWritesOverItsOwnInput) {
+  // A bitmap named like the GROB it would produce.
+  ScratchFolder folder;
+  const std::vector<uint8_t> bmp = MakeBmp(PatternPicture(10, 10));
+  WriteBytes(folder / "X.grb", bmp);
+  const PictureConversionResult r = BmpFileToGrob(folder / "X.grb", folder.path(), nullptr);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.message, "Cannot create the file " + folder / "X.grb");
+  EXPECT_EQ(ReadBytes(folder / "X.grb"), bmp);
+}
+
+}  // namespace
+}  // namespace dravik
