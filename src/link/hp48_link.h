@@ -1,0 +1,192 @@
+// CHP48Link: the Kermit link to the calculator's server. Dravik is always
+// the client.
+//
+// Lower half (kermit_packet.cpp, kermit_codec.cpp, kermit_params.cpp):
+// building, sending, reading and checking one packet, the prefix encoding of
+// data fields, and the send-init parameter exchange.
+// Upper half (kermit_transactions.cpp, calculator_directory.cpp): the client
+// transactions built on it - reply wait with retransmission, sending and
+// receiving files, directory requests, remote host commands and moving the
+// calculator between its directories.
+//
+// Results are ints: 1 (nonzero) for success, 0 for failure; AwaitReply
+// returns a packet type letter or -1. Nothing throws for protocol, port or
+// file errors. The link reaches the user only through the session's
+// MainWindowHandle (message boxes, the settings dialog, the status bar) and
+// ProgressWindow (posts 0 packets, 1 item index, 2 bytes).
+//
+// The protocol fields are public so that the operations built on the link
+// (calculator operations, jobs, tests) can read and set them directly.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "link/serial_port.h"
+
+namespace dravik {
+
+// Kermit character transforms.
+constexpr int tochar(int x) { return x + 32; }
+constexpr int unchar(uint8_t c) { return static_cast<int8_t>(c) - 32; }
+constexpr int ctl(int c) { return c ^ 64; }
+
+class CHP48Link : public CSerialPort {
+ public:
+  static constexpr int kLineMax = 200;      // longest line we read
+  static constexpr int kEndMarker = -1;     // "no following byte" for EncodeByte
+  static constexpr int kTimeout = 'T';      // ReceivePacket: nothing came in time
+  static constexpr int kBadPacket = 'Q';    // ReceivePacket: no MARK, bad LEN or check
+  static constexpr int kFailed = -1;        // AwaitReply: failure, E packet or cancel
+
+  explicit CHP48Link(Session& session);
+  ~CHP48Link() override;
+
+  // ---- packet layer ------------------------------------------------------
+
+  // Sends pad characters, MARK, LEN, SEQ, TYPE, the data bytes unchanged,
+  // the block check of m_checkType and m_eol in one write. Always 1.
+  int SendPacket(int type, int seq, std::string_view data);
+  // Reads bytes into the receive buffer until a CR or m_lineMax bytes.
+  // Returns the count before the CR, m_lineMax without CR, -1 on time-out.
+  int ReadLine();
+  // Reads and checks one packet. Returns its type letter, 'T' (time-out) or
+  // 'Q' (bad packet). Sets m_rxLen, m_rxSeq and m_data.
+  int ReceivePacket();
+
+  // Appends the encoding of byte a to the data buffer; next is the byte that
+  // follows it in the input or kEndMarker.
+  void EncodeByte(int a, int next);
+  // Fills the data buffer with the encoding of the input file, at most max
+  // bytes; returns its length (0 at the end of the file).
+  int FillFromFile(int max);
+  // Fills the data buffer with the encoding of text (limit m_maxData);
+  // returns its length.
+  int FillFromString(std::string_view text);
+  // Decodes m_data into the output file. 1, or 0 if a write failed.
+  int DecodeToFile();
+  // Decodes m_data into m_text and points m_data at it.
+  void DecodeToText();
+  // Our send-init parameters (also left in the data buffer).
+  std::string MakeInitParams();
+  // Adopts the peer's send-init parameters (each byte one field).
+  void TakeInitParams(std::string_view fields);
+
+  // The encoded data of the next packet.
+  const std::string& DataBuffer() const { return m_dataBuf; }
+  void ClearDataBuffer() { m_dataBuf.clear(); m_dataLen = 0; }
+  // The last packet sent, pad characters and EOL included.
+  const std::string& SendBuffer() const { return m_sendBuf; }
+
+  // ---- transactions ------------------------------------------------------
+
+  // Waits for an acceptable reply: a packet with sequence m_seq and one of
+  // the types FXDZBYSI. A NAK of the next packet counts as 'Y'. Others and
+  // time-outs make it send the last packet again; the seventh in a row runs
+  // the no-response path. Returns the type or -1 (E packet, cancel, silence).
+  int AwaitReply();
+  int SendAck();
+  int SendAckWithData(std::string_view text);
+  int SendNak();
+  // Sends an E packet with the current sequence number.
+  int SendError(std::string_view text);
+
+  // Sends the files at the given paths; 1 on success, 0 on failure.
+  int SendFiles(const std::vector<std::string>& list);
+  // Asks for the named objects and stores them in CurrentPCFolder; 1 or 0.
+  int ReceiveFiles(const std::vector<std::string>& list);
+  // Generic "D" request; the reply text goes to DirectoryListing. 1 or 0.
+  int ReadDirectory();
+  // Sends text as a "C" packet and collects the reply into HostReply. 1 or 0.
+  int RunHostCommand(std::string_view text);
+  int CollectHostReply();
+  // Moves the calculator to HOME (both calculator paths become "HOME\").
+  int GoHome();
+  // Moves the calculator to CurrentHPPath.
+  int ChangeDirectory();
+  // Removes the last level of CurrentHPPath; sends nothing.
+  void UpDirectory();
+  // Generic "F": the calculator leaves server mode. No reply is awaited.
+  int Finish();
+
+  // Reply text of the last directory request and of the last host command:
+  // the decoded data fields concatenated.
+  std::string DirectoryListing;
+  std::string HostReply;
+
+  // ---- protocol state (names as in the protocol description) -------------
+  int m_lineMax = kLineMax;
+  std::string_view m_data;   // data of the last packet received, or m_text
+  int m_noInitPacket = 0;    // ReceiveFiles waits for the peer's S without sending I
+  int m_packetCount = 0;     // sequence-number advances
+  int m_maxData = 90;        // largest encoded data field of an outgoing packet
+  int m_state = 0;           // 1 await ACK of S/Z, 2 of F/D, 4 of I, 5 R sent
+  int m_sendMax = 94;        // peer's MAXL (kept within 10..94)
+  int m_recvMax = 94;        // our MAXL
+  int m_peerTime = 0;        // peer's TIME in seconds
+  int m_myTime = 7;          // our TIME
+  int m_myPad = 0;           // our NPAD
+  int m_padCount = 0;        // pad characters before each packet (peer's NPAD)
+  int m_checkType = 1;       // block-check type in use now
+  int m_agreedCheck = 1;     // block check taken from the peer and offered as ours
+  int m_qbin = '&';          // 8th-bit prefix in use
+  int m_qbinOn = 0;          // 8th-bit prefixing active
+  int m_qbinMode = -1;       // peer's QBIN: -1 not seen, 0 none, 1 "Y", 2 a prefix
+  int m_peerQbin = 0;        // the peer's QBIN byte as received
+  int m_myQbin = 'Y';        // QBIN we offer
+  int m_repeatCount = 0;     // run length (encoding) / repeat count (decoding)
+  int m_rept = '~';          // repeat prefix
+  int m_myRept = 0;          // repeat prefix we offer; 0 = none (the REPT field is left out)
+  int m_repeatOn = 0;        // repeat-count prefixing active
+  uint8_t m_padChar = 0;     // pad character (peer's PADC)
+  uint8_t m_myPadChar = 0;   // our PADC
+  uint8_t m_myEol = 13;      // our EOL
+  uint8_t m_eol = 13;        // sent after each packet (peer's EOL)
+  uint8_t m_peerQctl = '#';  // control prefix in received data
+  uint8_t m_myQctl = '#';    // control prefix in sent data
+  int m_seq = 0;             // current sequence number 0..63
+  int m_dataLen = 0;         // length of the encoded data in the data buffer
+  int m_fitLen = 0;          // data length before the last byte's encoding
+  int m_rxLen = -1;          // data length of the last packet received
+  int m_rxSeq = -1;          // sequence number of the last packet received
+  uint8_t m_rxMark = 1;      // start of packet expected
+  uint8_t m_txMark = 1;      // start of packet sent
+  int m_stripParity = 0;     // mask bit 7 before block checks (port runs with parity)
+  int m_fillState = 1;       // 1 new input, 0 in progress, -1 input exhausted
+
+ private:
+  // A fill source's byte read ahead and the encoding that did not fit into
+  // the previous packet.
+  struct FillSource {
+    int pending = 0;
+    std::string carry;
+  };
+  template <typename NextByte>
+  int Fill(FillSource& source, int max, NextByte next_byte);
+  void AppendEncoded(int a);
+  void Decode(std::string_view data, std::string* text, int* write_ok);
+  void AdvanceSeq();
+  // Every transaction the client starts: sequence 0, block check 1, parity
+  // from the settings, and nothing stale in the input.
+  void BeginTransaction(bool discard_input = true);
+  void ShowMessage(std::string_view text, std::string_view caption);
+  void NoResponse();
+  // The end of a receive: removes the unfinished file if there is one.
+  void DropPartialFile();
+
+  std::string m_sendBuf;                        // last packet sent
+  std::array<uint8_t, kLineMax + 3> m_rxBuf{};  // last line read
+  int m_rxLineLen = 0;
+  std::string m_dataBuf;                        // encoded data of the next packet
+  std::string m_text;                           // decoded text of the last DecodeToText
+  FillSource m_fileSource;
+  FillSource m_stringSource;
+  std::string_view m_stringInput;
+  size_t m_stringPos = 0;
+  bool m_partialFile = false;                   // an output file is open and unfinished
+};
+
+}  // namespace dravik

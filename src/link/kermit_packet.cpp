@@ -1,0 +1,80 @@
+// One Kermit packet: building and sending it, reading a line and checking it.
+#include <algorithm>
+
+#include "link/block_check.h"
+#include "link/hp48_link.h"
+
+namespace dravik {
+
+CHP48Link::CHP48Link(Session& session) : CSerialPort(session) {
+  m_stripParity = session.Settings.Parity != 0 ? 1 : 0;
+}
+
+CHP48Link::~CHP48Link() { CloseAll(); }
+
+int CHP48Link::SendPacket(int type, int seq, std::string_view data) {
+  m_sendBuf.assign(static_cast<size_t>(std::max(m_padCount, 0)), static_cast<char>(m_padChar));
+  m_sendBuf += static_cast<char>(m_txMark);
+  const size_t from = m_sendBuf.size();
+  const int check_len = (m_checkType >= 1 && m_checkType <= 3) ? m_checkType : 0;
+  m_sendBuf += static_cast<char>(tochar(static_cast<int>(data.size()) + check_len + 2));
+  m_sendBuf += static_cast<char>(tochar(seq));
+  m_sendBuf += static_cast<char>(type);
+  m_sendBuf.append(data);
+  m_sendBuf += BlockCheck(m_checkType, reinterpret_cast<const uint8_t*>(m_sendBuf.data()) + from,
+                          m_sendBuf.size() - from, m_stripParity != 0);
+  m_sendBuf += static_cast<char>(m_eol);
+  // A failed write shows up as the peer's silence.
+  WriteString(m_sendBuf);
+  return 1;
+}
+
+int CHP48Link::ReadLine() {
+  m_rxLineLen = 0;
+  while (m_rxLineLen < m_lineMax) {
+    uint8_t byte = 0;
+    if (!ReadByte(byte)) return -1;
+    m_rxBuf[static_cast<size_t>(m_rxLineLen)] = byte;
+    if (byte == 13) return m_rxLineLen;
+    ++m_rxLineLen;
+  }
+  return m_rxLineLen;
+}
+
+int CHP48Link::ReceivePacket() {
+  m_rxLen = -1;
+  m_rxSeq = -1;
+  m_data = {};
+  const int n = ReadLine();
+  if (n < 0) return kTimeout;
+  const uint8_t* line = m_rxBuf.data();
+  const uint8_t* end = line + n;
+  const uint8_t* mark = std::find(line, end, m_rxMark);
+  if (mark == end) return kBadPacket;
+  if (m_checkType < 1 || m_checkType > 3) return kBadPacket;
+  if (end - mark < 4) return kBadPacket;  // MARK, LEN, SEQ, TYPE at least
+  const uint8_t mask = m_stripParity ? 0x7F : 0xFF;
+  const int len = unchar(static_cast<uint8_t>(mark[1] & mask));
+  const int data_len = len - m_checkType - 2;
+  if (data_len < 0) return kBadPacket;
+  const uint8_t* data = mark + 4;
+  // The data and the check must lie inside what was read.
+  if (end - data < data_len + m_checkType) return kBadPacket;
+  const std::string check = BlockCheck(m_checkType, mark + 1, static_cast<size_t>(3 + data_len),
+                                       m_stripParity != 0);
+  for (int i = 0; i < m_checkType; ++i)
+    if (static_cast<uint8_t>(data[data_len + i] & mask) != static_cast<uint8_t>(check[i]))
+      return kBadPacket;
+  m_rxLen = data_len;
+  m_rxSeq = unchar(static_cast<uint8_t>(mark[2] & mask));
+  m_data = std::string_view(reinterpret_cast<const char*>(data), static_cast<size_t>(data_len));
+  m_session.Post(kProgressPackets, m_packetCount);
+  return mark[3] & mask;
+}
+
+void CHP48Link::AdvanceSeq() {
+  m_seq = (m_seq + 1) % 64;
+  ++m_packetCount;
+}
+
+}  // namespace dravik
