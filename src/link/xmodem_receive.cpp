@@ -1,0 +1,91 @@
+// Receiving one file over XModem: ask the sender to start with NAK, take the
+// numbered blocks, acknowledge the good ones and ask again for the bad ones,
+// until EOT.
+#include "link/xmodem_link.h"
+
+namespace dravik {
+
+int CXModemLink::ReceiveFileOverXModem() {
+  SetTimeouts(kStartTimeout);
+  m_retries = 0;
+  uint8_t lastGood = 0;
+  long blocks = 0;  // distinct blocks stored
+
+  // Start: NAK until a block begins.
+  uint8_t header = 0;
+  bool started = false;
+  for (int naks = 0; naks < kMaxRetries; ++naks) {
+    WriteByte(m_nak);
+    bool heard = ReadByte(header) != 0;
+    m_silence = heard ? 0 : 1;
+    if (FlagSet()) {
+      m_silence = 0;
+      break;
+    }
+    if (heard && header == m_soh) {
+      started = true;
+      break;
+    }
+  }
+  if (!started && !FlagSet()) {
+    m_silence = 0;
+    return 0;  // the sender never started: no message
+  }
+
+  m_retries = 0;
+  bool first = true;
+  bool ended = false;  // EOT seen and acknowledged
+  for (;;) {
+    if (FlagSet()) break;
+    if (!first) {
+      if (!ReadAnswer(header)) break;
+      if (header == m_can) break;
+      if (header == m_eot) {
+        WriteByte(m_ack);
+        ended = true;
+        break;
+      }
+    }
+    first = false;
+    SetTimeouts(kByteTimeout);
+
+    uint8_t number = 0, complement = 0, check = 0;
+    bool whole = ReadAnswer(number) && ReadAnswer(complement);
+    for (int i = 0; whole && i < kBlockSize; ++i) whole = ReadAnswer(m_receiveBlock[i]);
+    if (whole) whole = ReadAnswer(check);
+    if (!whole) break;  // silence inside a block: no NAK, the transfer ends
+
+    bool repetition = blocks > 0 && number == lastGood;
+    bool good = header == m_soh &&
+                (repetition || number == static_cast<uint8_t>(lastGood + 1)) &&
+                complement == static_cast<uint8_t>(255 - number) &&
+                check == XModemChecksum(m_receiveBlock.data(), kBlockSize);
+    if (good) {
+      lastGood = number;
+      m_retries = 0;
+      // A repetition after a lost ACK replaces its earlier copy.
+      if (repetition) SeekOutputFile(-kBlockSize);
+      else ++blocks;
+      if (!WriteFileBlock(m_receiveBlock.data(), kBlockSize)) {
+        // The file cannot hold the data (disk full): stop the sender.
+        WriteByte(m_can);
+        break;
+      }
+      m_session.Post(kProgressPackets, blocks);
+      m_session.Post(kProgressBytes, blocks * kBlockSize);
+      if (FlagSet()) break;
+      WriteByte(m_ack);
+      continue;
+    }
+    WriteByte(m_nak);
+    if (++m_retries >= kMaxRetries) break;
+  }
+
+  if (m_silence) ShowError("No response from HP");
+  m_silence = 0;
+  if (ended) return 1;
+  ShowError("Transfer was aborted");
+  return 0;
+}
+
+}  // namespace dravik

@@ -1,0 +1,106 @@
+// Sending one file over XModem: wait for the receiver's start byte, send the
+// file in numbered 128-byte blocks, each until it is acknowledged, then EOT.
+#include <array>
+
+#include "link/xmodem_link.h"
+
+namespace dravik {
+
+bool CXModemLink::AwaitReceiverStart() {
+  uint8_t byte = 0;
+  // Any byte starts the transfer; the calculator's XRECV sends NAK.
+  if (ReadByte(byte)) return true;
+  if (MainWindowHandle* window = m_session.MainWindow)
+    window->ShowMessage("No response from HP48!\nHit the EVAL key to start the transaction.",
+                        "NO RESPONSE", MessageIcon::Warning);
+  if (ReadByte(byte)) return true;
+  m_silence = 1;
+  m_skipCurrent = 1;
+  return false;
+}
+
+int CXModemLink::WriteSendBlock(uint8_t number) {
+  std::array<uint8_t, kBlockSize + 4> frame{};
+  frame[0] = m_soh;
+  frame[1] = number;
+  frame[2] = static_cast<uint8_t>(255 - number);
+  for (int i = 0; i < kBlockSize; ++i) frame[3 + i] = m_sendBlock[i];
+  frame[kBlockSize + 3] = XModemChecksum(m_sendBlock.data(), kBlockSize);
+  return WriteBytes(frame.data(), frame.size());
+}
+
+int CXModemLink::SendFileOverXModem() {
+  FlushOutput();
+  m_retries = 0;
+  m_byteCount = 0;
+  SetTimeouts(kStartTimeout);
+  AwaitReceiverStart();
+  FlushOutput();
+  SetTimeouts(kAnswerTimeout);
+
+  uint8_t number = 1;
+  long blocksSent = 0;  // distinct blocks put on the line, repeats not counted
+  bool complete = false;  // every block acknowledged: EOT is due
+  bool aborted = false;   // the receiver cancelled or the retries ran out
+  bool repeat = false;    // the block about to go out is a repetition
+  for (;;) {
+    if (FlagSet()) {
+      WriteByte(m_can);
+      break;
+    }
+    m_sendBlock.fill(m_padByte);
+    int count = ReadFileBlock(m_sendBlock.data(), kBlockSize);
+    if (count == 0) {  // the end of the file was already reached
+      complete = true;
+      break;
+    }
+    bool last = count < kBlockSize;
+    WriteSendBlock(number);
+    if (!repeat) ++blocksSent;
+    m_session.Post(kProgressBytes, blocksSent * kBlockSize);
+    m_session.Post(kProgressPackets, blocksSent);
+
+    uint8_t answer = 0;
+    bool heard = ReadAnswer(answer);
+    if (heard && answer == m_ack) {
+      m_retries = 0;
+      number = static_cast<uint8_t>(number + 1);
+      repeat = false;
+      if (last) {
+        complete = true;
+        break;
+      }
+      continue;
+    }
+    if (heard && answer == m_can) {
+      aborted = true;
+      break;
+    }
+    // NAK, silence or any other byte: the same data again under the same
+    // number. Silence is never taken as an acknowledgement.
+    ++m_retries;
+    repeat = true;
+    // After silence a late answer may still be on its way; it must not be
+    // taken for the answer to the repetition.
+    if (!heard) DiscardInput();
+    if (!SeekInputFile(-count)) m_byteCount = 0;
+    else m_byteCount -= count;
+    if (m_retries >= kMaxRetries) {
+      WriteByte(m_can);
+      aborted = true;
+      break;
+    }
+  }
+
+  if (complete) {
+    WriteByte(m_eot);
+    uint8_t answer = 0;
+    ReadAnswer(answer);  // the answer to EOT is not examined
+  }
+  if (m_silence) ShowError("No response from HP");
+  if (aborted) ShowError("Transfer was aborted");
+  m_silence = 0;
+  return complete ? 1 : 0;
+}
+
+}  // namespace dravik
