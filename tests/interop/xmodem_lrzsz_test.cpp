@@ -68,10 +68,12 @@ TEST_F(XModemLrzszTest, RxReceivesEveryFileWithZeroFilledLastBlock) {
     std::string out = "out" + std::to_string(size);
     std::vector<uint8_t> data = Pattern(size);
     std::string path = WriteFile(folder, name, data);
-    LrzszPeer rx(pty.master(), {"rx", "-q", "-X", out}, folder.path());
-    ASSERT_TRUE(rx.started());
+    // The link first: opening the port drops input, and rx would repeat a
+    // lost start NAK only after ten seconds.
     CXModemLink link(session);
     ASSERT_TRUE(link.Open());
+    LrzszPeer rx(pty.master(), {"rx", "-q", "-X", out}, folder.path());
+    ASSERT_TRUE(rx.started());
     EXPECT_EQ(link.XModemSendList({path}), 1);
     link.CloseAll();
     EXPECT_EQ(rx.Wait(kPeerWaitMs), 0);
@@ -91,10 +93,10 @@ TEST_F(XModemLrzszTest, SxSendsEveryFileBlockForBlock) {
     std::string name = "in" + std::to_string(size);
     std::vector<uint8_t> data = Pattern(size);
     WriteFile(folder, name, data);
-    LrzszPeer sx(pty.master(), {"sx", "-q", "-X", name}, folder.path());
-    ASSERT_TRUE(sx.started());
     CXModemLink link(session);
     ASSERT_TRUE(link.Open());
+    LrzszPeer sx(pty.master(), {"sx", "-q", "-X", name}, folder.path());
+    ASSERT_TRUE(sx.started());
     std::string got = "got" + std::to_string(size);
     EXPECT_EQ(link.XModemReceiveList({got}), 1);
     link.CloseAll();
