@@ -1,0 +1,55 @@
+// The calculator's state and its interpreter (shared by calculator.cpp,
+// interpreter.cpp and memory_file.cpp).
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "calculator.h"
+#include "hp_object.h"
+
+namespace dravik::sim {
+
+struct Calculator::Impl {
+  Obj home = MakeDirectory();
+  std::vector<std::string> path;  // directory names below HOME
+  std::vector<Obj> stack;         // back() is level 1
+  uint64_t system_flags = 0;      // bit k-1 is flag -k
+  uint64_t user_flags = 0;
+  std::vector<std::vector<std::pair<std::string, Obj>>> locals;
+  CalculatorIo* io = nullptr;
+  int depth = 0;
+  long steps = 0;
+
+  Impl();
+  Object& Cwd();
+  const Object& Cwd() const;
+
+  // Runs a command line; returns the reply text.
+  std::string CommandLine(std::string_view text, CalculatorIo* io);
+  // Evaluates an object as EVAL does. Empty on success, else the error.
+  std::string Eval(const Obj& obj);
+  std::string Run(const std::vector<Obj>& items, size_t begin, size_t end);
+
+  // Settings held in IOPAR; defaults when it is missing or malformed.
+  int IoparEntry(int index, int fallback) const;
+  std::string SetIoparEntry(int index, long long value);
+  bool Flag(int n) const;
+  void SetFlag(int n, bool on);
+
+  // Variables.
+  Obj Lookup(const std::string& name, std::vector<std::string>* found_in = nullptr) const;
+  std::string Store(const std::string& name, const Obj& value);
+  double FreeBytes() const;
+  Obj BackupObject() const;
+  std::string Restore(const Object& backup);
+
+  std::string StackText(int transio) const;
+  std::string Builtin(const std::string& name);
+};
+
+// Size in nibbles of a variable's directory entry with its object.
+uint64_t EntryNibbles(const std::string& name, const Object& obj);
+
+}  // namespace dravik::sim

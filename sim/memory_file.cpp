@@ -1,0 +1,153 @@
+// The memory file and the demo memory.
+//
+// Memory file: the line "DRAVIK-SIM-MEMORY 1\n", then a binary object file
+// ("HPHP48-R" + nibbles) holding the list { HOME-directory stack-list
+// system-flags user-flags path-list }.
+#include <fstream>
+#include <iterator>
+
+#include "calculator.h"
+#include "calculator_impl.h"
+#include "rpl_parser.h"
+
+namespace dravik::sim {
+namespace {
+
+constexpr char kMagic[] = "DRAVIK-SIM-MEMORY 1\n";
+
+uint64_t BinValue(const Object& o) {
+  uint64_t v = 0;
+  for (size_t i = std::min<size_t>(o.data.size(), 16); i-- > 0;) v = (v << 4) | o.data[i];
+  return v;
+}
+
+void Put(Object& dir, const std::string& name, const std::string& text) {
+  std::vector<Obj> items;
+  if (ParseObjects(text, &items) && items.size() == 1) {
+    Obj o = items[0];
+    if (o->rom) {
+      o = std::make_shared<Object>(*o);
+      o->rom = 0;
+    }
+    dir.entries.push_back({name, o});
+  }
+}
+
+Obj DemoLibrary() {
+  // A library stand-in: title, number 1234, empty tables, CRC.
+  const std::string title = "DEMO LIB";
+  Nibbles body;
+  PutField(body, static_cast<uint32_t>(title.size()), 2);
+  PutByteText(body, title);
+  PutField(body, static_cast<uint32_t>(title.size()), 2);
+  PutField(body, 1234, 3);
+  PutField(body, 0, 20);
+  Nibbles n;
+  PutField(n, kPrologLibrary, 5);
+  PutField(n, static_cast<uint32_t>(5 + body.size() + 4), 5);
+  n.insert(n.end(), body.begin(), body.end());
+  PutField(n, SaturnCrc(n), 4);
+  return MakeRaw(n);
+}
+
+Obj DemoGraphic() {
+  // 131 x 64: a frame with a diagonal.
+  Obj g = MakeGrob(131, 64);
+  const uint32_t row = (131 + 7) / 8 * 2;
+  auto set = [&](uint32_t x, uint32_t y) {
+    size_t nib = y * row + x / 4;
+    g->data[nib] |= static_cast<uint8_t>(1 << (x % 4));
+  };
+  for (uint32_t x = 0; x < 131; ++x) set(x, 0), set(x, 63);
+  for (uint32_t y = 0; y < 64; ++y) set(0, y), set(130, y), set(y * 2, y);
+  return g;
+}
+
+}  // namespace
+
+Calculator Calculator::Demo() {
+  Calculator c;
+  Object& home = *c.impl_->home;
+  Obj games = MakeDirectory();
+  Put(*games, "HISCORE", "1250");
+  Put(*games, "PLAYER", "\"ADA\"");
+  Put(*games, "ROLL", "\xab 6 * 1 + \xbb");
+  Obj chess = MakeDirectory();
+  Put(*chess, "BOARD", "{ \"R\" \"N\" \"B\" \"Q\" \"K\" \"B\" \"N\" \"R\" }");
+  Put(*chess, "MOVES", "12");
+  games->entries.push_back({"CHESS", chess});
+  home.entries.push_back({"GAMES", games});
+  Obj work = MakeDirectory();
+  Put(*work, "NOTES", "\"Meeting at 10\nBring the HP48\"");
+  Put(*work, "RATE", "0.075");
+  Put(*work, "AREA", "\xab \x8d r \xab r SQ 3.14159265359 * \xbb \xbb");
+  home.entries.push_back({"WORK", work});
+  Put(home, "PI2", "6.28318530718");
+  Put(home, "Z", "(3,4)");
+  Put(home, "GREET", "\"Hello from the HP48\"");
+  Put(home, "PRIMES", "{ 2 3 5 7 11 13 }");
+  Put(home, "SQ2", "\xab DUP * \xbb");
+  Put(home, "EQ", "'X^2+1'");
+  Put(home, "MASK", "# 255d");
+  Put(home, "LEN", "12.5_m");
+  home.entries.push_back({"PIC", DemoGraphic()});
+  home.entries.push_back({"DEMOLIB", DemoLibrary()});
+  return c;
+}
+
+bool Calculator::SaveMemory(const std::string& path, std::string* error) const {
+  std::vector<Obj> parts;
+  parts.push_back(impl_->home);
+  parts.push_back(MakeComposite(Kind::List, impl_->stack));
+  parts.push_back(MakeBinInt(impl_->system_flags));
+  parts.push_back(MakeBinInt(impl_->user_flags));
+  std::vector<Obj> names;
+  for (const auto& n : impl_->path) names.push_back(MakeName(n));
+  parts.push_back(MakeComposite(Kind::List, std::move(names)));
+  Bytes data = PackBinaryFile(Encode(*MakeComposite(Kind::List, std::move(parts))));
+  std::ofstream f(path, std::ios::binary | std::ios::trunc);
+  if (!f) {
+    if (error) *error = "cannot write " + path;
+    return false;
+  }
+  f.write(kMagic, sizeof kMagic - 1);
+  f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+  if (!f.flush()) {
+    if (error) *error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+bool Calculator::LoadMemory(const std::string& path, std::string* error) {
+  auto fail = [&](const std::string& why) {
+    if (error) *error = why;
+    return false;
+  };
+  std::ifstream f(path, std::ios::binary);
+  if (!f) return fail("cannot read " + path);
+  std::string all((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const std::string magic = kMagic;
+  if (all.rfind(magic, 0) != 0) return fail(path + " is not a memory file");
+  Bytes data(all.begin() + static_cast<long>(magic.size()), all.end());
+  Obj root = DecodeBinaryFile(data);
+  if (!root || root->kind != Kind::List || root->items.size() != 5 ||
+      root->items[0]->kind != Kind::Directory || root->items[1]->kind != Kind::List ||
+      root->items[2]->kind != Kind::BinInt || root->items[3]->kind != Kind::BinInt ||
+      root->items[4]->kind != Kind::List) {
+    return fail(path + " is damaged");
+  }
+  auto fresh = std::make_unique<Impl>();
+  fresh->home = root->items[0];
+  fresh->stack = root->items[1]->items;
+  fresh->system_flags = BinValue(*root->items[2]);
+  fresh->user_flags = BinValue(*root->items[3]);
+  for (const Obj& n : root->items[4]->items) {
+    if (n->kind != Kind::GlobalName) return fail(path + " is damaged");
+    fresh->path.push_back(n->text);
+  }
+  impl_ = std::move(fresh);
+  return true;
+}
+
+}  // namespace dravik::sim
