@@ -183,10 +183,13 @@ void SerialDevice::FlushOutput() {
   if (fd_ < 0) return;
   // tcdrain may block for as long as the driver holds data; a pseudo-terminal
   // whose reader is gone would block for good, so bound it by polling.
+  // Output is dropped only when it is stuck: on a pseudo-terminal the queue
+  // reads empty while the bytes still wait for the other side, and a flush
+  // there would throw them away.
   int pending = 0;
   for (int i = 0; i < 200 && ::ioctl(fd_, TIOCOUTQ, &pending) == 0 && pending > 0; ++i)
     ::usleep(10000);
-  ::tcflush(fd_, TCOFLUSH);
+  if (pending > 0) ::tcflush(fd_, TCOFLUSH);
 }
 
 }  // namespace dravik

@@ -52,7 +52,8 @@ class SerialDevice {
   bool Write(const uint8_t* data, size_t size, int timeout_ms);
   // Drops pending input (our buffer and the driver's).
   void DiscardInput();
-  // Waits until the output has been transmitted, then drops pending output.
+  // Waits (bounded) until the output has been transmitted; drops it only if
+  // it did not go out in time.
   void FlushOutput();
   // Bytes waiting in our buffer (not counting the driver's).
   size_t Buffered() const { return end_ - begin_; }
