@@ -796,6 +796,26 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
     stack.push_back(MakeComposite(Kind::List, std::move(items)));
     return {};
   }
+  if (w == "FIX" || w == "SCI" || w == "ENG") {
+    // Display modes are accepted; the display itself always uses STD.
+    if (!need(1)) return kTooFew;
+    long long n = 0;
+    if (!IntArg(at(1), &n)) return kBadType;
+    pop(1);
+    return {};
+  }
+  if (w == "STD") return {};
+  if (w == "BLANK") {
+    if (!need(2)) return kTooFew;
+    const Object& a = at(2)->Untagged();
+    const Object& b = at(1)->Untagged();
+    if (a.kind != Kind::BinInt || b.kind != Kind::BinInt) return kBadType;
+    uint64_t wd = BinValue(a), ht = BinValue(b);
+    if (wd > 2048 || ht > 2048) return "Insufficient Memory";
+    pop(2);
+    stack.push_back(MakeGrob(static_cast<uint32_t>(wd), static_cast<uint32_t>(ht)));
+    return {};
+  }
   if (w == "MEM") {
     stack.push_back(MakeReal(RealFromDouble(FreeBytes())));
     return {};

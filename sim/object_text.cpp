@@ -128,7 +128,7 @@ void Tokens(const Object& o, std::vector<Tok>& out, bool top, bool file) {
     case Kind::Complex: out.push_back({ComplexText(o)}); return;
     case Kind::String: out.push_back({QuoteString(o.text)}); return;
     case Kind::GlobalName:
-    case Kind::LocalName: out.push_back({top ? "'" + o.text + "'" : o.text}); return;
+    case Kind::LocalName: out.push_back({top && !file ? "'" + o.text + "'" : o.text}); return;
     case Kind::BinInt: out.push_back({BinIntText(o)}); return;
     case Kind::Command: out.push_back({o.text, RoleOf(o.text)}); return;
     case Kind::RomPtr: {
@@ -166,6 +166,11 @@ void Tokens(const Object& o, std::vector<Tok>& out, bool top, bool file) {
       out.push_back({"}"});
       return;
     case Kind::Program:
+      if (!o.delimited && top) {
+        // A program stored from several objects without « ».
+        ComposedTokens(o.items, out, file);
+        return;
+      }
       out.push_back({"\xab", top ? Role::Plain : Role::Open});
       ComposedTokens(o.items, out, file);
       out.push_back({"\xbb", Role::Close});

@@ -43,6 +43,8 @@ constexpr std::array kCommands = {
     Entry{"OR", S(74)},      Entry{"AND", S(75)},
     Entry{"PICT", S(76)},    Entry{"ERASE", S(77)},   Entry{"DISP", S(78)},
     Entry{"MEM", S(79)},     Entry{"RCLF", S(80)},    Entry{"STOF", S(81)},
+    Entry{"FIX", S(82)},     Entry{"STD", S(83)},     Entry{"SCI", S(84)},
+    Entry{"ENG", S(85)},     Entry{"BLANK", S(86)},
 };
 
 }  // namespace

@@ -158,12 +158,22 @@ class Parser {
     return true;
   }
 
+  // 1.5_m/s: the number, then the unit expression in postfix order with
+  // unit names as strings, then the end marker.
   bool Unit(const HpReal& r, const std::string& unit, std::vector<Obj>& out) {
-    if (unit.empty() || !IsValidName(unit)) return false;
+    std::vector<Obj> rpn;
+    if (unit.empty() || !Algebraic(unit, rpn)) return false;
+    std::vector<Obj> items{Number(r)};
+    for (Obj& o : rpn) {
+      if (o->kind == Kind::GlobalName || o->kind == Kind::LocalName) o = MakeString(o->text);
+      if (o->kind == Kind::Command && o->text == "NEG") return false;
+      items.push_back(o);
+    }
     Obj end = std::make_shared<Object>();
     end->kind = Kind::RomPtr;
     end->rom = kUnitEnd;
-    out.push_back(MakeComposite(Kind::Unit, {Number(r), MakeString(unit), end}));
+    items.push_back(end);
+    out.push_back(MakeComposite(Kind::Unit, std::move(items)));
     return true;
   }
 
@@ -320,14 +330,28 @@ class Parser {
     return true;
   }
 
+  // One array element: a real, or a complex number in parentheses.
+  bool ArrayElement(Obj* el) {
+    if (t_[p_] == '(') {
+      std::vector<Obj> one;
+      if (!Complex(one)) return false;
+      *el = one[0];
+      return true;
+    }
+    std::string w = Word();
+    HpReal r;
+    if (w.empty() || !ParseReal(w, &r, opt_.decimal_comma)) return false;
+    *el = MakeReal(r);
+    return true;
+  }
+
   bool Array(std::vector<Obj>& out) {
-    // [ 1 2 ] or [[ 1 2 ] [ 3 4 ]]: real elements only.
+    // [ 1 2 ], [[ 1 2 ] [ 3 4 ]], [ (1,2) (3,4) ]
     ++p_;
-    std::vector<std::vector<HpReal>> rows;
-    bool matrix = false;
+    std::vector<std::vector<Obj>> rows;
     SkipSpace();
-    if (p_ < t_.size() && t_[p_] == '[') matrix = true;
-    auto read_row = [&](std::vector<HpReal>& row) {
+    const bool matrix = p_ < t_.size() && t_[p_] == '[';
+    auto read_row = [&](std::vector<Obj>& row) {
       for (;;) {
         SkipSpace();
         if (p_ >= t_.size()) return false;
@@ -335,10 +359,9 @@ class Parser {
           ++p_;
           return true;
         }
-        std::string w = Word();
-        HpReal r;
-        if (w.empty() || !ParseReal(w, &r, opt_.decimal_comma)) return false;
-        row.push_back(r);
+        Obj el;
+        if (!ArrayElement(&el)) return false;
+        row.push_back(el);
       }
     };
     if (!matrix) {
@@ -359,14 +382,16 @@ class Parser {
       }
       if (rows.empty() || rows[0].empty()) return false;
     }
+    const Kind kind = rows[0][0]->kind;
     Nibbles body;
-    PutField(body, kPrologReal, 5);
+    PutField(body, kind == Kind::Real ? kPrologReal : kPrologComplex, 5);
     PutField(body, matrix ? 2 : 1, 5);
     PutField(body, static_cast<uint32_t>(matrix ? rows.size() : rows[0].size()), 5);
     if (matrix) PutField(body, static_cast<uint32_t>(rows[0].size()), 5);
     for (const auto& row : rows) {
-      for (const HpReal& r : row) {
-        Nibbles one = Encode(*MakeReal(r));
+      for (const Obj& el : row) {
+        if (el->kind != kind) return false;
+        Nibbles one = Encode(*el);
         body.insert(body.end(), one.begin() + 5, one.end());
       }
     }
