@@ -1,0 +1,177 @@
+#include "link/hp48_commands.h"
+
+#include "hpview/listing_parser.h"
+
+namespace dravik::hp48 {
+namespace {
+
+char Digit(int value) { return static_cast<char>('0' + value); }
+
+bool IsControl(unsigned char c) { return c < 32 || c == 127; }
+
+// The lines of a reply, each without its CR LF. A last piece without CR LF
+// (the calculator's "Empty Stack") is left out.
+std::vector<std::string_view> EndedLines(std::string_view reply) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  for (size_t at = reply.find("\r\n"); at != std::string_view::npos;
+       at = reply.find("\r\n", start)) {
+    lines.push_back(reply.substr(start, at - start));
+    start = at + 2;
+  }
+  return lines;
+}
+
+// A stack line's value: the text after an "n:" level label, trimmed.
+std::string_view StackValue(std::string_view line) {
+  size_t i = 0;
+  while (i < line.size() && line[i] >= '0' && line[i] <= '9') ++i;
+  if (i > 0 && i < line.size() && line[i] == ':') line.remove_prefix(i + 1);
+  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
+  return line;
+}
+
+// A single digit within [low, high], or -1.
+int SingleDigit(std::string_view value, int low, int high) {
+  if (value.size() != 1 || value[0] < '0' || value[0] > '9') return -1;
+  int v = value[0] - '0';
+  return v >= low && v <= high ? v : -1;
+}
+
+}  // namespace
+
+bool FitsOnePacket(std::string_view text) {
+  if (text.size() > kMaxCommandText) return false;
+  for (unsigned char c : text)
+    if (IsControl(c) || c == '#') return false;
+  return true;
+}
+
+bool IsPlainName(std::string_view name) {
+  if (name.empty()) return false;
+  for (unsigned char c : name) {
+    if (IsControl(c) || c == ' ') return false;
+    switch (c) {
+      case '\'': case '"': case '#': case '{': case '}': case '[': case ']': case '(':
+      case ')': case '<': case '>': case ',': case ';': case ':': case '\\':
+        return false;
+      default:
+        break;
+    }
+  }
+  return true;
+}
+
+std::string CommandForm(std::string_view path) {
+  std::string out(path);
+  for (size_t i = 1; i < out.size(); ++i)
+    if (out[i] == '\\') out[i] = ' ';
+  return out;
+}
+
+std::string ListForm(std::string_view path) { return "{" + CommandForm(path) + "}"; }
+
+std::string DestinationList(std::string_view path) { return "{ " + CommandForm(path) + "}"; }
+
+bool ParseCalculatorState(std::string_view reply, CalculatorState& out) {
+  if (!ErrorLine(reply).empty()) return false;
+  std::vector<std::string_view> lines = EndedLines(reply);
+  if (lines.size() < 4) return false;
+  const size_t n = lines.size();
+  std::string_view path_value = StackValue(lines[n - 1]);
+  if (path_value.size() < 2 || path_value.front() != '{' || path_value.back() != '}') return false;
+  std::string path = PathFromList(path_value);
+  if (path.rfind("HOME\\", 0) != 0) return false;
+  const int translation = SingleDigit(StackValue(lines[n - 2]), 0, 3);
+  const int checksum = SingleDigit(StackValue(lines[n - 3]), 1, 3);
+  const int flag = SingleDigit(StackValue(lines[n - 4]), 0, 1);
+  if (translation < 0 || checksum < 0 || flag < 0) return false;
+  out.BinaryMode = flag == 1;
+  out.ChecksumType = checksum;
+  out.TranslationMode = translation;
+  out.Path = std::move(path);
+  return true;
+}
+
+std::string PathInReply(std::string_view reply) {
+  size_t open = reply.rfind('{');
+  if (open == std::string_view::npos) return {};
+  size_t close = reply.find('}', open);
+  if (close == std::string_view::npos) return {};
+  return PathFromList(reply.substr(open, close - open + 1));
+}
+
+std::string_view ErrorLine(std::string_view reply) {
+  if (reply.substr(0, 6) != "Error:") return {};
+  size_t end = reply.find_first_of("\r\n");
+  return reply.substr(0, end);
+}
+
+std::string SetTransferFormatCommand(bool binary) {
+  return std::string("-35 ") + (binary ? "SF" : "CF");
+}
+
+std::string SetCalculatorIOCommand(int translation_mode, int checksum_type) {
+  return std::string(1, Digit(translation_mode)) + " TRANSIO " + Digit(checksum_type) +
+         " CKSM 0 PARITY";
+}
+
+std::string MakeDirectoryCommand(std::string_view name) {
+  return "'" + std::string(name) + "' CRDIR";
+}
+
+std::string ArchiveCommand(std::string_view name, int translation_mode) {
+  if (translation_mode == 3) return ":IO:" + std::string(name) + " \\<<ARCHIVE SERVER\\>>";
+  return ":IO:" + std::string(name) + " \\<<ARCHIVE " + Digit(translation_mode) +
+         " TRANSIO SERVER\\>>";
+}
+
+std::string RestoreCommand(std::string_view name) {
+  return "'" + std::string(name) + "' RCL RESTORE";
+}
+
+std::string PurgeCommand(std::string_view name) { return "'" + std::string(name) + "' PURGE"; }
+
+std::string MoveProgram(const std::vector<std::string>& names, std::string_view destination,
+                        std::string_view source) {
+  std::string text(kProgramHeader);
+  text += "\\<<{";
+  for (const std::string& name : names) text += name + " ";
+  text += "} " + DestinationList(destination) + " " + ListForm(source);
+  // For each name: value and name on the stack, go to D, store; only when
+  // the store worked go back to P and purge the name there (PGDIR when it
+  // is a non-empty directory). A failed store gets its arguments back on
+  // the stack: return to P and drop them, the object stays where it was.
+  text +=
+      " \\-> L D P \\<<P EVAL L SIZE 1 FOR A L A GET DUP DUP RCL SWAP D EVAL "
+      "IFERR STO P EVAL IFERR PURGE THEN PGDIR END THEN P EVAL 3 DROPN END "
+      "-1 STEP \\>> \\>>";
+  return text;
+}
+
+std::string MoveRunCommand(std::string_view working_path, std::string_view destination) {
+  std::string name(kMoveProgramName);
+  return name + " " + ListForm(working_path) + " EVAL '" + name + "' PURGE " +
+         DestinationList(destination) + " EVAL";
+}
+
+std::string XModemProgram(const std::vector<std::string>& names, bool calculator_receives) {
+  std::string text(kProgramHeader);
+  text += "\\<< IFERR { ";
+  for (const std::string& name : names) text += name + " ";
+  text += calculator_receives ? "} XRECV" : "} XSEND";
+  // An error in the transfer must not stop the runner that purges this
+  // program and restarts the server.
+  text += " THEN END \\>>";
+  return text;
+}
+
+std::string XModemRunCommand(int translation_mode) {
+  std::string name(kXModemProgramName);
+  std::string text = "\\<<" + name + " '" + name + "' PURGE ";
+  if (translation_mode != 3) text += std::string(1, Digit(translation_mode)) + " TRANSIO ";
+  return text + "SERVER\\>>";
+}
+
+}  // namespace dravik::hp48

@@ -1,0 +1,120 @@
+#include "link/hp48_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace dravik::hp48 {
+namespace {
+
+// The real calculator pads each stack line to 24 characters.
+const char* kDefaultReply =
+    "4:                     1\r\n3:                     1\r\n"
+    "2:                     3\r\n1:              { HOME }\r\n";
+
+TEST(CalculatorStateReply, TheTwoExampleReplies) {
+  CalculatorState s;
+  ASSERT_TRUE(ParseCalculatorState(kDefaultReply, s));
+  EXPECT_EQ(s.Path, "HOME\\");
+  EXPECT_EQ(s.ChecksumType, 1);
+  EXPECT_EQ(s.TranslationMode, 3);
+  EXPECT_TRUE(s.BinaryMode);
+
+  ASSERT_TRUE(ParseCalculatorState("0\r\n2\r\n1\r\n{ HOME A B }\r\n", s));
+  EXPECT_EQ(s.Path, "HOME\\A\\B\\");
+  EXPECT_EQ(s.ChecksumType, 2);
+  EXPECT_EQ(s.TranslationMode, 1);
+  EXPECT_FALSE(s.BinaryMode);
+}
+
+TEST(CalculatorStateReply, DeeperStackLinesAreIgnored) {
+  CalculatorState s;
+  ASSERT_TRUE(ParseCalculatorState(
+      "6: \"x\"\r\n5: { 1 2 }\r\n4: 0\r\n3: 3\r\n2: 0\r\n1: { HOME GAMES }\r\n", s));
+  EXPECT_EQ(s.Path, "HOME\\GAMES\\");
+  EXPECT_EQ(s.ChecksumType, 3);
+  EXPECT_EQ(s.TranslationMode, 0);
+}
+
+TEST(CalculatorStateReply, ShortGarbledOrForeignRepliesChangeNothing) {
+  const char* bad[] = {
+      "",
+      "Empty Stack",
+      "1: { HOME }\r\n",                                   // too few lines
+      "4: 0\r\n3: 1\r\n2: 0\r\n1: { HOME }",               // last line unended
+      "4: 0\r\n3: 1\r\n2: 0\r\n1: HOME\r\n",               // no list
+      "4: 0\r\n3: 1\r\n2: 0\r\n1: {\r\n",                   // a lone brace
+      "4: 0\r\n3: 1\r\n2: x\r\n1: { HOME }\r\n",           // not a digit
+      "4: 0\r\n3: 13\r\n2: 0\r\n1: { HOME }\r\n",          // not a single digit
+      "4: 0\r\n3: 7\r\n2: 0\r\n1: { HOME }\r\n",           // no such checksum type
+      "4: 0\r\n3: 1\r\n2: 0\r\n1: { 1 2 }\r\n",            // not a path
+      "Error: Undefined Name\r\n4: 0\r\n3: 1\r\n2: 0\r\n1: { HOME }\r\n",
+      "\r\n\r\n\r\n\r\n",
+  };
+  for (const char* reply : bad) {
+    CalculatorState s;
+    s.Path = "untouched";
+    EXPECT_FALSE(ParseCalculatorState(reply, s)) << reply;
+    EXPECT_EQ(s.Path, "untouched");
+  }
+}
+
+TEST(CommandTexts, ExactTexts) {
+  EXPECT_EQ(SetCalculatorIOCommand(1, 3), "1 TRANSIO 3 CKSM 0 PARITY");
+  EXPECT_EQ(SetTransferFormatCommand(true), "-35 SF");
+  EXPECT_EQ(SetTransferFormatCommand(false), "-35 CF");
+  EXPECT_EQ(ArchiveCommand("MAR99", 3), ":IO:MAR99 \\<<ARCHIVE SERVER\\>>");
+  EXPECT_EQ(ArchiveCommand("MAR99", 1), ":IO:MAR99 \\<<ARCHIVE 1 TRANSIO SERVER\\>>");
+  EXPECT_EQ(RestoreCommand("MAR99"), "'MAR99' RCL RESTORE");
+  EXPECT_EQ(MakeDirectoryCommand("GAMES"), "'GAMES' CRDIR");
+  EXPECT_EQ(XModemRunCommand(3), "\\<<XModem.tmp 'XModem.tmp' PURGE SERVER\\>>");
+  EXPECT_EQ(XModemRunCommand(1), "\\<<XModem.tmp 'XModem.tmp' PURGE 1 TRANSIO SERVER\\>>");
+}
+
+TEST(CommandTexts, PathForms) {
+  EXPECT_EQ(CommandForm("HOME\\GAMES\\"), "HOME GAMES ");
+  EXPECT_EQ(ListForm("HOME\\WORK\\"), "{HOME WORK }");
+  EXPECT_EQ(DestinationList("HOME\\GAMES\\"), "{ HOME GAMES }");
+  EXPECT_EQ(MoveRunCommand("HOME\\WORK\\", "HOME\\GAMES\\"),
+            "cdhp48xx.tmp {HOME WORK } EVAL 'cdhp48xx.tmp' PURGE { HOME GAMES } EVAL");
+}
+
+TEST(CommandTexts, MoveProgramStoresBeforeItPurges) {
+  std::string p = MoveProgram({"A", "B"}, "HOME\\GAMES\\", "HOME\\WORK\\");
+  EXPECT_EQ(p.rfind("%%HP: T(3)A(D)F(.);\\<<{A B } { HOME GAMES } {HOME WORK } \\-> L D P \\<<P EVAL",
+                    0),
+            0u);
+  EXPECT_LT(p.find("IFERR STO"), p.find("PURGE"));
+  EXPECT_EQ(p.find('\n'), std::string::npos);
+  EXPECT_EQ(p.substr(p.size() - 12), "STEP \\>> \\>>");
+}
+
+TEST(CommandTexts, XModemProgramCatchesTransferErrors) {
+  EXPECT_EQ(XModemProgram({"GAME.LIB", "NOTES"}, true),
+            "%%HP: T(3)A(D)F(.);\\<< IFERR { GAME.LIB NOTES } XRECV THEN END \\>>");
+  EXPECT_EQ(XModemProgram({"X"}, false),
+            "%%HP: T(3)A(D)F(.);\\<< IFERR { X } XSEND THEN END \\>>");
+}
+
+TEST(CommandTexts, ErrorRepliesAndPathsInReplies) {
+  EXPECT_EQ(ErrorLine("Error: Non-Empty Directory\r\n1: 'D'\r\n"), "Error: Non-Empty Directory");
+  EXPECT_EQ(ErrorLine("Error: Too Few Arguments"), "Error: Too Few Arguments");
+  EXPECT_EQ(ErrorLine("Empty Stack"), "");
+  EXPECT_EQ(ErrorLine("1: \"Error: not really\"\r\n"), "");
+  EXPECT_EQ(PathInReply("2: 'D'\r\n1:          { HOME D }\r\n"), "HOME\\D\\");
+  EXPECT_EQ(PathInReply("Empty Stack"), "");
+}
+
+TEST(CommandTexts, WhatMayGoIntoOneCommand) {
+  EXPECT_TRUE(FitsOnePacket(std::string(kMaxCommandText, 'A')));
+  EXPECT_FALSE(FitsOnePacket(std::string(kMaxCommandText + 1, 'A')));
+  EXPECT_FALSE(FitsOnePacket("A\rB"));
+  EXPECT_FALSE(FitsOnePacket("# 5d"));
+  EXPECT_TRUE(IsPlainName("GAME.LIB"));
+  EXPECT_TRUE(IsPlainName("X1"));
+  for (const char* bad : {"", "A B", "A'B", "A}", "{A", "A\\B", "A:B", "A\x01"})
+    EXPECT_FALSE(IsPlainName(bad)) << bad;
+}
+
+}  // namespace
+}  // namespace dravik::hp48
