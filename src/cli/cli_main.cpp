@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/settings_file.h"
 #include "cli/cli_command.h"
 #include "cli/console_boundary.h"
 #include "link/session.h"
@@ -96,6 +97,13 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::vector<std::string> args(argv + i + 1, argv + argc);
+
+  // Dravik.ini gives port, line speed, checksum type and translation mode
+  // unless an option says otherwise (the commands apply the options). A
+  // device given by name needs a valid slot to go into.
+  ReadStartupSettings(session.Settings);
+  if (!o.device.empty() && (session.Settings.PortNumber < 1 || session.Settings.PortNumber > 4))
+    session.Settings.PortNumber = 1;
 
   std::string folder = o.folder.empty() ? std::string(".") : o.folder;
   if (folder.back() != '/') folder += '/';

@@ -3,27 +3,9 @@
 #include <utility>
 
 #include "hpview/listing_parser.h"
+#include "link/wait_cursor.h"
 
 namespace dravik {
-namespace {
-
-// Shows the wait cursor for as long as it lives.
-class WaitCursor {
- public:
-  explicit WaitCursor(MainWindowHandle* window) : window_(window) {
-    if (window_) window_->SetWaitCursor(true);
-  }
-  ~WaitCursor() {
-    if (window_) window_->SetWaitCursor(false);
-  }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  MainWindowHandle* window_;
-};
-
-}  // namespace
 
 ListingCache::~ListingCache() { ClearCache(); }
 

@@ -29,6 +29,8 @@
 
 namespace dravik {
 
+class ListingCache;
+
 // Kermit character transforms.
 constexpr int tochar(int x) { return x + 32; }
 constexpr int unchar(uint8_t c) { return static_cast<int8_t>(c) - 32; }
@@ -111,6 +113,43 @@ class CHP48Link : public CSerialPort {
   void UpDirectory();
   // Generic "F": the calculator leaves server mode. No reply is awaited.
   int Finish();
+
+  // ---- calculator operations (hp48_operations.cpp, move_program.cpp,
+  //      xmodem_prepare.cpp) ------------------------------------------------
+
+  // Connection check: reads flag -35, the checksum type, the translation
+  // code and the current directory into the session. 1 when both commands
+  // were answered and the reply could be read; otherwise nothing changes.
+  int QueryCalculatorState();
+  // "-35 SF" or "-35 CF" after the session's BinaryMode.
+  int SetTransferFormat();
+  // Pushes the session's TranslationMode and ChecksumType, parity none.
+  int SetCalculatorIO();
+  // list_text is "{" + each name and a blank + "}"; quoted_name "'" + name + "'".
+  // Both make sure the calculator is in CurrentHPPath first.
+  int PurgeObjects(std::string_view list_text);
+  int PurgeDirectory(std::string_view quoted_name);
+  int MakeHPDirectory(std::string_view name);
+  // Leaves the calculator holding a program that archives its memory to the
+  // I/O port and restarts the server; the receive that follows sends no I.
+  int StartArchive(std::string_view name);
+  // Sends the restore command for a backup variable and reads no reply.
+  int RestoreBackup(std::string_view name);
+  // Moves the objects named in TransferList from CurrentHPPath to the
+  // destination path; the calculator ends in CurrentHPPath.
+  int MoveObjects(std::string_view destination);
+  // Loads the calculator with the XModem program for TransferList and leaves
+  // it waiting for EVAL. cache gives the names already in CurrentHPPath
+  // (null: none known).
+  int PrepareXModemJob(bool calculator_receives, const ListingCache* cache);
+
+  // Runs a command through RunHostCommand: refuses a text that does not fit
+  // one packet, and treats an "Error: ..." reply as failure, shown with the
+  // caption "Error Message from HP48". 1 or 0.
+  int RunCalculatorCommand(std::string_view text);
+  // Moves the calculator to CurrentHPPath and checks with PATH that it got
+  // there; refuses (0) otherwise, with HPWorkingPath set to where it is.
+  int EnsureInCurrentDirectory();
 
   // Reply text of the last directory request and of the last host command:
   // the decoded data fields concatenated.

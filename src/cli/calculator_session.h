@@ -1,0 +1,55 @@
+// What the calculator commands of dravik-cli share: open the Kermit link as
+// the options say, run the connection check, and go to the directory of
+// --cd first.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "cli/cli_command.h"
+#include "cli/console_boundary.h"
+#include "hpview/listing_cache.h"
+#include "link/hp48_link.h"
+
+namespace dravik::cli {
+
+class CalculatorSession {
+ public:
+  explicit CalculatorSession(CliContext& context);
+  ~CalculatorSession();
+  CalculatorSession(const CalculatorSession&) = delete;
+  CalculatorSession& operator=(const CalculatorSession&) = delete;
+
+  // Opens the port, runs the connection check and, with --cd, moves the
+  // calculator there. False (after telling why on stderr) when any step
+  // failed.
+  bool Connect();
+  // Makes path the current directory and moves the calculator there,
+  // checking that it arrived.
+  bool ChangeTo(std::string_view path);
+  // Reads the listing of the current directory into cache().
+  bool ReadListing();
+
+  CHP48Link& link() { return *link_; }
+  Session& session() { return context_.session; }
+  ListingCache& cache() { return cache_; }
+
+ private:
+  CliContext& context_;
+  ConsoleWindow window_;
+  ConsoleProgress progress_;
+  std::unique_ptr<CHP48Link> link_;
+  ListingCache cache_;
+};
+
+// A calculator path from what a user types: "HOME\GAMES\", "HOME/GAMES",
+// "GAMES" (inside current), ".." (the parent of current). Empty when the
+// text cannot be a path.
+std::string ResolveCalculatorPath(std::string_view typed, std::string_view current);
+
+// Reports a failed command: prints the message unless a message box already
+// said why. Returns the exit code 1.
+int Failed(const char* what);
+
+}  // namespace dravik::cli

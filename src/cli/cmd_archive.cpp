@@ -1,0 +1,65 @@
+// dravik-cli archive NAME and restore FILE: backing the calculator's memory
+// up to the PC and loading it back.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "cli/calculator_session.h"
+#include "link/hp48_commands.h"
+
+namespace dravik::cli {
+namespace {
+
+int RunArchive(CliContext& context, const std::vector<std::string>& args) {
+  if (args.size() != 1 || !hp48::IsPlainName(args[0])) {
+    std::fprintf(stderr, "dravik-cli: archive takes one name for the backup\n");
+    return 2;
+  }
+  CalculatorSession calc(context);
+  if (!calc.Connect()) return 1;
+  if (!calc.link().StartArchive(args[0])) return Failed("archive");
+  std::fprintf(stderr, "Press EVAL on the calculator to start the backup.\n");
+  // The calculator opens the transfer itself; the receive waits for it.
+  calc.link().ClearFlags();
+  const int ok = calc.link().ReceiveFiles({args[0]});
+  calc.link().m_noInitPacket = 0;
+  if (!ok) return Failed("archive");
+  std::printf("%s\n", calc.link().OutputPath().c_str());
+  return 0;
+}
+
+int RunRestore(CliContext& context, const std::vector<std::string>& args) {
+  if (args.size() != 1) {
+    std::fprintf(stderr, "dravik-cli: restore takes one backup file\n");
+    return 2;
+  }
+  const std::string& file = args[0];
+  const std::string name = file.substr(file.find_last_of('/') + 1);
+  if (!hp48::IsPlainName(name)) {
+    std::fprintf(stderr, "dravik-cli: %s is not a name the calculator can store\n", name.c_str());
+    return 2;
+  }
+  CalculatorSession calc(context);
+  if (!calc.Connect()) return 1;
+  // The calculator would store the upload as NAME.1 and the restore would
+  // take the old variable.
+  if (!calc.ReadListing()) return Failed("reading the directory");
+  if (!calc.cache().IsNewName(name)) {
+    std::fprintf(stderr, "dravik-cli: %s already exists in %s; purge or rename it first\n",
+                 name.c_str(), calc.session().CurrentHPPath.c_str());
+    return 1;
+  }
+  calc.link().ClearFlags();
+  if (!calc.link().SendFiles({file})) return Failed("sending the backup");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  return calc.link().RestoreBackup(name) ? 0 : Failed("restore");
+}
+
+}  // namespace
+
+DRAVIK_CLI_COMMAND("archive", "archive NAME",
+                   "back the calculator memory up into the PC file NAME (press EVAL)",
+                   RunArchive);
+DRAVIK_CLI_COMMAND("restore", "restore FILE", "send a backup file and restore it", RunRestore);
+
+}  // namespace dravik::cli

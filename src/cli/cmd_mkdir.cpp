@@ -1,0 +1,31 @@
+// dravik-cli mkdir NAME: a new calculator directory.
+#include <cstdio>
+
+#include "cli/calculator_session.h"
+#include "link/hp48_commands.h"
+
+namespace dravik::cli {
+namespace {
+
+int RunMkdir(CliContext& context, const std::vector<std::string>& args) {
+  if (args.size() != 1 || !hp48::IsPlainName(args[0])) {
+    std::fprintf(stderr, "dravik-cli: mkdir takes one calculator name\n");
+    return 2;
+  }
+  CalculatorSession calc(context);
+  if (!calc.Connect()) return 1;
+  // On an existing name the calculator would fail, or enter the directory.
+  if (!calc.ReadListing()) return Failed("reading the directory");
+  if (!calc.cache().IsNewName(args[0])) {
+    std::fprintf(stderr, "dravik-cli: %s already exists in %s\n", args[0].c_str(),
+                 calc.session().CurrentHPPath.c_str());
+    return 1;
+  }
+  return calc.link().MakeHPDirectory(args[0]) ? 0 : Failed("mkdir");
+}
+
+}  // namespace
+
+DRAVIK_CLI_COMMAND("mkdir", "mkdir NAME", "make a calculator directory", RunMkdir);
+
+}  // namespace dravik::cli

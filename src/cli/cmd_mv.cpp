@@ -1,0 +1,47 @@
+// dravik-cli mv NAME... DEST: moving calculator objects to another directory.
+#include <cstdio>
+
+#include "cli/calculator_session.h"
+#include "link/hp48_commands.h"
+
+namespace dravik::cli {
+namespace {
+
+int RunMv(CliContext& context, const std::vector<std::string>& args) {
+  if (args.size() < 2) {
+    std::fprintf(stderr, "dravik-cli: mv needs names and a destination path\n");
+    return 2;
+  }
+  std::vector<std::string> names(args.begin(), args.end() - 1);
+  if (names.size() > TransferJob::kMaxItems) {
+    std::fprintf(stderr, "dravik-cli: at most %zu items per job\n", TransferJob::kMaxItems);
+    return 2;
+  }
+  for (const std::string& name : names) {
+    if (!hp48::IsPlainName(name)) {
+      std::fprintf(stderr, "dravik-cli: not a calculator name: %s\n", name.c_str());
+      return 2;
+    }
+  }
+  CalculatorSession calc(context);
+  if (!calc.Connect()) return 1;
+  Session& s = calc.session();
+  const std::string destination = ResolveCalculatorPath(args.back(), s.CurrentHPPath);
+  if (destination.empty()) {
+    std::fprintf(stderr, "dravik-cli: not a calculator path: %s\n", args.back().c_str());
+    return 2;
+  }
+  s.Job.Clear();
+  s.Job.TransferList = names;
+  s.Job.ReceiveJobActive = true;
+  const int ok = calc.link().MoveObjects(destination);
+  s.Job.Clear();
+  return ok ? 0 : Failed("mv");
+}
+
+}  // namespace
+
+DRAVIK_CLI_COMMAND("mv", "mv NAME... DEST", "move calculator objects to the directory DEST",
+                   RunMv);
+
+}  // namespace dravik::cli

@@ -1,0 +1,20 @@
+// Lets the listing cache read directories through the Kermit link.
+#pragma once
+
+#include "hpview/listing_cache.h"
+#include "link/hp48_link.h"
+
+namespace dravik {
+
+class HP48ListingLink : public ListingLink {
+ public:
+  explicit HP48ListingLink(CHP48Link& link) : link_(link) {}
+  int ChangeDirectory() override { return link_.ChangeDirectory(); }
+  int ReadDirectory() override { return link_.ReadDirectory(); }
+  const std::string& DirectoryListing() const override { return link_.DirectoryListing; }
+
+ private:
+  CHP48Link& link_;
+};
+
+}  // namespace dravik
