@@ -15,6 +15,7 @@ class CannedLink : public dravik::ListingLink {
  public:
   explicit CannedLink(std::string text) : text_(std::move(text)) {}
   int ChangeDirectory() override { return 1; }
+  int GoHome() override { return 1; }
   int ReadDirectory() override { return 1; }
   const std::string& DirectoryListing() const override { return text_; }
 

@@ -32,6 +32,8 @@ class ListingLink {
   virtual ~ListingLink() = default;
   // Moves the calculator to CurrentHPPath (sets HPWorkingPath first).
   virtual int ChangeDirectory() = 0;
+  // Moves the calculator to HOME; both paths become "HOME\".
+  virtual int GoHome() = 0;
   // The generic directory request; 1 when the transaction ended with B.
   virtual int ReadDirectory() = 0;
   // The text the last directory request collected.

@@ -10,6 +10,7 @@ class HP48ListingLink : public ListingLink {
  public:
   explicit HP48ListingLink(CHP48Link& link) : link_(link) {}
   int ChangeDirectory() override { return link_.ChangeDirectory(); }
+  int GoHome() override { return link_.GoHome(); }
   int ReadDirectory() override { return link_.ReadDirectory(); }
   const std::string& DirectoryListing() const override { return link_.DirectoryListing; }
 

@@ -216,6 +216,7 @@ TEST_F(OperationsTest, XModemSendRefusesTextFilesOnceAndKeepsSizesAligned) {
   struct Canned : ListingLink {
     std::string text = "{ HOME } 1\r\nNOTES 5 String 1\r\n";
     int ChangeDirectory() override { return 1; }
+    int GoHome() override { return 1; }
     int ReadDirectory() override { return 1; }
     const std::string& DirectoryListing() const override { return text; }
   } canned;

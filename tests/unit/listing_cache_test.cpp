@@ -19,6 +19,11 @@ class ScriptedLink : public ListingLink {
     moves.push_back(session_.CurrentHPPath);
     return 1;
   }
+  int GoHome() override {
+    session_.CurrentHPPath = session_.HPWorkingPath = "HOME\\";
+    moves.push_back("GoHome");
+    return 1;
+  }
   int ReadDirectory() override {
     ++reads;
     listing_ = reply;

@@ -1,0 +1,48 @@
+#include "hpview/listing_walk.h"
+
+#include <string>
+
+#include "link/wait_cursor.h"
+
+namespace dravik {
+namespace {
+
+void Status(Session& session, const std::string& text) {
+  if (session.MainWindow) session.MainWindow->SetStatusText(text);
+}
+
+// Drops the last level of CurrentHPPath ("HOME\A\B\" -> "HOME\A\").
+void UpOneLevel(std::string& path) {
+  if (path.size() < 2) return;
+  path.erase(path.find_last_of('\\', path.size() - 2) + 1);
+}
+
+int Walk(ListingCache& cache, ListingLink& link, Session& session) {
+  Status(session, "Reading " + session.CurrentHPPath + " ...");
+  int ok = cache.ReadListing(link);
+  const int count = cache.CountDirectories();
+  for (int i = 0; i < count && !session.LinkClosedByUser; ++i) {
+    const std::string name = cache.NameAt(i);
+    if (name.empty()) break;
+    session.CurrentHPPath += name + "\\";
+    Status(session, "Changing directory...");
+    link.ChangeDirectory();
+    ok = Walk(cache, link, session) && ok;
+  }
+  if (session.CurrentHPPath != "HOME\\") {
+    UpOneLevel(session.CurrentHPPath);
+    if (!session.LinkClosedByUser) link.ChangeDirectory();
+  }
+  return ok;
+}
+
+}  // namespace
+
+int ReadAllListings(ListingCache& cache, ListingLink& link, Session& session) {
+  WaitCursor wait(session.MainWindow);
+  link.GoHome();
+  cache.ClearCache();
+  return Walk(cache, link, session) && !session.LinkClosedByUser ? 1 : 0;
+}
+
+}  // namespace dravik

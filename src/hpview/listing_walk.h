@@ -1,0 +1,14 @@
+// "Read all": every calculator directory read into the listing cache, depth
+// first from HOME, each directory's subdirectories in listing order.
+#pragma once
+
+#include "hpview/listing_cache.h"
+
+namespace dravik {
+
+// Goes HOME, clears the cache and walks. Ends with the calculator and
+// CurrentHPPath in "HOME\". Stops early when the user gave up the link.
+// Returns 1 when every directory was read completely.
+int ReadAllListings(ListingCache& cache, ListingLink& link, Session& session);
+
+}  // namespace dravik
