@@ -145,7 +145,7 @@ void Tokens(const Object& o, std::vector<Tok>& out, bool top, bool file) {
     }
     case Kind::Tagged: {
       std::vector<Tok> inner;
-      if (!o.items.empty()) Tokens(*o.items[0], inner, top, file);
+      if (!o.items.empty()) Tokens(*o.items[0], inner, false, file);
       std::string s;
       for (auto& t : inner) s += (s.empty() ? "" : " ") + t.text;
       out.push_back({top && !file ? o.text + ": " + s : ":" + o.text + ":" + s});
