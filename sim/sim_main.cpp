@@ -1,0 +1,128 @@
+// dravik-sim: a simulated HP48 in Kermit server mode on a pseudo-terminal.
+//
+//   dravik-sim [--memory FILE] [--save] [--baud B] [--noise RATE] [--seed N]
+//              [--auto-eval] [--time SECONDS] [--idle-nak SECONDS]
+//
+// Prints the device path on the first line of standard output, then serves
+// until SIGINT or SIGTERM. With --save the memory is written back to FILE.
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "simulated_hp48.h"
+
+using namespace dravik::sim;
+
+namespace {
+
+void PrintUsage(std::FILE* out) {
+  std::fprintf(out,
+               "Usage: dravik-sim [--memory FILE] [--save] [--baud B] [--noise RATE]\n"
+               "                  [--seed N] [--auto-eval] [--time SECONDS]\n"
+               "                  [--idle-nak SECONDS]\n\n"
+               "Runs a simulated HP48 in Kermit server mode on a pseudo-terminal and\n"
+               "prints the device path to open. Without --memory it starts from the\n"
+               "demo memory. Stops on Ctrl+C.\n");
+}
+
+bool ParseNumber(const char* text, double& out) {
+  char* end = nullptr;
+  out = std::strtod(text, &end);
+  return *text && !*end;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  SimOptions options;
+  std::string memory_file;
+  bool save = false;
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](double& out) {
+      if (i + 1 >= argc || !ParseNumber(argv[i + 1], out)) {
+        std::fprintf(stderr, "dravik-sim: %s needs a number\n", arg.c_str());
+        return false;
+      }
+      ++i;
+      return true;
+    };
+    double v = 0;
+    if (arg == "--memory" && i + 1 < argc) {
+      memory_file = argv[++i];
+    } else if (arg == "--save") {
+      save = true;
+    } else if (arg == "--auto-eval") {
+      options.auto_eval = true;
+    } else if (arg == "--baud") {
+      if (!value(v) || v < 0) return 2;
+      options.baud = static_cast<int>(v);
+    } else if (arg == "--noise") {
+      if (!value(v) || v < 0 || v > 1) return 2;
+      options.noise = v;
+    } else if (arg == "--seed") {
+      if (!value(v)) return 2;
+      options.seed = static_cast<uint32_t>(v);
+    } else if (arg == "--time") {
+      if (!value(v) || v < 0) return 2;
+      options.kermit.time_override = static_cast<int>(v);
+    } else if (arg == "--idle-nak") {
+      if (!value(v) || v < 0) return 2;
+      options.kermit.idle_nak_seconds = static_cast<int>(v);
+    } else if (arg == "-h" || arg == "--help") {
+      PrintUsage(stdout);
+      return 0;
+    } else {
+      std::fprintf(stderr, "dravik-sim: unknown argument %s\n", arg.c_str());
+      PrintUsage(stderr);
+      return 2;
+    }
+  }
+  if (save && memory_file.empty()) {
+    std::fprintf(stderr, "dravik-sim: --save needs --memory FILE\n");
+    return 2;
+  }
+
+  Calculator calculator = Calculator::Demo();
+  if (!memory_file.empty()) {
+    std::string error;
+    Calculator loaded;
+    if (loaded.LoadMemory(memory_file, &error)) {
+      calculator = std::move(loaded);
+    } else if (!save) {
+      std::fprintf(stderr, "dravik-sim: cannot load %s: %s\n", memory_file.c_str(), error.c_str());
+      return 1;
+    }
+    // With --save a memory file that does not exist yet starts as the demo.
+  }
+
+  // The signals are taken synchronously so that the memory can be saved.
+  sigset_t signals;
+  sigemptyset(&signals);
+  sigaddset(&signals, SIGINT);
+  sigaddset(&signals, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+  SimulatedHp48 sim(std::move(calculator), options);
+  std::string error;
+  if (!sim.Start(&error)) {
+    std::fprintf(stderr, "dravik-sim: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", sim.device().c_str());
+  std::fflush(stdout);
+
+  int sig = 0;
+  sigwait(&signals, &sig);
+  sim.Stop();
+  if (save) {
+    bool ok = sim.WithCalculator([&](Calculator& c) { return c.SaveMemory(memory_file, &error); });
+    if (!ok) {
+      std::fprintf(stderr, "dravik-sim: cannot save %s: %s\n", memory_file.c_str(), error.c_str());
+      return 1;
+    }
+  }
+  return 0;
+}

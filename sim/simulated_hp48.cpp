@@ -1,0 +1,174 @@
+#include "simulated_hp48.h"
+
+#include <algorithm>
+#include <sstream>
+
+namespace dravik::sim {
+namespace {
+
+// "{ HOME D E }" -> "HOME\D\E\", the form VariableNames takes.
+std::string PathFromText(const std::string& text) {
+  std::istringstream in(text);
+  std::string word;
+  std::string path;
+  while (in >> word) {
+    if (word == "{" || word == "}") continue;
+    path += word;
+    path += '\\';
+  }
+  return path.empty() ? "HOME\\" : path;
+}
+
+}  // namespace
+
+SimulatedHp48::SimulatedHp48(Calculator calculator, SimOptions options)
+    : options_(options),
+      calculator_(std::move(calculator)),
+      server_(line_, *this, options.kermit),
+      xmodem_timing_(XModemTiming{}.Scaled(options.xmodem_time_scale)) {
+  line_.SetBaud(options.baud);
+  line_.SetNoise(options.noise, options.seed);
+}
+
+SimulatedHp48::~SimulatedHp48() { Stop(); }
+
+bool SimulatedHp48::Start(std::string* error) {
+  if (!line_.ok()) {
+    if (error) *error = line_.error();
+    return false;
+  }
+  if (thread_.joinable()) return true;
+  thread_ = std::thread([this] { Run(); });
+  return true;
+}
+
+void SimulatedHp48::Stop() {
+  stopping_ = true;
+  line_.Stop();
+  key_cv_.notify_all();
+  if (thread_.joinable()) thread_.join();
+}
+
+void SimulatedHp48::PressEval() {
+  std::lock_guard lock(key_mutex_);
+  eval_pressed_ = true;
+  key_cv_.notify_all();
+}
+
+void SimulatedHp48::StartServer() {
+  std::lock_guard lock(key_mutex_);
+  server_typed_ = true;
+  key_cv_.notify_all();
+}
+
+void SimulatedHp48::Run() {
+  while (!stopping_) {
+    if (mode_ == Mode::kServer) {
+      if (server_.ServeOne() == KermitServer::Event::kFinish) {
+        std::lock_guard lock(key_mutex_);
+        eval_pressed_ = false;
+        server_typed_ = false;
+        mode_ = Mode::kKeyboard;
+      }
+    } else {
+      WaitAtKeyboard();
+    }
+  }
+}
+
+// Out of server mode the calculator sits at its keyboard: EVAL runs stack
+// level 1; SERVER (typed, or run by that program) brings the server back.
+void SimulatedHp48::WaitAtKeyboard() {
+  bool eval = false;
+  {
+    std::unique_lock lock(key_mutex_);
+    auto auto_press = std::chrono::steady_clock::now() + options_.auto_eval_delay;
+    while (!stopping_ && !eval_pressed_ && !server_typed_) {
+      if (options_.auto_eval) {
+        if (key_cv_.wait_until(lock, auto_press) == std::cv_status::timeout) {
+          eval_pressed_ = true;
+          break;
+        }
+      } else {
+        key_cv_.wait(lock);
+      }
+    }
+    if (stopping_) return;
+    eval = eval_pressed_;
+    eval_pressed_ = false;
+    if (server_typed_) {
+      server_typed_ = false;
+      line_.DiscardInput();
+      mode_ = Mode::kServer;
+      return;
+    }
+  }
+  if (!eval) return;
+  enter_server_ = false;
+  {
+    std::lock_guard lock(calc_mutex_);
+    calculator_.PressEval(this);
+  }
+  if (enter_server_) {
+    line_.DiscardInput();
+    mode_ = Mode::kServer;
+  } else if (options_.auto_eval) {
+    // The demo presses EVAL once per wait; afterwards only a control call
+    // or SERVER gets the calculator going again.
+    std::unique_lock lock(key_mutex_);
+    key_cv_.wait(lock, [this] { return stopping_ || eval_pressed_ || server_typed_; });
+  }
+}
+
+std::string SimulatedHp48::XModemSend(const Bytes& data) {
+  return sim::XModemSend(line_, data, xmodem_timing_);
+}
+
+std::string SimulatedHp48::XModemReceive(Bytes& data) {
+  return sim::XModemReceive(line_, data, xmodem_timing_);
+}
+
+std::string SimulatedHp48::KermitSendFile(const std::string& name, const Bytes& data) {
+  int cksm;
+  {
+    std::lock_guard lock(calc_mutex_);
+    cksm = calculator_.ChecksumType();
+  }
+  return server_.Send('F', name, data, cksm);
+}
+
+int SimulatedHp48::ChecksumType() {
+  std::lock_guard lock(calc_mutex_);
+  return calculator_.ChecksumType();
+}
+
+std::string SimulatedHp48::DirectoryListing() {
+  std::lock_guard lock(calc_mutex_);
+  return calculator_.DirectoryListing();
+}
+
+std::string SimulatedHp48::UploadName(const std::string& name) {
+  std::lock_guard lock(calc_mutex_);
+  std::vector<std::string> names = calculator_.VariableNames(PathFromText(calculator_.PathText()));
+  auto exists = [&](const std::string& n) {
+    return std::find(names.begin(), names.end(), n) != names.end();
+  };
+  return exists(name) ? name + ".1" : name;
+}
+
+StoreResult SimulatedHp48::StoreUpload(const std::string& name, const Bytes& file) {
+  std::lock_guard lock(calc_mutex_);
+  return calculator_.StoreUpload(name, file);
+}
+
+RecallResult SimulatedHp48::RecallForTransfer(const std::string& name) {
+  std::lock_guard lock(calc_mutex_);
+  return calculator_.RecallForTransfer(name);
+}
+
+std::string SimulatedHp48::RunCommandLine(std::string_view text) {
+  std::lock_guard lock(calc_mutex_);
+  return calculator_.RunCommandLine(text, this);
+}
+
+}  // namespace dravik::sim
