@@ -410,6 +410,11 @@ class Parser {
     p_ = e + 1;
     while (!in.empty() && IsSpace(in.front())) in.erase(in.begin());
     while (!in.empty() && IsSpace(in.back())) in.pop_back();
+    HpReal num;
+    if (size_t u = in.find('_'); u != std::string::npos && u > 0 &&
+        ParseReal(in.substr(0, u), &num, opt_.decimal_comma)) {
+      return Unit(num, in.substr(u + 1), out);
+    }
     if (IsValidName(in)) {
       if (program) {
         Obj q = std::make_shared<Object>();
