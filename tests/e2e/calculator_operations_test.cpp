@@ -1,0 +1,280 @@
+// The calculator operations against the simulated HP48 on a pseudo-terminal:
+// what each one does to the calculator's memory and settings.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fake_main_window.h"
+#include "hpview/listing_cache.h"
+#include "hpview/listing_walk.h"
+#include "link/hp48_commands.h"
+#include "link/hp48_link.h"
+#include "link/hp48_listing_link.h"
+#include "scratch_folder.h"
+#include "simulated_hp48.h"
+
+namespace dravik {
+namespace {
+
+using Strings = std::vector<std::string>;
+using testing::FakeMainWindow;
+using testing::ScratchFolder;
+
+class SimOperationsTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
+  void TearDown() override {
+    if (link) link->CloseAll();
+    if (sim) sim->Stop();
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+
+  // Starts the simulator with a fresh memory prepared by the command line
+  // setup, opens the link and runs the connection check.
+  void Start(const std::string& setup = "", sim::SimOptions options = {}) {
+    sim::Calculator calc;
+    // Translation mode 3, so that the setup may hold programs.
+    calc.RunCommandLine("3 TRANSIO");
+    if (!setup.empty()) {
+      ASSERT_EQ(calc.RunCommandLine(setup).rfind("Error", 0), std::string::npos);
+    }
+    sim = std::make_unique<sim::SimulatedHp48>(std::move(calc), options);
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+    session.PortDevices[0] = sim->device();
+    session.Settings.PortNumber = 1;
+    session.MainWindow = &window;
+    session.CurrentPCFolder = pc.path();
+    link = std::make_unique<CHP48Link>(session);
+    link->m_timeout = 5;
+    ASSERT_TRUE(link->Open());
+    ASSERT_EQ(link->QueryCalculatorState(), 1);
+  }
+
+  std::string Calc(const std::string& command) {
+    return sim->WithCalculator([&](sim::Calculator& c) { return c.RunCommandLine(command); });
+  }
+  Strings Names(const std::string& path) {
+    return sim->WithCalculator([&](sim::Calculator& c) { return c.VariableNames(path); });
+  }
+  std::string TypeOf(const std::string& path, const std::string& name) {
+    return sim->WithCalculator([&](sim::Calculator& c) { return c.TypeOf(path, name); });
+  }
+  std::string Where() {
+    return sim->WithCalculator([&](sim::Calculator& c) { return c.PathText(); });
+  }
+  // Names without IOPAR, which every HOME holds.
+  Strings UserNames(const std::string& path) {
+    Strings n = Names(path);
+    n.erase(std::remove(n.begin(), n.end(), "IOPAR"), n.end());
+    return n;
+  }
+  Strings Messages() {
+    Strings out;
+    for (const auto& m : window.messages()) out.push_back(m.caption + ": " + m.text);
+    return out;
+  }
+  // Waits (bounded) until the condition holds.
+  template <typename Condition>
+  bool Eventually(Condition condition, int seconds = 20) {
+    for (int i = 0; i < seconds * 20; ++i) {
+      if (condition()) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return condition();
+  }
+
+  ScratchFolder config, pc;
+  std::unique_ptr<sim::SimulatedHp48> sim;
+  Session session;
+  FakeMainWindow window;
+  std::unique_ptr<CHP48Link> link;
+};
+
+TEST_F(SimOperationsTest, ConnectionCheckReadsTheTwoExampleStates) {
+  Start("-35 SF 1 CKSM 3 TRANSIO");
+  EXPECT_EQ(session.CurrentHPPath, "HOME\\");
+  EXPECT_EQ(session.HPWorkingPath, "HOME\\");
+  EXPECT_EQ(session.Settings.ChecksumType, 1);
+  EXPECT_EQ(session.Settings.TranslationMode, 3);
+  EXPECT_TRUE(session.BinaryMode);
+  EXPECT_EQ(Calc("DEPTH"), "1:                     0\r\n");  // the four results were dropped
+
+  Calc("DROP 'A' CRDIR A 'B' CRDIR B -35 CF 2 CKSM 1 TRANSIO");
+  ASSERT_EQ(link->QueryCalculatorState(), 1);
+  EXPECT_EQ(session.CurrentHPPath, "HOME\\A\\B\\");
+  EXPECT_EQ(session.Settings.ChecksumType, 2);
+  EXPECT_EQ(session.Settings.TranslationMode, 1);
+  EXPECT_FALSE(session.BinaryMode);
+}
+
+TEST_F(SimOperationsTest, TransferSettingsReachTheCalculator) {
+  Start();
+  session.BinaryMode = true;
+  ASSERT_EQ(link->SetTransferFormat(), 1);
+  EXPECT_TRUE(sim->WithCalculator([](sim::Calculator& c) { return c.BinaryTransfers(); }));
+  session.BinaryMode = false;
+  ASSERT_EQ(link->SetTransferFormat(), 1);
+  EXPECT_FALSE(sim->WithCalculator([](sim::Calculator& c) { return c.BinaryTransfers(); }));
+
+  session.Settings.TranslationMode = 2;
+  session.Settings.ChecksumType = 1;
+  ASSERT_EQ(link->SetCalculatorIO(), 1);
+  EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.TranslationMode(); }), 2);
+  EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.ChecksumType(); }), 1);
+  ASSERT_EQ(link->QueryCalculatorState(), 1);  // the link still talks after the switch
+  EXPECT_EQ(session.Settings.ChecksumType, 1);
+}
+
+TEST_F(SimOperationsTest, NewDirectoryNameIsNotEvaluated) {
+  // NEWD further up is a program; unquoted it would run.
+  Start("\\<< 1 'RAN' STO \\>> 'NEWD' STO 'S' CRDIR");
+  session.CurrentHPPath = "HOME\\S\\";
+  ASSERT_EQ(link->MakeHPDirectory("NEWD"), 1);
+  EXPECT_EQ(TypeOf("HOME\\S\\", "NEWD"), "Directory");
+  EXPECT_EQ(TypeOf("HOME\\", "RAN"), "");
+  EXPECT_EQ(session.HPWorkingPath, "HOME\\S\\");
+}
+
+TEST_F(SimOperationsTest, PurgeObjectsAndANonEmptyDirectory) {
+  Start("1 'A' STO 2 'B' STO 3 'C' STO 'D' CRDIR D 4 'X' STO 'E' CRDIR HOME");
+  ASSERT_EQ(link->PurgeObjects("{A B }"), 1);
+  EXPECT_EQ(UserNames("HOME\\"), (Strings{"D", "C"}));
+  // PURGE refuses a non-empty directory: the calculator's error is shown.
+  EXPECT_EQ(link->PurgeObjects("{D }"), 0);
+  EXPECT_EQ(Messages(), (Strings{"Error Message from HP48: Error: Non-Empty Directory"}));
+  ASSERT_EQ(link->PurgeDirectory("'D'"), 1);
+  EXPECT_EQ(UserNames("HOME\\"), (Strings{"C"}));
+}
+
+TEST_F(SimOperationsTest, PurgeIsRefusedWhenTheDirectoryIsGone) {
+  Start("1 'A' STO 'GONE' CRDIR GONE 2 'A' STO HOME");
+  session.CurrentHPPath = "HOME\\GONE\\";
+  Calc("'GONE' PGDIR");  // deleted on the calculator meanwhile
+  EXPECT_EQ(link->PurgeObjects("{A }"), 0);
+  EXPECT_EQ(UserNames("HOME\\"), (Strings{"A"}));  // HOME's A survives
+  EXPECT_EQ(session.HPWorkingPath, "HOME\\");
+}
+
+TEST_F(SimOperationsTest, MoveObjectsAndADirectoryWithItsContents) {
+  Start("'G' CRDIR 'W' CRDIR W 1 'A' STO \"s\" 'B' STO 'D' CRDIR D 5 'X' STO HOME W");
+  session.CurrentHPPath = session.HPWorkingPath = "HOME\\W\\";
+  session.Job.TransferList = {"A", "B", "D"};
+  ASSERT_EQ(link->MoveObjects("HOME\\G\\"), 1) << ::testing::PrintToString(Messages());
+  EXPECT_TRUE(UserNames("HOME\\W\\").empty());
+  Strings moved = UserNames("HOME\\G\\");
+  std::sort(moved.begin(), moved.end());
+  EXPECT_EQ(moved, (Strings{"A", "B", "D"}));
+  EXPECT_EQ(TypeOf("HOME\\G\\", "B"), "String");
+  EXPECT_EQ(UserNames("HOME\\G\\D\\"), (Strings{"X"}));
+  EXPECT_EQ(Where(), "{ HOME W }");
+  EXPECT_EQ(session.CurrentHPPath, "HOME\\W\\");
+  EXPECT_FALSE(std::filesystem::exists(config / "dravik/cdhp48xx.tmp"));
+}
+
+TEST_F(SimOperationsTest, MoveKeepsWhatCannotBeStoredAndIgnoresAStaleProgram) {
+  // G already holds a directory D; W holds a left-over move program that
+  // would move the wrong objects.
+  Start("'G' CRDIR G 'D' CRDIR HOME 'W' CRDIR W 1 'A' STO 'D' CRDIR D 5 'X' STO UPDIR "
+        "\\<< { A } { HOME } { HOME W } \\-> L D P \\<< \\>> \\>> 'cdhp48xx.tmp' STO 1 TRANSIO");
+  session.CurrentHPPath = session.HPWorkingPath = "HOME\\W\\";
+  session.Job.TransferList = {"A", "D"};
+  link->MoveObjects("HOME\\G\\");
+  EXPECT_EQ(UserNames("HOME\\W\\"), (Strings{"D"}));
+  EXPECT_EQ(UserNames("HOME\\W\\D\\"), (Strings{"X"}));
+  EXPECT_EQ(TypeOf("HOME\\G\\", "A"), "Real Number");
+  EXPECT_TRUE(UserNames("HOME\\G\\D\\").empty());
+  EXPECT_EQ(TypeOf("HOME\\", "A"), "");
+}
+
+TEST_F(SimOperationsTest, MoveIntoItselfIsRefusedBeforeAnythingHappens) {
+  Start("'D' CRDIR D 'E' CRDIR E 1 'X' STO HOME");
+  session.Job.TransferList = {"D"};
+  EXPECT_EQ(link->MoveObjects("HOME\\D\\E\\"), 0);
+  EXPECT_EQ(UserNames("HOME\\D\\E\\"), (Strings{"X"}));
+  EXPECT_EQ(UserNames("HOME\\"), (Strings{"D"}));
+}
+
+TEST_F(SimOperationsTest, ListingOfAVanishedDirectoryIsNotCached) {
+  Start("1 'A' STO 'D' CRDIR");
+  ListingCache cache(session);
+  HP48ListingLink listing(*link);
+  session.CurrentHPPath = "HOME\\D\\";
+  Calc("'D' PGDIR");
+  EXPECT_EQ(cache.ReadListing(listing), 0);
+  EXPECT_EQ(cache.FindEntry("HOME\\D\\"), -1);
+  EXPECT_EQ(session.HPWorkingPath, "HOME\\");
+}
+
+TEST_F(SimOperationsTest, ReadAllWalksHomeABD) {
+  // HOME lists A (with B inside) before D: the newest variable comes first.
+  Start("1 'R' STO 'D' CRDIR 'A' CRDIR A 'B' CRDIR HOME");
+  ListingCache cache(session);
+  Strings read;
+  cache.ShowReading = [&](const std::string& p) { read.push_back(p); };
+  HP48ListingLink listing(*link);
+  session.CurrentHPPath = "HOME\\D\\";
+  ASSERT_EQ(ReadAllListings(cache, listing, session), 1);
+  EXPECT_EQ(read, (Strings{"HOME\\", "HOME\\A\\", "HOME\\A\\B\\", "HOME\\D\\"}));
+  EXPECT_EQ(session.CurrentHPPath, "HOME\\");
+  EXPECT_EQ(Where(), "{ HOME }");
+  session.CurrentHPPath = "HOME\\";
+  EXPECT_EQ(cache.CountDirectories(), 2);
+  EXPECT_EQ(cache.NameAt(0), "A");
+  EXPECT_EQ(cache.NameAt(2), "R");
+}
+
+TEST_F(SimOperationsTest, ArchiveIsReceivedAndRestored) {
+  sim::SimOptions options;
+  options.auto_eval = true;
+  options.auto_eval_delay = std::chrono::milliseconds(300);
+  Start("1 TRANSIO 7 'KEEP' STO", options);
+  ASSERT_EQ(link->StartArchive("MAR99"), 1);
+  link->ClearFlags();
+  ASSERT_EQ(link->ReceiveFiles({"MAR99"}), 1);
+  link->m_noInitPacket = 0;
+  const auto backup = testing::ReadBytes(pc / "MAR99");
+  ASSERT_GT(backup.size(), 8u);
+  EXPECT_EQ(std::string(backup.begin(), backup.begin() + 7), "HPHP48-");
+  // The program restored the user's translation mode and the server.
+  ASSERT_TRUE(Eventually([&] { return sim->InServer(); }));
+  ASSERT_EQ(link->QueryCalculatorState(), 1);
+  EXPECT_EQ(session.Settings.TranslationMode, 1);
+
+  Calc("'KEEP' PURGE 8 'LATER' STO");
+  ASSERT_EQ(link->SendFiles({pc / "MAR99"}), 1);
+  ASSERT_EQ(link->RestoreBackup("MAR99"), 1);
+  EXPECT_TRUE(Eventually([&] {
+    Strings n = UserNames("HOME\\");
+    return std::find(n.begin(), n.end(), "KEEP") != n.end() &&
+           std::find(n.begin(), n.end(), "LATER") == n.end();
+  }));
+}
+
+TEST_F(SimOperationsTest, XModemJobAlwaysEndsBackInTheServer) {
+  sim::SimOptions options;
+  options.xmodem_time_scale = 0.01;
+  // A stale XModem.tmp from a failed job is on the calculator.
+  Start("1 'A' STO \\<< 'WRONG' \\>> 'XModem.tmp' STO 1 TRANSIO", options);
+  session.Job.TransferList = {"A"};
+  ASSERT_EQ(link->PrepareXModemJob(false, nullptr), 1);
+  ASSERT_TRUE(Eventually([&] { return sim->WaitingForEval(); }));
+  EXPECT_EQ(UserNames("HOME\\"), (Strings{"XModem.tmp", "A"}));
+  // Nobody receives: XSEND fails, and the program still purges itself,
+  // restores the translation mode and restarts the server.
+  sim->PressEval();
+  ASSERT_TRUE(Eventually([&] { return sim->InServer(); }, 60));
+  ASSERT_EQ(link->QueryCalculatorState(), 1);
+  EXPECT_EQ(session.Settings.TranslationMode, 1);
+  EXPECT_EQ(UserNames("HOME\\"), (Strings{"A"}));
+}
+
+}  // namespace
+}  // namespace dravik

@@ -1,0 +1,192 @@
+// dravik-cli's calculator commands, run as the program itself against the
+// simulated HP48.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/settings_file.h"
+#include "scratch_folder.h"
+#include "simulated_hp48.h"
+
+namespace dravik {
+namespace {
+
+using Strings = std::vector<std::string>;
+using testing::ScratchFolder;
+
+struct CliRun {
+  int status = -1;
+  std::string out;  // stdout
+  std::string err;  // stderr
+};
+
+class CliCalculatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
+  void TearDown() override {
+    if (sim) sim->Stop();
+    ::unsetenv("XDG_CONFIG_HOME");
+    ::unsetenv("DRAVIK_COM3");
+  }
+
+  void Start(const std::string& setup = "", sim::SimOptions options = {}) {
+    sim::Calculator calc;
+    calc.RunCommandLine("3 TRANSIO");
+    if (!setup.empty()) {
+      ASSERT_EQ(calc.RunCommandLine(setup).rfind("Error", 0), std::string::npos);
+    }
+    sim = std::make_unique<sim::SimulatedHp48>(std::move(calc), options);
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+  }
+
+  // Runs dravik-cli on the simulator's device (unless the arguments name
+  // no device themselves) with received files going to pc.
+  CliRun Cli(const std::string& arguments, bool with_device = true) {
+    const char* bin = std::getenv("DRAVIK_BINARY_DIR");
+    std::string command = std::string("'") + (bin ? bin : ".") + "/dravik-cli' -q -C '" +
+                          pc.path() + "' ";
+    if (with_device) command += "--device '" + sim->device() + "' ";
+    command += arguments + " 2>'" + (scratch / "stderr") + "'";
+    CliRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return run;
+    char buffer[256];
+    while (size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.out.append(buffer, n);
+    const int status = ::pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    auto err = testing::ReadBytes(scratch / "stderr");
+    run.err.assign(err.begin(), err.end());
+    return run;
+  }
+
+  Strings UserNames(const std::string& path) {
+    Strings n = sim->WithCalculator([&](sim::Calculator& c) { return c.VariableNames(path); });
+    n.erase(std::remove(n.begin(), n.end(), "IOPAR"), n.end());
+    return n;
+  }
+  std::string TypeOf(const std::string& path, const std::string& name) {
+    return sim->WithCalculator([&](sim::Calculator& c) { return c.TypeOf(path, name); });
+  }
+
+  ScratchFolder config, pc, scratch;
+  std::unique_ptr<sim::SimulatedHp48> sim;
+};
+
+TEST_F(CliCalculatorTest, StateCdAndLs) {
+  Start("-35 SF 2 CKSM 'A' CRDIR A 'B' CRDIR \"hi\" 'S' STO 1.5 'R' STO HOME");
+  CliRun state = Cli("state");
+  EXPECT_EQ(state.status, 0) << state.err;
+  EXPECT_EQ(state.out, "path: HOME\\\nchecksum: 2\ntranslation: 3\nbinary: 1\n");
+
+  CliRun cd = Cli("cd HOME\\\\A\\\\");
+  EXPECT_EQ(cd.status, 0) << cd.err;
+  EXPECT_EQ(cd.out, "HOME\\A\\\n");
+
+  // The calculator stays in A between runs; ls lists directories first.
+  CliRun ls = Cli("ls");
+  EXPECT_EQ(ls.status, 0) << ls.err;
+  EXPECT_EQ(ls.out,
+            "B                        12  Directory\n"
+            "R                        16  Real\n"
+            "S                      12.5  String\n");
+
+  CliRun missing = Cli("--cd HOME/NOSUCH ls");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("The HP48 is not in HOME\\NOSUCH\\"), std::string::npos) << missing.err;
+}
+
+TEST_F(CliCalculatorTest, MkdirRmRmdirAndMv) {
+  Start("1 'A' STO 2 'B' STO 3 'C' STO 'D' CRDIR D 4 'X' STO HOME 'G' CRDIR");
+  CliRun mk = Cli("mkdir NEW");
+  EXPECT_EQ(mk.status, 0) << mk.err;
+  EXPECT_EQ(TypeOf("HOME\\", "NEW"), "Directory");
+  CliRun again = Cli("mkdir NEW");
+  EXPECT_EQ(again.status, 1);
+  EXPECT_NE(again.err.find("NEW already exists in HOME\\"), std::string::npos) << again.err;
+
+  EXPECT_EQ(Cli("rm A B").status, 0);
+  EXPECT_EQ(TypeOf("HOME\\", "A"), "");
+  EXPECT_EQ(TypeOf("HOME\\", "B"), "");
+
+  CliRun mv = Cli("mv C D G");
+  EXPECT_EQ(mv.status, 0) << mv.err;
+  EXPECT_EQ(TypeOf("HOME\\G\\", "C"), "Real Number");
+  EXPECT_EQ(UserNames("HOME\\G\\D\\"), (Strings{"X"}));
+  EXPECT_EQ(TypeOf("HOME\\", "D"), "");
+
+  CliRun up = Cli("--cd HOME/G mv C ..");
+  EXPECT_EQ(up.status, 0) << up.err;
+  EXPECT_EQ(TypeOf("HOME\\", "C"), "Real Number");
+
+  // The calculator is still in G: a relative path starts there.
+  EXPECT_EQ(Cli("--cd G ls").status, 1);
+  CliRun rmdir = Cli("--cd HOME/G rmdir D");
+  EXPECT_EQ(rmdir.status, 0) << rmdir.err;
+  EXPECT_TRUE(UserNames("HOME\\G\\").empty());
+}
+
+TEST_F(CliCalculatorTest, TransferSettings) {
+  Start();
+  EXPECT_EQ(Cli("binary").status, 0);
+  EXPECT_TRUE(sim->WithCalculator([](sim::Calculator& c) { return c.BinaryTransfers(); }));
+  EXPECT_EQ(Cli("ascii").status, 0);
+  EXPECT_FALSE(sim->WithCalculator([](sim::Calculator& c) { return c.BinaryTransfers(); }));
+  EXPECT_EQ(Cli("setio 1 2").status, 0);
+  EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.TranslationMode(); }), 1);
+  EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.ChecksumType(); }), 2);
+}
+
+TEST_F(CliCalculatorTest, PortAndSpeedComeFromTheSettingsFile) {
+  Start();
+  Session s;
+  s.Settings.PortNumber = 3;
+  s.Settings.BaudRate = 4800;
+  s.FavoritePath = pc.path();
+  ASSERT_EQ(SaveSettingsFile(s, SettingsFilePath()), 1);
+  ::setenv("DRAVIK_COM3", sim->device().c_str(), 1);
+  CliRun state = Cli("state", /*with_device=*/false);
+  EXPECT_EQ(state.status, 0) << state.err;
+  EXPECT_EQ(state.out.rfind("path: HOME\\\n", 0), 0u);
+  // An option still wins over the file.
+  CliRun other = Cli("--port 2 state", false);
+  EXPECT_NE(other.status, 0);
+}
+
+TEST_F(CliCalculatorTest, ArchiveAndRestore) {
+  sim::SimOptions options;
+  options.auto_eval = true;
+  options.auto_eval_delay = std::chrono::milliseconds(300);
+  Start("7 'KEEP' STO", options);
+  CliRun archive = Cli("archive MAR99");
+  ASSERT_EQ(archive.status, 0) << archive.err;
+  EXPECT_EQ(archive.out, pc / "MAR99" + "\n");
+  const auto backup = testing::ReadBytes(pc / "MAR99");
+  ASSERT_GT(backup.size(), 8u);
+  EXPECT_EQ(std::string(backup.begin(), backup.begin() + 7), "HPHP48-");
+
+  for (int i = 0; i < 200 && !sim->InServer(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  sim->WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("'KEEP' PURGE 8 'LATER' STO"); });
+  CliRun restore = Cli("restore '" + pc / "MAR99" + "'");
+  ASSERT_EQ(restore.status, 0) << restore.err;
+  bool restored = false;
+  for (int i = 0; i < 400 && !restored; ++i) {
+    Strings n = UserNames("HOME\\");
+    restored = std::find(n.begin(), n.end(), "KEEP") != n.end() &&
+               std::find(n.begin(), n.end(), "LATER") == n.end();
+    if (!restored) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  EXPECT_TRUE(restored);
+}
+
+}  // namespace
+}  // namespace dravik
