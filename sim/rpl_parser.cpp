@@ -42,6 +42,8 @@ class Parser {
   std::string_view t_;
   ParseOptions opt_;
   size_t p_ = 0;
+  int nesting_ = 0;
+  static constexpr int kMaxNesting = 120;
   std::vector<std::string> locals_;
 
   void SkipSpace() {
@@ -82,6 +84,15 @@ class Parser {
   }
 
   bool Element(std::vector<Obj>& out, bool program, std::vector<std::string>& open) {
+    // Nesting is bounded so that no input can exhaust the C++ stack.
+    if (nesting_ >= kMaxNesting) return false;
+    ++nesting_;
+    bool ok = ElementAt(out, program, open);
+    --nesting_;
+    return ok;
+  }
+
+  bool ElementAt(std::vector<Obj>& out, bool program, std::vector<std::string>& open) {
     char c = t_[p_];
     if (c == '"') {
       size_t e = t_.find('"', p_ + 1);

@@ -1,0 +1,60 @@
+// Whatever arrives from the line, the calculator answers and stays sound:
+// random and deeply nested inputs to every entry point.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "calculator.h"
+
+namespace dravik::sim {
+namespace {
+
+TEST(HostileInput, RandomBytesNeverBreakUploadsCommandsOrRecalls) {
+  std::mt19937 rng(48);
+  const std::string alphabet = "{}[]()\"'#:_\xab\xbb\x8d 0123456789.E-+*/ABCXYZ\\<>FOR NEXT IFERR THEN END DIR";
+  Calculator calc = Calculator::Demo();
+  for (int round = 0; round < 3000; ++round) {
+    size_t len = rng() % 80;
+    std::string text;
+    for (size_t i = 0; i < len; ++i) {
+      text += round % 2 ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()];
+    }
+    Bytes bin = {'H', 'P', 'H', 'P', '4', '8', '-', 'R'};
+    for (size_t i = 0; i < len; ++i) bin.push_back(static_cast<uint8_t>(rng()));
+    calc.StoreUpload("F" + std::to_string(round), Bytes(text.begin(), text.end()));
+    calc.StoreUpload("G" + std::to_string(round), bin);
+    std::string reply = calc.RunCommandLine(text);
+    EXPECT_FALSE(reply.empty());
+    calc.RunCommandLine("CLEAR HOME");
+  }
+  calc.RunCommandLine("-35 SF");
+  for (const std::string& n : calc.VariableNames("HOME\\")) EXPECT_TRUE(calc.RecallForTransfer(n).ok) << n;
+  calc.RunCommandLine("-35 CF");
+  for (const std::string& n : calc.VariableNames("HOME\\")) EXPECT_TRUE(calc.RecallForTransfer(n).ok) << n;
+  EXPECT_FALSE(calc.DirectoryListing().empty());
+}
+
+TEST(HostileInput, DeepNestingIsRefusedNotFollowed) {
+  Calculator calc;
+  std::string lists(100000, '{');
+  EXPECT_EQ(calc.RunCommandLine(lists).rfind("Error: Invalid Syntax\r\n", 0), 0u);
+  std::string algebraic = "'" + std::string(50000, '(') + "1'";
+  calc.RunCommandLine("CLEAR");
+  EXPECT_EQ(calc.RunCommandLine(algebraic).rfind("Error: Invalid Syntax\r\n", 0), 0u);
+  // A binary list nested 100000 deep.
+  Bytes bin = {'H', 'P', 'H', 'P', '4', '8', '-', 'R'};
+  for (int i = 0; i < 100000; ++i) {
+    bin.push_back(0x47);  // 02A74, two and a half bytes a level
+    bin.push_back(0xA2);
+    bin.push_back(0x40);
+    bin.push_back(0x7A);
+    bin.push_back(0x02);
+  }
+  EXPECT_EQ(calc.StoreUpload("DEEP", bin).error, "Invalid Syntax");
+  // Recursion in a program ends with an error instead of a crash.
+  calc.RunCommandLine("CLEAR \xab REC \xbb 'REC' STO");
+  EXPECT_EQ(calc.RunCommandLine("REC").rfind("Error: Insufficient Memory\r\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace dravik::sim
