@@ -153,7 +153,9 @@ std::string SimulatedHp48::UploadName(const std::string& name) {
   auto exists = [&](const std::string& n) {
     return std::find(names.begin(), names.end(), n) != names.end();
   };
-  return exists(name) ? name + ".1" : name;
+  std::string stored = name;
+  for (int k = 1; exists(stored); ++k) stored = name + "." + std::to_string(k);
+  return stored;
 }
 
 StoreResult SimulatedHp48::StoreUpload(const std::string& name, const Bytes& file) {
