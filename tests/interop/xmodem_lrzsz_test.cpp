@@ -68,8 +68,8 @@ TEST_F(XModemLrzszTest, RxReceivesEveryFileWithZeroFilledLastBlock) {
     std::string out = "out" + std::to_string(size);
     std::vector<uint8_t> data = Pattern(size);
     std::string path = WriteFile(folder, name, data);
-    // The link first: opening the port drops input, and rx would repeat a
-    // lost start NAK only after ten seconds.
+    // The link is listening before rx starts: rx repeats a start NAK that
+    // went unseen only after ten seconds.
     CXModemLink link(session);
     ASSERT_TRUE(link.Open());
     LrzszPeer rx(pty.master(), {"rx", "-q", "-X", out}, folder.path());
