@@ -133,6 +133,7 @@ KermitServer::Event KermitServer::Dispatch(const Packet& p) {
       // arrives, so the reply to "3 CKSM" still shows the old one.
       int cksm = calc_.ChecksumType();
       std::string reply = calc_.RunCommandLine(DecodeText(p.data, '#'));
+      if (calc_.Restarted()) return Event::kRestart;
       Send('X', "", Bytes(reply.begin(), reply.end()), cksm);
       return Event::kServed;
     }

@@ -38,18 +38,22 @@ class ServerCalculator {
   virtual StoreResult StoreUpload(const std::string& name, const Bytes& file) = 0;
   virtual RecallResult RecallForTransfer(const std::string& name) = 0;
   virtual std::string RunCommandLine(std::string_view text) = 0;
+  // True when the last command line restored a backup: the calculator
+  // restarts and answers nothing.
+  virtual bool Restarted() { return false; }
 };
 
 class KermitServer {
  public:
-  enum class Event { kIdle, kServed, kFinish };
+  enum class Event { kIdle, kServed, kFinish, kRestart };
 
   KermitServer(SimLine& line, ServerCalculator& calc, KermitOptions options);
 
   void SetOptions(const KermitOptions& options) { options_ = options; }
 
   // Waits for one request (at most the idle-NAK interval) and serves it.
-  // kFinish after G F: the server has acknowledged it and left.
+  // kFinish after G F: the server has acknowledged it and left. kRestart
+  // after a command line that restored a backup: the server is gone.
   Event ServeOne();
 
   // The calculator's own Kermit send of one file or text: S, then F with

@@ -64,7 +64,8 @@ void SimulatedHp48::StartServer() {
 void SimulatedHp48::Run() {
   while (!stopping_) {
     if (mode_ == Mode::kServer) {
-      if (server_.ServeOne() == KermitServer::Event::kFinish) {
+      KermitServer::Event event = server_.ServeOne();
+      if (event == KermitServer::Event::kFinish || event == KermitServer::Event::kRestart) {
         std::lock_guard lock(key_mutex_);
         eval_pressed_ = false;
         server_typed_ = false;
@@ -84,7 +85,13 @@ void SimulatedHp48::WaitAtKeyboard() {
     std::unique_lock lock(key_mutex_);
     auto auto_press = std::chrono::steady_clock::now() + options_.auto_eval_delay;
     while (!stopping_ && !eval_pressed_ && !server_typed_) {
-      if (options_.auto_eval) {
+      if (options_.auto_eval && restarted_) {
+        // The demo's user types SERVER once the calculator has restarted.
+        if (key_cv_.wait_until(lock, auto_press) == std::cv_status::timeout) {
+          server_typed_ = true;
+          break;
+        }
+      } else if (options_.auto_eval) {
         if (key_cv_.wait_until(lock, auto_press) == std::cv_status::timeout) {
           eval_pressed_ = true;
           break;
@@ -96,6 +103,7 @@ void SimulatedHp48::WaitAtKeyboard() {
     if (stopping_) return;
     eval = eval_pressed_;
     eval_pressed_ = false;
+    restarted_ = false;
     if (server_typed_) {
       server_typed_ = false;
       line_.DiscardInput();
@@ -168,9 +176,26 @@ RecallResult SimulatedHp48::RecallForTransfer(const std::string& name) {
   return calculator_.RecallForTransfer(name);
 }
 
+// Whether a command line names RESTORE as a word of its own.
+static bool NamesRestore(std::string_view text) {
+  size_t at = 0;
+  while ((at = text.find("RESTORE", at)) != std::string_view::npos) {
+    auto separator = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    bool starts = at == 0 || separator(text[at - 1]);
+    size_t end = at + 7;
+    if (starts && (end == text.size() || separator(text[end]))) return true;
+    at = end;
+  }
+  return false;
+}
+
 std::string SimulatedHp48::RunCommandLine(std::string_view text) {
   std::lock_guard lock(calc_mutex_);
-  return calculator_.RunCommandLine(text, this);
+  std::string reply = calculator_.RunCommandLine(text, this);
+  // A backup restored by the command line restarts the calculator, which
+  // then answers nothing; a RESTORE that failed answers with its error.
+  restarted_ = NamesRestore(text) && reply.rfind("Error:", 0) != 0;
+  return reply;
 }
 
 }  // namespace dravik::sim

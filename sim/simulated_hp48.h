@@ -85,6 +85,7 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   StoreResult StoreUpload(const std::string& name, const Bytes& file) override;
   RecallResult RecallForTransfer(const std::string& name) override;
   std::string RunCommandLine(std::string_view text) override;
+  bool Restarted() override { return restarted_; }
 
   SimOptions options_;
   SimLine line_;
@@ -99,6 +100,7 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   std::condition_variable key_cv_;
   bool eval_pressed_ = false;
   bool server_typed_ = false;
+  bool restarted_ = false;  // the last command line restored a backup
   std::atomic<bool> stopping_{false};
   std::thread thread_;
 };

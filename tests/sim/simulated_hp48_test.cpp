@@ -179,6 +179,25 @@ TEST(SimulatedHp48, XrecvGivesUpAfterTenNaksAndTheServerStaysOff) {
   EXPECT_EQ(device.ReadLine(), "\x01+ S~* @-#Y3$\r");
 }
 
+TEST(SimulatedHp48, RestoreRestartsTheCalculatorWithoutAnAnswer) {
+  SimOptions o = QuietOptions();
+  o.auto_eval = true;  // the demo types SERVER after the restart
+  o.auto_eval_delay = 2000ms;
+  SimulatedHp48 sim(Calculator::Demo(), o);
+  ASSERT_TRUE(sim.Start());
+  sim.WithCalculator([](Calculator& c) { return c.RunCommandLine("'BK' ARCHIVE 'PI2' PURGE"); });
+  RawDevice device(sim.device());
+  device.Write(BuildPacket(1, 0, 'C', "'BK' RCL RESTORE", InitParams{}));
+  EXPECT_EQ(device.Drain(300ms), "");
+  EXPECT_FALSE(sim.InServer());
+  EXPECT_TRUE(WaitFor([&] { return sim.InServer(); }));
+  EXPECT_EQ(sim.WithCalculator([](Calculator& c) { return c.TypeOf("HOME\\", "PI2"); }),
+            "Real Number");
+  // A RESTORE that fails answers with its error.
+  device.Write(BuildPacket(1, 0, 'C', "RESTORE", InitParams{}));
+  EXPECT_EQ(device.ReadLine(), "\x01+ S~* @-#Y3$\r");
+}
+
 TEST(SimulatedHp48, LineControlsSilenceDelayAndSpeed) {
   SimulatedHp48 sim(Calculator(), QuietOptions());
   ASSERT_TRUE(sim.Start());
