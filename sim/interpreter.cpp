@@ -80,8 +80,10 @@ bool IsTrue(const Obj& o) {
   return true;
 }
 
+// The object as a variable holds it: a ROM constant becomes a copy in
+// memory; built-in commands stay pointers.
 Obj Top(const Obj& o) {
-  if (!o->rom) return o;
+  if (!o->rom || o->kind == Kind::Command || o->kind == Kind::RomPtr) return o;
   Obj c = std::make_shared<Object>(*o);
   c->rom = 0;
   return c;
@@ -658,7 +660,8 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
     Obj o = at(1);
     Nibbles n;
     uint64_t size = 0;
-    if (o->kind == Kind::Command) {
+    if (o->kind == Kind::Command || o->kind == Kind::RomPtr || o->rom) {
+      // Built-in objects in ROM.
       pop(1);
       stack.push_back(MakeBinInt(0));
       stack.push_back(MakeReal(RealFromDouble(2.5L)));

@@ -3,7 +3,7 @@
 namespace dravik::sim {
 
 void PutField(Nibbles& out, uint32_t value, int count) {
-  for (int i = 0; i < count; ++i) out.push_back((value >> (4 * i)) & 0xF);
+  for (int i = 0; i < count; ++i) out.push_back(i < 8 ? (value >> (4 * i)) & 0xF : 0);
 }
 
 void PutByteText(Nibbles& out, std::string_view text) {
