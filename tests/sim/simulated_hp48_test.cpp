@@ -179,6 +179,25 @@ TEST(SimulatedHp48, XrecvGivesUpAfterTenNaksAndTheServerStaysOff) {
   EXPECT_EQ(device.ReadLine(), "\x01+ S~* @-#Y3$\r");
 }
 
+TEST(SimulatedHp48, XsendToASilentPcStopsWithTimeoutAndLeavesTheServerOff) {
+  SimulatedHp48 sim(Calculator(), QuietOptions());  // XSEND waits 3 s here
+  ASSERT_TRUE(sim.Start());
+  sim.WithCalculator([](Calculator& c) { return c.RunCommandLine("1 'R' STO \xab 'R' XSEND SERVER \xbb"); });
+  Finish(sim);
+  RawDevice device(sim.device());
+  sim.PressEval();
+  std::this_thread::sleep_for(300ms);
+  device.Write("C");  // a CRC receiver's start is ignored
+  EXPECT_EQ(device.Drain(4000ms), "");
+  // The program stopped at the error: its SERVER did not run.
+  device.Write("\x01( CCLEARU\r");
+  EXPECT_EQ(device.Drain(1000ms), "");
+  sim.StartServer();
+  EXPECT_TRUE(WaitFor([&] { return sim.InServer(); }));
+  device.Write("\x01( CCLEARU\r");
+  EXPECT_EQ(device.ReadLine(), "\x01+ S~* @-#Y3$\r");
+}
+
 TEST(SimulatedHp48, RestoreRestartsTheCalculatorWithoutAnAnswer) {
   SimOptions o = QuietOptions();
   o.auto_eval = true;  // the demo types SERVER after the restart
