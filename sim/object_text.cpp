@@ -219,7 +219,7 @@ std::string AlgebraicText(const Object& o) {
         st.push_back({as + op + bs, p});
       } else if (op == "NEG" && !st.empty()) {
         Part a = st.back();
-        st.back() = {"-" + (a.prec < 4 ? "(" + a.text + ")" : a.text), 4};
+        st.back() = {"-" + (a.prec < 3 ? "(" + a.text + ")" : a.text), 2};
       } else if (!st.empty()) {
         st.back() = {op + "(" + st.back().text + ")", 5};
       } else {

@@ -486,8 +486,9 @@ class Parser {
     while (i < s.size() && IsSpace(s[i])) ++i;
     if (i >= s.size()) return false;
     if (s[i] == '-') {
+      // -X^2 is -(X^2): powers bind tighter than the sign.
       ++i;
-      if (!Unary(s, i, rpn, depth + 1)) return false;
+      if (!Unary(s, i, rpn, depth + 1) || !BinaryRest(s, i, rpn, 3, depth + 1)) return false;
       rpn.push_back(MakeCommand("NEG"));
       return true;
     }
