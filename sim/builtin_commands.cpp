@@ -6,6 +6,7 @@
 #include "calculator_impl.h"
 #include "object_args.h"
 #include "rom_table.h"
+#include "object_text.h"
 #include "rpl_parser.h"
 
 namespace dravik::sim {
@@ -84,14 +85,15 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
 
   // Arithmetic and tests on reals (+ also joins strings and lists).
   if (w == "+" || w == "-" || w == "*" || w == "/" || w == "^" || w == "==" || w == "<" ||
-      w == ">" || w == "SAME" || w == "AND" || w == "OR") {
+      w == ">" || w == "SAME" || w == "AND" || w == "OR" || w == "\x89" || w == "\x8a" ||
+      w == "\x8b") {
     if (!need(2)) return kTooFew;
     const Object& a = at(2)->Untagged();
     const Object& b = at(1)->Untagged();
-    if (w == "SAME" || (w == "==" && (a.kind != Kind::Real || b.kind != Kind::Real))) {
+    if (w == "SAME" || ((w == "==" || w == "\x8b") && (a.kind != Kind::Real || b.kind != Kind::Real))) {
       bool same = Encode(a) == Encode(b);
       pop(2);
-      stack.push_back(MakeReal(same ? 1 : 0));
+      stack.push_back(MakeReal(same == (w != "\x8b") ? 1 : 0));
       return {};
     }
     if (w == "+" && a.kind == Kind::String && b.kind == Kind::String) {
@@ -136,6 +138,9 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
     } else if (w == "==") r = x == y;
     else if (w == "<") r = x < y;
     else if (w == ">") r = x > y;
+    else if (w == "\x89") r = x <= y;
+    else if (w == "\x8a") r = x >= y;
+    else if (w == "\x8b") r = x != y;
     else if (w == "AND") r = (x != 0) && (y != 0);
     else r = (x != 0) || (y != 0);
     if (std::isinf(r) || std::fabs(r) > 9.99999999999e499L) return "Overflow";
@@ -395,6 +400,131 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
     if (wd > 2048 || ht > 2048) return "Insufficient Memory";
     pop(2);
     stack.push_back(MakeGrob(static_cast<uint32_t>(wd), static_cast<uint32_t>(ht)));
+    return {};
+  }
+  if (w == "PICK" || w == "ROLL" || w == "ROLLD") {
+    if (!need(1)) return kTooFew;
+    long long n = 0;
+    if (!IntArg(at(1), &n)) return kBadType;
+    if (n < 1) return kBadValue;
+    if (!need(static_cast<size_t>(n) + 1)) return kTooFew;
+    pop(1);
+    const size_t k = static_cast<size_t>(n);
+    if (w == "PICK") {
+      stack.push_back(at(k));
+    } else if (w == "ROLL") {
+      Obj o = at(k);
+      stack.erase(stack.end() - static_cast<long>(k));
+      stack.push_back(o);
+    } else {
+      Obj o = at(1);
+      stack.pop_back();
+      stack.insert(stack.end() - static_cast<long>(k - 1), o);
+    }
+    return {};
+  }
+  if (w == "\x8dLIST") {
+    if (!need(1)) return kTooFew;
+    long long n = 0;
+    if (!IntArg(at(1), &n)) return kBadType;
+    if (n < 0) return kBadValue;
+    if (!need(static_cast<size_t>(n) + 1)) return kTooFew;
+    std::vector<Obj> items(stack.end() - 1 - n, stack.end() - 1);
+    pop(static_cast<size_t>(n) + 1);
+    stack.push_back(MakeComposite(Kind::List, std::move(items)));
+    return {};
+  }
+  if (w == "OBJ\x8d") {
+    if (!need(1)) return kTooFew;
+    Obj o = at(1);
+    if (o->kind == Kind::List) {
+      pop(1);
+      for (const Obj& it : o->items) stack.push_back(it);
+      stack.push_back(MakeReal(static_cast<long long>(o->items.size())));
+      return {};
+    }
+    if (o->kind == Kind::Complex) {
+      pop(1);
+      stack.push_back(MakeReal(o->re));
+      stack.push_back(MakeReal(o->im));
+      return {};
+    }
+    if (o->kind == Kind::Tagged && !o->items.empty()) {
+      pop(1);
+      stack.push_back(o->items[0]);
+      stack.push_back(MakeString(o->text));
+      return {};
+    }
+    if (o->kind != Kind::String) return kBadType;
+  }
+  if (w == "STR\x8d" || w == "OBJ\x8d") {
+    // Compiles and runs the text of a string.
+    if (!need(1)) return kTooFew;
+    if (at(1)->kind != Kind::String) return kBadType;
+    std::vector<Obj> items;
+    if (!ParseObjects(at(1)->text, &items)) return "Invalid Syntax";
+    pop(1);
+    return Run(items, 0, items.size());
+  }
+  if (w == "\x8dSTR") {
+    if (!need(1)) return kTooFew;
+    Obj o = at(1);
+    pop(1);
+    stack.push_back(MakeString(o->kind == Kind::String ? o->text : sim::StackText(*o)));
+    return {};
+  }
+  if (w == "HEAD" || w == "TAIL") {
+    if (!need(1)) return kTooFew;
+    Obj o = at(1);
+    if (o->kind == Kind::List) {
+      if (o->items.empty()) return kBadValue;
+      Obj r = w == "HEAD" ? o->items.front()
+                          : MakeComposite(Kind::List, std::vector<Obj>(o->items.begin() + 1, o->items.end()));
+      pop(1);
+      stack.push_back(r);
+      return {};
+    }
+    if (o->kind != Kind::String) return kBadType;
+    if (o->text.empty()) return kBadValue;
+    Obj r = MakeString(w == "HEAD" ? o->text.substr(0, 1) : o->text.substr(1));
+    pop(1);
+    stack.push_back(r);
+    return {};
+  }
+  if (w == "SUB") {
+    if (!need(3)) return kTooFew;
+    Obj o = at(3);
+    long long a = 0, b = 0;
+    if (!IntArg(at(2), &a) || !IntArg(at(1), &b)) return kBadType;
+    if (o->kind != Kind::String && o->kind != Kind::List) return kBadType;
+    long long n = o->kind == Kind::String ? static_cast<long long>(o->text.size())
+                                          : static_cast<long long>(o->items.size());
+    a = std::max(a, 1LL);
+    b = std::min(b, n);
+    Obj r;
+    if (o->kind == Kind::String) {
+      r = MakeString(a > b ? "" : o->text.substr(static_cast<size_t>(a - 1), static_cast<size_t>(b - a + 1)));
+    } else {
+      r = MakeComposite(Kind::List, a > b ? std::vector<Obj>{}
+                                          : std::vector<Obj>(o->items.begin() + (a - 1), o->items.begin() + b));
+    }
+    pop(3);
+    stack.push_back(r);
+    return {};
+  }
+  if (w == "CHR" || w == "NUM") {
+    if (!need(1)) return kTooFew;
+    if (w == "NUM") {
+      if (at(1)->kind != Kind::String) return kBadType;
+      long long c = at(1)->text.empty() ? 0 : static_cast<unsigned char>(at(1)->text[0]);
+      pop(1);
+      stack.push_back(MakeReal(c));
+      return {};
+    }
+    long long c = 0;
+    if (!IntArg(at(1), &c)) return kBadType;
+    pop(1);
+    stack.push_back(MakeString(std::string(1, static_cast<char>(c & 0xFF))));
     return {};
   }
   if (w == "MEM") {

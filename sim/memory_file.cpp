@@ -71,7 +71,7 @@ Calculator Calculator::Demo() {
   Obj games = MakeDirectory();
   Put(*games, "HISCORE", "1250");
   Put(*games, "PLAYER", "\"ADA\"");
-  Put(*games, "ROLL", "\xab 6 * 1 + \xbb");
+  Put(*games, "DICE", "\xab 6 * 1 + \xbb");
   Obj chess = MakeDirectory();
   Put(*chess, "BOARD", "{ \"R\" \"N\" \"B\" \"Q\" \"K\" \"B\" \"N\" \"R\" }");
   Put(*chess, "MOVES", "12");

@@ -45,6 +45,11 @@ constexpr std::array kCommands = {
     Entry{"MEM", S(79)},     Entry{"RCLF", S(80)},    Entry{"STOF", S(81)},
     Entry{"FIX", S(82)},     Entry{"STD", S(83)},     Entry{"SCI", S(84)},
     Entry{"ENG", S(85)},     Entry{"BLANK", S(86)},
+    Entry{"PICK", S(87)},    Entry{"ROLL", S(88)},    Entry{"ROLLD", S(89)},
+    Entry{"\x8dLIST", S(90)}, Entry{"OBJ\x8d", S(91)}, Entry{"\x8dSTR", S(92)},
+    Entry{"STR\x8d", S(93)}, Entry{"HEAD", S(94)},   Entry{"TAIL", S(95)},
+    Entry{"SUB", S(96)},     Entry{"CHR", S(97)},     Entry{"NUM", S(98)},
+    Entry{"\x89", S(99)},    Entry{"\x8a", S(100)},   Entry{"\x8b", S(101)},
 };
 
 }  // namespace

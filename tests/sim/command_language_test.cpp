@@ -70,7 +70,7 @@ TEST(CommandLanguage, TheMoveProgramMovesVariablesAndWholeDirectories) {
       "%%HP: T(3)A(D)F(.);\\<<{A B } { HOME DEST } {HOME SRC } \\-> L D P \\<<P EVAL L SIZE 1 FOR A L A GET "
       "DUP DUP RCL SWAP IFERR PURGE THEN PGDIR END D EVAL SWAP STO P EVAL -1 STEP \\>> \\>>";
   Calculator calc;
-  calc.RunCommandLine("'DEST' CRDIR 'SRC' CRDIR SRC 'A' CRDIR A 'SUB' CRDIR SUB 5 'V' STO UPDIR UPDIR "
+  calc.RunCommandLine("'DEST' CRDIR 'SRC' CRDIR SRC 'A' CRDIR A 'INNER' CRDIR INNER 5 'V' STO UPDIR UPDIR "
                       "\"text\" 'B' STO 7 'KEEP' STO");
   ASSERT_EQ(calc.PathText(), "{ HOME SRC }");
   ASSERT_TRUE(calc.StoreUpload("cdhp48xx.tmp", B(program)).ok);
@@ -81,7 +81,7 @@ TEST(CommandLanguage, TheMoveProgramMovesVariablesAndWholeDirectories) {
   EXPECT_EQ(calc.VariableNames("HOME\\SRC\\"), std::vector<std::string>{"KEEP"});
   // The program works from the last name back, so A is the newest.
   EXPECT_EQ(calc.VariableNames("HOME\\DEST\\"), (std::vector<std::string>{"A", "B"}));
-  EXPECT_EQ(calc.TypeOf("HOME\\DEST\\A\\SUB\\", "V"), "Real Number");
+  EXPECT_EQ(calc.TypeOf("HOME\\DEST\\A\\INNER\\", "V"), "Real Number");
 }
 
 TEST(CommandLanguage, TheMoveProgramStopsAtAMissingName) {
@@ -150,6 +150,24 @@ TEST(CommandLanguage, UploadsFollowTheirHeaderOrFlag35) {
   EXPECT_EQ(calc.RecallForTransfer("NOSUCH").error, "Undefined Name");
   EXPECT_EQ(calc.RecallForTransfer("NEG").error, "Invalid Name");
   EXPECT_EQ(calc.StoreUpload("DUP", B("1")).error, "Invalid Name");
+}
+
+}  // namespace
+}  // namespace dravik::sim
+
+namespace dravik::sim {
+namespace {
+
+TEST(CommandLanguage, StackListAndStringCommands) {
+  Calculator calc;
+  EXPECT_EQ(calc.RunCommandLine("1 2 3 3 PICK 3 ROLL 2 ROLLD"), Level(4, "1") + Level(3, "3") + Level(2, "2") + Level(1, "1"));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR 1 2 2 \x8dLIST OBJ\x8d"), Level(3, "1") + Level(2, "2") + Level(1, "2"));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR \"1 2 +\" STR\x8d { 7 8 9 } TAIL HEAD"), Level(2, "3") + Level(1, "8"));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR \"HELLO\" 2 3 SUB 65 CHR \"B\" NUM (1,2) \x8dSTR"),
+            Level(4, "\"EL\"") + Level(3, "\"A\"") + Level(2, "66") + Level(1, "\"(1,2)\""));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR 1 2 \x89 1 2 \x8a 1 2 \x8b \"a\" \"a\" \x8b"),
+            Level(4, "1") + Level(3, "0") + Level(2, "1") + Level(1, "0"));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR \"1 +\" STR\x8d"), "Error: Too Few Arguments\r\n" + Level(1, "1"));
 }
 
 }  // namespace

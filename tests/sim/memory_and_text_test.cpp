@@ -48,7 +48,7 @@ TEST(DemoMemory, HoldsDirectoriesProgramsAndEveryCommonType) {
   for (const std::string& n : home) {
     EXPECT_TRUE(demo.RecallForTransfer(n).ok) << n;
   }
-  EXPECT_EQ(demo.RunCommandLine("CLEAR 5 SQ2 GAMES ROLL"), "1:                   151\r\n");
+  EXPECT_EQ(demo.RunCommandLine("CLEAR 5 SQ2 GAMES DICE"), "1:                   151\r\n");
 }
 
 TEST(MemoryFile, SavesAndLoadsTheWholeState) {
