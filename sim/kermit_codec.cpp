@@ -48,15 +48,17 @@ InitParams ParseInitParams(std::string_view d) {
   return p;
 }
 
-std::string CalculatorSendInit(int cksm) {
-  std::string s = "~* @-#Y";
+std::string CalculatorSendInit(int cksm, int time) {
+  std::string s = "~";
+  s += ToChar(time > 0 && time <= 94 ? time : 10);
+  s += " @-#Y";
   s += static_cast<char>('0' + CheckLength(cksm));
   return s;
 }
 
-std::string InitAckParams(const InitParams& peer) {
+std::string InitAckParams(const InitParams& peer, int time) {
   // The real one answered TIME 7 with 13 and TIME 10 with 6.
-  int time = peer.time != 0 && peer.time >= 10 ? 6 : 13;
+  if (time <= 0 || time > 94) time = peer.time >= 10 ? 6 : 13;
   std::string s = "~";
   s += ToChar(time);
   s += " @-# ";

@@ -31,12 +31,14 @@ struct InitParams {
 
 InitParams ParseInitParams(std::string_view data);
 
-// The calculator's own send-init: "~* @-#Y" + its checksum type.
-std::string CalculatorSendInit(int cksm);
+// The calculator's own send-init: "~* @-#Y" + its checksum type. A nonzero
+// time replaces its TIME of 10 seconds.
+std::string CalculatorSendInit(int cksm, int time = 0);
 
 // The calculator's acknowledgement of a peer's S or I parameters: MAXL 94,
-// a TIME depending on the peer's, QBIN blank, CHKT echoing the peer's.
-std::string InitAckParams(const InitParams& peer);
+// a TIME depending on the peer's (or the given nonzero time), QBIN blank,
+// CHKT echoing the peer's.
+std::string InitAckParams(const InitParams& peer, int time = 0);
 
 // Whether a QBIN field names a usable 8th-bit prefix character.
 bool IsPrefixChar(uint8_t c);

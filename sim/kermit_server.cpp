@@ -98,7 +98,7 @@ KermitServer::Event KermitServer::Dispatch(const Packet& p) {
   switch (p.type) {
     case 'I':
       peer_ = ParseInitParams(p.data);
-      SendPacket(1, p.seq, 'Y', InitAckParams(peer_));
+      SendPacket(1, p.seq, 'Y', InitAckParams(peer_, options_.advertised_time));
       return Event::kServed;
     case 'S':
       ReceiveUpload(p);
@@ -155,7 +155,7 @@ KermitServer::Event KermitServer::Dispatch(const Packet& p) {
 void KermitServer::ReceiveUpload(const Packet& s) {
   peer_ = ParseInitParams(s.data);
   const int chkt = peer_.chkt;
-  SendPacket(1, 0, 'Y', InitAckParams(peer_));  // S and its ACK use type 1
+  SendPacket(1, 0, 'Y', InitAckParams(peer_, options_.advertised_time));  // S and its ACK use type 1
   int expected = 1;
   int retries = 0;
   bool in_file = false;
@@ -253,7 +253,7 @@ std::string KermitServer::Send(char header, const std::string& name, const Bytes
                                int cksm) {
   if (cksm < 1 || cksm > 3) cksm = 1;
   std::string ack;
-  if (!Exchange(1, 0, 'S', CalculatorSendInit(cksm), &ack)) return "Timeout";
+  if (!Exchange(1, 0, 'S', CalculatorSendInit(cksm, options_.advertised_time), &ack)) return "Timeout";
   peer_ = ParseInitParams(ack);
   // The offered type is used only when the client names the same one.
   const int chkt = peer_.chkt == cksm ? cksm : 1;

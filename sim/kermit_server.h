@@ -19,6 +19,9 @@ struct KermitOptions {
   // the client's own TIME (10 when it named none). Short values speed up
   // soak tests on a noisy line.
   int time_override = 0;
+  // The TIME the calculator asks the client to use in its S and ACKs; 0
+  // answers as the real one (10 in its S, 13 or 6 in its ACKs).
+  int advertised_time = 0;
   // Interval of the NAKs the idle server sends; 0 sends none.
   int idle_nak_seconds = 10;
   // Retransmissions (or NAKs) in a row before a transaction is given up.

@@ -3,6 +3,8 @@
 //   dravik-sim [--memory FILE] [--save] [--baud B] [--noise RATE] [--seed N]
 //              [--auto-eval] [--time SECONDS] [--idle-nak SECONDS]
 //
+// --time sets the calculator's Kermit time-out and the one it asks the
+// client to use (short values for soak tests on a noisy line).
 // Prints the device path on the first line of standard output, then serves
 // until SIGINT or SIGTERM. With --save the memory is written back to FILE.
 #include <csignal>
@@ -68,6 +70,7 @@ int main(int argc, char** argv) {
     } else if (arg == "--time") {
       if (!value(v) || v < 0) return 2;
       options.kermit.time_override = static_cast<int>(v);
+      options.kermit.advertised_time = static_cast<int>(v);
     } else if (arg == "--idle-nak") {
       if (!value(v) || v < 0) return 2;
       options.kermit.idle_nak_seconds = static_cast<int>(v);

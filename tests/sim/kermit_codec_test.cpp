@@ -47,6 +47,10 @@ TEST(KermitCodec, InitParametersAndTheCalculatorsAcknowledgement) {
   EXPECT_EQ(InitAckParams(ParseInitParams("~' @-#Y3")), "~- @-# 3");
   EXPECT_EQ(InitAckParams(ParseInitParams("~* @-#Y2")), "~& @-# 2");
 
+  // A short TIME for soak tests replaces the real one's in S and ACK.
+  EXPECT_EQ(CalculatorSendInit(3, 1), "~! @-#Y3");
+  EXPECT_EQ(InitAckParams(ours, 2), "~\" @-# 1");
+
   InitParams empty = ParseInitParams("");  // an empty ACK
   EXPECT_EQ(empty.maxl, 80);
   EXPECT_EQ(empty.chkt, 1);
