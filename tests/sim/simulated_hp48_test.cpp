@@ -81,6 +81,27 @@ TEST(SimulatedHp48, CKermitListsRunsCommandsAndGetsBackWhatItSent) {
             "Real Number");
 }
 
+TEST(SimulatedHp48, CKermitCommandLineSendAndGetRoundTrip) {
+  if (!testing::ProgramInPath("kermit")) GTEST_SKIP() << "C-Kermit not installed";
+  SimulatedHp48 sim(Calculator(), QuietOptions());
+  ASSERT_TRUE(sim.Start());
+  sim.WithCalculator([](Calculator& c) { return c.RunCommandLine("-35 SF"); });
+  ScratchFolder folder;
+  const Bytes real = B("HPHP48-R,*\xf0\x00\x00HELLO"s);  // "HELLO"
+  testing::WriteBytes(folder / "HI", real);
+  std::string out;
+  auto kermit = [&](std::vector<std::string> action) {
+    std::vector<std::string> argv = {"kermit", "-Y", "-l", sim.device(), "-C", kKermitSettings};
+    argv.insert(argv.end(), action.begin(), action.end());
+    return testing::RunProgram(argv, folder.path(), 60000, &out);
+  };
+  // -i: binary, which the action flags do not take from the settings.
+  EXPECT_EQ(kermit({"-i", "-s", "HI"}), 0) << out;
+  EXPECT_EQ(kermit({"-i", "-g", "HI", "-a", "HI.back"}), 0) << out;
+  EXPECT_EQ(testing::ReadBytes(folder / "HI.back"), real);
+  EXPECT_EQ(sim.WithCalculator([](Calculator& c) { return c.TypeOf("HOME\\", "HI"); }), "String");
+}
+
 TEST(SimulatedHp48, CKermitTextUploadIsParsedAndAnErrorComesBackAsText) {
   if (!testing::ProgramInPath("kermit")) GTEST_SKIP() << "C-Kermit not installed";
   SimulatedHp48 sim(Calculator(), QuietOptions());
@@ -234,8 +255,6 @@ TEST(SimulatedHp48, LineControlsSilenceDelayAndSpeed) {
   sim.SetReplyDelay(0ms);
   // 9600 baud carries 960 bytes a second: 10 packets of about 100 bytes
   // cannot arrive in less than a second.
-  std::string listing(1000, 'x');
-  sim.SetBaud(9600);
   SimLine line;
   line.SetBaud(9600);
   RawDevice far(line.device());
