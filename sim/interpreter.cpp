@@ -18,35 +18,39 @@ constexpr long kMaxSteps = 5'000'000;
 
 bool IsCmd(const Obj& o, const char* name) { return o->kind == Kind::Command && o->text == name; }
 
-bool IsOpen(const Obj& o) {
-  return o->kind == Kind::Command && (o->text == "FOR" || o->text == "START" || o->text == "IF" ||
-                                      o->text == "IFERR" || o->text == "WHILE" || o->text == "DO");
-}
-bool IsClose(const Obj& o) {
-  return o->kind == Kind::Command && (o->text == "END" || o->text == "NEXT" || o->text == "STEP");
+bool IsWord(const Obj& o, std::initializer_list<const char*> words) {
+  if (o->kind != Kind::Command) return false;
+  for (const char* w : words) {
+    if (o->text == w) return true;
+  }
+  return false;
 }
 
 // Positions of the middle words and the closing word of the structure
-// opened at items[at].
+// opened at items[at]. Nested structures are skipped; inside a CASE each
+// clause's THEN opens a level that its END closes.
 struct Shape {
   std::vector<size_t> mids;
   size_t close = 0;
 };
 
 bool FindShape(const std::vector<Obj>& items, size_t at, size_t end, Shape* s) {
-  int level = 0;
+  std::vector<bool> is_case{IsCmd(items[at], "CASE")};
   for (size_t i = at + 1; i < end; ++i) {
     const Obj& o = items[i];
-    if (IsOpen(o)) {
-      ++level;
-    } else if (IsClose(o)) {
-      if (level == 0) {
+    if (IsWord(o, {"FOR", "START", "IF", "IFERR", "WHILE", "DO", "CASE"})) {
+      is_case.push_back(IsCmd(o, "CASE"));
+    } else if (IsCmd(o, "THEN") && is_case.back()) {
+      if (is_case.size() == 1) s->mids.push_back(i);
+      is_case.push_back(false);
+    } else if (IsWord(o, {"END", "NEXT", "STEP"})) {
+      is_case.pop_back();
+      if (is_case.empty()) {
         s->close = i;
         return true;
       }
-      --level;
-    } else if (level == 0 && o->kind == Kind::Command &&
-               (o->text == "THEN" || o->text == "ELSE" || o->text == "REPEAT" || o->text == "UNTIL")) {
+      if (is_case.size() == 1 && is_case[0]) s->mids.push_back(i);
+    } else if (is_case.size() == 1 && IsWord(o, {"THEN", "ELSE", "REPEAT", "UNTIL"})) {
       s->mids.push_back(i);
     }
   }
@@ -182,11 +186,28 @@ std::string Calculator::Impl::Run(const std::vector<Obj>& items, size_t begin, s
       i = j;
       continue;
     }
-    if (w == "IF" || w == "IFERR" || w == "WHILE" || w == "DO" || w == "FOR" || w == "START") {
+    if (w == "IF" || w == "IFERR" || w == "WHILE" || w == "DO" || w == "FOR" || w == "START" ||
+        w == "CASE") {
       Shape s;
       if (!FindShape(items, i, end, &s)) return "Invalid Syntax";
       std::string err;
-      if (w == "IF" || w == "IFERR") {
+      if (w == "CASE") {
+        // mids: THEN, END of each clause in turn; after the last, the default.
+        size_t from = i + 1;
+        bool done = false;
+        for (size_t k = 0; k + 1 < s.mids.size() && !done; k += 2) {
+          if ((err = Run(items, from, s.mids[k])).size()) break;
+          if (stack.empty()) return kTooFew;
+          bool yes = IsTrue(stack.back());
+          stack.pop_back();
+          if (yes) {
+            err = Run(items, s.mids[k] + 1, s.mids[k + 1]);
+            done = true;
+          }
+          from = s.mids[k + 1] + 1;
+        }
+        if (!done && err.empty()) err = Run(items, from, s.close);
+      } else if (w == "IF" || w == "IFERR") {
         if (s.mids.empty()) return "Invalid Syntax";
         size_t then_at = s.mids[0];
         size_t else_at = s.mids.size() > 1 ? s.mids[1] : s.close;

@@ -142,8 +142,11 @@ bool Calculator::LoadMemory(const std::string& path, std::string* error) {
   fresh->stack = root->items[1]->items;
   fresh->system_flags = BinValue(*root->items[2]);
   fresh->user_flags = BinValue(*root->items[3]);
+  const Object* dir = fresh->home.get();
   for (const Obj& n : root->items[4]->items) {
-    if (n->kind != Kind::GlobalName) return fail(path + " is damaged");
+    const DirEntry* e = n->kind == Kind::GlobalName ? FindEntry(*dir, n->text) : nullptr;
+    if (!e || e->obj->kind != Kind::Directory) return fail(path + " is damaged");
+    dir = e->obj.get();
     fresh->path.push_back(n->text);
   }
   impl_ = std::move(fresh);

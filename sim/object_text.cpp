@@ -298,7 +298,17 @@ std::string FileText(const Object& o) {
     line.clear();
   };
   bool first = true;
-  for (const Tok& t : toks) {
+  // Inside a CASE each clause's THEN opens a level that its END closes.
+  std::vector<bool> in_case;
+  for (Tok t : toks) {
+    if (t.role == Role::Open && t.text != "\xab") {
+      in_case.push_back(t.text == "CASE");
+    } else if (t.role == Role::Mid && t.text == "THEN" && !in_case.empty() && in_case.back()) {
+      t.role = Role::Open;
+      in_case.push_back(false);
+    } else if (t.role == Role::Close && !in_case.empty() && t.text != "\xbb") {
+      in_case.pop_back();
+    }
     if (t.role == Role::Plain || first) {
       if (!first && !line.empty() && line.size() + 1 + t.text.size() > kWidth) flush();
       if (!line.empty()) line += ' ';

@@ -49,7 +49,7 @@ constexpr std::array kCommands = {
     Entry{"\x8dLIST", S(90)}, Entry{"OBJ\x8d", S(91)}, Entry{"\x8dSTR", S(92)},
     Entry{"STR\x8d", S(93)}, Entry{"HEAD", S(94)},   Entry{"TAIL", S(95)},
     Entry{"SUB", S(96)},     Entry{"CHR", S(97)},     Entry{"NUM", S(98)},
-    Entry{"\x89", S(99)},    Entry{"\x8a", S(100)},   Entry{"\x8b", S(101)},
+    Entry{"CASE", S(102)},   Entry{"\x89", S(99)},    Entry{"\x8a", S(100)},   Entry{"\x8b", S(101)},
 };
 
 }  // namespace

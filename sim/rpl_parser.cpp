@@ -18,7 +18,8 @@ bool EndsWord(char c) {
 }
 
 bool IsOpener(const std::string& w) {
-  return w == "FOR" || w == "START" || w == "IF" || w == "IFERR" || w == "WHILE" || w == "DO";
+  return w == "FOR" || w == "START" || w == "IF" || w == "IFERR" || w == "WHILE" || w == "DO" ||
+         w == "CASE";
 }
 
 Obj Number(const HpReal& r) {
@@ -143,6 +144,8 @@ class Parser {
       if (program) {
         if (IsOpener(w)) {
           open.push_back(w);
+        } else if (w == "THEN" && !open.empty() && open.back() == "CASE") {
+          open.push_back("CASE THEN");  // a clause, closed by its own END
         } else if (w == "THEN" || w == "ELSE" || w == "REPEAT" || w == "UNTIL") {
           if (open.empty()) return false;
         } else if (w == "END" || w == "NEXT" || w == "STEP") {

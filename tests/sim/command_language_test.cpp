@@ -172,3 +172,19 @@ TEST(CommandLanguage, StackListAndStringCommands) {
 
 }  // namespace
 }  // namespace dravik::sim
+
+namespace dravik::sim {
+namespace {
+
+TEST(CommandLanguage, CaseRunsTheFirstTrueClauseOrTheDefault) {
+  Calculator calc;
+  calc.RunCommandLine("\xab \x8d n \xab CASE n 0 < THEN \"neg\" END n 0 == THEN \"zero\" END "
+                      "IF n 9 > THEN \"big\" ELSE \"small\" END END \xbb \xbb 'SIGN' STO");
+  EXPECT_EQ(calc.RunCommandLine("-4 SIGN 0 SIGN 5 SIGN 12 SIGN"),
+            Level(4, "\"neg\"") + Level(3, "\"zero\"") + Level(2, "\"small\"") + Level(1, "\"big\""));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR CASE 1 THEN END END"), "Empty Stack");
+  EXPECT_EQ(calc.RunCommandLine("CASE 1 THEN END"), "Error: Invalid Syntax\r\n" + Level(1, "\"CASE 1 THEN END\""));
+}
+
+}  // namespace
+}  // namespace dravik::sim
