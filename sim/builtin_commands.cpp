@@ -97,6 +97,8 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
       return {};
     }
     if (w == "+" && a.kind == Kind::String && b.kind == Kind::String) {
+      // The calculator has 128 KB of memory; nothing bigger is built.
+      if (a.text.size() + b.text.size() > kMemoryBytes) return "Insufficient Memory";
       Obj s = MakeString(a.text + b.text);
       pop(2);
       stack.push_back(s);
@@ -113,6 +115,7 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
       };
       add(at(2));
       add(at(1));
+      if (items.size() > kMemoryBytes / 2) return "Insufficient Memory";
       pop(2);
       stack.push_back(MakeComposite(Kind::List, std::move(items)));
       return {};

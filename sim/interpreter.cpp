@@ -152,6 +152,7 @@ std::string Calculator::Impl::Eval(const Obj& obj) {
 std::string Calculator::Impl::Run(const std::vector<Obj>& items, size_t begin, size_t end) {
   for (size_t i = begin; i < end; ++i) {
     if (++steps > kMaxSteps) return "Interrupted";
+    if (stack.size() > kMaxStackLevels) return "Insufficient Memory";
     const Obj& it = items[i];
     if (it->kind == Kind::RomPtr && it->rom == kQuote && i + 1 < end) {
       stack.push_back(items[++i]);

@@ -12,6 +12,10 @@ inline constexpr char kBadType[] = "Bad Argument Type";
 inline constexpr char kBadValue[] = "Bad Argument Value";
 inline constexpr char kUndefined[] = "Undefined Name";
 
+// Upper bounds that stand for the calculator's 128 KB of memory.
+inline constexpr size_t kMemoryBytes = 128 * 1024;
+inline constexpr size_t kMaxStackLevels = 50000;
+
 inline bool RealArg(const Obj& o, HpReal* r) {
   const Object& u = o->Untagged();
   if (u.kind != Kind::Real) return false;

@@ -58,3 +58,18 @@ TEST(HostileInput, DeepNestingIsRefusedNotFollowed) {
 
 }  // namespace
 }  // namespace dravik::sim
+
+namespace dravik::sim {
+namespace {
+
+TEST(HostileInput, ProgramsCannotGrowPastTheCalculatorsMemory) {
+  Calculator calc;
+  EXPECT_EQ(calc.RunCommandLine("\"x\" 1 40 START DUP + NEXT").rfind("Error: Insufficient Memory\r\n", 0), 0u);
+  calc.RunCommandLine("CLEAR");
+  EXPECT_EQ(calc.RunCommandLine("1 1 1000000 START DUP NEXT").rfind("Error: Insufficient Memory\r\n", 0), 0u);
+  calc.RunCommandLine("CLEAR");
+  EXPECT_EQ(calc.RunCommandLine("{ 1 } 1 40 START DUP + NEXT").rfind("Error: Insufficient Memory\r\n", 0), 0u);
+}
+
+}  // namespace
+}  // namespace dravik::sim
