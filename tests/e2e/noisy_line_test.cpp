@@ -86,6 +86,12 @@ TEST_F(NoisyLineTest, ListingsRepliesAndFilesArriveExactly) {
     EXPECT_EQ(sim->WithCalculator([&](sim::Calculator& c) { return c.BinaryOf("HOME\\", stored); }),
               big);
   }
+  // Two objects in one job: the second R follows the first Z at once.
+  ScratchFolder both;
+  session.CurrentPCFolder = both.path();
+  ASSERT_EQ(link->ReceiveFiles({"BIG.1", "BIG.2"}), 1);
+  EXPECT_EQ(testing::ReadBytes(both / "BIG.1"), big);
+  EXPECT_EQ(testing::ReadBytes(both / "BIG.2"), big);
   EXPECT_GT(sim->OutgoingFaults().total(), 0u);
   EXPECT_GT(sim->IncomingFaults().total(), 0u);
   EXPECT_TRUE(window.messages().empty());
