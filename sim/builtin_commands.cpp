@@ -13,6 +13,29 @@ namespace dravik::sim {
 
 using namespace args;
 
+namespace {
+
+bool IsSymbol(const Object& o) {
+  return o.kind == Kind::GlobalName || o.kind == Kind::LocalName || o.kind == Kind::Algebraic;
+}
+
+// True when the operands make a symbolic result: at least one name or
+// algebraic, the other a real, name or algebraic.
+bool Symbolic(const Object& a, const Object& b) {
+  return (IsSymbol(a) || IsSymbol(b)) && (IsSymbol(a) || a.kind == Kind::Real) &&
+         (IsSymbol(b) || b.kind == Kind::Real);
+}
+
+void AppendSymbolic(const Obj& o, std::vector<Obj>& rpn) {
+  if (o->kind == Kind::Algebraic) {
+    rpn.insert(rpn.end(), o->items.begin(), o->items.end());
+  } else {
+    rpn.push_back(o);
+  }
+}
+
+}  // namespace
+
 std::string Calculator::Impl::Builtin(const std::string& w) {
   auto need = [&](size_t n) { return stack.size() >= n; };
   auto at = [&](size_t level) -> Obj& { return stack[stack.size() - level]; };
@@ -126,6 +149,16 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
       stack.push_back(MakeBinInt(r));
       return {};
     }
+    if ((w == "+" || w == "-" || w == "*" || w == "/" || w == "^") && Symbolic(a, b)) {
+      // A name or an algebraic as an operand gives an algebraic result.
+      std::vector<Obj> rpn;
+      AppendSymbolic(at(2), rpn);
+      AppendSymbolic(at(1), rpn);
+      rpn.push_back(MakeCommand(w));
+      pop(2);
+      stack.push_back(MakeComposite(Kind::Algebraic, std::move(rpn)));
+      return {};
+    }
     if (a.kind != Kind::Real || b.kind != Kind::Real) return kBadType;
     long double x = RealToDouble(a.re), y = RealToDouble(b.re), r = 0;
     if (w == "+") r = x + y;
@@ -155,6 +188,14 @@ std::string Calculator::Impl::Builtin(const std::string& w) {
       w == "COS" || w == "TAN" || w == "EXP" || w == "LN" || w == "LOG") {
     if (!need(1)) return kTooFew;
     HpReal v;
+    if (w != "NOT" && Symbolic(*at(1), *at(1))) {
+      std::vector<Obj> rpn;
+      AppendSymbolic(at(1), rpn);
+      rpn.push_back(MakeCommand(w));
+      pop(1);
+      stack.push_back(MakeComposite(Kind::Algebraic, std::move(rpn)));
+      return {};
+    }
     if (!RealArg(at(1), &v)) return kBadType;
     long double x = RealToDouble(v), r = 0;
     if (w == "NEG") r = -x;

@@ -188,3 +188,17 @@ TEST(CommandLanguage, CaseRunsTheFirstTrueClauseOrTheDefault) {
 
 }  // namespace
 }  // namespace dravik::sim
+
+namespace dravik::sim {
+namespace {
+
+TEST(CommandLanguage, NamesInArithmeticGiveAlgebraics) {
+  Calculator calc;
+  EXPECT_EQ(calc.RunCommandLine("'X^2+1' EVAL"), Level(1, "'X^2+1'"));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR 3 'X' STO 'X^2+1' EVAL"), Level(1, "10"));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR 'A' 2 * 'B' - NEG"), Level(1, "'-(A*2-B)'"));
+  EXPECT_EQ(calc.RunCommandLine("CLEAR \"s\" 'A' +"), "Error: Bad Argument Type\r\n" + Level(2, "\"s\"") + Level(1, "'A'"));
+}
+
+}  // namespace
+}  // namespace dravik::sim
