@@ -88,7 +88,9 @@ Obj CompileUpload(const std::string& text, int transio, bool comma) {
 
 StoreResult Calculator::StoreUpload(const std::string& name, const Bytes& file) {
   StoreResult r;
-  if (name.empty() || name.size() > 127 || CommandAddress(name) != 0) {
+  bool printable = true;
+  for (unsigned char c : name) printable = printable && c > ' ' && c != 0x7F;
+  if (name.empty() || name.size() > 127 || !printable || CommandAddress(name) != 0) {
     r.error = "Invalid Name";
     return r;
   }

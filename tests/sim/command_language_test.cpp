@@ -150,6 +150,8 @@ TEST(CommandLanguage, UploadsFollowTheirHeaderOrFlag35) {
   EXPECT_EQ(calc.RecallForTransfer("NOSUCH").error, "Undefined Name");
   EXPECT_EQ(calc.RecallForTransfer("NEG").error, "Invalid Name");
   EXPECT_EQ(calc.StoreUpload("DUP", B("1")).error, "Invalid Name");
+  EXPECT_EQ(calc.StoreUpload("A B", B("1")).error, "Invalid Name");
+  EXPECT_EQ(calc.StoreUpload("A\r\nB 1 Real Number 1", B("1")).error, "Invalid Name");
 }
 
 }  // namespace
