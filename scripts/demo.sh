@@ -30,6 +30,7 @@ if "$cli" --help | grep -qE '^  send ' && "$cli" --help | grep -qE '^  get '; th
   printf '%%%%HP: T(3)A(D)F(.);\r\n"Hello from the PC"\r\n' >"$work/pc/HELLO"
   echo "== send HELLO, get it back"
   "$cli" --device "$device" -C "$work/pc" send "$work/pc/HELLO"
+  "$cli" --device "$device" ls | grep -E '^HELLO ' || true
   "$cli" --device "$device" -C "$work/back" get HELLO
   echo "sent:     $(tr -d '\r' <"$work/pc/HELLO" | tail -n 1)"
   echo "received: $(tr -d '\r' <"$work/back/HELLO" | tail -n 1)"
