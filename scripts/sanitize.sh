@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds every test with AddressSanitizer and UndefinedBehaviorSanitizer in
+# build-asan and runs the whole suite there.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/build.sh build-asan -DDRAVIK_SANITIZE=ON
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:strict_string_checks=1"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+ctest --test-dir build-asan --output-on-failure -j2 --timeout 900
