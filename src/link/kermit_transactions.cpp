@@ -29,6 +29,10 @@ void CHP48Link::BeginTransaction(bool discard_input) {
   m_checkType = 1;
   m_seq = 0;
   m_stripParity = m_session.Settings.Parity != 0 ? 1 : 0;
+  // A port closed after an earlier failure, or whose device went away, may
+  // work again: the adapter is back, or the user fixed the settings. Not
+  // when the user chose to give up.
+  if (!m_session.LinkClosedByUser) EnsureOpen();
   // An idle server sends a NAK now and then; taken as the reply to our
   // first packet it would make us send that packet twice.
   if (discard_input) DiscardInput();

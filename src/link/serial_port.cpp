@@ -41,6 +41,12 @@ int CSerialPort::Open() {
   return SetTimeouts(m_timeout);
 }
 
+int CSerialPort::EnsureOpen() {
+  if (m_hPort.Lost()) m_hPort.Close();
+  if (m_hPort.IsOpen()) return 1;
+  return Open();
+}
+
 int CSerialPort::SetTimeouts(int seconds) {
   m_timeout = seconds;
   return 1;

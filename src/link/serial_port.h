@@ -30,6 +30,11 @@ class CSerialPort {
   const std::string& DevicePath() const { return m_devicePath; }
   bool IsOpen() const { return m_hPort.IsOpen(); }
 
+  // Opens the port again when it is closed or its device went away while
+  // open (a pulled cable), so the next transaction works once the device
+  // is back. Nonzero when the port is usable.
+  int EnsureOpen();
+
   int SetTimeouts(int seconds);
   // Closes the port and both files; nonzero if anything was open. Each
   // handle is reset when closed, so a second call closes nothing.

@@ -30,6 +30,9 @@ speed_t SpeedFor(uint32_t baud) {
   }
 }
 
+// Errors that mean the device itself is gone, not a passing condition.
+bool IsGone(int error) { return error == EIO || error == ENXIO || error == ENODEV || error == EBADF; }
+
 long long NowMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
@@ -112,6 +115,7 @@ DeviceError SerialDevice::Open(const std::string& path, const LineSettings& line
   fd_ = fd;
   path_ = path;
   begin_ = end_ = 0;
+  lost_ = false;
   return DeviceError::Ok;
 }
 
@@ -131,6 +135,7 @@ bool SerialDevice::ReadByte(uint8_t& byte, int timeout_ms) {
   }
   if (fd_ < 0) return false;
   const long long deadline = NowMs() + timeout_ms;
+  bool hung_up = false;
   for (;;) {
     ssize_t n = ::read(fd_, buffer_, sizeof buffer_);
     if (n > 0) {
@@ -139,19 +144,23 @@ bool SerialDevice::ReadByte(uint8_t& byte, int timeout_ms) {
       byte = buffer_[0];
       return true;
     }
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
-    // n == 0 on a pseudo-terminal whose other side is closed: keep waiting
-    // until the time-out, like a silent line, but without spinning.
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+      if (IsGone(errno)) lost_ = true;
+      return false;
+    }
+    // A hung-up terminal reads as end of file (0) and polls as always
+    // ready: the device is gone and nothing will arrive on this descriptor.
+    if (hung_up) {
+      lost_ = true;
+      return false;
+    }
     long long left = deadline - NowMs();
     if (left <= 0) return false;
     pollfd p{fd_, POLLIN, 0};
     int r = ::poll(&p, 1, static_cast<int>(left));
     if (r < 0 && errno != EINTR) return false;
-    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) && !(p.revents & POLLIN)) {
-      // The other end is gone; nothing will arrive. Sleep out the remaining
-      // time in small steps so a returning device is still noticed.
-      ::usleep(static_cast<useconds_t>(std::min<long long>(left, 50) * 1000));
-    }
+    // Read once more after a hang-up: bytes that came before it still count.
+    if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) hung_up = true;
   }
 }
 
@@ -165,7 +174,10 @@ bool SerialDevice::Write(const uint8_t* data, size_t size, int timeout_ms) {
       done += static_cast<size_t>(n);
       continue;
     }
-    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+    if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+      if (IsGone(errno)) lost_ = true;
+      return false;
+    }
     long long left = deadline - NowMs();
     if (left <= 0) return false;
     pollfd p{fd_, POLLOUT, 0};

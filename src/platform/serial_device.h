@@ -57,6 +57,9 @@ class SerialDevice {
   void FlushOutput();
   // Bytes waiting in our buffer (not counting the driver's).
   size_t Buffered() const { return end_ - begin_; }
+  // The device went away while open (adapter unplugged, pseudo-terminal
+  // closed): every later read or write fails at once until it is reopened.
+  bool Lost() const { return lost_; }
 
  private:
   int fd_ = -1;
@@ -64,6 +67,7 @@ class SerialDevice {
   uint8_t buffer_[512];
   size_t begin_ = 0;
   size_t end_ = 0;
+  bool lost_ = false;
 };
 
 }  // namespace dravik
