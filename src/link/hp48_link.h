@@ -156,6 +156,18 @@ class CHP48Link : public CSerialPort {
   std::string DirectoryListing;
   std::string HostReply;
 
+  // What the last SendFiles left on the calculator: for each file whose
+  // header was acknowledged, the name the calculator stored it under (its
+  // acknowledgement carries it: an existing name gets ".1"); empty for a
+  // file that was skipped.
+  std::vector<std::string> StoredNames;
+  // What the last ReceiveFiles kept: each object's name and its file.
+  struct ReceivedObject {
+    std::string name;
+    std::string path;
+  };
+  std::vector<ReceivedObject> ReceivedObjects;
+
   // ---- protocol state (names as in the protocol description) -------------
   int m_lineMax = kLineMax;
   std::string_view m_data;   // data of the last packet received, or m_text

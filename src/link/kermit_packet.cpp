@@ -58,8 +58,14 @@ int CHP48Link::ReceivePacket() {
   const int data_len = len - m_checkType - 2;
   if (data_len < 0) return kBadPacket;
   const uint8_t* data = mark + 4;
-  // The data and the check must lie inside what was read.
-  if (end - data < data_len + m_checkType) return kBadPacket;
+  // The check must end the line. A byte lost or doubled on the way shifts
+  // everything after it; a line that is longer or shorter than its LEN
+  // says is damaged, even where a one-character check happens to match.
+  if (end - data != data_len + m_checkType) return kBadPacket;
+  // Every byte of a packet is printable: control characters in the data
+  // travel prefixed. One that arrives raw was made by noise.
+  for (const uint8_t* p = mark + 1; p < end; ++p)
+    if ((*p & mask) < 32 || (*p & mask) == 127) return kBadPacket;
   const std::string check = BlockCheck(m_checkType, mark + 1, static_cast<size_t>(3 + data_len),
                                        m_stripParity != 0);
   for (int i = 0; i < m_checkType; ++i)

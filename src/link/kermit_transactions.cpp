@@ -97,6 +97,8 @@ int CHP48Link::SendError(std::string_view text) { return SendPacket('E', m_seq, 
 
 int CHP48Link::SendFiles(const std::vector<std::string>& list) {
   m_byteCount = 0;
+  StoredNames.clear();
+  std::string header_name;  // name of the file whose header awaits its ACK
   BeginTransaction();
   SendPacket('S', 0, MakeInitParams());
   m_state = 1;
@@ -113,6 +115,11 @@ int CHP48Link::SendFiles(const std::vector<std::string>& list) {
       // After a cancel the calculator is still inside the transaction.
       if (m_cancel && IsOpen()) SendError(kCancelled);
       return finish(0);
+    }
+    if (!header_name.empty()) {
+      DecodeToText();
+      StoredNames.push_back(m_data.empty() ? header_name : std::string(m_data));
+      header_name.clear();
     }
     if (m_state == 1) {
       if (!params_taken) {
@@ -146,12 +153,14 @@ int CHP48Link::SendFiles(const std::vector<std::string>& list) {
       m_checkType = m_agreedCheck;
       AdvanceSeq();
       SendPacket('F', m_seq, m_dataBuf);
+      header_name = name;
       m_byteCount = 0;
       m_session.Post(kProgressItem, static_cast<long>(next));
       m_state = 2;
       m_fillState = 1;
       ++next;
     } else if (m_skipCurrent) {
+      if (!StoredNames.empty()) StoredNames.back().clear();
       CloseInputFile();
       AdvanceSeq();
       SendPacket('Z', m_seq, "D");
@@ -189,6 +198,8 @@ int CHP48Link::ReceiveFiles(const std::vector<std::string>& list) {
   m_state = 4;
   size_t index = 0;
   m_partialFile = false;
+  ReceivedObjects.clear();
+  std::string object_name;  // as the calculator named it in its F packet
   // After an archive request the calculator starts sending by itself: its S
   // may already be waiting, so nothing is discarded and no I is sent.
   const bool wait_for_peer = m_noInitPacket != 0;
@@ -245,6 +256,7 @@ int CHP48Link::ReceiveFiles(const std::vector<std::string>& list) {
           return finish(0);
         }
         m_partialFile = true;
+        object_name = std::string(m_data);
         m_byteCount = 0;
         SendAck();
         break;
@@ -287,6 +299,7 @@ int CHP48Link::ReceiveFiles(const std::vector<std::string>& list) {
             return finish(0);
           }
           m_partialFile = false;
+          ReceivedObjects.push_back({object_name, path});
         }
         SendAck();
         break;

@@ -396,7 +396,7 @@ TEST_F(KermitTransactions, AFailedWriteIsNotAcknowledged) {
     peer.Send('F', 1, "BIG", 3);
     Expect(peer, 'Y', 1, 3);
     for (int seq = 2;; ++seq) {
-      peer.Send('D', seq % 64, std::string(90, 'x'), 3);
+      peer.Send('D', seq % 64, std::string(89, 'x'), 3);
       PeerPacket p;
       ASSERT_TRUE(peer.Read(p, 3));
       if (p.type == 'E') {
