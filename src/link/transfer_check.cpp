@@ -19,10 +19,11 @@ void Report(CHP48Link& link, const std::string& text) {
     window->ShowMessage(text, "ERROR", MessageIcon::Error);
 }
 
-// Reads the listing only when some file can be checked at all.
+// Reads the listing only when some file can be checked at all; a listing
+// lost to a noisy line is asked for again.
 bool ReadListingOnce(CHP48Link& link, bool& read, bool& ok) {
   if (!read) {
-    ok = link.ReadDirectory() != 0;
+    for (int attempt = 0; attempt < 3 && !ok; ++attempt) ok = link.ReadDirectory() != 0;
     read = true;
   }
   return ok;
@@ -71,8 +72,13 @@ int CheckReceivedObjects(CHP48Link& link) {
     std::vector<uint8_t> file = ReadFile(object.path);
     if (!IsBinaryObjectFile(file)) continue;
     if (!ReadListingOnce(link, read, ok)) {
-      Report(link, "Could not read the calculator's directory to check " + object.name + ".");
-      return 0;
+      // A file Dravik keeps is one that matched the calculator's copy.
+      std::remove(object.path.c_str());
+      Report(link, object.name +
+                       " could not be checked against the calculator's copy and was deleted. "
+                       "Receive it again.");
+      result = 0;
+      continue;
     }
     ObjectCheck check =
         CheckObjectFile(file, object.name, link.DirectoryListing, TransferDirection::Received);
