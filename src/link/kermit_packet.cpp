@@ -62,10 +62,6 @@ int CHP48Link::ReceivePacket() {
   // everything after it; a line that is longer or shorter than its LEN
   // says is damaged, even where a one-character check happens to match.
   if (end - data != data_len + m_checkType) return kBadPacket;
-  // Every byte of a packet is printable: control characters in the data
-  // travel prefixed. One that arrives raw was made by noise.
-  for (const uint8_t* p = mark + 1; p < end; ++p)
-    if ((*p & mask) < 32 || (*p & mask) == 127) return kBadPacket;
   const std::string check = BlockCheck(m_checkType, mark + 1, static_cast<size_t>(3 + data_len),
                                        m_stripParity != 0);
   for (int i = 0; i < m_checkType; ++i)
