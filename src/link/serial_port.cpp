@@ -61,7 +61,7 @@ int CSerialPort::CloseAll() {
 }
 
 int CSerialPort::ReadByte(uint8_t& byte) {
-  return m_hPort.ReadByte(byte, m_timeout * 1000) ? 1 : 0;
+  return m_hPort.ReadByte(byte, m_timeout * m_msPerSecond) ? 1 : 0;
 }
 
 int CSerialPort::WriteByte(uint8_t byte) { return WriteBytes(&byte, 1); }
