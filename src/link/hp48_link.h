@@ -20,6 +20,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +44,10 @@ class CHP48Link : public CSerialPort {
   static constexpr int kTimeout = 'T';      // ReceivePacket: nothing came in time
   static constexpr int kBadPacket = 'Q';    // ReceivePacket: no MARK, bad LEN or check
   static constexpr int kFailed = -1;        // AwaitReply: failure, E packet or cancel
+  // Pause between the last packet of one transaction and the first of the
+  // next: a server going back to its idle state may flush its input, and
+  // would lose a command sent at once (C-Kermit does).
+  static constexpr int kSettleMs = 150;
 
   explicit CHP48Link(Session& session);
   ~CHP48Link() override;
@@ -238,6 +243,7 @@ class CHP48Link : public CSerialPort {
   std::string_view m_stringInput;
   size_t m_stringPos = 0;
   bool m_partialFile = false;                   // an output file is open and unfinished
+  std::chrono::steady_clock::time_point m_lastWrite{};  // when a packet went out last
 };
 
 }  // namespace dravik

@@ -26,6 +26,7 @@ int CHP48Link::SendPacket(int type, int seq, std::string_view data) {
   m_sendBuf += static_cast<char>(m_eol);
   // A failed write shows up as the peer's silence.
   WriteString(m_sendBuf);
+  m_lastWrite = std::chrono::steady_clock::now();
   return 1;
 }
 

@@ -29,6 +29,8 @@ void CHP48Link::BeginTransaction(bool discard_input) {
   m_checkType = 1;
   m_seq = 0;
   m_stripParity = m_session.Settings.Parity != 0 ? 1 : 0;
+  const auto settled = m_lastWrite + std::chrono::milliseconds(kSettleMs);
+  if (std::chrono::steady_clock::now() < settled) std::this_thread::sleep_until(settled);
   // A port closed after an earlier failure, or whose device went away, may
   // work again: the adapter is back, or the user fixed the settings. Not
   // when the user chose to give up.
@@ -71,6 +73,7 @@ int CHP48Link::AwaitReply() {
       SendPacket('N', m_seq, {});
     else
       WriteString(m_sendBuf);
+    m_lastWrite = std::chrono::steady_clock::now();
     type = ReceivePacket();
   }
 }

@@ -1,0 +1,43 @@
+// dravik-cli send FILE... / get NAME...: files by Kermit.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "cli/cli_link.h"
+
+namespace dravik::cli {
+namespace {
+
+bool CheckItems(const char* command, const char* item, const std::vector<std::string>& args) {
+  if (args.empty()) {
+    std::fprintf(stderr, "dravik-cli: %s needs at least one %s\n", command, item);
+    return false;
+  }
+  if (args.size() > TransferJob::kMaxItems) {
+    std::fprintf(stderr, "dravik-cli: at most %zu items per job\n", TransferJob::kMaxItems);
+    return false;
+  }
+  return true;
+}
+
+int RunSend(CliContext& context, const std::vector<std::string>& args) {
+  if (!CheckItems("send", "file", args)) return 2;
+  CliLink cli(context);
+  if (!cli.Open()) return 1;
+  return cli.link().SendFiles(args) ? 0 : CommandFailed("send");
+}
+
+int RunGet(CliContext& context, const std::vector<std::string>& args) {
+  if (!CheckItems("get", "name", args)) return 2;
+  CliLink cli(context);
+  if (!cli.Open()) return 1;
+  return cli.link().ReceiveFiles(args) ? 0 : CommandFailed("get");
+}
+
+}  // namespace
+
+DRAVIK_CLI_COMMAND("send", "send FILE...", "send PC files to the calculator by Kermit", RunSend);
+DRAVIK_CLI_COMMAND("get", "get NAME...", "receive calculator objects into -C DIR by Kermit",
+                   RunGet);
+
+}  // namespace dravik::cli
