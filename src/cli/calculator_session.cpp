@@ -37,47 +37,19 @@ std::string ResolveCalculatorPath(std::string_view typed, std::string_view curre
   return path;
 }
 
-int Failed(const char* what) {
-  std::fprintf(stderr, "dravik-cli: %s failed\n", what);
-  return 1;
-}
-
 CalculatorSession::CalculatorSession(CliContext& context)
-    : context_(context),
-      progress_(!context.options.quiet),
-      cache_(context.session) {
-  Session& s = context_.session;
-  const GlobalOptions& o = context_.options;
-  if (o.port) s.Settings.PortNumber = o.port;
-  if (!o.device.empty()) {
-    if (s.Settings.PortNumber < 1 || s.Settings.PortNumber > 4) s.Settings.PortNumber = 1;
-    s.PortDevices[static_cast<size_t>(s.Settings.PortNumber - 1)] = o.device;
-  }
-  if (o.baud) s.Settings.BaudRate = o.baud;
-  s.MainWindow = &window_;
-  s.ProgressWindow = &progress_;
-  link_ = std::make_unique<CHP48Link>(s);
-}
+    : context_(context), cli_(context), cache_(context.session) {}
 
-CalculatorSession::~CalculatorSession() {
-  link_->CloseAll();
-  link_.reset();
-  context_.session.ProgressWindow = nullptr;
-  context_.session.MainWindow = nullptr;
-}
+CalculatorSession::~CalculatorSession() = default;
 
 bool CalculatorSession::Connect() {
-  if (!link_->Open()) {
-    std::fprintf(stderr, "dravik-cli: %s\n",
-                 DescribeDeviceError(link_->LastOpenError(), link_->DevicePath()).c_str());
-    return false;
-  }
-  if (!link_->QueryCalculatorState()) {
+  if (!cli_.Open()) return false;
+  if (!link().QueryCalculatorState()) {
     std::fprintf(stderr, "dravik-cli: the calculator did not answer the connection check\n");
     return false;
   }
   // Once connected the calculator has time to think between packets.
-  link_->SetTimeouts(5);
+  link().SetTimeouts(CliLink::kTimeoutSeconds);
   if (!context_.options.cd.empty() && !ChangeTo(context_.options.cd)) return false;
   return true;
 }
@@ -91,7 +63,7 @@ bool CalculatorSession::ChangeTo(std::string_view typed) {
     return false;
   }
   s.CurrentHPPath = path;
-  if (!link_->EnsureInCurrentDirectory()) {
+  if (!link().EnsureInCurrentDirectory()) {
     s.CurrentHPPath = s.HPWorkingPath;
     return false;
   }
@@ -99,7 +71,7 @@ bool CalculatorSession::ChangeTo(std::string_view typed) {
 }
 
 bool CalculatorSession::ReadListing() {
-  HP48ListingLink listing_link(*link_);
+  HP48ListingLink listing_link(link());
   return cache_.ReadListing(listing_link) == 1;
 }
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "cli/cli_command.h"
-#include "cli/console_boundary.h"
+#include "cli/cli_link.h"
 #include "hpview/listing_cache.h"
 #include "link/hp48_link.h"
 
@@ -31,15 +31,13 @@ class CalculatorSession {
   // Reads the listing of the current directory into cache().
   bool ReadListing();
 
-  CHP48Link& link() { return *link_; }
+  CHP48Link& link() { return cli_.link(); }
   Session& session() { return context_.session; }
   ListingCache& cache() { return cache_; }
 
  private:
   CliContext& context_;
-  ConsoleWindow window_;
-  ConsoleProgress progress_;
-  std::unique_ptr<CHP48Link> link_;
+  CliLink cli_;
   ListingCache cache_;
 };
 
@@ -48,8 +46,5 @@ class CalculatorSession {
 // text cannot be a path.
 std::string ResolveCalculatorPath(std::string_view typed, std::string_view current);
 
-// Reports a failed command: prints the message unless a message box already
-// said why. Returns the exit code 1.
-int Failed(const char* what);
 
 }  // namespace dravik::cli

@@ -17,13 +17,13 @@ int RunArchive(CliContext& context, const std::vector<std::string>& args) {
   }
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
-  if (!calc.link().StartArchive(args[0])) return Failed("archive");
+  if (!calc.link().StartArchive(args[0])) return CommandFailed("archive");
   std::fprintf(stderr, "Press EVAL on the calculator to start the backup.\n");
   // The calculator opens the transfer itself; the receive waits for it.
   calc.link().ClearFlags();
   const int ok = calc.link().ReceiveFiles({args[0]});
   calc.link().m_noInitPacket = 0;
-  if (!ok) return Failed("archive");
+  if (!ok) return CommandFailed("archive");
   std::printf("%s\n", calc.link().OutputPath().c_str());
   return 0;
 }
@@ -43,16 +43,16 @@ int RunRestore(CliContext& context, const std::vector<std::string>& args) {
   if (!calc.Connect()) return 1;
   // The calculator would store the upload as NAME.1 and the restore would
   // take the old variable.
-  if (!calc.ReadListing()) return Failed("reading the directory");
+  if (!calc.ReadListing()) return CommandFailed("reading the directory");
   if (!calc.cache().IsNewName(name)) {
     std::fprintf(stderr, "dravik-cli: %s already exists in %s; purge or rename it first\n",
                  name.c_str(), calc.session().CurrentHPPath.c_str());
     return 1;
   }
   calc.link().ClearFlags();
-  if (!calc.link().SendFiles({file})) return Failed("sending the backup");
+  if (!calc.link().SendFiles({file})) return CommandFailed("sending the backup");
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  return calc.link().RestoreBackup(name) ? 0 : Failed("restore");
+  return calc.link().RestoreBackup(name) ? 0 : CommandFailed("restore");
 }
 
 }  // namespace

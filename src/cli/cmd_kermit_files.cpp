@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/cli_link.h"
+#include "link/transfer_check.h"
 
 namespace dravik::cli {
 namespace {
@@ -24,14 +25,17 @@ int RunSend(CliContext& context, const std::vector<std::string>& args) {
   if (!CheckItems("send", "file", args)) return 2;
   CliLink cli(context);
   if (!cli.Open()) return 1;
-  return cli.link().SendFiles(args) ? 0 : CommandFailed("send");
+  if (!cli.link().SendFiles(args)) return CommandFailed("send");
+  // Objects in binary form are compared with the calculator's checksum.
+  return CheckSentObjects(cli.link(), args) ? 0 : CommandFailed("send");
 }
 
 int RunGet(CliContext& context, const std::vector<std::string>& args) {
   if (!CheckItems("get", "name", args)) return 2;
   CliLink cli(context);
   if (!cli.Open()) return 1;
-  return cli.link().ReceiveFiles(args) ? 0 : CommandFailed("get");
+  if (!cli.link().ReceiveFiles(args)) return CommandFailed("get");
+  return CheckReceivedObjects(cli.link()) ? 0 : CommandFailed("get");
 }
 
 }  // namespace

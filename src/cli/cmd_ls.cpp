@@ -13,9 +13,9 @@ int RunLs(CliContext& context, const std::vector<std::string>& args) {
   }
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
-  if (!calc.ReadListing()) return Failed("reading the directory");
+  if (!calc.ReadListing()) return CommandFailed("reading the directory");
   const ListingEntry* entry = calc.cache().Entry();
-  if (!entry) return Failed("reading the directory");
+  if (!entry) return CommandFailed("reading the directory");
   for (size_t i = 0; i < entry->Names.size(); ++i)
     std::printf("%-16s %10s  %s\n", entry->Names[i].c_str(), entry->Sizes[i].c_str(),
                 entry->Types[i].c_str());

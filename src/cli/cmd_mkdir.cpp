@@ -15,13 +15,13 @@ int RunMkdir(CliContext& context, const std::vector<std::string>& args) {
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
   // On an existing name the calculator would fail, or enter the directory.
-  if (!calc.ReadListing()) return Failed("reading the directory");
+  if (!calc.ReadListing()) return CommandFailed("reading the directory");
   if (!calc.cache().IsNewName(args[0])) {
     std::fprintf(stderr, "dravik-cli: %s already exists in %s\n", args[0].c_str(),
                  calc.session().CurrentHPPath.c_str());
     return 1;
   }
-  return calc.link().MakeHPDirectory(args[0]) ? 0 : Failed("mkdir");
+  return calc.link().MakeHPDirectory(args[0]) ? 0 : CommandFailed("mkdir");
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ int RunMv(CliContext& context, const std::vector<std::string>& args) {
   s.Job.ReceiveJobActive = true;
   const int ok = calc.link().MoveObjects(destination);
   s.Job.Clear();
-  return ok ? 0 : Failed("mv");
+  return ok ? 0 : CommandFailed("mv");
 }
 
 }  // namespace

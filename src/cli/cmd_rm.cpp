@@ -28,7 +28,7 @@ int RunRm(CliContext& context, const std::vector<std::string>& args) {
   list += "}";
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
-  return calc.link().PurgeObjects(list) ? 0 : Failed("rm");
+  return calc.link().PurgeObjects(list) ? 0 : CommandFailed("rm");
 }
 
 int RunRmdir(CliContext& context, const std::vector<std::string>& args) {
@@ -39,7 +39,7 @@ int RunRmdir(CliContext& context, const std::vector<std::string>& args) {
   if (!AllPlain(args)) return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
-  return calc.link().PurgeDirectory("'" + args[0] + "'") ? 0 : Failed("rmdir");
+  return calc.link().PurgeDirectory("'" + args[0] + "'") ? 0 : CommandFailed("rmdir");
 }
 
 }  // namespace

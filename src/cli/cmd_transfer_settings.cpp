@@ -15,7 +15,7 @@ int RunFormat(CliContext& context, const std::vector<std::string>& args, bool bi
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
   calc.session().BinaryMode = binary;
-  return calc.link().SetTransferFormat() ? 0 : Failed(binary ? "binary" : "ascii");
+  return calc.link().SetTransferFormat() ? 0 : CommandFailed(binary ? "binary" : "ascii");
 }
 
 int RunAscii(CliContext& context, const std::vector<std::string>& args) {
@@ -55,7 +55,7 @@ int RunSetio(CliContext& context, const std::vector<std::string>& args) {
   // The connection check took the calculator's values; push ours.
   calc.session().Settings.TranslationMode = wanted.TranslationMode;
   calc.session().Settings.ChecksumType = wanted.ChecksumType;
-  return calc.link().SetCalculatorIO() ? 0 : Failed("setio");
+  return calc.link().SetCalculatorIO() ? 0 : CommandFailed("setio");
 }
 
 }  // namespace

@@ -9,6 +9,9 @@
 #include <chrono>
 #include <cstdlib>
 #include <string>
+#include <vector>
+
+#include "line_faults.h"
 
 namespace dravik::testing {
 namespace {
@@ -33,12 +36,14 @@ bool WriteAll(int fd, const char* data, size_t size) {
 
 bool CKermitServer::Available() { return ::access("/usr/bin/kermit", X_OK) == 0; }
 
-CKermitServer::CKermitServer(const std::string& folder) {
+CKermitServer::CKermitServer(const std::string& folder, const CKermitOptions& options)
+    : options_(options) {
   if (!Available() || ::pipe2(stop_, O_CLOEXEC) != 0) return;
-  const std::string commands =
+  std::string commands =
       "set carrier-watch off, set flow none, set file type binary, set transfer mode manual, "
-      "set file names literal, set file collision rename, cd " + folder +
-      ", enable host, enable dir, enable delete, server";
+      "set file names literal, set file collision rename, cd " + folder + ", ";
+  if (!options.commands.empty()) commands += options.commands + ", ";
+  commands += "enable host, enable dir, enable delete, server";
   const std::string device = server_side_.device();
   pid_ = ::fork();
   if (pid_ == 0) {
@@ -95,26 +100,30 @@ void CKermitServer::Pause(bool paused) {
 void CKermitServer::Carry() {
   const int a = link_side_.master();
   const int b = server_side_.master();
+  // Each direction has its own noise, as a real line's two wires do.
+  sim::LineFaults to_server(options_.noise, options_.seed);
+  sim::LineFaults to_link(options_.noise, options_.seed * 7919u + 1u);
   char buf[4096];
+  std::vector<uint8_t> passed;
+  auto forward = [&](int from, int to, sim::LineFaults& faults) {
+    ssize_t n = ::read(from, buf, sizeof buf);
+    if (n <= 0) return false;
+    if (options_.noise <= 0) {
+      WriteAll(to, buf, static_cast<size_t>(n));
+      return true;
+    }
+    passed.clear();
+    for (ssize_t i = 0; i < n; ++i) faults.Pass(static_cast<uint8_t>(buf[i]), passed);
+    WriteAll(to, reinterpret_cast<const char*>(passed.data()), passed.size());
+    return true;
+  };
   for (;;) {
     pollfd p[3] = {{a, POLLIN, 0}, {b, POLLIN, 0}, {stop_[0], POLLIN, 0}};
     if (::poll(p, 3, 200) < 0 && errno != EINTR) return;
     if (p[2].revents) return;
     bool idle = true;
-    if (p[0].revents & POLLIN) {
-      ssize_t n = ::read(a, buf, sizeof buf);
-      if (n > 0) {
-        WriteAll(b, buf, static_cast<size_t>(n));
-        idle = false;
-      }
-    }
-    if (p[1].revents & POLLIN) {
-      ssize_t n = ::read(b, buf, sizeof buf);
-      if (n > 0) {
-        WriteAll(a, buf, static_cast<size_t>(n));
-        idle = false;
-      }
-    }
+    if ((p[0].revents & POLLIN) && forward(a, b, to_server)) idle = false;
+    if ((p[1].revents & POLLIN) && forward(b, a, to_link)) idle = false;
     // A side whose device is closed reports a hang-up until it is opened
     // again; do not spin on it.
     if (idle && ((p[0].revents | p[1].revents) & (POLLHUP | POLLERR))) ::usleep(20000);

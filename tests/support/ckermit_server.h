@@ -13,10 +13,18 @@
 
 namespace dravik::testing {
 
+struct CKermitOptions {
+  // More C-Kermit commands, run before it starts serving.
+  std::string commands;
+  // Rate of flipped, dropped or doubled bytes on the line, each way.
+  double noise = 0.0;
+  uint32_t seed = 1;
+};
+
 class CKermitServer {
  public:
   // Serves folder (files are read from and stored in it).
-  explicit CKermitServer(const std::string& folder);
+  explicit CKermitServer(const std::string& folder, const CKermitOptions& options = {});
   ~CKermitServer();  // stops the server if it still runs
   CKermitServer(const CKermitServer&) = delete;
   CKermitServer& operator=(const CKermitServer&) = delete;
@@ -35,6 +43,7 @@ class CKermitServer {
 
  private:
   void Carry();
+  CKermitOptions options_;
   PtyPair link_side_;
   PtyPair server_side_;
   int stop_[2] = {-1, -1};
