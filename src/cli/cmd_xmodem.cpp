@@ -1,14 +1,20 @@
 // dravik-cli xsend FILE... / xget NAME...: files by XModem.
 //
-// With --raw the line is taken to carry a plain XModem peer already (any
-// XModem program, or a calculator whose XSEND/XRECV was started by hand);
-// the files go one transfer each, in order.
+// Normally the calculator is first loaded over Kermit with the program that
+// runs its XRECV or XSEND; the user presses EVAL, the port passes to the
+// XModem link for the transfer and comes back to the Kermit link. With --raw
+// the line is taken to carry a plain XModem peer already (any XModem
+// program, or a calculator whose XSEND/XRECV was started by hand).
 #include <cstdio>
+#include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
+#include "cli/calculator_session.h"
 #include "cli/cli_command.h"
 #include "cli/console_boundary.h"
+#include "link/xmodem_job.h"
 #include "link/xmodem_link.h"
 
 namespace dravik::cli {
@@ -47,6 +53,39 @@ int RunRaw(CliContext& context, Direction direction, const std::vector<std::stri
   return ok ? 0 : 1;
 }
 
+int RunPrepared(CliContext& context, Direction direction, const std::vector<std::string>& items) {
+  CalculatorSession calc(context);
+  if (!calc.Connect()) return 1;
+  const bool calculator_receives = direction == Direction::Send;
+  // XRECV stores under a new name when the name is taken: the listing says
+  // which names are.
+  if (calculator_receives && !calc.ReadListing()) return Failed("reading the directory");
+  TransferJob& job = calc.session().Job;
+  job.Clear();
+  job.TransferList = items;
+  for (const std::string& item : items) {
+    std::error_code error;
+    uintmax_t size = calculator_receives ? std::filesystem::file_size(item, error) : 0;
+    job.TransferSizes.push_back(error ? 0 : static_cast<uint32_t>(size));
+  }
+  job.SendJobActive = calculator_receives;
+  job.ReceiveJobActive = !calculator_receives;
+  job.UseXModem = true;
+  if (!calc.link().PrepareXModemJob(calculator_receives, &calc.cache())) {
+    job.Clear();
+    return Failed("preparing the calculator for XModem");
+  }
+  std::fprintf(stderr, "Press EVAL on the calculator to start the transfer.\n");
+  CXModemLink xmodem(calc.session());
+  const std::vector<std::string> list = job.TransferList;
+  const int ok = RunXModemJob(calc.link(), xmodem,
+                              calculator_receives ? XModemDirection::Send
+                                                  : XModemDirection::Receive,
+                              list);
+  job.Clear();
+  return ok ? 0 : Failed("XModem transfer");
+}
+
 int Run(CliContext& context, const std::vector<std::string>& args, Direction direction) {
   if (args.empty()) {
     std::fprintf(stderr, "dravik-cli: %s needs at least one %s\n",
@@ -58,13 +97,8 @@ int Run(CliContext& context, const std::vector<std::string>& args, Direction dir
     std::fprintf(stderr, "dravik-cli: at most %zu items per job\n", TransferJob::kMaxItems);
     return 2;
   }
-  if (!context.options.raw) {
-    std::fprintf(stderr,
-                 "dravik-cli: preparing the calculator for XModem is not available yet; "
-                 "start XSEND/XRECV by hand and use --raw\n");
-    return 2;
-  }
-  return RunRaw(context, direction, args);
+  return context.options.raw ? RunRaw(context, direction, args)
+                             : RunPrepared(context, direction, args);
 }
 
 int RunXSend(CliContext& context, const std::vector<std::string>& args) {
@@ -77,9 +111,9 @@ int RunXGet(CliContext& context, const std::vector<std::string>& args) {
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("xsend", "xsend FILE...", "send PC files by XModem (--raw: no preparation)",
+DRAVIK_CLI_COMMAND("xsend", "xsend FILE...", "send PC files by XModem (press EVAL when asked)",
                    RunXSend);
 DRAVIK_CLI_COMMAND("xget", "xget NAME...",
-                   "receive calculator objects by XModem (--raw: no preparation)", RunXGet);
+                   "receive calculator objects by XModem (press EVAL when asked)", RunXGet);
 
 }  // namespace dravik::cli

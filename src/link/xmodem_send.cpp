@@ -34,7 +34,10 @@ int CXModemLink::SendFileOverXModem() {
   m_retries = 0;
   m_byteCount = 0;
   SetTimeouts(kStartTimeout);
-  AwaitReceiverStart();
+  // Until it sees the first block the receiver has nothing to say but its
+  // start request, which it repeats: those repetitions must not be taken
+  // for the answer to block 1.
+  if (AwaitReceiverStart()) DiscardInput();
   FlushOutput();
   SetTimeouts(kAnswerTimeout);
 

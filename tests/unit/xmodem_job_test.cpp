@@ -2,7 +2,9 @@
 // back, whether the transfer succeeds or fails.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <future>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,14 @@ class XModemJobTest : public ::testing::Test {
     ASSERT_TRUE(kermit.Open());
   }
 
+  // Waits until the XModem link has the port and has dropped what was
+  // buffered before, so that the receiver's start request is not dropped.
+  void AwaitHandover() {
+    for (int i = 0; i < 250 && !xmodem.IsOpen(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  }
+
   PtyPair pty;
   ScratchFolder folder;
   Session session;
@@ -42,6 +52,7 @@ TEST_F(XModemJobTest, SendHoldsThePortOnlyWhileTransferring) {
   auto result = std::async(std::launch::async, [this] {
     return RunXModemJob(kermit, xmodem, XModemDirection::Send, {folder / "f"});
   });
+  AwaitHandover();
   peer.Write(kNak);
   XBlock block = ReadXBlock(peer);
   EXPECT_TRUE(block.checksum_ok());
@@ -75,11 +86,34 @@ TEST_F(XModemJobTest, FailedReceiveStillGivesThePortBack) {
   EXPECT_TRUE(folder.Names().empty());
 }
 
+TEST_F(XModemJobTest, KermitLeftoversDoNotStartTheTransfer) {
+  // The server's answer to the finish request, unread by the Kermit link.
+  peer.Write({kSoh, '#', ' ', 'Y', '9', '\r'});
+  // Wait until the link has it buffered where only a discard removes it.
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  auto result = std::async(std::launch::async, [this] {
+    return RunXModemJob(kermit, xmodem, XModemDirection::Receive, {"OBJ"});
+  });
+  uint8_t b = 0;
+  ASSERT_TRUE(peer.ReadByte(b, 5000));
+  EXPECT_EQ(b, kNak);
+  peer.Write(FrameXBlock(1, std::vector<uint8_t>(128, 0x42)));
+  ASSERT_TRUE(peer.ReadByte(b, 5000));
+  EXPECT_EQ(b, kAck);
+  peer.Write(kEot);
+  ASSERT_TRUE(peer.ReadByte(b, 5000));
+  EXPECT_EQ(b, kAck);
+  EXPECT_EQ(result.get(), 1);
+  EXPECT_EQ(ReadBytes(folder / "OBJ"), std::vector<uint8_t>(128, 0x42));
+  EXPECT_TRUE(window.texts().empty());
+}
+
 TEST_F(XModemJobTest, CancelledSendStillGivesThePortBack) {
   WriteBytes(folder / "f", std::vector<uint8_t>(1000, 5));
   auto result = std::async(std::launch::async, [this] {
     return RunXModemJob(kermit, xmodem, XModemDirection::Send, {folder / "f"});
   });
+  AwaitHandover();
   peer.Write(kNak);
   ReadXBlock(peer);
   xmodem.Cancel();

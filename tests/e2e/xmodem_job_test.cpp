@@ -1,0 +1,157 @@
+// Whole XModem jobs against the simulated HP48: the calculator is prepared
+// over Kermit, runs XSEND or XRECV when EVAL is pressed, the port passes to
+// the XModem link and back, and the calculator ends in its server again.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "fake_main_window.h"
+#include "hpview/listing_cache.h"
+#include "link/hp48_link.h"
+#include "link/hp48_listing_link.h"
+#include "link/xmodem_job.h"
+#include "scratch_folder.h"
+#include "simulated_hp48.h"
+
+namespace dravik {
+namespace {
+
+using Strings = std::vector<std::string>;
+using testing::FakeMainWindow;
+using testing::ScratchFolder;
+
+std::vector<uint8_t> Padded(std::vector<uint8_t> data) {
+  while (data.size() % 128) data.push_back(0);
+  return data;
+}
+
+class SimXModemJobTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
+  void TearDown() override {
+    if (link) link->CloseAll();
+    if (sim) sim->Stop();
+    ::unsetenv("XDG_CONFIG_HOME");
+  }
+
+  // The calculator presses EVAL by itself shortly after it waits for it.
+  void Start(const std::string& setup) {
+    sim::SimOptions options;
+    options.auto_eval = true;
+    options.auto_eval_delay = std::chrono::milliseconds(300);
+    sim::Calculator calc;
+    calc.RunCommandLine("3 TRANSIO");
+    ASSERT_EQ(calc.RunCommandLine(setup).rfind("Error", 0), std::string::npos);
+    sim = std::make_unique<sim::SimulatedHp48>(std::move(calc), options);
+    std::string error;
+    ASSERT_TRUE(sim->Start(&error)) << error;
+    session.PortDevices[0] = sim->device();
+    session.Settings.PortNumber = 1;
+    session.MainWindow = &window;
+    session.CurrentPCFolder = pc.path();
+    link = std::make_unique<CHP48Link>(session);
+    link->m_timeout = 5;
+    ASSERT_TRUE(link->Open());
+    ASSERT_EQ(link->QueryCalculatorState(), 1);
+  }
+
+  std::vector<uint8_t> BinaryOf(const std::string& name) {
+    return sim->WithCalculator([&](sim::Calculator& c) { return c.BinaryOf("HOME\\", name); });
+  }
+  Strings UserNames() {
+    Strings n = sim->WithCalculator([&](sim::Calculator& c) { return c.VariableNames("HOME\\"); });
+    n.erase(std::remove(n.begin(), n.end(), "IOPAR"), n.end());
+    return n;
+  }
+  // The job's program has purged itself and restarted the server, which
+  // answers the Kermit link again.
+  void ExpectBackInServer(int translation_mode) {
+    bool server = false;
+    for (int i = 0; i < 400 && !(server = sim->InServer()); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    ASSERT_TRUE(server);
+    ASSERT_EQ(link->QueryCalculatorState(), 1);
+    EXPECT_EQ(session.Settings.TranslationMode, translation_mode);
+  }
+
+  ScratchFolder config, pc;
+  std::unique_ptr<sim::SimulatedHp48> sim;
+  Session session;
+  FakeMainWindow window;
+  std::unique_ptr<CHP48Link> link;
+};
+
+TEST_F(SimXModemJobTest, ReceiveJobTakesEachObjectAsWholeBlocks) {
+  Start("1.5 'A' STO \"hello\" 'S' STO 1 TRANSIO");
+  session.Job.TransferList = {"A", "S"};
+  session.Job.TransferSizes = {0, 0};
+  ASSERT_EQ(link->PrepareXModemJob(false, nullptr), 1);
+  CXModemLink xmodem(session);
+  EXPECT_EQ(RunXModemJob(*link, xmodem, XModemDirection::Receive, session.Job.TransferList), 1);
+  EXPECT_EQ(testing::ReadBytes(pc / "A"), Padded(BinaryOf("A")));
+  EXPECT_EQ(testing::ReadBytes(pc / "S"), Padded(BinaryOf("S")));
+  for (const auto& m : window.messages()) ADD_FAILURE() << m.caption << ": " << m.text;
+  ExpectBackInServer(1);
+  EXPECT_EQ(UserNames(), (Strings{"S", "A"}));
+}
+
+TEST_F(SimXModemJobTest, SendJobRefusesTextFilesOnceAndStoresTheBinaryOne) {
+  Start("7 'A' STO 1 TRANSIO");
+  testing::WriteBytes(pc / "B", BinaryOf("A"));
+  const std::string text = "%%HP: T(3)A(D)F(.);\r\n\"x\"";
+  testing::WriteBytes(pc / "T1", std::vector<uint8_t>(text.begin(), text.end()));
+  testing::WriteBytes(pc / "T2", std::vector<uint8_t>(text.begin(), text.end()));
+  session.Job.TransferList = {pc / "T1", pc / "B", pc / "T2"};
+  session.Job.TransferSizes = {21, 20, 22};
+  ListingCache cache(session);
+  HP48ListingLink listing(*link);
+  ASSERT_EQ(cache.ReadListing(listing), 1);
+  ASSERT_EQ(link->PrepareXModemJob(true, &cache), 1);
+  ASSERT_EQ(window.messages().size(), 1u);
+  EXPECT_EQ(window.messages()[0].text, "Only binary files are transmitted with XModem!");
+  EXPECT_EQ(session.Job.TransferList, Strings{pc / "B"});
+  EXPECT_EQ(session.Job.TransferSizes, std::vector<uint32_t>{20});
+
+  CXModemLink xmodem(session);
+  EXPECT_EQ(RunXModemJob(*link, xmodem, XModemDirection::Send, session.Job.TransferList), 1);
+  EXPECT_EQ(window.messages().size(), 1u);
+  ExpectBackInServer(1);
+  EXPECT_EQ(BinaryOf("B"), BinaryOf("A"));
+  EXPECT_EQ(UserNames(), (Strings{"B", "A"}));
+}
+
+// dravik-cli xget and xsend, run as the program itself.
+TEST_F(SimXModemJobTest, CommandLineGetsAndSendsByXModem) {
+  Start("2.25 'A' STO 1 TRANSIO");
+  link->CloseAll();  // the command line program takes the port
+  const char* bin = std::getenv("DRAVIK_BINARY_DIR");
+  auto cli = [&](const std::string& arguments) {
+    std::string command = std::string("'") + (bin ? bin : ".") + "/dravik-cli' -q -C '" +
+                          pc.path() + "' --device '" + sim->device() + "' " + arguments +
+                          " >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  };
+  ASSERT_EQ(cli("xget A"), 0);
+  EXPECT_EQ(testing::ReadBytes(pc / "A"), Padded(BinaryOf("A")));
+  ASSERT_TRUE(link->Open());
+  ExpectBackInServer(1);
+  link->CloseAll();
+
+  std::rename((pc / "A").c_str(), (pc / "C").c_str());
+  ASSERT_EQ(cli("xsend '" + (pc / "C") + "'"), 0);
+  ASSERT_TRUE(link->Open());
+  ExpectBackInServer(1);
+  EXPECT_EQ(BinaryOf("C"), BinaryOf("A"));
+}
+
+}  // namespace
+}  // namespace dravik
