@@ -96,9 +96,14 @@ int CXModemLink::SendFileOverXModem() {
   }
 
   if (complete) {
-    WriteByte(m_eot);
-    uint8_t answer = 0;
-    ReadAnswer(answer);  // the answer to EOT is not examined
+    // A lost EOT would leave the receiver waiting and make it fail a file
+    // that has arrived whole: without an answer the EOT goes again. Any
+    // answer ends the file; it is not examined.
+    for (int tries = 0; tries < kMaxRetries; ++tries) {
+      WriteByte(m_eot);
+      uint8_t answer = 0;
+      if (ReadAnswer(answer)) break;
+    }
   }
   if (m_silence) ShowError("No response from HP");
   if (aborted) ShowError("Transfer was aborted");

@@ -151,7 +151,7 @@ TEST_F(XModemSendTest, ReceiverCancelEndsTheFileWithoutEot) {
   EXPECT_TRUE(peer.Silent(300));
 }
 
-TEST_F(XModemSendTest, SilenceAfterABlockResendsItAndIsReportedAtTheEnd) {
+TEST_F(XModemSendTest, SilenceAfterABlockOrEotResendsItAndIsReportedAtTheEnd) {
   std::vector<uint8_t> data = Counting(130);
   auto result = Send({File("f", data)});
   peer.Write(kNak);
@@ -161,6 +161,8 @@ TEST_F(XModemSendTest, SilenceAfterABlockResendsItAndIsReportedAtTheEnd) {
   peer.Write(kAck);
   Expect(2);
   peer.Write(kAck);
+  EXPECT_EQ(NextByte(), kEot);
+  // Nor is silence after EOT taken for its acknowledgement.
   EXPECT_EQ(NextByte(), kEot);
   peer.Write(kAck);
   EXPECT_EQ(result.get(), 1);
