@@ -59,7 +59,7 @@ int RunPrepared(CliContext& context, Direction direction, const std::vector<std:
   const bool calculator_receives = direction == Direction::Send;
   // XRECV stores under a new name when the name is taken: the listing says
   // which names are.
-  if (calculator_receives && !calc.ReadListing()) return Failed("reading the directory");
+  if (calculator_receives && !calc.ReadListing()) return CommandFailed("reading the directory");
   TransferJob& job = calc.session().Job;
   job.Clear();
   job.TransferList = items;
@@ -73,7 +73,7 @@ int RunPrepared(CliContext& context, Direction direction, const std::vector<std:
   job.UseXModem = true;
   if (!calc.link().PrepareXModemJob(calculator_receives, &calc.cache())) {
     job.Clear();
-    return Failed("preparing the calculator for XModem");
+    return CommandFailed("preparing the calculator for XModem");
   }
   std::fprintf(stderr, "Press EVAL on the calculator to start the transfer.\n");
   CXModemLink xmodem(calc.session());
@@ -83,7 +83,7 @@ int RunPrepared(CliContext& context, Direction direction, const std::vector<std:
                                                   : XModemDirection::Receive,
                               list);
   job.Clear();
-  return ok ? 0 : Failed("XModem transfer");
+  return ok ? 0 : CommandFailed("XModem transfer");
 }
 
 int Run(CliContext& context, const std::vector<std::string>& args, Direction direction) {
