@@ -10,6 +10,7 @@
 #include "grob/grob_layout.h"
 #include "grob/grob_to_bmp.h"
 #include "grob/picture_file.h"
+#include "link/wait_cursor.h"
 
 namespace dravik {
 
@@ -30,22 +31,6 @@ bool SameFile(const std::string& a, const std::string& b) {
   return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
          sa.st_ino == sb.st_ino;
 }
-
-// Shows the wait cursor for its lifetime.
-class WaitCursor {
- public:
-  explicit WaitCursor(MainWindowHandle* window) : window_(window) {
-    if (window_) window_->SetWaitCursor(true);
-  }
-  ~WaitCursor() {
-    if (window_) window_->SetWaitCursor(false);
-  }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-
- private:
-  MainWindowHandle* window_;
-};
 
 PictureConversionResult Fail(MainWindowHandle* window, std::string message) {
   if (window)
