@@ -1,17 +1,64 @@
-// Dravik's window. The four panes come with the application work; until
-// then this shows the window the user starts.
+// dravik: the window. Reads the command line, starts the simulated
+// calculator when asked, and runs start-up.
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+#include <cstdio>
+#include <memory>
+
+#include "app/app_context.h"
+#include "app/hp48_app.h"
+#include "app/window_boundary.h"
+
+#ifdef DRAVIK_HAVE_SIM
+#include "simulated_hp48.h"
+#endif
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  QMainWindow window;
-  window.setWindowTitle("Dravik");
-  auto* label = new QLabel("Dravik: use dravik-cli to talk to the calculator.");
-  label->setAlignment(Qt::AlignCenter);
-  window.setCentralWidget(label);
-  window.resize(900, 600);
-  window.show();
-  return app.exec();
+  QApplication::setApplicationName("Dravik");
+  QApplication::setApplicationVersion(DRAVIK_VERSION);
+
+  dravik::StartOptions options;
+  QString error;
+  if (!dravik::ParseCommandLine(QApplication::arguments(), options, error)) {
+    std::fprintf(stderr, "dravik: %s\n\n%s", qPrintable(error), qPrintable(dravik::UsageText()));
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(qPrintable(dravik::UsageText()), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("dravik %s\n", DRAVIK_VERSION);
+    return 0;
+  }
+
+  auto ctx = std::make_unique<dravik::AppContext>();
+#ifdef DRAVIK_HAVE_SIM
+  std::unique_ptr<dravik::sim::SimulatedHp48> simulator;
+  if (options.simulate) {
+    dravik::sim::SimOptions sim_options;
+    sim_options.auto_eval = true;
+    simulator = std::make_unique<dravik::sim::SimulatedHp48>(dravik::sim::Calculator::Demo(),
+                                                             sim_options);
+    std::string sim_error;
+    if (!simulator->Start(&sim_error)) {
+      std::fprintf(stderr, "dravik: the simulated calculator did not start: %s\n",
+                   sim_error.c_str());
+      return 1;
+    }
+    ctx->session.PortDevices[0] = simulator->device();
+  }
+#else
+  if (options.simulate) {
+    std::fprintf(stderr, "dravik: this build has no simulated calculator\n");
+    return 2;
+  }
+#endif
+
+  dravik::WindowBoundary boundary;
+  dravik::CHP48App hp48(*ctx, boundary);
+  if (!hp48.InitInstance(options)) return 1;
+  const int result = app.exec();
+  ctx->kermit.CloseAll();
+  return result;
 }

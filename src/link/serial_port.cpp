@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 
@@ -61,7 +62,18 @@ int CSerialPort::CloseAll() {
 }
 
 int CSerialPort::ReadByte(uint8_t& byte) {
-  return m_hPort.ReadByte(byte, m_timeout * m_msPerSecond) ? 1 : 0;
+  // The wait is cut into slices so that the window can repaint between them;
+  // the total stays the read time-out.
+  constexpr int kSliceMs = 40;
+  int remaining = m_timeout * m_msPerSecond;
+  MainWindowHandle* window = m_session.MainWindow;
+  for (;;) {
+    const int slice = window ? std::min(remaining, kSliceMs) : remaining;
+    if (m_hPort.ReadByte(byte, slice)) return 1;
+    remaining -= slice;
+    if (remaining <= 0 || m_hPort.Lost() || !m_hPort.IsOpen()) return 0;
+    window->KeepResponsive();
+  }
 }
 
 int CSerialPort::WriteByte(uint8_t byte) { return WriteBytes(&byte, 1); }

@@ -45,6 +45,12 @@ class MainWindowHandle {
   virtual bool RunCommSettingsDialog() = 0;
   virtual void SetStatusText(std::string_view text) = 0;
   virtual void SetWaitCursor(bool on) = 0;
+  // Called now and then while the link waits for the line (every few tens of
+  // milliseconds of a read). A window repaints here so that it never looks
+  // frozen during a long exchange on its own thread; it must not run user
+  // input, which could start another operation on the busy link. Calls from
+  // a worker thread may do nothing.
+  virtual void KeepResponsive() {}
 };
 
 }  // namespace dravik

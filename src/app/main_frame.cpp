@@ -1,0 +1,300 @@
+#include "app/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QResizeEvent>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+
+#include "app/app_context.h"
+#include "app/icons.h"
+#include "app/window_boundary.h"
+#include "hpview/hp_tree_view.h"
+#include "hpview/remote_view.h"
+#include "pcview/pc_tree_view.h"
+#include "pcview/pc_view.h"
+
+namespace dravik {
+
+namespace {
+
+// One command: its menu text, prompt (status tip), tool tip, icon and key.
+struct CommandText {
+  CMainFrame::Command command;
+  const char* text;
+  const char* prompt;
+  const char* tip;
+  const char* icon;
+  QKeySequence key;
+};
+
+const CommandText kCommands[] = {
+    {CMainFrame::Command::Send, "&Send", "Send File from/to HP48.", "Send", "tb_send", {}},
+    {CMainFrame::Command::SendXModem, "Send with &XModem", "Send with XModem.", "XModem",
+     "tb_send_xmodem", {}},
+    {CMainFrame::Command::CommSettings, "&Comm Settings...", "Change comm-settings.",
+     "Comm-Settings", "tb_comm_settings", {}},
+    {CMainFrame::Command::SetFavoritePath, "Set favorite &Path",
+     "Set current path as your favorite search path for your HP files.", "", nullptr, {}},
+    {CMainFrame::Command::BmpToGrob, "Convert &BMP --> GROB", "Convert BMP --> GROB.",
+     "BMP --> GROB", nullptr, {}},
+    {CMainFrame::Command::GrobToBmp, "Convert &GROB --> BMP", "Convert GROB --> BMP.",
+     "GROB --> BMP", nullptr, {}},
+    {CMainFrame::Command::Delete, "&Delete", "Delete selected files", "Delete", "tb_delete",
+     QKeySequence(Qt::Key_Delete)},
+    {CMainFrame::Command::Exit, "&Exit", "Exit the application.", "Exit", nullptr,
+     QKeySequence(Qt::ALT | Qt::Key_F4)},
+    {CMainFrame::Command::Home, "&HOME", "Go to HOME directory", "HP48 HOME", "tb_home", {}},
+    {CMainFrame::Command::UpDir, "&UPDIR", "Go to upper directory.", "HP48 UPDIR", "tb_updir",
+     {}},
+    {CMainFrame::Command::ReadAll, "&Read all", "Read all HP directories.", "Read all",
+     "tb_read_all", {}},
+    {CMainFrame::Command::Finish, "&Finish", "Finish HP48 server.", "FINISH", "tb_finish", {}},
+    {CMainFrame::Command::Ascii, "ASCII", "Set HP48 in ASCII-mode.", "", nullptr, {}},
+    {CMainFrame::Command::Binary, "Binary", "Set HP48 in Binary-mode.", "", nullptr, {}},
+    {CMainFrame::Command::Archive, "&Archive", "", "", nullptr, {}},
+    {CMainFrame::Command::Restore, "&Restore", "Restore archive.", "Restore", nullptr, {}},
+    {CMainFrame::Command::StatusBar, "&Statusbar", "Statusbar on/off", "Statusbar on/off",
+     nullptr, {}},
+    {CMainFrame::Command::Refresh, "&Refresh", "Read PC- and HP48-directoy", "Refresh",
+     "tb_refresh", QKeySequence(Qt::Key_F5)},
+    {CMainFrame::Command::Panic, "&Panic", "Everything is messed up!", "PANIC", "tb_panic", {}},
+    {CMainFrame::Command::CheckOut, "&Check out", "Check the all files for their content",
+     "Check out", "tb_check_out", {}},
+    {CMainFrame::Command::About, "&About", "About.", "Info", nullptr, {}},
+    {CMainFrame::Command::NewFolder, "New folder", "Create new HP48 folder.", "New folder",
+     "tb_new_folder", {}},
+};
+
+}  // namespace
+
+CMainFrame::CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent)
+    : QMainWindow(parent), ctx_(ctx), boundary_(boundary) {
+  ctx_.PanesBusy = true;
+  setWindowIcon(DravikIcon("dravik"));
+  CreateActions();
+  CreateMenus();
+  CreateToolBar();
+  CreateStatusBar();
+  CreatePanes();
+  boundary_.SetOwner(this);
+  boundary_.statusText = [this](const QString& text) { SetMessageText(text); };
+  connect(qApp, &QApplication::focusChanged, this,
+          [this](QWidget*, QWidget* now) { TrackActivePane(now); });
+  ctx_.PanesBusy = false;
+  ctx_.CheckOutMode = false;
+  resize(1000, 700);
+}
+
+CMainFrame::~CMainFrame() {
+  boundary_.statusText = nullptr;
+  boundary_.SetOwner(nullptr);
+}
+
+void CMainFrame::CreateActions() {
+  for (const CommandText& c : kCommands) {
+    auto* a = new QAction(QString::fromUtf8(c.text), this);
+    if (*c.prompt) a->setStatusTip(QString::fromUtf8(c.prompt));
+    if (*c.tip) a->setToolTip(QString::fromUtf8(c.tip));
+    if (c.icon) a->setIcon(DravikIcon(c.icon));
+    if (!c.key.isEmpty()) a->setShortcut(c.key);
+    actions_[c.command] = a;
+  }
+  // Del and F5 work wherever the focus is in the window.
+  action(Command::Delete)->setShortcutContext(Qt::WindowShortcut);
+  action(Command::Refresh)->setShortcutContext(Qt::WindowShortcut);
+  for (Command c : {Command::Ascii, Command::Binary, Command::StatusBar, Command::CheckOut})
+    action(c)->setCheckable(true);
+  action(Command::StatusBar)->setChecked(true);
+
+  auto bind = [this](Command c, void (CMainFrame::*slot)()) {
+    connect(action(c), &QAction::triggered, this, slot);
+  };
+  bind(Command::Send, &CMainFrame::OnSend);
+  bind(Command::SendXModem, &CMainFrame::OnSendXModem);
+  bind(Command::CommSettings, &CMainFrame::OnCommSettings);
+  bind(Command::SetFavoritePath, &CMainFrame::OnSetFavoritePath);
+  bind(Command::BmpToGrob, &CMainFrame::OnBmpToGrob);
+  bind(Command::GrobToBmp, &CMainFrame::OnGrobToBmp);
+  bind(Command::Delete, &CMainFrame::OnDelete);
+  bind(Command::Home, &CMainFrame::OnHome);
+  bind(Command::UpDir, &CMainFrame::OnUpDir);
+  bind(Command::ReadAll, &CMainFrame::OnReadAll);
+  bind(Command::Finish, &CMainFrame::OnFinish);
+  bind(Command::Ascii, &CMainFrame::OnAscii);
+  bind(Command::Binary, &CMainFrame::OnBinary);
+  bind(Command::Archive, &CMainFrame::OnArchive);
+  bind(Command::Restore, &CMainFrame::OnRestore);
+  bind(Command::Refresh, &CMainFrame::OnRefresh);
+  bind(Command::Panic, &CMainFrame::OnPanic);
+  bind(Command::CheckOut, &CMainFrame::OnCheckOut);
+  bind(Command::About, &CMainFrame::OnAbout);
+  bind(Command::NewFolder, &CMainFrame::OnNewFolder);
+  connect(action(Command::Exit), &QAction::triggered, this, &QWidget::close);
+  connect(action(Command::StatusBar), &QAction::toggled, this,
+          [this](bool on) { statusBar()->setVisible(on); });
+}
+
+void CMainFrame::CreateMenus() {
+  QMenu* file = menuBar()->addMenu("&File");
+  file->addAction(action(Command::Send));
+  file->addAction(action(Command::SendXModem));
+  file->addAction(action(Command::CommSettings));
+  file->addAction(action(Command::SetFavoritePath));
+  file->addSeparator();
+  file->addAction(action(Command::BmpToGrob));
+  file->addAction(action(Command::GrobToBmp));
+  file->addSeparator();
+  file->addAction(action(Command::Delete));
+  file->addSeparator();
+  file->addAction(action(Command::Exit));
+
+  QMenu* hp = menuBar()->addMenu("HP&48");
+  hp->addAction(action(Command::Home));
+  hp->addAction(action(Command::UpDir));
+  hp->addAction(action(Command::ReadAll));
+  hp->addAction(action(Command::NewFolder));
+  hp->addAction(action(Command::Finish));
+  hp->addSeparator();
+  QMenu* mode = hp->addMenu("&Mode");
+  mode->addAction(action(Command::Ascii));
+  mode->addAction(action(Command::Binary));
+  hp->addSeparator();
+  hp->addAction(action(Command::Archive));
+  hp->addAction(action(Command::Restore));
+
+  QMenu* view = menuBar()->addMenu("&View");
+  view->addAction(action(Command::StatusBar));
+  view->addAction(action(Command::Refresh));
+  view->addAction(action(Command::Panic));
+  view->addAction(action(Command::CheckOut));
+
+  menuBar()->addAction(action(Command::About));
+}
+
+void CMainFrame::CreateToolBar() {
+  QToolBar* bar = addToolBar("Toolbar");
+  bar->setObjectName("toolbar");
+  bar->setMovable(false);
+  bar->setIconSize(QSize(16, 16));
+  driveCombo_ = new QComboBox(bar);
+  driveCombo_->setToolTip("Change Drive");
+  driveCombo_->setStatusTip("Change Drive");
+  driveCombo_->setMinimumContentsLength(8);
+  driveCombo_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  bar->addWidget(driveCombo_);
+  connect(driveCombo_, &QComboBox::activated, this, &CMainFrame::OnDriveChange);
+  bar->addSeparator();
+  bar->addAction(action(Command::Send));
+  bar->addAction(action(Command::SendXModem));
+  bar->addSeparator();
+  bar->addAction(action(Command::CommSettings));
+  bar->addSeparator();
+  bar->addAction(action(Command::Finish));
+  bar->addSeparator();
+  bar->addAction(action(Command::ReadAll));
+  bar->addAction(action(Command::CheckOut));
+  bar->addSeparator();
+  bar->addAction(action(Command::Home));
+  bar->addAction(action(Command::UpDir));
+  bar->addAction(action(Command::NewFolder));
+  bar->addSeparator();
+  bar->addAction(action(Command::Delete));
+  bar->addSeparator();
+  bar->addAction(action(Command::Refresh));
+  bar->addAction(action(Command::Panic));
+}
+
+void CMainFrame::CreateStatusBar() {
+  messagePane_ = new QLabel("Ready");
+  statusBar()->addWidget(messagePane_, 1);
+  auto pane = [this](const char* text) {
+    auto* label = new QLabel(text);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(label->sizeHint().width());
+    statusBar()->addPermanentWidget(label);
+    return label;
+  };
+  formatPane_ = pane("Binary");
+  baudPane_ = pane("9600");
+  portPane_ = pane("COM2");
+  translationPane_ = pane("Trans. Mode:     ");
+  checksumPane_ = pane("CHK:    ");
+  // The settings panes follow the settings whenever the window is idle.
+  auto* idle = new QTimer(this);
+  connect(idle, &QTimer::timeout, this, &CMainFrame::UpdateStatusPanes);
+  idle->start(250);
+  UpdateStatusPanes();
+}
+
+void CMainFrame::CreatePanes() {
+  rows_ = new QSplitter(Qt::Vertical, this);
+  pcRow_ = new QSplitter(Qt::Horizontal, rows_);
+  hpRow_ = new QSplitter(Qt::Horizontal, rows_);
+  panes_.pcTree = new CPCTreeView(ctx_, pcRow_);
+  panes_.pcList = new CPCView(ctx_, pcRow_);
+  panes_.hpTree = new CHPTreeView(ctx_, hpRow_);
+  panes_.hpList = new CRemoteView(ctx_, hpRow_);
+  for (QSplitter* s : {rows_, pcRow_, hpRow_}) s->setChildrenCollapsible(false);
+  // Both rows share the column border, as one 2 x 2 splitter would.
+  connect(pcRow_, &QSplitter::splitterMoved, this, [this] { hpRow_->setSizes(pcRow_->sizes()); });
+  connect(hpRow_, &QSplitter::splitterMoved, this, [this] { pcRow_->setSizes(hpRow_->sizes()); });
+  setCentralWidget(rows_);
+  panes_.pcTree->SetPanes(panes_);
+  panes_.pcList->SetPanes(panes_);
+  panes_.hpTree->SetPanes(panes_);
+  panes_.hpList->SetPanes(panes_);
+  panes_.pcList->OnInitialUpdate();
+  panes_.pcTree->OnInitialUpdate();
+  panes_.hpList->OnInitialUpdate();
+  panes_.hpTree->OnInitialUpdate();
+}
+
+QString CMainFrame::messageText() const { return messagePane_->text(); }
+
+void CMainFrame::SetMessageText(const QString& text) { messagePane_->setText(text); }
+
+void CMainFrame::UpdateStatusPanes() {
+  const LinkSettings& s = ctx_.session.Settings;
+  formatPane_->setText(ctx_.session.BinaryMode ? "Binary" : "ASCII");
+  baudPane_->setText(QString::number(s.BaudRate));
+  portPane_->setText(QStringLiteral("COM%1").arg(s.PortNumber));
+  portPane_->setToolTip(QString::fromStdString(ctx_.kermit.DevicePath()));
+  translationPane_->setText(QStringLiteral("Trans. Mode: %1").arg(s.TranslationMode));
+  checksumPane_->setText(QStringLiteral("CHK: %1").arg(s.ChecksumType));
+  action(Command::Ascii)->setChecked(!ctx_.session.BinaryMode);
+  action(Command::Binary)->setChecked(ctx_.session.BinaryMode);
+  action(Command::CheckOut)->setChecked(ctx_.CheckOutMode);
+}
+
+void CMainFrame::TrackActivePane(QWidget* now) {
+  for (QWidget* w = now; w; w = w->parentWidget()) {
+    if (w == pcRow_) activeSide_ = 0;
+    if (w == hpRow_) activeSide_ = 1;
+  }
+}
+
+int CMainFrame::ActiveSide() const { return activeSide_; }
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (!ctx_.PanesBusy) LayOutPanes();
+}
+
+void CMainFrame::LayOutPanes() {
+  if (!rows_) return;
+  const QSize area = rows_->size();
+  const int column0 = std::max(50, area.width() / 4);
+  const int row0 = std::max(50, area.height() / 2 - 30);
+  const QList<int> columns{column0, std::max(50, area.width() - column0)};
+  pcRow_->setSizes(columns);
+  hpRow_->setSizes(columns);
+  rows_->setSizes({row0, std::max(50, area.height() - row0)});
+}
+
+}  // namespace dravik

@@ -1,0 +1,104 @@
+// CMainFrame: the main window. A 2 x 2 splitter holds the four panes (PC
+// folder tree and PC file list above, calculator directory tree and object
+// list below); the menu, the toolbar with the drive selector and the status
+// bar carry every command.
+#pragma once
+
+#include <QMainWindow>
+#include <map>
+
+#include "app/panes.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QSplitter;
+
+namespace dravik {
+
+struct AppContext;
+class WindowBoundary;
+
+class CMainFrame : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  // The commands of the menu and the toolbar.
+  enum class Command {
+    Send, SendXModem, CommSettings, SetFavoritePath, BmpToGrob, GrobToBmp, Delete, Exit,
+    Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
+    StatusBar, Refresh, Panic, CheckOut, About, NewFolder,
+  };
+
+  CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent = nullptr);
+  ~CMainFrame() override;
+
+  const Panes& panes() const { return panes_; }
+  QAction* action(Command command) const { return actions_.at(command); }
+  QComboBox* driveSelector() const { return driveCombo_; }
+  // The text of the status bar's message pane.
+  QString messageText() const;
+  void SetMessageText(const QString& text);
+  // Brings the five setting panes of the status bar up to date.
+  void UpdateStatusPanes();
+  // Which side the user works on: the pane with the focus, or the one that
+  // had it last. 0 for the PC side (row 0), 1 for the calculator side, -1
+  // when no pane was active yet.
+  int ActiveSide() const;
+  // Lays the splitter out for the window's size: column 0 a quarter of the
+  // width, row 0 half the height less 30 pixels, each at least 50.
+  void LayOutPanes();
+
+ public slots:
+  void OnSend();
+  void OnSendXModem();
+  void OnCommSettings();
+  void OnSetFavoritePath();
+  void OnBmpToGrob();
+  void OnGrobToBmp();
+  void OnDelete();
+  void OnHome();
+  void OnUpDir();
+  void OnReadAll();
+  void OnFinish();
+  void OnAscii();
+  void OnBinary();
+  void OnArchive();
+  void OnRestore();
+  void OnRefresh();
+  void OnPanic();
+  void OnCheckOut();
+  void OnAbout();
+  void OnNewFolder();
+  void OnDriveChange(int index);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void CreateActions();
+  void CreateMenus();
+  void CreateToolBar();
+  void CreateStatusBar();
+  void CreatePanes();
+  void Send(bool xmodem);
+  void TrackActivePane(QWidget* now);
+
+  AppContext& ctx_;
+  WindowBoundary& boundary_;
+  Panes panes_;
+  std::map<Command, QAction*> actions_;
+  QSplitter* rows_ = nullptr;
+  QSplitter* pcRow_ = nullptr;
+  QSplitter* hpRow_ = nullptr;
+  QComboBox* driveCombo_ = nullptr;
+  QLabel* messagePane_ = nullptr;
+  QLabel* formatPane_ = nullptr;
+  QLabel* baudPane_ = nullptr;
+  QLabel* portPane_ = nullptr;
+  QLabel* translationPane_ = nullptr;
+  QLabel* checksumPane_ = nullptr;
+  int activeSide_ = -1;
+};
+
+}  // namespace dravik

@@ -1,0 +1,58 @@
+// The engine's window boundary in Qt: message boxes, the communication
+// settings dialog, the status bar's message pane and the wait cursor, for
+// calls from the GUI thread and from a transfer worker alike.
+//
+// A call from the worker runs on the GUI thread and blocks the worker until
+// the user has answered; a call made on the GUI thread runs directly. While
+// the link waits for the line on the GUI thread, KeepResponsive lets the
+// window repaint (user input stays held back until the operation ends).
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <functional>
+
+#include "link/ui_boundary.h"
+
+#include <QWidget>
+
+namespace dravik {
+
+class WindowBoundary : public QObject, public MainWindowHandle {
+  Q_OBJECT
+
+ public:
+  explicit WindowBoundary(QObject* parent = nullptr);
+
+  // The owner of the message boxes (the main window once it exists).
+  void SetOwner(QWidget* owner) { owner_ = owner; }
+  QWidget* Owner() const { return owner_; }
+  // Runs the communication settings dialog; true for OK.
+  std::function<bool()> commSettingsDialog;
+  // Shows a text in the status bar's message pane.
+  std::function<void(const QString&)> statusText;
+  // Tests answer message boxes here instead of a user: called on the GUI
+  // thread with the box's text and caption; its answer is the box's.
+  std::function<MessageAnswer(const QString& text, const QString& caption)> answerScript;
+
+  MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                            MessageButtons buttons) override;
+  bool RunCommSettingsDialog() override;
+  void SetStatusText(std::string_view text) override;
+  void SetWaitCursor(bool on) override;
+  void KeepResponsive() override;
+
+ private:
+  // Runs f on the GUI thread and returns its result.
+  template <typename F>
+  auto OnGuiThread(F f) -> decltype(f());
+
+  MessageAnswer ShowMessageHere(const QString& text, const QString& caption, MessageIcon icon,
+                                MessageButtons buttons);
+
+  QPointer<QWidget> owner_;
+  qint64 lastPumpMs_ = 0;
+};
+
+}  // namespace dravik

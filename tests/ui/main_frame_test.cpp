@@ -1,0 +1,28 @@
+// The main window against the simulated calculator.
+#include <QAction>
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include "app/app_context.h"
+#include "app/main_frame.h"
+#include "app/window_boundary.h"
+
+namespace dravik {
+namespace {
+
+TEST(MainFrame, StatusPanesFollowTheSettings) {
+  AppContext ctx;
+  WindowBoundary boundary;
+  CMainFrame frame(ctx, boundary);
+  ctx.session.Settings.BaudRate = 2400;
+  ctx.session.Settings.PortNumber = 3;
+  ctx.session.BinaryMode = false;
+  frame.UpdateStatusPanes();
+  EXPECT_TRUE(frame.action(CMainFrame::Command::Ascii)->isChecked());
+  EXPECT_FALSE(frame.action(CMainFrame::Command::Binary)->isChecked());
+  EXPECT_EQ(frame.messageText(), "Ready");
+}
+
+}  // namespace
+}  // namespace dravik
