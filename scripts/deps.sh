@@ -2,7 +2,7 @@
 # Installs what building and testing Dravik needs on Debian, if missing.
 set -euo pipefail
 packages=(build-essential cmake ninja-build ccache pkg-config
-          qt6-base-dev libgl1-mesa-dev libgtest-dev libgmock-dev
+          qt6-base-dev qt6-svg-dev libgl1-mesa-dev libgtest-dev libgmock-dev
           ckermit lrzsz clang libclang-rt-14-dev xvfb xauth)
 missing=()
 for p in "${packages[@]}"; do
