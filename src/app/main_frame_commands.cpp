@@ -8,8 +8,6 @@ namespace dravik {
 void CMainFrame::Send(bool) {}
 void CMainFrame::OnSend() { Send(false); }
 void CMainFrame::OnSendXModem() { Send(true); }
-void CMainFrame::OnCommSettings() {}
-void CMainFrame::OnSetFavoritePath() {}
 void CMainFrame::OnBmpToGrob() {}
 void CMainFrame::OnGrobToBmp() {}
 void CMainFrame::OnDelete() {}
@@ -23,9 +21,7 @@ void CMainFrame::OnArchive() {}
 void CMainFrame::OnRestore() {}
 void CMainFrame::OnRefresh() {}
 void CMainFrame::OnPanic() {}
-void CMainFrame::OnCheckOut() {}
 void CMainFrame::OnAbout() {}
 void CMainFrame::OnNewFolder() {}
-void CMainFrame::OnDriveChange(int) {}
 
 }  // namespace dravik

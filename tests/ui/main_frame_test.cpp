@@ -7,6 +7,7 @@
 #include "app/app_context.h"
 #include "app/main_frame.h"
 #include "app/window_boundary.h"
+#include "support/sim_window.h"
 
 namespace dravik {
 namespace {
@@ -22,6 +23,12 @@ TEST(MainFrame, StatusPanesFollowTheSettings) {
   EXPECT_TRUE(frame.action(CMainFrame::Command::Ascii)->isChecked());
   EXPECT_FALSE(frame.action(CMainFrame::Command::Binary)->isChecked());
   EXPECT_EQ(frame.messageText(), "Ready");
+}
+
+TEST(MainFrame, ConnectsToTheSimulatedCalculator) {
+  testing::SimWindow w;
+  EXPECT_EQ(w.session().HPWorkingPath, "HOME\\");
+  EXPECT_TRUE(w.messages().empty());
 }
 
 }  // namespace
