@@ -96,8 +96,11 @@ class Calculator {
   // The binary form of a variable ("HPHP48-R" + nibbles), empty when absent.
   Bytes BinaryOf(const std::string& path, const std::string& name) const;
 
- private:
+  // The state and interpreter (calculator_impl.h); named here so that the
+  // built-in command tables can work on it.
   struct Impl;
+
+ private:
   std::unique_ptr<Impl> impl_;
 };
 
