@@ -12,6 +12,8 @@ namespace dravik {
 QIcon DravikIcon(const char* name);
 // The drag cursor: a plain transfer, or one by XModem (Shift held).
 QCursor DragCursor(bool xmodem);
+// The same picture for QDrag::setDragCursor, which puts the hot spot in the
+// pixmap's middle: the drawing is placed so that its arrow's tip is there.
 QPixmap DragCursorPixmap(bool xmodem);
 
 }  // namespace dravik

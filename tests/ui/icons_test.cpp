@@ -1,4 +1,5 @@
 // The drawings the panes, toolbar and drags ask for by name.
+#include <QCursor>
 #include <QImage>
 #include <QPixmap>
 
@@ -36,13 +37,23 @@ TEST(Icons, EveryNamedDrawingIsThereAndDraws) {
   }
 }
 
-// The code puts the cursor's hot spot at (0,0): the arrow's tip must be there.
-TEST(Icons, DragCursorsPointWithTheirTopLeftCorner) {
+// A drag's cursor is placed by its middle (QDrag has no other hot spot), a
+// cursor set on a pane by its top left corner: in both the arrow's tip must
+// be the point, or the drop lands away from where the arrow shows.
+TEST(Icons, DragCursorsPointWithTheArrowsTip) {
   for (bool xmodem : {false, true}) {
-    const QImage image = DragCursorPixmap(xmodem).toImage();
-    ASSERT_EQ(image.size(), QSize(32, 32)) << xmodem;
-    EXPECT_EQ(qAlpha(image.pixel(0, 0)), 255) << xmodem;
-    EXPECT_EQ(qAlpha(image.pixel(31, 0)), 0) << xmodem;
+    const QCursor cursor = DragCursor(xmodem);
+    EXPECT_EQ(cursor.hotSpot(), QPoint(0, 0)) << xmodem;
+    const QImage drawn = cursor.pixmap().toImage();
+    ASSERT_EQ(drawn.size(), QSize(32, 32)) << xmodem;
+    EXPECT_EQ(qAlpha(drawn.pixel(0, 0)), 255) << xmodem;
+    EXPECT_EQ(qAlpha(drawn.pixel(1, 0)), 0) << xmodem;
+
+    const QImage dragged = DragCursorPixmap(xmodem).toImage();
+    ASSERT_EQ(dragged.size(), QSize(64, 64)) << xmodem;
+    EXPECT_EQ(qAlpha(dragged.pixel(32, 32)), 255) << xmodem;
+    EXPECT_EQ(qAlpha(dragged.pixel(31, 31)), 0) << xmodem;
+    EXPECT_EQ(qAlpha(dragged.pixel(33, 32)), 0) << xmodem;
   }
 }
 

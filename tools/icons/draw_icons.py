@@ -24,8 +24,8 @@ PAPER = "#ffffff"
 LCD = "#b9c7a2"
 LCD_LIT = "#d4e6a8"
 LCD_INK = "#2c3a22"
-CALC = "#3b4450"
-KEY = "#8a96a3"
+CALC = "#515c69"
+KEY = "#a3aebb"
 SHIFT_LEFT = "#a57ae0"
 SHIFT_RIGHT = "#3fb889"
 FOLDER = "#f0b93a"
@@ -111,7 +111,9 @@ def mono(art, colour, ox=0, oy=0):
 
 def svg(body, size=16):
     return ('<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
-            'viewBox="0 0 %d %d">%s</svg>\n' % (size, size, size, size, body))
+            'viewBox="0 0 %d %d">\n<!-- Written by tools/icons/draw_icons.py; '
+            'change the drawing there. -->\n%s</svg>\n' % (size, size, size,
+                                                           size, body))
 
 
 # --------------------------------------------------- shared little pictures
@@ -332,7 +334,7 @@ def obj_code():
     pins += "".join(rect(1, y, 2, 1, STEEL) + rect(13, y, 2, 1, STEEL)
                     for y in (4, 6, 9, 11))
     return (pins + box(3, 3, 10, 10, CALC, rx=1)
-            + rect(5, 5, 1, 1, KEY) + rect(6, 7, 4, 2, "#5d6875"))
+            + rect(5, 5, 1, 1, KEY) + rect(6, 7, 4, 2, "#76828f"))
 
 
 def obj_other():
@@ -497,7 +499,6 @@ def tb_send():
 
 def tb_send_xmodem():
     return (arrow(GREEN, 1, 1, 15) + arrow(BLUE, 0, 8, 8, left=True)
-            + halo(SMALL_CROSS, 9, 9)
             + mono(SMALL_CROSS, BLUE, 9, 9))
 
 
@@ -511,21 +512,6 @@ SMALL_CROSS = [
     "XXX.XXX",
     "XX...XX",
 ]
-
-
-def halo(art, ox, oy):
-    """A one-pixel white rim round pixel art, so it stands out of what lies
-    under it."""
-    rim = set()
-    for y, line in enumerate(art):
-        for x, ch in enumerate(line):
-            if ch != ".":
-                rim.update((x + dx, y + dy) for dx in (-1, 0, 1) for dy in (-1, 0, 1))
-    w = max(len(l) for l in art) + 2
-    grid = [["."] * w for _ in range(len(art) + 2)]
-    for x, y in rim:
-        grid[y + 1][x + 1] = "X"
-    return mono(["".join(r) for r in grid], PAPER, ox - 1, oy - 1)
 
 
 def tb_comm_settings():
@@ -662,25 +648,34 @@ ARROW = [
     ".......KK...",
 ]
 
-# A little dog trotting to the right with a letter in its mouth.
+# A little dog trotting to the right (D its drooping ear) ...
 DOG = [
-    "................KKKKKKKKK",
-    "...........KK...KPPPPPPPK",
-    "..........KFFK..KLPPPPPLK",
-    ".........KFFFFKKKPLPPPLPK",
-    ".........KFFEFFFKPPLLLPPK",
-    ".........KFFFFFFFKPPPPPPK",
-    ".........KFFFFKKKKKKKKKKK",
-    "KK......KFFFFK...........",
-    "KFK.....KFFFK............",
-    ".KFKKKKKFFFFK............",
-    "..KFFFFFFFFFK............",
-    "..KFFFFFFFFFK............",
-    "..KFFFFFFFFK.............",
-    "..KFFKKKKFFK.............",
-    "..KFK....KFK.............",
-    "..KFK....KFK.............",
-    "..KK.....KK..............",
+    "..........KKKK...",
+    ".........KFFFFK..",
+    "........KDFFFFFK.",
+    "........KDDFEFFFK",
+    "........KDDFFFFFK",
+    ".........KDFFFKKK",
+    ".KK.......KFFFK..",
+    "KFK.......KFFFK..",
+    "KFK..KKKKKFFFFK..",
+    ".KFKKFFFFFFFFFK..",
+    "..KFFFFFFFFFFFK..",
+    "...KFFFFFFFFFFK..",
+    "...KFFKKKKKKFFK..",
+    "...KFKFK..KFKFK..",
+    "...KFKFK..KFKFK..",
+    "...KKKKK..KKKKK..",
+]
+
+# ... with a letter in its mouth.
+LETTER = [
+    "KKKKKKKKKK",
+    "KLPPPPPPLK",
+    "KPLPPPPLPK",
+    "KPPLLLLPPK",
+    "KPPPPPPPPK",
+    "KKKKKKKKKK",
 ]
 
 
@@ -696,17 +691,22 @@ def cursor(with_cross):
                 if ch != ".":
                     grid[oy + y][ox + x] = ch
 
-    ox, oy = 6, 14
-    for y, line in enumerate(DOG):
-        for x, ch in enumerate(line):
-            if ch == ".":
-                continue
-            for dy in (-1, 0, 1):
-                for dx in (-1, 0, 1):
-                    yy, xx = oy + y + dy, ox + x + dx
-                    if 0 <= yy < 32 and 0 <= xx < 32:
-                        grid[yy][xx] = "W"
+    def rim(art, ox, oy):
+        for y, line in enumerate(art):
+            for x, ch in enumerate(line):
+                if ch == ".":
+                    continue
+                for dy in (-1, 0, 1):
+                    for dx in (-1, 0, 1):
+                        yy, xx = oy + y + dy, ox + x + dx
+                        if 0 <= yy < 32 and 0 <= xx < 32:
+                            grid[yy][xx] = "W"
+
+    ox, oy = 6, 15
+    rim(DOG, ox, oy)
+    rim(LETTER, ox + 15, oy + 2)
     put(DOG, ox, oy)
+    put(LETTER, ox + 15, oy + 2)
     put(ARROW, 0, 0)
     if with_cross:
         for y, line in enumerate(CROSS):
@@ -716,8 +716,8 @@ def cursor(with_cross):
                         for dx in (-1, 0, 1):
                             grid[1 + y + dy][19 + x + dx] = "W"
         put(CROSS, 19, 1)
-    colours = {"K": INK, "W": PAPER, "F": "#c8843f", "E": INK,
-               "P": PAPER, "L": STEEL, "X": BLUE}
+    colours = {"K": INK, "W": PAPER, "F": "#c8843f", "D": "#8a5426",
+               "E": INK, "P": PAPER, "L": STEEL, "X": BLUE}
     return svg(pixels(["".join(r) for r in grid], colours), 32)
 
 
