@@ -709,12 +709,7 @@ def cursor(with_cross):
     put(LETTER, ox + 15, oy + 2)
     put(ARROW, 0, 0)
     if with_cross:
-        for y, line in enumerate(CROSS):
-            for x, ch in enumerate(line):
-                if ch == "X":
-                    for dy in (-1, 0, 1):
-                        for dx in (-1, 0, 1):
-                            grid[1 + y + dy][19 + x + dx] = "W"
+        rim(CROSS, 19, 1)
         put(CROSS, 19, 1)
     colours = {"K": INK, "W": PAPER, "F": "#c8843f", "D": "#8a5426",
                "E": INK, "P": PAPER, "L": STEEL, "X": BLUE}
