@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "fake_main_window.h"
+#include "recording_window.h"
 #include "hpview/listing_cache.h"
 #include "hpview/listing_walk.h"
 #include "link/hp48_commands.h"
@@ -24,7 +24,7 @@ namespace dravik {
 namespace {
 
 using Strings = std::vector<std::string>;
-using testing::FakeMainWindow;
+using testing::RecordingWindow;
 using testing::ScratchFolder;
 
 class SimOperationsTest : public ::testing::Test {
@@ -94,7 +94,7 @@ class SimOperationsTest : public ::testing::Test {
   ScratchFolder config, pc;
   std::unique_ptr<sim::SimulatedHp48> sim;
   Session session;
-  FakeMainWindow window;
+  RecordingWindow window;
   std::unique_ptr<CHP48Link> link;
 };
 

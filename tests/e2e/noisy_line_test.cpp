@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "fake_main_window.h"
+#include "recording_window.h"
 #include "link/hp48_link.h"
 #include "scratch_folder.h"
 #include "simulated_hp48.h"
@@ -46,7 +46,7 @@ class NoisyLineTest : public ::testing::Test {
   ScratchFolder config, pc;
   std::unique_ptr<sim::SimulatedHp48> sim;
   Session session;
-  testing::FakeMainWindow window;
+  testing::RecordingWindow window;
   std::unique_ptr<CHP48Link> link;
 };
 

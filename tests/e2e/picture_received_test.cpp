@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "fake_main_window.h"
+#include "recording_window.h"
 #include "grob/picture_conversion.h"
 #include "link/hp48_link.h"
 #include "picture_samples.h"
@@ -22,7 +22,7 @@ TEST(PictureReceived, DemoPictureFetchedInBinaryModeConvertsToItsBitmap) {
   ASSERT_TRUE(hp48.Start(&error)) << error;
 
   testing::ScratchFolder folder;
-  testing::FakeMainWindow window;
+  testing::RecordingWindow window;
   Session session;
   session.PortDevices[0] = hp48.device();
   session.Settings.PortNumber = 1;

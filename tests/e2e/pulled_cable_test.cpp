@@ -8,7 +8,7 @@
 #include <memory>
 #include <thread>
 
-#include "fake_main_window.h"
+#include "recording_window.h"
 #include "link/hp48_link.h"
 #include "scratch_folder.h"
 #include "simulated_hp48.h"
@@ -35,7 +35,7 @@ sim::Calculator WithBigString() {
 
 struct LinkUnderTest {
   Session session;
-  FakeMainWindow window;
+  RecordingWindow window;
   std::unique_ptr<CHP48Link> link;
   explicit LinkUnderTest(const std::string& device, const std::string& folder) {
     session.PortDevices[0] = device;

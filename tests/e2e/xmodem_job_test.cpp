@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "fake_main_window.h"
+#include "recording_window.h"
 #include "hpview/listing_cache.h"
 #include "link/hp48_link.h"
 #include "link/hp48_listing_link.h"
@@ -25,7 +25,7 @@ namespace dravik {
 namespace {
 
 using Strings = std::vector<std::string>;
-using testing::FakeMainWindow;
+using testing::RecordingWindow;
 using testing::ScratchFolder;
 
 std::vector<uint8_t> Padded(std::vector<uint8_t> data) {
@@ -85,7 +85,7 @@ class SimXModemJobTest : public ::testing::Test {
   ScratchFolder config, pc;
   std::unique_ptr<sim::SimulatedHp48> sim;
   Session session;
-  FakeMainWindow window;
+  RecordingWindow window;
   std::unique_ptr<CHP48Link> link;
 };
 

@@ -7,7 +7,7 @@
 #include <random>
 
 #include "ckermit_server.h"
-#include "fake_main_window.h"
+#include "recording_window.h"
 #include "link/hp48_link.h"
 #include "scratch_folder.h"
 
@@ -58,7 +58,7 @@ class CKermitInterop : public ::testing::Test {
   ScratchFolder scratch_;
   std::unique_ptr<CKermitServer> server_;
   Session session_;
-  FakeMainWindow window_;
+  RecordingWindow window_;
   std::unique_ptr<CHP48Link> link_;
 };
 

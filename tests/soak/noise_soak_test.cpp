@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "ckermit_server.h"
-#include "fake_main_window.h"
+#include "recording_window.h"
 #include "link/hp48_link.h"
 #include "link/transfer_check.h"
 #include "scratch_folder.h"
@@ -134,7 +134,7 @@ class Soak {
   ScratchFolder outgoing_;
   ScratchFolder received_;
   Session session_;
-  FakeMainWindow window_;
+  RecordingWindow window_;
   std::unique_ptr<CHP48Link> link_;
   bool opened_ = false;
 };

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "fake_main_window.h"
+#include "recording_window.h"
 #include "kermit_peer.h"
 #include "link/hp48_link.h"
 #include "pty_pair.h"
@@ -15,7 +15,7 @@ namespace dravik::testing {
 struct PtyLink {
   PtyPair pty;
   Session session;
-  FakeMainWindow window;
+  RecordingWindow window;
   std::unique_ptr<CHP48Link> link;
 
   explicit PtyLink(int timeout_seconds = 2) {

@@ -1,5 +1,7 @@
-// A MainWindowHandle and a ProgressSink for tests: they record what the
-// engine shows and posts, and let a test act when a message box opens.
+// A MainWindowHandle and a ProgressSink for tests. The window records every
+// message box, status text, wait-cursor change and settings-dialog run, and
+// answers as the test told it to; the sink records what the engine posts.
+// Both are safe to call from a worker thread.
 #pragma once
 
 #include <functional>
@@ -16,26 +18,46 @@ struct ShownMessage {
   std::string text;
   std::string caption;
   MessageIcon icon;
+  MessageButtons buttons;
 };
 
 class RecordingWindow : public MainWindowHandle {
  public:
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
-                            MessageButtons) override {
+                            MessageButtons buttons) override {
     std::function<void(const ShownMessage&)> hook;
-    ShownMessage m{std::string(text), std::string(caption), icon};
+    ShownMessage m{std::string(text), std::string(caption), icon, buttons};
+    MessageAnswer reply;
     {
       std::lock_guard<std::mutex> lock(mutex_);
       messages_.push_back(m);
       hook = on_message_;
+      reply = answer;
     }
     // Runs while the box would be open: the engine waits for it.
     if (hook) hook(m);
-    return MessageAnswer::Ok;
+    return reply;
   }
-  bool RunCommSettingsDialog() override { return false; }
-  void SetStatusText(std::string_view) override {}
-  void SetWaitCursor(bool) override {}
+  bool RunCommSettingsDialog() override {
+    std::function<void()> hook;
+    bool reply;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      ++settings_dialogs_;
+      hook = on_settings_dialog;
+      reply = settings_answer;
+    }
+    if (hook) hook();  // e.g. change the session's settings, as a user would
+    return reply;
+  }
+  void SetStatusText(std::string_view text) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    status_.emplace_back(text);
+  }
+  void SetWaitCursor(bool on) override {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cursor_.push_back(on);
+  }
 
   void OnMessage(std::function<void(const ShownMessage&)> hook) {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -51,11 +73,37 @@ class RecordingWindow : public MainWindowHandle {
     for (const ShownMessage& m : messages()) out.push_back(m.text);
     return out;
   }
+  std::vector<std::string> status_texts() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return status_;
+  }
+  int settings_dialogs() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return settings_dialogs_;
+  }
+  // Whether the wait cursor shows now, and every change in order.
+  bool wait_cursor() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return !cursor_.empty() && cursor_.back();
+  }
+  std::vector<bool> cursor_changes() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return cursor_;
+  }
+
+  // Script: the answer to every message box and to the settings dialog.
+  // Set them before the engine runs.
+  MessageAnswer answer = MessageAnswer::Ok;
+  bool settings_answer = false;
+  std::function<void()> on_settings_dialog;
 
  private:
   mutable std::mutex mutex_;
   std::vector<ShownMessage> messages_;
   std::function<void(const ShownMessage&)> on_message_;
+  std::vector<std::string> status_;
+  std::vector<bool> cursor_;
+  int settings_dialogs_ = 0;
 };
 
 class RecordingProgress : public ProgressSink {

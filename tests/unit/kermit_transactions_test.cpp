@@ -92,7 +92,7 @@ class KermitTransactions : public ::testing::Test {
     return names;
   }
   CHP48Link& link() { return *t_.link; }
-  FakeMainWindow& window() { return t_.window; }
+  RecordingWindow& window() { return t_.window; }
 
   PtyLink t_{2};
   Recorder progress_;

@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "recording_window.h"
+
 namespace dravik {
 namespace {
 
 using Strings = std::vector<std::string>;
+using testing::RecordingWindow;
 
 // A link whose calculator answers with prepared listings.
 class ScriptedLink : public ListingLink {
@@ -39,20 +42,6 @@ class ScriptedLink : public ListingLink {
  private:
   Session& session_;
   std::string listing_;
-};
-
-class RecordingWindow : public MainWindowHandle {
- public:
-  MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon,
-                            MessageButtons) override {
-    messages.push_back(std::string(caption) + ": " + std::string(text));
-    return MessageAnswer::Ok;
-  }
-  bool RunCommSettingsDialog() override { return false; }
-  void SetStatusText(std::string_view) override {}
-  void SetWaitCursor(bool on) override { cursor.push_back(on); }
-  Strings messages;
-  std::vector<bool> cursor;
 };
 
 class ListingCacheTest : public ::testing::Test {
@@ -86,7 +75,7 @@ TEST_F(ListingCacheTest, ReadMovesTheCalculatorShowsReadingAndStoresAtFront) {
   EXPECT_EQ(cache.FindEntry("HOME\\"), 1);
   EXPECT_EQ(cache.FindEntry("HOME\\E\\"), -1);
   EXPECT_EQ(cache.NameAt(0), "X");
-  EXPECT_EQ(window.cursor, (std::vector<bool>{true, false, true, false}));
+  EXPECT_EQ(window.cursor_changes(), (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(ListingCacheTest, StaleEntryIsRefilledInPlace) {
@@ -119,8 +108,8 @@ TEST_F(ListingCacheTest, ListingOfAnotherDirectoryIsNotCachedUnderTheWrongPath) 
   EXPECT_EQ(cache.FindEntry("HOME\\GONE\\"), -1);
   EXPECT_EQ(cache.FindEntry("HOME\\"), -1);
   EXPECT_EQ(session.HPWorkingPath, "HOME\\");
-  ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_EQ(window.messages[0], "Error: The HP48 could not go to HOME\\GONE\\\nIt is in HOME\\");
+  ASSERT_EQ(window.messages().size(), 1u);
+  EXPECT_EQ(window.messages()[0].caption + ": " + window.messages()[0].text, "Error: The HP48 could not go to HOME\\GONE\\\nIt is in HOME\\");
   // The next read tries the move again.
   link.moves.clear();
   ReadAt("HOME\\GONE\\", "{ HOME GONE } 1\r\n");

@@ -9,6 +9,7 @@
 #include "grob/bmp_to_grob.h"
 #include "grob/grob_to_bmp.h"
 #include "picture_samples.h"
+#include "recording_window.h"
 #include "scratch_folder.h"
 
 namespace dravik {
@@ -18,29 +19,9 @@ using testing::MakeBmp;
 using testing::MakeGrob;
 using testing::PatternPicture;
 using testing::ReadBytes;
+using testing::RecordingWindow;
 using testing::ScratchFolder;
 using testing::WriteBytes;
-
-// Records what the conversion shows.
-class RecordingWindow : public MainWindowHandle {
- public:
-  struct Shown {
-    std::string text, caption;
-    MessageIcon icon;
-    MessageButtons buttons;
-  };
-  MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
-                            MessageButtons buttons) override {
-    shown.push_back({std::string(text), std::string(caption), icon, buttons});
-    return MessageAnswer::Ok;
-  }
-  bool RunCommSettingsDialog() override { return false; }
-  void SetStatusText(std::string_view) override {}
-  void SetWaitCursor(bool on) override { cursor.push_back(on); }
-
-  std::vector<Shown> shown;
-  std::vector<bool> cursor;
-};
 
 TEST(PictureConversion, OutputNames) {
   EXPECT_EQ(GrobNameFor("/pc/SUN.BMP"), "SUN.grb");
@@ -68,8 +49,8 @@ TEST(PictureConversion, BothWaysWriteIntoTheFolderWithTheWaitCursor) {
   EXPECT_EQ(to_bmp.output_path, folder / "SUN.grb.bmp");
   EXPECT_EQ(ReadBytes(folder / "SUN.grb.bmp"), bmp);
 
-  EXPECT_TRUE(window.shown.empty());
-  EXPECT_EQ(window.cursor, (std::vector<bool>{true, false, true, false}));
+  EXPECT_TRUE(window.messages().empty());
+  EXPECT_EQ(window.cursor_changes(), (std::vector<bool>{true, false, true, false}));
   // No temporary file is left behind.
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"SUN.BMP", "SUN.grb", "SUN.grb.bmp"}));
 }
@@ -115,12 +96,12 @@ TEST(PictureConversion, RefusalsShowTheExactMessageAndWriteNothing) {
                                                 : GrobFileToBmp(folder / c.name, folder.path(), &window);
     EXPECT_FALSE(r.ok);
     EXPECT_EQ(r.message, c.message);
-    ASSERT_EQ(window.shown.size(), 1u);
-    EXPECT_EQ(window.shown[0].text, c.message);
-    EXPECT_EQ(window.shown[0].caption, "ERROR");
-    EXPECT_EQ(window.shown[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(window.shown[0].buttons, MessageButtons::Ok);
-    EXPECT_EQ(window.cursor, (std::vector<bool>{true, false}));
+    ASSERT_EQ(window.messages().size(), 1u);
+    EXPECT_EQ(window.messages()[0].text, c.message);
+    EXPECT_EQ(window.messages()[0].caption, "ERROR");
+    EXPECT_EQ(window.messages()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(window.messages()[0].buttons, MessageButtons::Ok);
+    EXPECT_EQ(window.cursor_changes(), (std::vector<bool>{true, false}));
     EXPECT_EQ(folder.Names(), before);
   }
 }
@@ -139,8 +120,8 @@ TEST(PictureConversion, OutputThatCannotBeCreatedIsReported) {
   const PictureConversionResult r = BmpFileToGrob(folder / "SUN.BMP", missing, &window);
   EXPECT_FALSE(r.ok);
   EXPECT_EQ(r.message, "Cannot create the file " + missing + "SUN.grb");
-  ASSERT_EQ(window.shown.size(), 1u);
-  EXPECT_EQ(window.shown[0].caption, "ERROR");
+  ASSERT_EQ(window.messages().size(), 1u);
+  EXPECT_EQ(window.messages()[0].caption, "ERROR");
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"SUN.BMP"});
 }
 
