@@ -1,19 +1,224 @@
 #include "hpview/hp_tree_view.h"
 
+#include <QStringList>
+
 #include "app/app_context.h"
+#include "hpview/hp_path.h"
+#include "hpview/listing_parser.h"
+#include "hpview/remote_view.h"
+#include "link/wait_cursor.h"
 
 namespace dravik {
+namespace {
+
+constexpr char kHomeText[] = "HOME";
+
+// The names after "HOME\" of a calculator path, outermost first.
+QStringList NamesBelowHome(const std::string& path) {
+  QString rest = QString::fromStdString(path.substr(std::min(path.size(), hp_path::kHome.size())));
+  QStringList names = rest.split('\\', Qt::SkipEmptyParts);
+  return names;
+}
+
+// Children are kept in alphabetical order, letter case aside.
+bool SortsBefore(const QString& a, const QString& b) {
+  const int c = a.compare(b, Qt::CaseInsensitive);
+  return c < 0 || (c == 0 && a < b);
+}
+
+}  // namespace
 
 CHPTreeView::CHPTreeView(AppContext& ctx, QWidget* parent) : QTreeWidget(parent), ctx_(ctx) {
   setHeaderHidden(true);
+  setRootIsDecorated(true);
+  setSelectionMode(QAbstractItemView::SingleSelection);
+  setUniformRowHeights(true);
+  setAcceptDrops(true);
+  setDragDropMode(QAbstractItemView::DropOnly);
+  setDropIndicatorShown(false);
+  setAutoScroll(true);
+  homeIcon_ = TreeImagePair(kTreeHome, kTreeHomeSelected);
+  currentIcon_ = TreeImagePair(kTreeDirCurrent, kTreeDirSelected);
+  staleIcon_ = TreeImagePair(kTreeDirStale, kTreeDirSelected);
+  connect(this, &QTreeWidget::itemExpanded, this, &CHPTreeView::OnItemExpanded);
+  connect(this, &QTreeWidget::currentItemChanged, this, &CHPTreeView::OnCurrentItemChanged);
+  ShowPlaceholder("Initializing...");
 }
 
-void CHPTreeView::OnInitialUpdate() {}
-void CHPTreeView::SyncToPath() {}
-void CHPTreeView::RebuildTree() {}
-void CHPTreeView::AddChildren(QTreeWidgetItem*) {}
-void CHPTreeView::RemoveChild(const std::string&) {}
-void CHPTreeView::ShowReadingAll() {}
-std::string CHPTreeView::ItemPath(const QTreeWidgetItem*) const { return "HOME\\"; }
+void CHPTreeView::OnInitialUpdate() {
+  if (ctx_.PanesBusy) {
+    viewport()->update();
+    return;
+  }
+  ShowPlaceholder("Initializing...");
+}
+
+void CHPTreeView::ShowPlaceholder(const QString& text) {
+  ++Syncing;
+  dropHighlight_ = nullptr;
+  clear();
+  auto* item = new QTreeWidgetItem(this, {text});
+  item->setData(0, kPlaceholderRole, true);
+  SetImages(item, kTreeHome, kTreeHomeSelected);
+  // It stands for no directory: selecting it must not send the calculator
+  // anywhere.
+  item->setFlags(Qt::ItemIsEnabled);
+  --Syncing;
+  viewport()->repaint();
+}
+
+void CHPTreeView::ShowReadingAll() { ShowPlaceholder("Reading all directories..."); }
+
+QTreeWidgetItem* CHPTreeView::Root() const {
+  QTreeWidgetItem* root = topLevelItemCount() == 1 ? topLevelItem(0) : nullptr;
+  if (!root || root->data(0, kPlaceholderRole).toBool()) return nullptr;
+  return root;
+}
+
+bool CHPTreeView::IsDirectoryItem(const QTreeWidgetItem* item) const {
+  return item && !item->data(0, kPlaceholderRole).toBool();
+}
+
+std::string CHPTreeView::ItemPath(const QTreeWidgetItem* item) const {
+  std::string path;
+  for (; item; item = item->parent()) path = item->text(0).toStdString() + "\\" + path;
+  return path;
+}
+
+void CHPTreeView::SetImages(QTreeWidgetItem* item, TreeImage normal, TreeImage) {
+  item->setData(0, kImageRole, static_cast<int>(normal));
+  if (normal == kTreeHome)
+    item->setIcon(0, homeIcon_);
+  else
+    item->setIcon(0, normal == kTreeDirCurrent ? currentIcon_ : staleIcon_);
+}
+
+QTreeWidgetItem* CHPTreeView::FindChild(QTreeWidgetItem* parent, const QString& name) const {
+  for (int i = 0; i < parent->childCount(); ++i)
+    if (parent->child(i)->text(0) == name) return parent->child(i);
+  return nullptr;
+}
+
+QTreeWidgetItem* CHPTreeView::InsertChild(QTreeWidgetItem* parent, const QString& name) {
+  int at = 0;
+  while (at < parent->childCount() && !SortsBefore(name, parent->child(at)->text(0))) ++at;
+  auto* item = new QTreeWidgetItem({name});
+  parent->insertChild(at, item);
+  SetImages(item, kTreeDirStale, kTreeDirSelected);
+  return item;
+}
+
+QTreeWidgetItem* CHPTreeView::ItemOfPath(const std::string& path) const {
+  QTreeWidgetItem* item = Root();
+  if (!item || !hp_path::IsWithin(path, hp_path::kHome)) return nullptr;
+  for (const QString& name : NamesBelowHome(path)) {
+    item = FindChild(item, name);
+    if (!item) return nullptr;
+  }
+  return item;
+}
+
+void CHPTreeView::AddChildren(QTreeWidgetItem* item) {
+  if (!IsDirectoryItem(item)) return;
+  const ListingEntry* e = ctx_.cache.Entry(ItemPath(item));
+  if (!e) return;
+  ++Syncing;
+  for (size_t i = 0; i < e->Names.size(); ++i) {
+    if (!IsDirectoryType(e->Types[i])) continue;
+    const QString name = QString::fromStdString(e->Names[i]);
+    if (!FindChild(item, name)) InsertChild(item, name);
+  }
+  UpdateImages();
+  --Syncing;
+}
+
+void CHPTreeView::UpdateImages() {
+  QTreeWidgetItem* root = Root();
+  if (!root) return;
+  std::vector<QTreeWidgetItem*> pending{root};
+  while (!pending.empty()) {
+    QTreeWidgetItem* item = pending.back();
+    pending.pop_back();
+    for (int i = 0; i < item->childCount(); ++i) pending.push_back(item->child(i));
+    const std::string path = ItemPath(item);
+    const bool current = ctx_.cache.FindEntry(path) >= 0 && !ctx_.cache.IsStale(path);
+    // A directory not read yet may hold subdirectories: it can be expanded.
+    item->setChildIndicatorPolicy(current ? QTreeWidgetItem::DontShowIndicatorWhenChildless
+                                          : QTreeWidgetItem::ShowIndicator);
+    if (item != root) SetImages(item, current ? kTreeDirCurrent : kTreeDirStale, kTreeDirSelected);
+  }
+}
+
+void CHPTreeView::SyncToPath() {
+  QTreeWidgetItem* item = Root();
+  if (!item) return;
+  const std::string& path = ctx_.session.CurrentHPPath;
+  if (!hp_path::IsWithin(path, hp_path::kHome)) return;
+  ++Syncing;
+  // The list shows this directory, so every level of it exists: a level the
+  // tree does not hold yet is added on the way.
+  for (const QString& name : NamesBelowHome(path)) {
+    if (item->childCount() == 0) AddChildren(item);
+    QTreeWidgetItem* child = FindChild(item, name);
+    if (!child) child = InsertChild(item, name);
+    item->setExpanded(true);
+    item = child;
+  }
+  setCurrentItem(item);
+  AddChildren(item);
+  // The shown directory's subdirectories are in sight.
+  item->setExpanded(true);
+  UpdateImages();
+  --Syncing;
+}
+
+void CHPTreeView::RebuildTree() {
+  ++Syncing;
+  dropHighlight_ = nullptr;
+  clear();
+  auto* root = new QTreeWidgetItem(this, {kHomeText});
+  SetImages(root, kTreeHome, kTreeHomeSelected);
+  QTreeWidgetItem* last = root;
+  for (const QString& name : NamesBelowHome(ctx_.session.CurrentHPPath)) {
+    QTreeWidgetItem* child = InsertChild(last, name);
+    last->setExpanded(true);
+    last = child;
+  }
+  AddChildren(last);
+  last->setExpanded(true);
+  UpdateImages();
+  setCurrentItem(last);
+  --Syncing;
+  viewport()->repaint();
+}
+
+void CHPTreeView::RemoveChild(const std::string& name) {
+  QTreeWidgetItem* parent = ItemOfPath(ctx_.session.CurrentHPPath);
+  if (!parent) return;
+  if (QTreeWidgetItem* child = FindChild(parent, QString::fromStdString(name))) {
+    ++Syncing;
+    if (dropHighlight_ == child) dropHighlight_ = nullptr;
+    delete child;
+    --Syncing;
+  }
+}
+
+void CHPTreeView::OnItemExpanded(QTreeWidgetItem* item) {
+  if (Syncing || !IsDirectoryItem(item) || !panes_.hpList) return;
+  WaitCursor wait(ctx_.session.MainWindow);
+  ctx_.session.CurrentHPPath = ItemPath(item);
+  panes_.hpList->RefreshList();
+  AddChildren(item);
+}
+
+void CHPTreeView::OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
+  if (Syncing || current == previous || !IsDirectoryItem(current) || !panes_.hpList) return;
+  const std::string path = ItemPath(current);
+  if (path == ctx_.session.CurrentHPPath) return;
+  WaitCursor wait(ctx_.session.MainWindow);
+  ctx_.session.CurrentHPPath = path;
+  panes_.hpList->RefreshList();
+  AddChildren(current);
+}
 
 }  // namespace dravik

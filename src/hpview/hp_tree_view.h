@@ -1,11 +1,16 @@
 // CHPTreeView: the calculator's directories as a tree under HOME. It grows
-// as directories are shown in the object list and follows it.
+// as directories are shown in the object list and follows it; selecting or
+// expanding an item shows its directory in the list. PC and desktop files
+// dropped on an item are sent into its directory, calculator objects
+// dropped on it are moved there.
 #pragma once
 
+#include <QIcon>
 #include <QTreeWidget>
 #include <string>
 
 #include "app/panes.h"
+#include "hpview/hp_images.h"
 
 namespace dravik {
 
@@ -15,32 +20,63 @@ class CHPTreeView : public QTreeWidget {
   Q_OBJECT
 
  public:
+  // Item data: the item's normal image (TreeImage).
+  static constexpr int kImageRole = Qt::UserRole;
+  // Item data: true for the placeholders "Initializing..." and "Reading all
+  // directories...", which stand for no directory.
+  static constexpr int kPlaceholderRole = Qt::UserRole + 1;
+
   explicit CHPTreeView(AppContext& ctx, QWidget* parent = nullptr);
 
   void SetPanes(const Panes& panes) { panes_ = panes; }
-  // First display: "Initializing..." until the link is up.
+  // First display: "Initializing..." until the link is up (only a repaint
+  // while the panes are busy).
   void OnInitialUpdate();
 
   // Selects the item of CurrentHPPath and adds its children.
   void SyncToPath();
   // A new tree from HOME down to CurrentHPPath.
   void RebuildTree();
-  // Adds the object list's missing subdirectories below the item.
+  // Adds the missing subdirectories of the item's directory, as the cache
+  // lists them, as its children.
   void AddChildren(QTreeWidgetItem* item);
-  // Deletes the child of that name below the selected item.
+  // Deletes the child of that name below the item of CurrentHPPath.
   void RemoveChild(const std::string& name);
   // The placeholder "Reading all directories..." during Read all.
   void ShowReadingAll();
   // "HOME\" for the root, HOME\D\ for its child D.
   std::string ItemPath(const QTreeWidgetItem* item) const;
+  // The item of a path, or null when the tree does not hold it.
+  QTreeWidgetItem* ItemOfPath(const std::string& path) const;
 
   // 1 while the program itself changes the tree: the expand and select
   // handlers then do nothing.
   int Syncing = 0;
 
+ protected:
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
+  void OnItemExpanded(QTreeWidgetItem* item);
+  void OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+  void ShowPlaceholder(const QString& text);
+  // The HOME item, or null while a placeholder stands in the tree.
+  QTreeWidgetItem* Root() const;
+  bool IsDirectoryItem(const QTreeWidgetItem* item) const;
+  QTreeWidgetItem* FindChild(QTreeWidgetItem* parent, const QString& name) const;
+  QTreeWidgetItem* InsertChild(QTreeWidgetItem* parent, const QString& name);
+  void SetImages(QTreeWidgetItem* item, TreeImage normal, TreeImage selected);
+  // Every directory item shows whether its listing is cached and current.
+  void UpdateImages();
+  void SetDropHighlight(QTreeWidgetItem* item);
+
   AppContext& ctx_;
   Panes panes_;
+  QIcon homeIcon_, currentIcon_, staleIcon_;
+  QTreeWidgetItem* dropHighlight_ = nullptr;
 };
 
 }  // namespace dravik

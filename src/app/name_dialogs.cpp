@@ -1,0 +1,59 @@
+#include "app/name_dialogs.h"
+
+#include <QDate>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QVBoxLayout>
+
+#include "app/app_context.h"
+
+namespace dravik {
+namespace {
+
+QDialogButtonBox* OkCancel(QDialog* dialog) {
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  return buttons;
+}
+
+}  // namespace
+
+CArchiveNameDlg::CArchiveNameDlg(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), edit_(new QLineEdit(this)) {
+  setWindowTitle("Archive Name");
+  // The month's English abbreviation: the name must be one the calculator
+  // takes, whatever the desktop's language.
+  edit_->setText(QLocale::c().toString(QDate::currentDate(), "MMMyy"));
+  edit_->selectAll();
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel("Please enter the name of the archive", this));
+  layout->addWidget(edit_);
+  layout->addWidget(new QLabel("Hit the EVAL key on the HP, if ready.", this));
+  layout->addWidget(OkCancel(this));
+  edit_->setFocus();
+}
+
+void CArchiveNameDlg::accept() {
+  ctx_.ArchiveName = edit_->text().toStdString();
+  QDialog::accept();
+}
+
+CNewFolderDlg::CNewFolderDlg(AppContext& ctx, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), edit_(new QLineEdit(this)) {
+  setWindowTitle("New Folder");
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel("Name of the new HP48-folder:", this));
+  layout->addWidget(edit_);
+  layout->addWidget(OkCancel(this));
+  edit_->setFocus();
+}
+
+void CNewFolderDlg::accept() {
+  ctx_.NewFolderName = edit_->text().toStdString();
+  QDialog::accept();
+}
+
+}  // namespace dravik
