@@ -58,6 +58,12 @@ void CHPTreeView::dropEvent(QDropEvent* event) {
     return;
   }
   const std::string target = ItemPath(item);
+  // Objects dropped on the item of the shown directory stay where they are.
+  if (!job.SendJobActive && target == ctx_.session.CurrentHPPath) {
+    ctx_.session.Job.Clear();
+    event->ignore();
+    return;
+  }
   const bool desktop = !IsPaneDrag(event->mimeData());
   event->setDropAction(!desktop && job.UseXModem ? Qt::MoveAction : Qt::CopyAction);
   event->accept();
@@ -69,10 +75,8 @@ void CHPTreeView::dropEvent(QDropEvent* event) {
       ctx_.session.CurrentHPPath = target;
       list->DropIntoCurrent();
     });
-  } else if (job.ReceiveJobActive && target != ctx_.session.CurrentHPPath) {
-    RunAfterDrop(this, ctx_, std::move(job), [list, target] { list->MoveSelectionTo(target); });
   } else {
-    ctx_.session.Job.Clear();
+    RunAfterDrop(this, ctx_, std::move(job), [list, target] { list->MoveSelectionTo(target); });
   }
 }
 

@@ -91,6 +91,12 @@ void CRemoteView::dropEvent(QDropEvent* event) {
   }
   QTreeWidgetItem* row = itemAt(event->position().toPoint());
   const std::string target = TargetOfRow(row);
+  // Objects move only onto a directory row or "..", and not into themselves.
+  if (!job.SendJobActive && (target.empty() || row->isSelected())) {
+    ctx_.session.Job.Clear();
+    event->ignore();
+    return;
+  }
   const bool desktop = !IsPaneDrag(event->mimeData());
   event->setDropAction(!desktop && job.UseXModem ? Qt::MoveAction : Qt::CopyAction);
   event->accept();
@@ -105,10 +111,8 @@ void CRemoteView::dropEvent(QDropEvent* event) {
       if (!target.empty()) ctx_.session.CurrentHPPath = target;
       DropIntoCurrent();
     });
-  } else if (job.ReceiveJobActive && !target.empty() && !(row && row->isSelected())) {
-    RunAfterDrop(this, ctx_, std::move(job), [this, target] { MoveSelectionTo(target); });
   } else {
-    ctx_.session.Job.Clear();
+    RunAfterDrop(this, ctx_, std::move(job), [this, target] { MoveSelectionTo(target); });
   }
 }
 

@@ -1,0 +1,228 @@
+// The calculator panes against the simulated calculator: Read all and
+// browsing, deleting, selections, and drops on the object list and the tree.
+#include <QApplication>
+#include <QTest>
+#include <algorithm>
+
+#include <gtest/gtest.h>
+
+#include "hpview/hp_tree_view.h"
+#include "hpview/remote_view.h"
+#include "support/pane_events.h"
+#include "support/sim_window.h"
+
+namespace dravik {
+namespace {
+
+using testing::DesktopData;
+using testing::DropOn;
+using testing::PaneDragData;
+using testing::RowNamed;
+using testing::RowNames;
+using testing::SimWindow;
+using Strings = std::vector<std::string>;
+
+// The demo memory, or an empty one, changed by the commands.
+sim::Calculator Memory(const std::string& commands, bool demo = true) {
+  sim::Calculator c = demo ? sim::Calculator::Demo() : sim::Calculator();
+  c.RunCommandLine(commands);
+  return c;
+}
+
+Strings Names(SimWindow& w, const std::string& path) {
+  return w.calculator().WithCalculator([&](sim::Calculator& c) { return c.VariableNames(path); });
+}
+
+bool Holds(const Strings& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// The window on screen with the calculator panes filled, as after start-up.
+struct Panes {
+  explicit Panes(SimWindow& w) : list(w.frame().panes().hpList), tree(w.frame().panes().hpTree) {
+    w.frame().show();
+    list->RefreshList();
+    tree->RebuildTree();
+    QApplication::processEvents();
+  }
+  CRemoteView* list;
+  CHPTreeView* tree;
+};
+
+// What the PC file list leaves in the session when the user starts
+// dragging files.
+void StartPcDrag(SimWindow& w, const Strings& files) {
+  w.session().Job.Clear();
+  w.session().Job.SendJobActive = true;
+  w.session().Job.TransferList = files;
+}
+
+// What the object list leaves when the user starts dragging rows.
+void StartObjectDrag(SimWindow& w, CRemoteView* list, const QStringList& rows) {
+  list->clearSelection();
+  for (const QString& r : rows) RowNamed(list, r)->setSelected(true);
+  w.session().Job.Clear();
+  w.session().Job.ReceiveJobActive = true;
+  list->CollectSelection();
+}
+
+int TreeImageOf(CHPTreeView* tree, const std::string& path) {
+  QTreeWidgetItem* item = tree->ItemOfPath(path);
+  return item ? item->data(0, CHPTreeView::kImageRole).toInt() : -1;
+}
+
+TEST(CalculatorPanes, ReadAllReadsEachDirectoryAndBrowsingAfterwardsSendsNothing) {
+  // HOME lists A (holding B) before D: the newest variable comes first.
+  SimWindow w({}, true, Memory("'D' CRDIR 'A' CRDIR A 'B' CRDIR HOME", false));
+  Panes p(w);
+  Strings walked;
+  auto show = w.boundary().statusText;
+  w.boundary().statusText = [&](const QString& text) {
+    if (text.startsWith("Reading ") && text.endsWith(" ...")) walked.push_back(text.toStdString());
+    show(text);
+  };
+  w.frame().OnReadAll();
+  EXPECT_EQ(walked, (Strings{"Reading HOME\\ ...", "Reading HOME\\A\\ ...",
+                             "Reading HOME\\A\\B\\ ...", "Reading HOME\\D\\ ..."}));
+  EXPECT_EQ(w.session().CurrentHPPath, "HOME\\");
+  EXPECT_EQ(TreeImageOf(p.tree, "HOME\\A\\"), kTreeDirCurrent);
+  EXPECT_EQ(TreeImageOf(p.tree, "HOME\\D\\"), kTreeDirCurrent);
+  EXPECT_EQ(RowNamed(p.list, "A")->data(0, CRemoteView::kIconRole).toInt(), kIconDirCurrent);
+
+  // A silent calculator: any read now would end in "No response".
+  w.calculator().SetSilent(true);
+  w.ctx().kermit.SetTimeouts(1);
+  p.tree->setCurrentItem(p.tree->ItemOfPath("HOME\\A\\"));
+  EXPECT_EQ(RowNames(p.list), (QStringList{"..", "B"}));
+  p.list->setCurrentItem(RowNamed(p.list, "B"));
+  QTest::keyClick(p.list, Qt::Key_Return);
+  EXPECT_EQ(w.session().CurrentHPPath, "HOME\\A\\B\\");
+  EXPECT_EQ(p.tree->currentItem(), p.tree->ItemOfPath("HOME\\A\\B\\"));
+  QTest::keyClick(p.list, Qt::Key_Backspace);
+  QTest::keyClick(p.list, Qt::Key_Backspace);
+  EXPECT_EQ(w.session().CurrentHPPath, "HOME\\");
+  EXPECT_TRUE(w.messages().empty());
+}
+
+TEST(CalculatorPanes, DeleteAfterReadAllPurgesTheObjectShownAndNoOther) {
+  SimWindow w({}, true, Memory("7 'X' STO GAMES 8 'X' STO HOME"));
+  Panes p(w);
+  w.frame().OnReadAll();
+  p.tree->setCurrentItem(p.tree->ItemOfPath("HOME\\GAMES\\"));
+  ASSERT_EQ(w.session().HPWorkingPath, "HOME\\");  // browsing the cache left it there
+  RowNamed(p.list, "X")->setSelected(true);
+  p.list->DeleteSelection();
+  EXPECT_FALSE(Holds(Names(w, "HOME\\GAMES\\"), "X"));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\"), "X"));
+  EXPECT_EQ(RowNamed(p.list, "X"), nullptr);
+
+  // A directory goes only after a Yes.
+  w.answer = [](const QString&, const QString&) { return MessageAnswer::No; };
+  RowNamed(p.list, "CHESS")->setSelected(true);
+  p.list->DeleteSelection();
+  EXPECT_TRUE(Holds(Names(w, "HOME\\GAMES\\"), "CHESS"));
+  ASSERT_NE(RowNamed(p.list, "CHESS"), nullptr);
+  w.answer = nullptr;
+  RowNamed(p.list, "CHESS")->setSelected(true);
+  p.list->DeleteSelection();
+  EXPECT_FALSE(Holds(Names(w, "HOME\\GAMES\\"), "CHESS"));
+  EXPECT_EQ(RowNamed(p.list, "CHESS"), nullptr);
+  EXPECT_EQ(p.tree->ItemOfPath("HOME\\GAMES\\CHESS\\"), nullptr);
+  EXPECT_EQ(w.messages(), (Strings{"Dravik: Delete directories?", "Dravik: Delete directories?"}));
+}
+
+TEST(CalculatorPanes, DotDotIsNeverMovedAndManyObjectsMoveTogether) {
+  std::string fill = "'BIG' CRDIR BIG ";
+  for (int i = 1; i <= 250; ++i) fill += std::to_string(i) + ".5 'V" + std::to_string(i) + "' STO ";
+  SimWindow w({}, true, Memory(fill + "HOME"));
+  Panes p(w);
+  p.list->OpenRow(RowNamed(p.list, "BIG"));
+  ASSERT_EQ(p.list->topLevelItemCount(), 251);
+  p.list->selectAll();
+  EXPECT_FALSE(RowNamed(p.list, "..")->isSelected());
+  EXPECT_EQ(p.list->CollectSelection(), 250);
+  const TransferJob& job = w.session().Job;
+  ASSERT_EQ(job.TransferSizes.size(), 250u);
+  EXPECT_FALSE(Holds(job.TransferList, ".."));
+
+  w.session().Job.ReceiveJobActive = true;
+  EXPECT_TRUE(DropOn(p.list, RowNamed(p.list, ".."), *PaneDragData()));
+  EXPECT_TRUE(Names(w, "HOME\\BIG\\").empty());
+  EXPECT_TRUE(Holds(Names(w, "HOME\\"), "V250"));
+  EXPECT_EQ(RowNames(p.list), QStringList{".."});
+}
+
+TEST(CalculatorPanes, DropsOnTheObjectList) {
+  SimWindow w;
+  Panes p(w);
+  testing::WriteBytes(w.pcFolder() / "N1", {'1', '2'});
+  testing::WriteBytes(w.pcFolder() / "N2", {'3', '4'});
+  // The transfer: seen as the job starts, sent by Kermit, then reported
+  // cancelled (the files arrived all the same).
+  TransferJob seen;
+  std::string moved_to;
+  p.list->RunTransfer = [&](AppContext& ctx, QWidget* parent) {
+    seen = ctx.session.Job;
+    moved_to = ctx.session.HPWorkingPath;
+    ctx.session.Job.UseXModem = false;
+    RunTransferDialog(ctx, parent);
+    return JobOutcome::Cancelled;
+  };
+
+  // PC files on a directory row, Shift held: by XModem into that directory.
+  StartPcDrag(w, {w.pcFolder() / "N1"});
+  EXPECT_TRUE(DropOn(p.list, RowNamed(p.list, "GAMES"), *PaneDragData(), Qt::ShiftModifier));
+  EXPECT_TRUE(seen.UseXModem);
+  EXPECT_EQ(moved_to, "HOME\\GAMES\\");
+  EXPECT_EQ(w.session().CurrentHPPath, "HOME\\GAMES\\");
+  EXPECT_NE(RowNamed(p.list, "N1"), nullptr);  // read again after the cancel
+  EXPECT_FALSE(w.session().Job.SendJobActive);
+
+  // Desktop files on empty space: by Kermit into the shown directory.
+  EXPECT_TRUE(DropOn(p.list, nullptr, *DesktopData({QString::fromStdString(w.pcFolder() / "N2")})));
+  EXPECT_FALSE(seen.UseXModem);
+  EXPECT_NE(RowNamed(p.list, "N2"), nullptr);
+
+  // Objects dropped on an object row stay; on ".." they move up.
+  StartObjectDrag(w, p.list, {"HISCORE"});
+  EXPECT_FALSE(DropOn(p.list, RowNamed(p.list, "PLAYER"), *PaneDragData()));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\GAMES\\"), "HISCORE"));
+  StartObjectDrag(w, p.list, {"HISCORE"});
+  EXPECT_TRUE(DropOn(p.list, RowNamed(p.list, ".."), *PaneDragData()));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\"), "HISCORE"));
+  EXPECT_EQ(RowNamed(p.list, "HISCORE"), nullptr);
+  EXPECT_TRUE(w.messages().empty());
+}
+
+TEST(CalculatorPanes, DropsOnTheTree) {
+  SimWindow w;
+  Panes p(w);
+  testing::WriteBytes(w.pcFolder() / "N1", {'1', '2'});
+  // PC files on another item: sent there, and the list follows.
+  StartPcDrag(w, {w.pcFolder() / "N1"});
+  EXPECT_TRUE(DropOn(p.tree, p.tree->ItemOfPath("HOME\\WORK\\"), *PaneDragData()));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\WORK\\"), "N1"));
+  EXPECT_EQ(w.session().CurrentHPPath, "HOME\\WORK\\");
+  EXPECT_NE(RowNamed(p.list, "N1"), nullptr);
+  EXPECT_EQ(p.tree->currentItem(), p.tree->ItemOfPath("HOME\\WORK\\"));
+
+  // Objects on the item of the shown directory stay.
+  p.list->GoUp();
+  p.list->OpenRow(RowNamed(p.list, "GAMES"));
+  p.list->GoUp();
+  StartObjectDrag(w, p.list, {"PI2"});
+  EXPECT_FALSE(DropOn(p.tree, p.tree->ItemOfPath("HOME\\"), *PaneDragData()));
+  // A directory moved to another item: its tree item and cached listing go.
+  StartObjectDrag(w, p.list, {"GAMES", "PI2"});
+  EXPECT_TRUE(DropOn(p.tree, p.tree->ItemOfPath("HOME\\WORK\\"), *PaneDragData()));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\WORK\\"), "GAMES"));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\WORK\\"), "PI2"));
+  EXPECT_EQ(RowNamed(p.list, "GAMES"), nullptr);
+  EXPECT_EQ(p.tree->ItemOfPath("HOME\\GAMES\\"), nullptr);
+  EXPECT_EQ(w.ctx().cache.IsStale("HOME\\GAMES\\"), 1);
+  EXPECT_EQ(TreeImageOf(p.tree, "HOME\\WORK\\"), kTreeDirStale);
+  EXPECT_TRUE(w.messages().empty());
+}
+
+}  // namespace
+}  // namespace dravik
