@@ -33,6 +33,9 @@ struct AppContext {
   bool PanesBusy = true;
   // PC files are classified by name and content.
   bool CheckOutMode = false;
+  // A file job's worker runs: the GUI thread leaves the links and the
+  // settings record alone until the job's dialog has ended.
+  bool JobRunning = false;
   // Texts typed in the "Archive Name" and "New Folder" dialogs.
   std::string ArchiveName;
   std::string NewFolderName;

@@ -260,6 +260,7 @@ QString CMainFrame::messageText() const { return messagePane_->text(); }
 void CMainFrame::SetMessageText(const QString& text) { messagePane_->setText(text); }
 
 void CMainFrame::UpdateStatusPanes() {
+  if (ctx_.JobRunning) return;  // the worker may be changing what they show
   const LinkSettings& s = ctx_.session.Settings;
   formatPane_->setText(ctx_.session.BinaryMode ? "Binary" : "ASCII");
   baudPane_->setText(QString::number(s.BaudRate));

@@ -13,7 +13,9 @@ struct AppContext;
 // (Restore sends the restore command only after a completed send).
 enum class JobOutcome { Completed, Skipped, Cancelled, Failed };
 
-// Runs session.Job modally; returns when the job is over.
+// Runs session.Job modally; returns when the job is over. A job that is
+// neither a send nor a receive, or has no items, shows nothing and fails.
+// The caller clears the job afterwards.
 JobOutcome RunTransferDialog(AppContext& ctx, QWidget* parent);
 // Receives the archive named ctx.ArchiveName, which the calculator sends once
 // the user presses EVAL, into CurrentPCFolder.
