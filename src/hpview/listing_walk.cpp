@@ -29,10 +29,10 @@ int Walk(ListingCache& cache, ListingLink& link, Session& session) {
     link.ChangeDirectory();
     ok = Walk(cache, link, session) && ok;
   }
-  if (session.CurrentHPPath != "HOME\\") {
-    UpOneLevel(session.CurrentHPPath);
-    if (!session.LinkClosedByUser) link.ChangeDirectory();
-  }
+  // Back to the parent in the walk's bookkeeping only: the calculator is
+  // moved by the next directory's path, which starts at HOME, or by the
+  // walk's end.
+  if (session.CurrentHPPath != "HOME\\") UpOneLevel(session.CurrentHPPath);
   return ok;
 }
 
@@ -42,7 +42,9 @@ int ReadAllListings(ListingCache& cache, ListingLink& link, Session& session) {
   WaitCursor wait(session.MainWindow);
   link.GoHome();
   cache.ClearCache();
-  return Walk(cache, link, session) && !session.LinkClosedByUser ? 1 : 0;
+  const int ok = Walk(cache, link, session);
+  if (session.HPWorkingPath != "HOME\\" && !session.LinkClosedByUser) link.GoHome();
+  return ok && !session.LinkClosedByUser ? 1 : 0;
 }
 
 }  // namespace dravik
