@@ -168,7 +168,8 @@ std::string Blank(Impl& c, const std::string&) {
   const Object& b = Level(c, 1)->Untagged();
   if (a.kind != Kind::BinInt || b.kind != Kind::BinInt) return kBadType;
   uint64_t wd = BinValue(a), ht = BinValue(b);
-  if (wd > 2048 || ht > 2048) return "Insufficient Memory";
+  // Prolog, length, height and width, then rows of whole bytes.
+  if (wd > 2048 || ht > 2048 || 20 + ht * 2 * ((wd + 7) / 8) > c.FreeNibbles()) return kNoMemory;
   Drop(c, 2);
   Push(c, MakeGrob(static_cast<uint32_t>(wd), static_cast<uint32_t>(ht)));
   return {};

@@ -122,11 +122,17 @@ StoreResult Calculator::StoreUpload(const std::string& name, const Bytes& file) 
   Object& dir = impl_->Cwd();
   std::string stored = name;
   for (int k = 1; FindEntry(dir, stored); ++k) stored = name + "." + std::to_string(k);
+  if (EntryNibbles(stored, *obj) > impl_->FreeNibbles()) {
+    r.error = "Insufficient Memory";
+    return r;
+  }
   dir.entries.push_back({stored, obj});
   r.ok = true;
   r.stored_name = stored;
   return r;
 }
+
+bool Calculator::HasRoomFor(size_t bytes) const { return 2 * bytes <= impl_->FreeNibbles(); }
 
 RecallResult Calculator::RecallForTransfer(const std::string& name) const {
   RecallResult r;

@@ -72,7 +72,11 @@ class Calculator {
   // Reply to G D: "{ HOME D } <free>\r\n" then one line per variable.
   std::string DirectoryListing() const;
   // Kermit S: store a received file under the name it was sent with.
+  // "Insufficient Memory" when the object does not fit in free memory.
   StoreResult StoreUpload(const std::string& name, const Bytes& file);
+  // Whether that many bytes of a file being received still fit in free
+  // memory (the calculator holds the file while it arrives).
+  bool HasRoomFor(size_t bytes) const;
   // Kermit R.
   RecallResult RecallForTransfer(const std::string& name) const;
   // Kermit C: run the command line; the reply text (stack display, or

@@ -41,7 +41,11 @@ struct Calculator::Impl {
   // Variables.
   Obj Lookup(const std::string& name, std::vector<std::string>* found_in = nullptr) const;
   std::string Store(const std::string& name, const Obj& value);
-  double FreeBytes() const;
+  // Free memory in nibbles: the GX's user memory less every variable and
+  // every stack object (`not_counted` aside: an object about to move from
+  // the stack into a variable). Never below 0.
+  uint64_t FreeNibbles(const Object* not_counted = nullptr) const;
+  double FreeBytes() const { return static_cast<double>(FreeNibbles()) / 2; }
   Obj BackupObject() const;
   std::string Restore(const Object& backup);
 

@@ -53,8 +53,12 @@ std::string Calculator::Impl::Store(const std::string& name, const Obj& value) {
   Obj v = AsStored(StripTags(value));
   if (v->kind == Kind::Directory) v = Clone(v);
   Object& dir = Cwd();
-  if (DirEntry* e = FindEntry(dir, name)) {
-    if (e->obj->kind == Kind::Directory) return "Directory Recursion";
+  DirEntry* e = FindEntry(dir, name);
+  if (e && e->obj->kind == Kind::Directory) return "Directory Recursion";
+  // The value leaves the stack as it is stored, and the old value is freed.
+  const uint64_t freed = e ? EntryNibbles(name, *e->obj) : 0;
+  if (EntryNibbles(name, *v) > FreeNibbles(value.get()) + freed) return kNoMemory;
+  if (e) {
     e->obj = v;
   } else {
     dir.entries.push_back({name, v});
@@ -103,14 +107,11 @@ void Calculator::Impl::SetFlag(int n, bool on) {
   f = on ? (f | bit) : (f & ~bit);
 }
 
-double Calculator::Impl::FreeBytes() const {
-  // A fresh memory (IOPAR only, empty stack) shows 127843.5 bytes.
+uint64_t Calculator::Impl::FreeNibbles(const Object* not_counted) const {
   uint64_t used = 0;
   for (const auto& e : home->entries) used += EntryNibbles(e.name, *e.obj);
-  for (const auto& o : stack) used += o->rom ? 0 : Encode(*o).size();
-  const double total = 127843.5 * 2 + 59;
-  double free_nibbles = total - static_cast<double>(used);
-  return free_nibbles < 0 ? 0 : free_nibbles / 2;
+  for (const auto& o : stack) used += o->rom || o.get() == not_counted ? 0 : Encode(*o).size();
+  return used < kUserMemoryNibbles ? kUserMemoryNibbles - used : 0;
 }
 
 std::string Calculator::Impl::StackText(int transio) const {

@@ -191,6 +191,10 @@ void KermitServer::ReceiveUpload(const Packet& s) {
       case 'D': {
         Bytes part = DecodeData(p.data, peer_.qctl);
         if (in_file) file.insert(file.end(), part.begin(), part.end());
+        if (!calc_.HasRoomFor(file.size())) {  // the calculator gives up at once
+          SendError(chkt, expected, "Insufficient Memory");
+          return;
+        }
         SendPacket(chkt, expected, 'Y', "");
         break;
       }

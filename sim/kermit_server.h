@@ -39,6 +39,8 @@ class ServerCalculator {
   // the name exists).
   virtual std::string UploadName(const std::string& name) = 0;
   virtual StoreResult StoreUpload(const std::string& name, const Bytes& file) = 0;
+  // Whether a file of that many bytes, still arriving, fits in free memory.
+  virtual bool HasRoomFor(size_t /*bytes*/) { return true; }
   virtual RecallResult RecallForTransfer(const std::string& name) = 0;
   virtual std::string RunCommandLine(std::string_view text) = 0;
   // True when the last command line restored a backup: the calculator

@@ -12,6 +12,12 @@ inline constexpr char kBadType[] = "Bad Argument Type";
 inline constexpr char kBadValue[] = "Bad Argument Value";
 inline constexpr char kUndefined[] = "Undefined Name";
 
+inline constexpr char kNoMemory[] = "Insufficient Memory";
+
+// The user memory of a GX: a fresh one (IOPAR only, empty stack) shows
+// 127843.5 bytes free, IOPAR's entry taking 29.5.
+inline constexpr uint64_t kUserMemoryNibbles = 2 * 127843 + 1 + 59;
+
 // Upper bounds that stand for the calculator's 128 KB of memory.
 inline constexpr size_t kMemoryBytes = 128 * 1024;
 inline constexpr size_t kMaxStackLevels = 50000;

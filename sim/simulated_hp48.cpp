@@ -171,6 +171,11 @@ StoreResult SimulatedHp48::StoreUpload(const std::string& name, const Bytes& fil
   return calculator_.StoreUpload(name, file);
 }
 
+bool SimulatedHp48::HasRoomFor(size_t bytes) {
+  std::lock_guard lock(calc_mutex_);
+  return calculator_.HasRoomFor(bytes);
+}
+
 RecallResult SimulatedHp48::RecallForTransfer(const std::string& name) {
   std::lock_guard lock(calc_mutex_);
   return calculator_.RecallForTransfer(name);

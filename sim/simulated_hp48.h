@@ -83,6 +83,7 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   std::string DirectoryListing() override;
   std::string UploadName(const std::string& name) override;
   StoreResult StoreUpload(const std::string& name, const Bytes& file) override;
+  bool HasRoomFor(size_t bytes) override;
   RecallResult RecallForTransfer(const std::string& name) override;
   std::string RunCommandLine(std::string_view text) override;
   bool Restarted() override { return restarted_; }

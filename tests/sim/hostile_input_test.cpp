@@ -71,5 +71,26 @@ TEST(HostileInput, ProgramsCannotGrowPastTheCalculatorsMemory) {
   EXPECT_EQ(calc.RunCommandLine("{ 1 } 1 40 START DUP + NEXT").rfind("Error: Insufficient Memory\r\n", 0), 0u);
 }
 
+TEST(HostileInput, StoresAndUploadsStopWhereTheMemoryOfAGxEnds) {
+  Calculator calc;
+  EXPECT_TRUE(calc.HasRoomFor(127843));
+  EXPECT_FALSE(calc.HasRoomFor(127844));
+  EXPECT_EQ(calc.RunCommandLine("MEM"), "1:              127843.5\r\n");
+  calc.RunCommandLine("CLEAR -35 SF");  // a text file without header becomes a String
+  EXPECT_EQ(calc.StoreUpload("BIG", Bytes(5 << 20, 'x')).error, "Insufficient Memory");
+
+  // Seven strings of 16 KB fill it; the eighth STO fails and keeps its arguments.
+  const std::string make = "\"x\" 1 14 START DUP + NEXT ";
+  for (int k = 1; k <= 7; ++k) {
+    EXPECT_EQ(calc.RunCommandLine(make + "'A" + std::to_string(k) + "' STO"), "Empty Stack");
+  }
+  EXPECT_EQ(calc.RunCommandLine(make + "'A8' STO").rfind("Error: Insufficient Memory\r\n2:", 0), 0u);
+  calc.RunCommandLine("CLEAR");
+  EXPECT_EQ(calc.StoreUpload("C", Bytes(16384, 'x')).error, "Insufficient Memory");
+  EXPECT_TRUE(calc.StoreUpload("D", Bytes(100, 'x')).ok);
+  EXPECT_EQ(calc.VariableNames("HOME\\").size(), 9u);  // A1..A7, D, IOPAR
+  EXPECT_EQ(calc.RunCommandLine("{ A1 A2 } PURGE MEM 30000 >"), "1:                     1\r\n");
+}
+
 }  // namespace
 }  // namespace dravik::sim

@@ -26,6 +26,7 @@ class FakeMemory : public ServerCalculator {
   std::map<std::string, Bytes> files;  // what R finds
   std::map<std::string, Bytes> stored;
   std::string store_error;
+  size_t room = SIZE_MAX;  // free memory in bytes
 
   int ChecksumType() override { return cksm; }
   std::string DirectoryListing() override { return listing; }
@@ -43,6 +44,7 @@ class FakeMemory : public ServerCalculator {
     stored[r.stored_name] = file;
     return r;
   }
+  bool HasRoomFor(size_t bytes) override { return bytes <= room; }
   RecallResult RecallForTransfer(const std::string& name) override {
     RecallResult r;
     auto it = files.find(name);
@@ -152,6 +154,14 @@ TEST_F(KermitServerTest, AnUploadThatDoesNotParseGetsItsErrorAsTheAnswerToZ) {
           {"\x01&!FNH26\r", "\x01&!YNH2I\r"},
           {"\x01" "0\"D\\<< 1 2 + \\>>1\r", "\x01#\"Y@\r"},
           {"\x01##ZB\r", "\x01" "1#EInvalid Syntax'\r"}});
+  EXPECT_TRUE(memory_.stored.empty());
+}
+
+TEST_F(KermitServerTest, AnUploadLargerThanFreeMemoryIsRefusedAsItArrives) {
+  memory_.room = 20;
+  Replay({{"\x01+ S~* @-#Y1\"\r", "\x01+ Y~& @-# 1*\r"},
+          {"\x01%!FRB@\r", "\x01%!YRBS\r"},
+          {"\x01;\"DHPHP48-R0123456789ABCDEF?\r", "\x01" "6\"EInsufficient Memory=\r"}});
   EXPECT_TRUE(memory_.stored.empty());
 }
 
