@@ -1,6 +1,5 @@
 #include "grob/bmp_to_grob.h"
 
-#include <string_view>
 
 namespace dravik {
 
@@ -28,22 +27,12 @@ uint32_t U32At(std::span<const uint8_t> b, size_t at) {
 
 PictureBytes Refused(std::string_view message) { return PictureBytes{{}, message}; }
 
-// Appends the GROB header: "HPHP48-E", the prolog and the L, H and W fields.
-void AppendGrobHeader(std::vector<uint8_t>& out, uint32_t width, uint32_t height) {
-  const uint32_t length = static_cast<uint32_t>(GrobLength(width, height));
-  constexpr std::string_view kText = "HPHP48-E";
-  out.insert(out.end(), kText.begin(), kText.end());
-  out.push_back(kGrobPrologByte8);
-  out.push_back(kGrobPrologByte9);
-  out.push_back(static_cast<uint8_t>((length & 0xF) << 4));  // low half: prolog's last nibble 0
-  out.push_back(static_cast<uint8_t>(length >> 4));
-  out.push_back(static_cast<uint8_t>(length >> 12));
-  out.push_back(static_cast<uint8_t>(height));
-  out.push_back(static_cast<uint8_t>(height >> 8));
-  out.push_back(static_cast<uint8_t>((height >> 16 & 0xF) | (width & 0xF) << 4));
-  out.push_back(static_cast<uint8_t>(width >> 4));
-  out.push_back(static_cast<uint8_t>(width >> 12));
+// Whether a palette entry (blue, green, red, reserved) is a dark colour.
+bool IsDarkColour(const uint8_t* entry) {
+  const unsigned luminance = (114u * entry[0] + 587u * entry[1] + 299u * entry[2]) / 1000u;
+  return luminance < 128;
 }
+
 
 }  // namespace
 
@@ -63,9 +52,6 @@ PictureBytes BmpToGrob(std::span<const uint8_t> bmp) {
   // A compressed 1-bit bitmap is not a valid BMP; its rows cannot be read raw.
   if (U32At(bmp, kCompressionField) != 0) return Refused(kMsgNoValidBmp);
 
-  const uint64_t image_size = U32At(bmp, kImageSizeField);
-  if (image_size == 0) return Refused(kMsgNoValidBmp);
-
   // Negative height: rows stored top row first. Width must be positive.
   const int32_t raw_width = static_cast<int32_t>(U32At(bmp, kWidthField));
   const int32_t raw_height = static_cast<int32_t>(U32At(bmp, kHeightField));
@@ -76,28 +62,43 @@ PictureBytes BmpToGrob(std::span<const uint8_t> bmp) {
                                                         : static_cast<int64_t>(raw_height));
   if (width >= kGrobFieldLimit || height >= kGrobFieldLimit ||
       GrobLength(width, height) >= kGrobFieldLimit)
-    return Refused(kMsgNoValidBmp);
+    return Refused(kMsgTooLargeForGrob);
 
   // The palette (colours-used entries, 2 when the field is 0) lies between
-  // the headers and the pixel data. It is not consulted: index 0 is dark.
+  // the headers and the pixel data.
   const uint64_t palette_entries = colours_used == 0 ? 2 : colours_used;
-  const uint64_t palette_end = kBmpFileHeaderBytes + header_size + palette_entries * kPaletteEntryBytes;
+  const uint64_t palette_at = kBmpFileHeaderBytes + header_size;
+  const uint64_t palette_end = palette_at + palette_entries * kPaletteEntryBytes;
   const uint64_t data_offset = U32At(bmp, kDataOffsetField);
   const uint64_t stride = BmpRowStride(width);
+  // An uncompressed bitmap may leave its image size 0: the rows tell it.
+  const uint64_t image_size = U32At(bmp, kImageSizeField) == 0 ? stride * height
+                                                               : U32At(bmp, kImageSizeField);
   if (data_offset < palette_end || image_size < stride * height ||
       data_offset + image_size > file_size)
     return Refused(kMsgNoValidBmp);
+
+  // A GROB pixel is set where the palette's colour is dark. An index the
+  // palette leaves out keeps the usual meaning: 0 dark, 1 light.
+  const bool index0_dark = IsDarkColour(bmp.data() + palette_at);
+  const bool index1_dark = palette_entries > 1 && IsDarkColour(bmp.data() + palette_at + kPaletteEntryBytes);
+  // FlipPixelByte makes index 0 dark; the other three cases follow from it.
+  auto pixel_byte = [&](uint8_t b) -> uint8_t {
+    if (index0_dark && !index1_dark) return FlipPixelByte(b);
+    if (!index0_dark && index1_dark) return static_cast<uint8_t>(~FlipPixelByte(b));
+    return index0_dark ? 0xFF : 0x00;
+  };
 
   const uint64_t row_bytes = GrobRowBytes(width);
   const uint8_t last_mask = GrobLastByteMask(width);
   PictureBytes result;
   std::vector<uint8_t>& out = result.bytes;
   out.reserve(kGrobHeaderBytes + row_bytes * height);
-  AppendGrobHeader(out, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+  AppendGrobFileHeader(out, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
   for (uint64_t row = 0; row < height; ++row) {
     const uint64_t bmp_row = top_down ? row : height - 1 - row;
     const uint8_t* pixels = bmp.data() + data_offset + bmp_row * stride;
-    for (uint64_t i = 0; i < row_bytes; ++i) out.push_back(FlipPixelByte(pixels[i]));
+    for (uint64_t i = 0; i < row_bytes; ++i) out.push_back(pixel_byte(pixels[i]));
     out.back() &= last_mask;
   }
   return result;

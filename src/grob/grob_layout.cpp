@@ -8,6 +8,22 @@ constexpr uint8_t kReversedNibble[16] = {0x0, 0x8, 0x4, 0xC, 0x2, 0xA, 0x6, 0xE,
                                          0x1, 0x9, 0x5, 0xD, 0x3, 0xB, 0x7, 0xF};
 }  // namespace
 
+void AppendGrobFileHeader(std::vector<uint8_t>& out, uint32_t width, uint32_t height) {
+  const uint32_t length = static_cast<uint32_t>(GrobLength(width, height));
+  constexpr std::string_view kText = "HPHP48-E";
+  out.insert(out.end(), kText.begin(), kText.end());
+  out.push_back(kGrobPrologByte8);
+  out.push_back(kGrobPrologByte9);
+  out.push_back(static_cast<uint8_t>((length & 0xF) << 4));  // low half: prolog's last nibble 0
+  out.push_back(static_cast<uint8_t>(length >> 4));
+  out.push_back(static_cast<uint8_t>(length >> 12));
+  out.push_back(static_cast<uint8_t>(height));
+  out.push_back(static_cast<uint8_t>(height >> 8));
+  out.push_back(static_cast<uint8_t>((height >> 16 & 0xF) | (width & 0xF) << 4));
+  out.push_back(static_cast<uint8_t>(width >> 4));
+  out.push_back(static_cast<uint8_t>(width >> 12));
+}
+
 uint8_t FlipPixelByte(uint8_t byte) {
   // Each half reversed and the halves swapped reverses the whole byte.
   const uint8_t reversed =

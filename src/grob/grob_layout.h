@@ -22,6 +22,7 @@ namespace dravik {
 inline constexpr std::string_view kMsgCannotOpenBmp = "Cannot open the file";
 inline constexpr std::string_view kMsgNoValidBmp = "No valid BMP-file";
 inline constexpr std::string_view kMsgTooManyColors = "Bitmap contains more than 2 colors";
+inline constexpr std::string_view kMsgTooLargeForGrob = "The picture is too large for a GROB";
 inline constexpr std::string_view kMsgCannotOpenGrob = "Cannot open the GROB file";
 inline constexpr std::string_view kMsgNoValidGrob = "No valid GROB file";
 // Followed by the path of the output file.
@@ -56,6 +57,10 @@ inline constexpr uint64_t GrobLength(uint64_t width, uint64_t height) {
 }
 // Bytes per BMP row of a 1-bit bitmap: the R bytes rounded up to a multiple of 4.
 inline constexpr uint64_t BmpRowStride(uint64_t width) { return (GrobRowBytes(width) + 3) / 4 * 4; }
+
+// Appends the first kGrobHeaderBytes of a GROB file: "HPHP48-E", the
+// prolog and the L, H and W fields. W and H must be below kGrobFieldLimit.
+void AppendGrobFileHeader(std::vector<uint8_t>& out, uint32_t width, uint32_t height);
 
 // Turns a BMP byte (bit 7 leftmost, 0 = black) into a GROB byte (bit 0
 // leftmost, 1 = dark) and back: the 8 bits reversed, then inverted.

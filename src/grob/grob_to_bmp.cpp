@@ -1,5 +1,7 @@
 #include "grob/grob_to_bmp.h"
 
+#include "grob/grob_text.h"
+
 namespace dravik {
 
 namespace {
@@ -41,7 +43,15 @@ void AppendBmpHeaders(std::vector<uint8_t>& out, uint32_t width, uint32_t height
 
 }  // namespace
 
-PictureBytes GrobToBmp(std::span<const uint8_t> grob) {
+PictureBytes GrobToBmp(std::span<const uint8_t> file) {
+  // The text form an ASCII transfer writes becomes the binary form first.
+  PictureBytes from_text;
+  std::span<const uint8_t> grob = file;
+  if (IsGrobText(file)) {
+    from_text = GrobTextToBinary(file);
+    if (!from_text.ok()) return from_text;
+    grob = from_text.bytes;
+  }
   if (grob.size() < kGrobHeaderBytes || grob[8] != kGrobPrologByte8 ||
       grob[9] != kGrobPrologByte9 || (grob[10] & 0xF) != 0)
     return PictureBytes{{}, kMsgNoValidGrob};

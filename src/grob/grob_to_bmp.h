@@ -8,7 +8,8 @@
 
 namespace dravik {
 
-// Converts the bytes of a GROB file into a BMP file: 62 bytes of headers
+// Converts the bytes of a GROB file (binary form, or the text form that
+// grob_text.h reads) into a BMP file: 62 bytes of headers
 // and a black/white palette, then the rows bottom row first, each padded
 // to a multiple of 4 bytes. Dark pixels get index 0 (black).
 //

@@ -38,11 +38,31 @@ PictureConversionResult Fail(MainWindowHandle* window, std::string message) {
   return PictureConversionResult{false, {}, std::move(message)};
 }
 
+bool Exists(const std::string& path) {
+  struct stat info {};
+  return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string ExistsMessage(const std::string& path) {
+  return std::string(kMsgOutputExists) + path + std::string(kMsgOutputExistsEnd);
+}
+
+// Whether an output that exists may be replaced: asks through the window
+// when `existing` says so.
+bool MayReplace(const std::string& output_path, MainWindowHandle* window, ExistingOutput existing) {
+  if (existing == ExistingOutput::Replace) return true;
+  if (existing == ExistingOutput::Keep || !window) return false;
+  const std::string question = ExistsMessage(output_path) + std::string(kMsgReplaceQuestion);
+  return window->ShowMessage(question, "Dravik", MessageIcon::Question, MessageButtons::YesNo) ==
+         MessageAnswer::Yes;
+}
+
 using Converter = PictureBytes (*)(std::span<const uint8_t>);
 
 PictureConversionResult Convert(const std::string& input_path, const std::string& output_path,
-                                MainWindowHandle* window, Converter convert,
-                                std::string_view cannot_open, std::string_view not_valid) {
+                                MainWindowHandle* window, ExistingOutput existing,
+                                Converter convert, std::string_view cannot_open,
+                                std::string_view not_valid) {
   WaitCursor wait(window);
   std::vector<uint8_t> input;
   switch (ReadPictureFile(input_path, input)) {
@@ -53,16 +73,27 @@ PictureConversionResult Convert(const std::string& input_path, const std::string
   PictureBytes output = convert(input);
   if (!output.ok()) return Fail(window, std::string(output.message));
   // Writing over the input would lose the picture being converted.
-  if (SameFile(input_path, output_path) || !ReplaceFileWith(output_path, output.bytes))
-    return Fail(window, std::string(kMsgCannotCreate) + output_path);
-  return PictureConversionResult{true, output_path, {}};
+  if (SameFile(input_path, output_path)) return Fail(window, std::string(kMsgCannotCreate) + output_path);
+  bool replace = false;
+  if (Exists(output_path)) {
+    replace = MayReplace(output_path, window, existing);
+    if (!replace && existing == ExistingOutput::Ask && window)
+      return PictureConversionResult{false, {}, {}};  // the user said No
+    if (!replace) return Fail(window, ExistsMessage(output_path));
+  }
+  switch (WritePictureFile(output_path, output.bytes, replace)) {
+    case PictureWriteStatus::Ok: return PictureConversionResult{true, output_path, {}};
+    case PictureWriteStatus::Exists: return Fail(window, ExistsMessage(output_path));
+    case PictureWriteStatus::Failed: break;
+  }
+  return Fail(window, std::string(kMsgCannotCreate) + output_path);
 }
 
 }  // namespace
 
 std::string GrobNameFor(std::string_view bmp_path) {
   const std::string_view name = FileNameOf(bmp_path);
-  return std::string(name.substr(0, name.find('.'))) + ".grb";
+  return std::string(name.substr(0, name.rfind('.'))) + ".grb";
 }
 
 std::string BmpNameFor(std::string_view grob_path) {
@@ -71,15 +102,15 @@ std::string BmpNameFor(std::string_view grob_path) {
 
 PictureConversionResult BmpFileToGrob(const std::string& input_path,
                                       const std::string& output_folder,
-                                      MainWindowHandle* window) {
-  return Convert(input_path, InFolder(output_folder, GrobNameFor(input_path)), window, BmpToGrob,
+                                      MainWindowHandle* window, ExistingOutput existing) {
+  return Convert(input_path, InFolder(output_folder, GrobNameFor(input_path)), window, existing, BmpToGrob,
                  kMsgCannotOpenBmp, kMsgNoValidBmp);
 }
 
 PictureConversionResult GrobFileToBmp(const std::string& input_path,
                                       const std::string& output_folder,
-                                      MainWindowHandle* window) {
-  return Convert(input_path, InFolder(output_folder, BmpNameFor(input_path)), window, GrobToBmp,
+                                      MainWindowHandle* window, ExistingOutput existing) {
+  return Convert(input_path, InFolder(output_folder, BmpNameFor(input_path)), window, existing, GrobToBmp,
                  kMsgCannotOpenGrob, kMsgNoValidGrob);
 }
 

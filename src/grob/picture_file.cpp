@@ -48,7 +48,9 @@ bool WriteAll(int fd, std::span<const uint8_t> bytes) {
 PictureReadStatus ReadPictureFile(const std::string& path, std::vector<uint8_t>& bytes,
                                   size_t limit) {
   bytes.clear();
-  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused
+  // below like every file that is not a regular one.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
   if (file.get() < 0) return PictureReadStatus::CannotOpen;
   struct stat info {};
   if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return PictureReadStatus::CannotOpen;
@@ -73,23 +75,34 @@ PictureReadStatus ReadPictureFile(const std::string& path, std::vector<uint8_t>&
   return PictureReadStatus::Ok;
 }
 
-bool ReplaceFileWith(const std::string& path, std::span<const uint8_t> bytes) {
-  // The temporary name sits in the same folder so that rename() is atomic.
+PictureWriteStatus WritePictureFile(const std::string& path, std::span<const uint8_t> bytes,
+                                    bool replace) {
+  // The temporary name sits in the same folder so that rename() and link()
+  // are atomic; link() refuses a name that exists.
   const std::string base = path + ".part" + std::to_string(::getpid()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = base + std::to_string(attempt);
     FileDescriptor file(::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666));
     if (file.get() < 0) {
       if (errno == EEXIST) continue;
-      return false;
+      return PictureWriteStatus::Failed;
     }
-    if (!WriteAll(file.get(), bytes) || !file.Close() || ::rename(temp.c_str(), path.c_str()) != 0) {
+    if (!WriteAll(file.get(), bytes) || !file.Close()) {
       ::unlink(temp.c_str());
-      return false;
+      return PictureWriteStatus::Failed;
     }
-    return true;
+    if (replace) {
+      const bool renamed = ::rename(temp.c_str(), path.c_str()) == 0;
+      if (!renamed) ::unlink(temp.c_str());
+      return renamed ? PictureWriteStatus::Ok : PictureWriteStatus::Failed;
+    }
+    const bool linked = ::link(temp.c_str(), path.c_str()) == 0;
+    const int link_error = errno;
+    ::unlink(temp.c_str());
+    if (linked) return PictureWriteStatus::Ok;
+    return link_error == EEXIST ? PictureWriteStatus::Exists : PictureWriteStatus::Failed;
   }
-  return false;
+  return PictureWriteStatus::Failed;
 }
 
 }  // namespace dravik

@@ -48,6 +48,13 @@ TEST(CliPictureCommands, WriteNextToTheInputAndReportRefusals) {
   EXPECT_EQ(to_grob.output, "pics/SUN.grb\n");
   EXPECT_EQ(ReadBytes(folder / "pics/SUN.grb"), BmpToGrob(bmp).bytes);
 
+  // A second run keeps what is there unless told to replace it.
+  const CliRun again = RunCli(folder.path(), "bmp2grob pics/SUN.BMP");
+  EXPECT_EQ(again.status, 1);
+  EXPECT_EQ(again.output,
+            "\rERROR: The file pics/SUN.grb already exists\ndravik-cli: --replace replaces it\n");
+  EXPECT_EQ(RunCli(folder.path(), "bmp2grob --replace pics/SUN.BMP").status, 0);
+
   const CliRun to_bmp = RunCli(folder.path() + "pics", "grob2bmp SUN.grb");
   EXPECT_EQ(to_bmp.status, 0) << to_bmp.output;
   EXPECT_EQ(to_bmp.output, "./SUN.grb.bmp\n");

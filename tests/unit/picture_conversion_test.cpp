@@ -25,7 +25,7 @@ using testing::WriteBytes;
 
 TEST(PictureConversion, OutputNames) {
   EXPECT_EQ(GrobNameFor("/pc/SUN.BMP"), "SUN.grb");
-  EXPECT_EQ(GrobNameFor("/pc/A.B.BMP"), "A.grb");
+  EXPECT_EQ(GrobNameFor("/pc/x.v1.bmp"), "x.v1.grb");  // only the last extension goes
   EXPECT_EQ(GrobNameFor("/pc.d/SUN"), "SUN.grb");
   EXPECT_EQ(BmpNameFor("/pc/PIC.GRB"), "PIC.GRB.bmp");
   EXPECT_EQ(BmpNameFor("PIC"), "PIC.bmp");
@@ -55,12 +55,30 @@ TEST(PictureConversion, BothWaysWriteIntoTheFolderWithTheWaitCursor) {
   EXPECT_EQ(folder.Names(), (std::vector<std::string>{"SUN.BMP", "SUN.grb", "SUN.grb.bmp"}));
 }
 
-TEST(PictureConversion, ExistingOutputIsReplaced) {
+TEST(PictureConversion, ExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
   ScratchFolder folder;
   WriteBytes(folder / "PIC.GRB", MakeGrob(PatternPicture(9, 9)));
-  WriteBytes(folder / "PIC.GRB.bmp", std::vector<uint8_t>(5000, 'x'));
-  ASSERT_TRUE(GrobFileToBmp(folder / "PIC.GRB", folder.path(), nullptr).ok);
+  const std::vector<uint8_t> old(5000, 'x');
+  WriteBytes(folder / "PIC.GRB.bmp", old);
+  const std::string exists = "The file " + folder / "PIC.GRB.bmp" + " already exists";
+
+  RecordingWindow window;
+  window.answer = MessageAnswer::No;
+  const PictureConversionResult declined = GrobFileToBmp(folder / "PIC.GRB", folder.path(), &window);
+  EXPECT_FALSE(declined.ok);
+  EXPECT_EQ(declined.message, "");
+  ASSERT_EQ(window.messages().size(), 1u);
+  EXPECT_EQ(window.messages()[0].text, exists + "\nReplace it?");
+  EXPECT_EQ(window.messages()[0].buttons, MessageButtons::YesNo);
+  EXPECT_EQ(GrobFileToBmp(folder / "PIC.GRB", folder.path(), nullptr).message, exists);
+  EXPECT_EQ(GrobFileToBmp(folder / "PIC.GRB", folder.path(), nullptr, ExistingOutput::Keep).message,
+            exists);
+  EXPECT_EQ(ReadBytes(folder / "PIC.GRB.bmp"), old);
+
+  window.answer = MessageAnswer::Yes;
+  ASSERT_TRUE(GrobFileToBmp(folder / "PIC.GRB", folder.path(), &window).ok);
   EXPECT_EQ(ReadBytes(folder / "PIC.GRB.bmp"), GrobToBmp(MakeGrob(PatternPicture(9, 9))).bytes);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"PIC.GRB", "PIC.GRB.bmp"}));
 }
 
 struct FailureCase {
@@ -106,10 +124,35 @@ TEST(PictureConversion, RefusalsShowTheExactMessageAndWriteNothing) {
   }
 }
 
-TEST(PictureConversion, AFolderIsNoInput) {
+TEST(PictureConversion, OnlyRegularFilesAreInput) {
   ScratchFolder folder;
   ::mkdir((folder / "D.BMP").c_str(), 0755);
   EXPECT_EQ(BmpFileToGrob(folder / "D.BMP", folder.path(), nullptr).message, "Cannot open the file");
+  // A FIFO with no writer is refused at once instead of waiting for one.
+  ASSERT_EQ(::mkfifo((folder / "F.GRB").c_str(), 0600), 0);
+  EXPECT_EQ(GrobFileToBmp(folder / "F.GRB", folder.path(), nullptr).message, "Cannot open the GROB file");
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"D.BMP", "F.GRB"}));
+}
+
+TEST(PictureConversion, TheTextFormOfAGraphicConvertsLikeItsBinaryForm) {
+  // What an ASCII transfer of a graphic writes: 9 x 2, rows of 2 bytes.
+  ScratchFolder folder;
+  const std::string text = "%%HP: T(3)A(D)F(.);\r\nGROB 9 2 1F10\r\n  80A0\r\n";
+  WriteBytes(folder / "G.TXT", std::vector<uint8_t>(text.begin(), text.end()));
+  ASSERT_TRUE(GrobFileToBmp(folder / "G.TXT", folder.path(), nullptr).ok);
+  testing::Picture picture{9, 2, std::vector<bool>(18)};
+  // Bytes 0xF1 (nibbles 1, F) and 0x01: pixels 0, 4-7 and 8.
+  for (int x : {0, 4, 5, 6, 7, 8}) picture.dark[x] = true;
+  picture.dark[9 + 3] = true;  // 0x08: pixel 3; 0x0A lies beyond the width
+  EXPECT_EQ(testing::ReadBmpPicture(ReadBytes(folder / "G.TXT.bmp")), picture);
+
+  for (const char* bad : {"GROB 9 2 1F01 80A", "GROB 9 2 1F01 80A00", "GROB 0 2 ", "GROB 9 2 1F01 80AG"}) {
+    const std::string b = bad;
+    EXPECT_EQ(GrobToBmp(std::vector<uint8_t>(b.begin(), b.end())).message, "No valid GROB file") << bad;
+  }
+  const std::string huge = "GROB 3000 3000 00";
+  EXPECT_EQ(GrobToBmp(std::vector<uint8_t>(huge.begin(), huge.end())).message,
+            "The picture is too large for a GROB");
 }
 
 TEST(PictureConversion, OutputThatCannotBeCreatedIsReported) {
