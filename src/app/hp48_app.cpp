@@ -1,8 +1,14 @@
 #include "app/hp48_app.h"
 
 #include <QApplication>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
 
 #include "app/app_context.h"
+#include "app/comm_settings_dlg.h"
+#include "app/connect_loop.h"
 #include "app/main_frame.h"
 #include "app/settings_file.h"
 #include "app/window_boundary.h"
@@ -12,38 +18,41 @@
 
 namespace dravik {
 
-bool ParseCommandLine(const QStringList& arguments, StartOptions& options, QString& error) {
+bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& options,
+                      std::string& error) {
   bool files_only = false;
-  for (int i = 1; i < arguments.size(); ++i) {
-    const QString& a = arguments[i];
-    if (files_only || !a.startsWith("-") || a == "-") {
-      options.files.push_back(a.toStdString());
-      continue;
-    }
-    if (a == "--") {
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    if (files_only || a.empty() || a[0] != '-' || a == "-") {
+      options.files.push_back(a);
+    } else if (a == "--") {
       files_only = true;
     } else if (a == "--simulate") {
       options.simulate = true;
     } else if (a == "--port") {
-      if (i + 1 >= arguments.size() || arguments[i + 1].isEmpty()) {
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         error = "--port needs a device path";
         return false;
       }
-      options.port = arguments[++i].toStdString();
+      options.port = arguments[++i];
     } else if (a == "--help" || a == "-h") {
       options.help = true;
     } else if (a == "--version") {
       options.version = true;
     } else {
-      error = QStringLiteral("unknown option %1").arg(a);
+      error = "unknown option " + a;
       return false;
     }
+  }
+  if (options.simulate && !options.port.empty()) {
+    error = "--simulate and --port name two different lines; give one of them";
+    return false;
   }
   return true;
 }
 
-QString UsageText() {
-  return "Usage: dravik [--simulate] [--port DEVICE] [FILE...]\n\n"
+std::string UsageText() {
+  return "Usage: dravik [--simulate | --port DEVICE] [FILE...]\n\n"
          "Moves files between this computer and an HP48 calculator in Kermit\n"
          "server mode on a serial line. FILEs are sent to the calculator's\n"
          "current directory once it answers.\n\n"
@@ -55,27 +64,73 @@ QString UsageText() {
 
 CHP48App::CHP48App(AppContext& ctx, WindowBoundary& boundary) : ctx_(ctx), boundary_(boundary) {}
 
-CHP48App::~CHP48App() { ctx_.session.MainWindow = nullptr; }
+CHP48App::~CHP48App() {
+  boundary_.commSettingsDialog = nullptr;
+  ctx_.session.MainWindow = nullptr;
+}
+
+bool CHP48App::FirstFileReadable(const std::vector<std::string>& files) {
+  if (files.empty()) return true;
+  std::ifstream first(files[0], std::ios::binary);
+  if (first && !std::filesystem::is_directory(files[0])) return true;
+  const std::string why = std::filesystem::is_directory(files[0]) ? "it is a folder"
+                                                                    : std::strerror(errno);
+  boundary_.ShowMessage("Cannot open " + files[0] + ": " + why + ".", "Dravik",
+                        MessageIcon::Error, MessageButtons::Ok);
+  return false;
+}
+
+void CHP48App::QueueSendJob(const std::vector<std::string>& files) {
+  TransferJob& job = ctx_.session.Job;
+  job.Clear();
+  for (const std::string& f : files) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(f, error);
+    job.TransferList.push_back(error ? f : absolute.lexically_normal().string());
+  }
+  job.SendJobActive = true;
+}
+
+void CHP48App::LoadSettings(const StartOptions& options) {
+  Session& session = ctx_.session;
+  session.Settings = LinkSettings{};
+  ReadStartupSettings(session.Settings);
+  if (options.simulate) session.Settings.PortNumber = 1;  // the simulator sits on COM1
+  if (!options.port.empty()) {
+    // The named device takes the slot of the settings, or COM1 when the
+    // file names none that exists.
+    if (session.Settings.PortNumber < 1 || session.Settings.PortNumber > 4)
+      session.Settings.PortNumber = 1;
+    session.PortDevices[session.Settings.PortNumber - 1] = options.port;
+  }
+}
 
 bool CHP48App::InitInstance(const StartOptions& options) {
   Session& session = ctx_.session;
   session.MainWindow = &boundary_;
+  boundary_.commSettingsDialog = [this] { return RunCommSettingsDialog(ctx_, frame_.get()); };
+  // 1. The window with its panes (the PC panes fill themselves); the first
+  // file to send must be readable, or there is nothing to start for.
   frame_ = std::make_unique<CMainFrame>(ctx_, boundary_);
+  if (!FirstFileReadable(options.files)) return false;
+  // 2. File words become a send job.
+  if (!options.files.empty()) QueueSendJob(options.files);
+  // 3. The window stands on the screen during the connection attempts.
+  frame_->setWindowTitle("Dravik - connecting...");
   frame_->show();
   QApplication::processEvents();
-
+  // 4.-6. Default settings, then those of the settings file.
   WaitCursor wait(&boundary_);
-  ReadStartupSettings(session.Settings);
-  if (options.simulate) session.Settings.PortNumber = 1;  // the simulator sits on COM1
-  if (!options.port.empty()) session.PortDevices[session.Settings.PortNumber - 1] = options.port;
+  LoadSettings(options);
+  // 7.-8. Open the port and check until the calculator answers.
   session.LinkClosedByUser = false;
   ctx_.kermit.Open();
-  while (!ctx_.kermit.QueryCalculatorState()) {
-    ctx_.kermit.CloseAll();
-    if (session.LinkClosedByUser) return false;
-    ctx_.kermit.Open();
-  }
+  if (!ConnectUntilAnswered(ctx_.kermit)) return false;
+  // 9. The calculator answers: its replies get more time from now on.
   ctx_.kermit.SetTimeouts(5);
+  // 10. The files of the command line go to the current directory.
+  if (session.Job.SendJobActive) frame_->panes().hpList->DropIntoCurrent();
+  // 11. The calculator panes show the current directory and the tree.
   frame_->panes().hpList->RefreshList();
   frame_->panes().hpTree->RebuildTree();
   frame_->setWindowTitle("Dravik");

@@ -1,10 +1,9 @@
 // CHP48App: start-up. Brings up the main window, turns the file words of the
 // command line into a send job, loads the settings, opens the port and
 // repeats the connection check until the calculator answers or the user
-// gives up, then fills the calculator panes.
+// gives up, then sends the files and fills the calculator panes.
 #pragma once
 
-#include <QStringList>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,22 +23,28 @@ struct StartOptions {
   bool version = false;
 };
 
-// Reads the arguments as the system passes them (a quoted path with blanks
-// stays one path). False with a message for an unknown option.
-bool ParseCommandLine(const QStringList& arguments, StartOptions& options, QString& error);
-QString UsageText();
+// Reads the arguments as the system passes them (argv without the program
+// name): a quoted path with blanks stays one path, and a file name keeps
+// its bytes. False with a message for an unknown option or a missing value.
+bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& options,
+                      std::string& error);
+std::string UsageText();
 
 class CHP48App {
  public:
   CHP48App(AppContext& ctx, WindowBoundary& boundary);
   ~CHP48App();
 
-  // The start-up steps; false when the program should end (a file word
-  // that cannot be read, or the user gave up connecting).
+  // The start-up steps; false when the program should end (a first file
+  // word that cannot be read, or the user gave up connecting).
   bool InitInstance(const StartOptions& options);
   CMainFrame* frame() const { return frame_.get(); }
 
  private:
+  bool FirstFileReadable(const std::vector<std::string>& files);
+  void QueueSendJob(const std::vector<std::string>& files);
+  void LoadSettings(const StartOptions& options);
+
   AppContext& ctx_;
   WindowBoundary& boundary_;
   std::unique_ptr<CMainFrame> frame_;

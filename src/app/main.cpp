@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/app_context.h"
 #include "app/hp48_app.h"
@@ -13,24 +15,29 @@
 #endif
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  QApplication::setApplicationName("Dravik");
-  QApplication::setApplicationVersion(DRAVIK_VERSION);
-
+  // The arguments as the system passes them, before Qt takes its own out:
+  // a file word is a path, whatever it looks like to Qt.
+  const std::vector<std::string> arguments(argv + 1, argv + argc);
   dravik::StartOptions options;
-  QString error;
-  if (!dravik::ParseCommandLine(QApplication::arguments(), options, error)) {
-    std::fprintf(stderr, "dravik: %s\n\n%s", qPrintable(error), qPrintable(dravik::UsageText()));
+  std::string error;
+  if (!dravik::ParseCommandLine(arguments, options, error)) {
+    std::fprintf(stderr, "dravik: %s\n\n%s", error.c_str(), dravik::UsageText().c_str());
     return 2;
   }
+  // Answered without a window, so they work without a display too.
   if (options.help) {
-    std::fputs(qPrintable(dravik::UsageText()), stdout);
+    std::fputs(dravik::UsageText().c_str(), stdout);
     return 0;
   }
   if (options.version) {
     std::printf("dravik %s\n", DRAVIK_VERSION);
     return 0;
   }
+
+  int qt_argc = 1;
+  QApplication app(qt_argc, argv);
+  QApplication::setApplicationName("Dravik");
+  QApplication::setApplicationVersion(DRAVIK_VERSION);
 
   auto ctx = std::make_unique<dravik::AppContext>();
 #ifdef DRAVIK_HAVE_SIM
@@ -56,9 +63,12 @@ int main(int argc, char** argv) {
 #endif
 
   dravik::WindowBoundary boundary;
-  dravik::CHP48App hp48(*ctx, boundary);
-  if (!hp48.InitInstance(options)) return 1;
-  const int result = app.exec();
-  ctx->kermit.CloseAll();
+  int result = 1;
+  {
+    dravik::CHP48App hp48(*ctx, boundary);
+    if (hp48.InitInstance(options)) result = app.exec();
+  }
+  // The Kermit link closes the port and its files when it goes.
+  ctx.reset();
   return result;
 }

@@ -1,0 +1,177 @@
+#include "app/comm_settings_dlg.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/app_context.h"
+#include "app/settings_file.h"
+#include "platform/port_slots.h"
+#include "platform/serial_device.h"
+
+namespace dravik {
+namespace {
+
+QComboBox* Combo(std::initializer_list<std::pair<const char*, int>> items) {
+  auto* box = new QComboBox;
+  for (const auto& [text, data] : items) box->addItem(text, data);
+  return box;
+}
+
+// The item whose data is value; -1 (no selection) when none is.
+int IndexOf(const QComboBox* box, int value) { return box->findData(value); }
+
+}  // namespace
+
+QString PortProblem(int slot, const AppContext& ctx) {
+  const std::string device = DeviceForSlot(slot, ctx.session.PortDevices);
+  if (device.empty())
+    return QString::fromStdString(
+        DescribeDeviceError(DeviceError::BadSlot, "COM" + std::to_string(slot)));
+  const LinkSettings& s = ctx.session.Settings;
+  SerialDevice probe;
+  const DeviceError error = probe.Open(device, {s.BaudRate, s.DataBits, s.Parity, s.StopBits});
+  probe.Close();
+  return QString::fromStdString(DescribeDeviceError(error, device));
+}
+
+CCommSettingsDlg::CCommSettingsDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
+  setWindowTitle("COM-Settings");
+  CreateControls();
+  TestPorts();
+  SelectCurrentValues();
+  ConnectChoices();
+}
+
+void CCommSettingsDlg::CreateControls() {
+  auto* portBox = new QGroupBox("COM-Port");
+  auto* portGrid = new QGridLayout(portBox);
+  portGroup_ = new QButtonGroup(this);
+  for (int n = 1; n <= 4; ++n) {
+    ports_[n - 1] = new QRadioButton(QStringLiteral("COM&%1").arg(n));
+    devices_[n - 1] = new QLabel;
+    portGroup_->addButton(ports_[n - 1], n);
+    portGrid->addWidget(ports_[n - 1], n - 1, 0);
+    portGrid->addWidget(devices_[n - 1], n - 1, 1);
+  }
+  portGrid->setColumnStretch(1, 1);
+
+  baud_ = Combo({{"9600", 9600}, {"4800", 4800}, {"2400", 2400}, {"1200", 1200}});
+  checksum_ = Combo({{"Type 1", 1}, {"Type 2", 2}, {"Type 3", 3}});
+  translation_ = Combo({{"Mode 1", 1}, {"Mode 2", 2}, {"Mode 3", 3}});
+  parity_ = Combo({{"None", 0}, {"Odd", 1}, {"Even", 2}, {"Mark", 3}, {"Space", 4}});
+  auto* baudLabel = new QLabel("Baud:");
+  baudLabel->setBuddy(baud_);
+  auto* parityLabel = new QLabel("Parity:");
+  // Parity stays "None": the calculator's server runs without it here.
+  parityLabel->setEnabled(false);
+  parity_->setEnabled(false);
+  auto* fields = new QGridLayout;
+  fields->addWidget(baudLabel, 0, 0);
+  fields->addWidget(baud_, 0, 1);
+  fields->addWidget(new QLabel("Checksum:"), 1, 0);
+  fields->addWidget(checksum_, 1, 1);
+  fields->addWidget(new QLabel("Translation:"), 2, 0);
+  fields->addWidget(translation_, 2, 1);
+  fields->addWidget(parityLabel, 3, 0);
+  fields->addWidget(parity_, 3, 1);
+  fields->setRowStretch(4, 1);
+
+  ok_ = new QPushButton("OK");
+  ok_->setDefault(true);
+  exit_ = new QPushButton("&Exit");
+  setHp_ = new QPushButton("&Set HP");
+  exit_->setAutoDefault(false);
+  setHp_->setAutoDefault(false);
+  connect(ok_, &QPushButton::clicked, this, &CCommSettingsDlg::OnOk);
+  connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
+  connect(setHp_, &QPushButton::clicked, this, &CCommSettingsDlg::OnSetHp);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(portBox, 1);
+  top->addSpacing(12);
+  top->addLayout(fields);
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(ok_);
+  buttons->addWidget(exit_);
+  buttons->addWidget(setHp_);
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(top);
+  layout->addWidget(new QLabel("Put your HP in server-mode now!"));
+  layout->addLayout(buttons);
+}
+
+void CCommSettingsDlg::TestPorts() {
+  for (int n = 1; n <= 4; ++n) {
+    const std::string device = DeviceForSlot(n, ctx_.session.PortDevices);
+    devices_[n - 1]->setText(device.empty() ? QStringLiteral("(no device)")
+                                            : QString::fromStdString(device));
+    const QString problem = PortProblem(n, ctx_);
+    ports_[n - 1]->setEnabled(problem.isEmpty());
+    devices_[n - 1]->setEnabled(problem.isEmpty());
+    ports_[n - 1]->setToolTip(problem);
+    devices_[n - 1]->setToolTip(problem);
+  }
+}
+
+void CCommSettingsDlg::SelectCurrentValues() {
+  const LinkSettings& s = ctx_.session.Settings;
+  // A value the box does not offer (a hand-edited file, translation code 0
+  // read from the calculator) leaves it without a selection.
+  baud_->setCurrentIndex(IndexOf(baud_, static_cast<int>(s.BaudRate)));
+  checksum_->setCurrentIndex(IndexOf(checksum_, s.ChecksumType));
+  translation_->setCurrentIndex(IndexOf(translation_, s.TranslationMode));
+  parity_->setCurrentIndex(IndexOf(parity_, s.Parity));
+  // No port is pre-selected: the status bar shows the current one.
+}
+
+void CCommSettingsDlg::ConnectChoices() {
+  LinkSettings& s = ctx_.session.Settings;
+  connect(portGroup_, &QButtonGroup::idClicked, this, [&s](int n) { s.PortNumber = n; });
+  auto store = [this](QComboBox* box, auto setter) {
+    connect(box, &QComboBox::currentIndexChanged, this, [box, setter](int index) {
+      if (index >= 0) setter(box->itemData(index).toInt());
+    });
+  };
+  store(baud_, [&s](int v) { s.BaudRate = static_cast<uint32_t>(v); });
+  store(checksum_, [&s](int v) { s.ChecksumType = v; });
+  store(translation_, [&s](int v) { s.TranslationMode = v; });
+  store(parity_, [&s](int v) { s.Parity = static_cast<uint8_t>(v); });
+}
+
+void CCommSettingsDlg::OnOk() {
+  if (SaveSettingsFile(ctx_.session)) {
+    accept();
+    return;
+  }
+  const QString text = "Could not write the settings file " +
+                       QString::fromStdString(SettingsFilePath()) + ".";
+  if (MainWindowHandle* window = ctx_.session.MainWindow)
+    window->ShowMessage(text.toStdString(), "Error", MessageIcon::Error);
+  else
+    QMessageBox::critical(this, "Error", text);
+}
+
+void CCommSettingsDlg::OnSetHp() {
+  // No answer runs the link's no-response handling in here, this dialog
+  // again included; either way the port is closed afterwards.
+  ctx_.kermit.Open();
+  ctx_.kermit.SetCalculatorIO();
+  ctx_.kermit.CloseAll();
+  accept();
+}
+
+bool RunCommSettingsDialog(AppContext& ctx, QWidget* parent) {
+  if (QWidget* modal = QApplication::activeModalWidget()) parent = modal;
+  CCommSettingsDlg dialog(ctx, parent);
+  return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace dravik
