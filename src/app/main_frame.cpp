@@ -88,6 +88,12 @@ CMainFrame::CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* paren
           [this](QWidget*, QWidget* now) { TrackActivePane(now); });
   ctx_.PanesBusy = false;
   ctx_.CheckOutMode = false;
+  // The panes' first display, now that they all exist.
+  panes_.pcList->OnInitialUpdate();
+  panes_.pcTree->OnInitialUpdate();
+  panes_.hpList->OnInitialUpdate();
+  panes_.hpTree->OnInitialUpdate();
+  FillDriveSelector();
   resize(1000, 700);
 }
 
@@ -249,10 +255,6 @@ void CMainFrame::CreatePanes() {
   panes_.pcList->SetPanes(panes_);
   panes_.hpTree->SetPanes(panes_);
   panes_.hpList->SetPanes(panes_);
-  panes_.pcList->OnInitialUpdate();
-  panes_.pcTree->OnInitialUpdate();
-  panes_.hpList->OnInitialUpdate();
-  panes_.hpTree->OnInitialUpdate();
 }
 
 QString CMainFrame::messageText() const { return messagePane_->text(); }

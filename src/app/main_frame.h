@@ -81,6 +81,8 @@ class CMainFrame : public QMainWindow {
   void CreateToolBar();
   void CreateStatusBar();
   void CreatePanes();
+  // The mounted file systems in the drive selector, the current one chosen.
+  void FillDriveSelector();
   void Send(bool xmodem);
   void TrackActivePane(QWidget* now);
 

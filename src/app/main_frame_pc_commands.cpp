@@ -1,13 +1,66 @@
 // The PC-side commands of CMainFrame: the drive selector, the favourite
 // folder and the "Check out" mode.
-#include "app/main_frame.h"
+#include <QAction>
+#include <QComboBox>
+#include <filesystem>
 
 #include "app/app_context.h"
+#include "app/main_frame.h"
+#include "app/settings_file.h"
+#include "pcview/pc_item.h"
+#include "pcview/pc_tree_view.h"
+#include "pcview/pc_view.h"
 
 namespace dravik {
 
-void CMainFrame::OnSetFavoritePath() {}
-void CMainFrame::OnCheckOut() {}
-void CMainFrame::OnDriveChange(int) {}
+void CMainFrame::FillDriveSelector() {
+  driveCombo_->clear();
+  const std::vector<MountedDrive>& drives = panes_.pcTree->Drives();
+  for (const MountedDrive& d : drives)
+    driveCombo_->addItem(DriveIcon(d.kind), ShownName(d.path), QByteArray::fromStdString(d.path));
+  if (const MountedDrive* current = DriveOf(drives, ctx_.session.CurrentPCFolder))
+    driveCombo_->setCurrentIndex(static_cast<int>(current - drives.data()));
+}
+
+void CMainFrame::OnDriveChange(int index) {
+  const QByteArray path = driveCombo_->itemData(index).toByteArray();
+  if (path.isEmpty()) return;
+  ctx_.session.CurrentPCFolder = DriveFolder(path.toStdString());
+  panes_.pcList->Refresh();
+  panes_.pcTree->SyncToCurrentFolder();
+  panes_.pcTree->setFocus();
+}
+
+void CMainFrame::OnSetFavoritePath() {
+  Session& s = ctx_.session;
+  const std::string folder = s.CurrentPCFolder;
+  const std::string file = SettingsFilePath();
+  std::string problem;
+  if (folder.empty()) {
+    problem = "Choose a folder first: the computer itself cannot be the favorite path.";
+  } else if (folder.size() > kFavoritePathMax) {
+    // Cut short it would name another folder.
+    problem = "The favorite path can hold at most " + std::to_string(kFavoritePathMax) +
+              " bytes; " + folder + " is longer.";
+  } else if (std::error_code ec; !std::filesystem::exists(file, ec)) {
+    s.FavoritePath = folder;
+    problem = "There is no settings file " + file + " yet to keep the favorite path in.\n" +
+              folder + " is kept for this run, and saved with the next OK in the "
+              "communication settings.";
+  } else if (!SaveFavoritePath(s, folder, file)) {
+    problem = "Could not write the favorite path to " + file + ".";
+  }
+  if (!problem.empty()) {
+    ShowPcMessage(ctx_, problem, "ERROR", MessageIcon::Error);
+    return;
+  }
+  SetMessageText(QString::fromStdString("Favorite path: " + folder));
+}
+
+void CMainFrame::OnCheckOut() {
+  ctx_.CheckOutMode = !ctx_.CheckOutMode;
+  action(Command::CheckOut)->setChecked(ctx_.CheckOutMode);
+  panes_.pcList->Refresh();
+}
 
 }  // namespace dravik

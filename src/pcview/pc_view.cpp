@@ -1,24 +1,285 @@
 #include "pcview/pc_view.h"
 
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTimer>
+#include <algorithm>
+#include <sys/stat.h>
+
 #include "app/app_context.h"
+#include "app/settings_file.h"
+#include "pcview/pc_file_kind.h"
+#include "pcview/pc_item.h"
+#include "pcview/pc_tree_view.h"
+#include "platform/config_folder.h"
+#include "platform/folder_listing.h"
+#include "platform/mounts.h"
 
 namespace dravik {
 
-CPCView::CPCView(AppContext& ctx, QWidget* parent) : QTreeWidget(parent), ctx_(ctx) {
-  setRootIsDecorated(false);
-  setSelectionMode(QAbstractItemView::ExtendedSelection);
-  setHeaderLabels({"Name", "Size"});
+namespace {
+
+bool IsFolder(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-void CPCView::OnInitialUpdate() {}
-void CPCView::Refresh() {}
-void CPCView::ChangeFolder(const std::string&) {}
-int CPCView::FillTransferList() { return 0; }
-void CPCView::FinishDropOnPc() {}
-void CPCView::DeleteSelection() {}
-std::string CPCView::FocusedName() const {
-  const QTreeWidgetItem* item = currentItem();
-  return item ? item->text(0).toStdString() : std::string();
+// The favourite folder of Dravik.ini while it exists, else the home folder.
+std::string StartingFolder() {
+  std::string favorite = ReadFavoritePath();
+  if (!favorite.empty() && favorite.back() != '/') favorite += '/';
+  if (!favorite.empty() && favorite.front() == '/' && IsFolder(favorite)) return favorite;
+  return HomeFolder();
+}
+
+// Folders before files, ".." on top, each group by name in the direction.
+void SortEntries(std::vector<FolderEntry>& entries, bool ascending) {
+  auto first = entries.begin();
+  if (first != entries.end() && first->name == "..") ++first;
+  auto files = std::stable_partition(first, entries.end(),
+                                     [](const FolderEntry& e) { return e.isFolder; });
+  auto byName = [ascending](const FolderEntry& a, const FolderEntry& b) {
+    const int c = CompareFolded(a.name, b.name);
+    return ascending ? c < 0 : c > 0;
+  };
+  std::stable_sort(first, files, byName);
+  std::stable_sort(files, entries.end(), byName);
+}
+
+}  // namespace
+
+CPCView::CPCView(AppContext& ctx, QWidget* parent) : QTreeWidget(parent), ctx_(ctx) {
+  setRootIsDecorated(false);
+  setUniformRowHeights(true);
+  setSelectionMode(QAbstractItemView::ExtendedSelection);
+  setAllColumnsShowFocus(true);
+  setDragEnabled(true);
+  setAcceptDrops(true);
+  setHeaderLabels({"Name", "Size"});
+  Session& s = ctx_.session;
+  s.Job.SendJobActive = false;
+  if (s.CurrentPCFolder.empty()) s.CurrentPCFolder = StartingFolder();
+  s.FavoritePath = s.CurrentPCFolder;
+  classifyTimer_ = new QTimer(this);
+  classifyTimer_->setInterval(0);
+  connect(classifyTimer_, &QTimer::timeout, this, [this] { ClassifySome(20); });
+  connect(this, &QTreeWidget::itemDoubleClicked, this,
+          [this](QTreeWidgetItem* item) { OpenItem(item); });
+  connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
+    if (column == 0) ReverseSort();
+  });
+}
+
+CPCView::~CPCView() = default;
+
+void CPCView::OnInitialUpdate() {
+  if (ctx_.PanesBusy) return;
+  SetUpColumns();
+  Refresh();
+}
+
+void CPCView::SetUpColumns() {
+  if (columnsReady_) return;
+  columnsReady_ = true;
+  images_ = {PaneIcon("pc_folder"), PaneIcon("pc_file"),    PaneIcon("pc_hp_binary"),
+             PaneIcon("pc_hp_text"), PaneIcon("pc_picture"), PaneIcon("pc_ga0")};
+  setColumnWidth(0, 150);
+  setColumnWidth(1, 80);
+  headerItem()->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+  header()->setStretchLastSection(false);
+  header()->setSectionsClickable(true);
+  header()->setSortIndicatorShown(true);
+  header()->setSortIndicator(0, Qt::AscendingOrder);
+}
+
+void CPCView::Refresh() {
+  SetUpColumns();
+  classifyTimer_->stop();
+  PCDropHighlightItem = nullptr;
+  clear();
+  classifyNext_ = 0;
+  nextDynamicSlot_ = kFirstDesktopSlot;
+  if (ctx_.session.CurrentPCFolder.empty())
+    ListDrives();
+  else
+    ListFolder();
+  if (ctx_.CheckOutMode) {
+    ClassifySome(20);
+    if (ClassificationPending()) classifyTimer_->start();
+  } else {
+    classifyNext_ = topLevelItemCount();
+  }
+}
+
+void CPCView::ListDrives() {
+  std::vector<MountedDrive> drives = MountedDrives();
+  std::stable_sort(drives.begin(), drives.end(), [this](const auto& a, const auto& b) {
+    const int c = CompareFolded(a.path, b.path);
+    return ascending_ ? c < 0 : c > 0;
+  });
+  for (const MountedDrive& d : drives) AddItem(d.path, kFolderItem, 0, DriveIcon(d.kind), kSlotFolder);
+}
+
+void CPCView::ListFolder() {
+  const std::string& folder = ctx_.session.CurrentPCFolder;
+  FolderListing listing = dravik::ListFolder(folder);
+  if (!listing.opened) {
+    ShowPcMessage(ctx_, "Cannot open " + folder + ": " + listing.error, "Fehler",
+                  MessageIcon::Error);
+    return;
+  }
+  SortEntries(listing.entries, ascending_);
+  QList<QTreeWidgetItem*> items;
+  items.reserve(static_cast<qsizetype>(listing.entries.size()));
+  for (const FolderEntry& e : listing.entries) {
+    auto* item = new QTreeWidgetItem;
+    item->setText(0, ShownName(e.name));
+    item->setData(0, kNameRole, QByteArray::fromStdString(e.name));
+    item->setData(0, kKindRole, e.isFolder ? kFolderItem : kFileItem);
+    if (!e.isFolder) {
+      item->setText(1, QString::number(e.size));
+      item->setData(0, kSizeRole, static_cast<qulonglong>(e.size));
+      item->setTextAlignment(1, Qt::AlignRight | Qt::AlignVCenter);
+    }
+    // Files wait for "Check out" with the plain page.
+    SetIconSlot(item, e.isFolder ? kSlotFolder : kSlotFile);
+    items.push_back(item);
+  }
+  addTopLevelItems(items);
+  if (!listing.complete)
+    ShowPcMessage(ctx_, folder + " could not be read completely: " + listing.error, "ERROR!",
+                  MessageIcon::Error);
+}
+
+void CPCView::AddItem(const std::string& name, int kind, uint64_t size, const QIcon& icon,
+                      int slot) {
+  auto* item = new QTreeWidgetItem(this);
+  item->setText(0, ShownName(name));
+  item->setData(0, kNameRole, QByteArray::fromStdString(name));
+  item->setData(0, kKindRole, kind);
+  item->setData(0, kSizeRole, static_cast<qulonglong>(size));
+  item->setData(0, kSlotRole, slot);
+  item->setIcon(0, icon);
+}
+
+void CPCView::SetIconSlot(QTreeWidgetItem* item, int slot) {
+  item->setData(0, kSlotRole, slot);
+  if (slot >= 0 && slot < static_cast<int>(images_.size())) item->setIcon(0, images_[slot]);
+}
+
+int CPCView::IconSlot(const QTreeWidgetItem* item) {
+  return item ? item->data(0, kSlotRole).toInt() : -1;
+}
+
+void CPCView::ReverseSort() {
+  ascending_ = !ascending_;
+  header()->setSortIndicator(0, ascending_ ? Qt::AscendingOrder : Qt::DescendingOrder);
+  SortItems();
+}
+
+// Re-sorts the items as they are, folders and files apart, ".." on top; the
+// selection and the focus stay with their items.
+void CPCView::SortItems() {
+  QTreeWidgetItem* focus = currentItem();
+  QList<QTreeWidgetItem*> selected = selectedItems();
+  const bool pending = ClassificationPending();
+  QList<QTreeWidgetItem*> items = invisibleRootItem()->takeChildren();
+  auto first = items.begin();
+  if (first != items.end() && ItemName(*first) == "..") ++first;
+  auto files = std::stable_partition(first, items.end(), [](const QTreeWidgetItem* i) {
+    return i->data(0, kKindRole).toInt() == kFolderItem;
+  });
+  auto byName = [this](const QTreeWidgetItem* a, const QTreeWidgetItem* b) {
+    const QByteArray x = a->data(0, kNameRole).toByteArray();
+    const QByteArray y = b->data(0, kNameRole).toByteArray();
+    const int c = CompareFolded({x.constData(), static_cast<size_t>(x.size())},
+                                {y.constData(), static_cast<size_t>(y.size())});
+    return ascending_ ? c < 0 : c > 0;
+  };
+  std::stable_sort(first, files, byName);
+  std::stable_sort(files, items.end(), byName);
+  addTopLevelItems(items);
+  // Check out goes on from the top; items it has done are passed over.
+  classifyNext_ = pending ? 0 : topLevelItemCount();
+  if (focus) setCurrentItem(focus, 0, QItemSelectionModel::NoUpdate);
+  for (QTreeWidgetItem* item : selected) item->setSelected(true);
+}
+
+std::string CPCView::FolderOfItem(const QTreeWidgetItem* item) const {
+  const std::string& folder = ctx_.session.CurrentPCFolder;
+  const std::string name = ItemName(item);
+  if (folder.empty()) return DriveFolder(name);
+  if (name == "..") return ParentFolder(folder);
+  return folder + name + "/";
+}
+
+void CPCView::ChangeFolder(const std::string& name) {
+  std::string& folder = ctx_.session.CurrentPCFolder;
+  if (name == "..") {
+    if (folder.empty()) return;
+    folder = ParentFolder(folder);
+  } else if (folder.empty()) {
+    folder = DriveFolder(name);
+  } else {
+    folder += name + "/";
+  }
+  Refresh();
+  if (panes_.pcTree) panes_.pcTree->SyncToCurrentFolder();
+}
+
+std::string CPCView::FocusedName() const { return ItemName(currentItem()); }
+
+void CPCView::OpenItem(QTreeWidgetItem* item) {
+  if (!item) return;
+  const std::string name = ItemName(item);
+  if (name == ".." || item->data(0, kKindRole).toInt() == kFolderItem) {
+    ChangeFolder(name);
+    return;
+  }
+  const QString file = ShownName(ctx_.session.CurrentPCFolder + name);
+  Launch(TextEditorCommand(file), file);
+}
+
+void CPCView::ExploreItem(QTreeWidgetItem* item) {
+  std::string folder = ctx_.session.CurrentPCFolder;
+  if (item && item->data(0, kKindRole).toInt() == kFolderItem) folder = FolderOfItem(item);
+  if (folder.empty()) return;  // the computer itself has no folder to show
+  const QString path = ShownName(folder);
+  Launch(FileManagerCommand(path), path);
+}
+
+bool CPCView::Launch(const QStringList& command, const QString& what) {
+  if (command.isEmpty()) {
+    ShowPcMessage(ctx_, "No program was found to open " + what.toStdString() + ".", "ERROR",
+                  MessageIcon::Error);
+    return false;
+  }
+  if (startProgram(command)) return true;
+  ShowPcMessage(ctx_, "Could not start " + command.front().toStdString() + ".", "ERROR",
+                MessageIcon::Error);
+  return false;
+}
+
+void CPCView::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      OpenItem(currentItem());
+      return;
+    case Qt::Key_Backspace:
+      ChangeFolder("..");
+      return;
+    default:
+      QTreeWidget::keyPressEvent(event);
+  }
+}
+
+void CPCView::contextMenuEvent(QContextMenuEvent* event) {
+  QTreeWidgetItem* item =
+      event->reason() == QContextMenuEvent::Mouse ? itemAt(event->pos()) : currentItem();
+  ExploreItem(item);
 }
 
 }  // namespace dravik

@@ -2,10 +2,18 @@
 // "Name" and "Size"; the PC end of every transfer started by the mouse.
 #pragma once
 
+#include <QElapsedTimer>
+#include <QFileIconProvider>
+#include <QIcon>
 #include <QTreeWidget>
 #include <string>
+#include <vector>
 
 #include "app/panes.h"
+#include "link/session.h"
+#include "pcview/desktop_launch.h"
+
+class QTimer;
 
 namespace dravik {
 
@@ -15,28 +23,105 @@ class CPCView : public QTreeWidget {
   Q_OBJECT
 
  public:
+  // Item data (kKindRole) of the list: every folder, "..", and the drives
+  // of the computer view, is kFolderItem.
+  static constexpr int kFileItem = 0;
+  static constexpr int kFolderItem = 1;
+
+  // Starts in CurrentPCFolder when it is set, else in the favourite folder
+  // of Dravik.ini, else (none, or it is gone) in the home folder.
   explicit CPCView(AppContext& ctx, QWidget* parent = nullptr);
+  ~CPCView() override;
 
   void SetPanes(const Panes& panes) { panes_ = panes; }
+  // First display: columns, icons and the first listing (nothing while the
+  // panes are busy).
   void OnInitialUpdate();
 
-  // Lists CurrentPCFolder: folders first, ".." on top, sorted by name.
+  // Lists CurrentPCFolder: folders first, ".." on top, sorted by name. The
+  // empty folder is the computer: its drives are listed.
   void Refresh();
-  // Enters the named sub-folder, or the parent for "..".
+  // Enters the named sub-folder (or drive), or the parent for "..", and
+  // keeps the folder tree on it.
   void ChangeFolder(const std::string& name);
-  // Puts the selected files into TransferList/TransferSizes; the count.
+  // Puts the selected files into TransferList/TransferSizes in list order;
+  // folders and ".." are left out. The count.
   int FillTransferList();
   // Ends a drag on the PC side: receives calculator objects into
   // CurrentPCFolder, or clears a PC drag.
   void FinishDropOnPc();
-  // Deletes the selected files to the trash after a confirmation.
+  // Deletes the selected files and folders to the trash after a
+  // confirmation.
   void DeleteSelection();
   // The name of the item with the keyboard focus (empty when none).
   std::string FocusedName() const;
 
+  // Moves the files of TransferList into folder, asking before a file of
+  // the same name there is replaced; then lists again.
+  void MoveFilesInto(const std::string& folder);
+  // Runs a drop that landed on this pane or on the folder tree: job is the
+  // session's job at the drop, targetFolder the folder under the mouse
+  // (empty for none).
+  void RunDrop(const TransferJob& job, const std::string& targetFolder);
+
+  // Name sort: the direction, and the header click that reverses it.
+  bool Ascending() const { return ascending_; }
+  void ReverseSort();
+
+  // Double-click and Enter: a folder is entered, a file opens in the
+  // desktop's text editor.
+  void OpenItem(QTreeWidgetItem* item);
+  // Right-click: the desktop's file manager on the item's folder (the
+  // current folder on empty space or a file).
+  void ExploreItem(QTreeWidgetItem* item);
+
+  // The icon slot of an item, and the slots of the image list.
+  static int IconSlot(const QTreeWidgetItem* item);
+  int ImageCount() const { return static_cast<int>(images_.size()); }
+  // "Check out" classifies a long listing a part at a time, so that the
+  // list shows at once and the window stays responsive.
+  bool ClassificationPending() const { return classifyNext_ < topLevelItemCount(); }
+  void ClassifyRemaining();
+
+  // Starts the editor and the file manager; tests put their own here.
+  ProgramStarter startProgram = StartDetached;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+  void startDrag(Qt::DropActions supported) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dragMoveEvent(QDragMoveEvent* event) override;
+  void dragLeaveEvent(QDragLeaveEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
  private:
+  void SetUpColumns();
+  void ListDrives();
+  void ListFolder();
+  void AddItem(const std::string& name, int kind, uint64_t size, const QIcon& icon, int slot);
+  void SortItems();
+  void SetIconSlot(QTreeWidgetItem* item, int slot);
+  // Classifies items for at most budgetMs; ClassifyRemaining goes on later.
+  void ClassifySome(int budgetMs);
+  int ClassifyFile(QTreeWidgetItem* item);
+  void SetDropHighlight(QTreeWidgetItem* item);
+  // The folder a child item stands for.
+  std::string FolderOfItem(const QTreeWidgetItem* item) const;
+  bool Launch(const QStringList& command, const QString& what);
+
   AppContext& ctx_;
   Panes panes_;
+  bool columnsReady_ = false;
+  bool ascending_ = true;
+  // The image list: slots 0 to 5 fixed, the desktop's icons from 6 on,
+  // reused by each listing.
+  std::vector<QIcon> images_;
+  int nextDynamicSlot_ = 6;
+  int classifyNext_ = 0;
+  QTimer* classifyTimer_ = nullptr;
+  QFileIconProvider iconProvider_;
+  QTreeWidgetItem* PCDropHighlightItem = nullptr;
 };
 
 }  // namespace dravik

@@ -1,0 +1,196 @@
+// The PC list as the PC end of transfers: the transfer list, drags out,
+// drops in (calculator objects received, PC files moved into a folder),
+// and deleting to the trash.
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QTimer>
+
+#include "app/app_context.h"
+#include "app/pane_drag.h"
+#include "jobs/transfer_job.h"
+#include "link/wait_cursor.h"
+#include "pcview/pc_item.h"
+#include "pcview/pc_tree_view.h"
+#include "pcview/pc_view.h"
+#include "platform/file_move.h"
+
+namespace dravik {
+
+int CPCView::FillTransferList() {
+  TransferJob& job = ctx_.session.Job;
+  job.TransferList.clear();
+  job.TransferSizes.clear();
+  // In list order; folders and ".." are no files to send, and leaving them
+  // out keeps entry k of both tables on the same file.
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = topLevelItem(i);
+    if (!item->isSelected() || item->data(0, kKindRole).toInt() != kFileItem) continue;
+    job.TransferList.push_back(ctx_.session.CurrentPCFolder + ItemName(item));
+    job.TransferSizes.push_back(item->data(0, kSizeRole).toULongLong());
+  }
+  return static_cast<int>(job.TransferList.size());
+}
+
+void CPCView::FinishDropOnPc() {
+  Session& s = ctx_.session;
+  TransferJob& job = s.Job;
+  if (job.SendJobActive) {
+    job.Clear();
+    return;
+  }
+  if (!job.ReceiveJobActive) return;
+  if (s.CurrentPCFolder.empty()) {
+    // The computer view has no folder to create files in.
+    ShowPcMessage(ctx_, "Choose a PC folder to receive into.", "ERROR", MessageIcon::Error);
+    job.Clear();
+    return;
+  }
+  if (s.HPWorkingPath != s.CurrentHPPath) {
+    WaitCursor wait(s.MainWindow);
+    ctx_.kermit.ChangeDirectory();
+  }
+  RunTransferDialog(ctx_, window());
+  job.Clear();
+  Refresh();
+}
+
+void CPCView::RunDrop(const TransferJob& dropped, const std::string& targetFolder) {
+  TransferJob& job = ctx_.session.Job;
+  job = dropped;
+  if (job.ReceiveJobActive) {
+    if (!targetFolder.empty()) {
+      ctx_.session.CurrentPCFolder = targetFolder;
+      Refresh();
+      if (panes_.pcTree) panes_.pcTree->SyncToCurrentFolder();
+    }
+    FinishDropOnPc();
+  } else if (job.SendJobActive) {
+    if (!targetFolder.empty()) MoveFilesInto(targetFolder);
+    job.Clear();
+  }
+}
+
+void CPCView::MoveFilesInto(const std::string& folder) {
+  const std::vector<std::string> files = ctx_.session.Job.TransferList;
+  for (const std::string& file : files) {
+    std::string error;
+    MoveOutcome outcome = MoveFileInto(file, folder, false, error);
+    if (outcome == MoveOutcome::TargetExists) {
+      const MessageAnswer answer = ShowPcMessage(
+          ctx_, folder + " already holds a file named " + BaseName(file) + ".\nReplace it?",
+          "Attention", MessageIcon::Question, MessageButtons::YesNoCancel);
+      if (answer == MessageAnswer::Cancel) break;
+      if (answer != MessageAnswer::Yes) continue;
+      outcome = MoveFileInto(file, folder, true, error);
+    }
+    if (outcome == MoveOutcome::Failed)
+      ShowPcMessage(ctx_, "Could not move " + file + " to " + folder + ": " + error, "ERROR",
+                    MessageIcon::Error);
+  }
+  Refresh();
+}
+
+void CPCView::DeleteSelection() {
+  const std::string& folder = ctx_.session.CurrentPCFolder;
+  if (folder.empty()) return;  // drives are not deleted
+  std::vector<std::string> names;
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = topLevelItem(i);
+    if (item->isSelected() && ItemName(item) != "..") names.push_back(ItemName(item));
+  }
+  if (names.empty()) return;
+  const std::string question =
+      names.size() == 1 ? "Move " + names.front() + " to the trash?"
+                        : "Move these " + std::to_string(names.size()) + " items to the trash?";
+  if (ShowPcMessage(ctx_, question, "Delete", MessageIcon::Question, MessageButtons::YesNo) !=
+      MessageAnswer::Yes)
+    return;
+  std::string failed;
+  for (const std::string& name : names)
+    if (!QFile::moveToTrash(ShownName(folder + name))) failed += "\n" + name;
+  if (!failed.empty())
+    ShowPcMessage(ctx_, "Could not move to the trash:" + failed, "ERROR", MessageIcon::Error);
+  Refresh();
+}
+
+// ---- drag and drop ----------------------------------------------------------
+
+void CPCView::startDrag(Qt::DropActions) {
+  TransferJob& job = ctx_.session.Job;
+  job.Clear();
+  job.SendJobActive = true;
+  if (FillTransferList() == 0) {
+    job.Clear();
+    return;
+  }
+  RunPaneDrag(this, ctx_);
+}
+
+void CPCView::SetDropHighlight(QTreeWidgetItem* item) {
+  if (item == PCDropHighlightItem) return;
+  if (PCDropHighlightItem) {
+    for (int c = 0; c < columnCount(); ++c) PCDropHighlightItem->setData(c, Qt::BackgroundRole, {});
+  }
+  PCDropHighlightItem = item;
+  if (item) {
+    QColor color = palette().highlight().color();
+    color.setAlpha(110);
+    for (int c = 0; c < columnCount(); ++c) item->setBackground(c, color);
+  }
+}
+
+void CPCView::dragEnterEvent(QDragEnterEvent* event) {
+  const TransferJob& job = ctx_.session.Job;
+  if (!IsPaneDrag(event->mimeData()) || !(job.SendJobActive || job.ReceiveJobActive)) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(XModemRequested(event->modifiers()) ? Qt::MoveAction : Qt::CopyAction);
+  event->accept();
+}
+
+void CPCView::dragMoveEvent(QDragMoveEvent* event) {
+  QTreeWidget::dragMoveEvent(event);  // scrolls near the edges
+  const TransferJob& job = ctx_.session.Job;
+  QTreeWidgetItem* item = itemAt(event->position().toPoint());
+  const bool overFolder = item && item->data(0, kKindRole).toInt() == kFolderItem;
+  SetDropHighlight(overFolder ? item : nullptr);
+  // Calculator objects land anywhere; PC files only on a folder.
+  const bool target = IsPaneDrag(event->mimeData()) &&
+                      (job.ReceiveJobActive || (job.SendJobActive && overFolder));
+  if (!target) {
+    event->ignore();
+    return;
+  }
+  event->setDropAction(XModemRequested(event->modifiers()) ? Qt::MoveAction : Qt::CopyAction);
+  event->accept();
+}
+
+void CPCView::dragLeaveEvent(QDragLeaveEvent* event) {
+  SetDropHighlight(nullptr);
+  QTreeWidget::dragLeaveEvent(event);
+}
+
+void CPCView::dropEvent(QDropEvent* event) {
+  stopAutoScroll();
+  SetDropHighlight(nullptr);
+  TransferJob& job = ctx_.session.Job;
+  QTreeWidgetItem* item = itemAt(event->position().toPoint());
+  const bool overFolder = item && item->data(0, kKindRole).toInt() == kFolderItem;
+  if (!IsPaneDrag(event->mimeData()) || !(job.ReceiveJobActive || (job.SendJobActive && overFolder))) {
+    event->ignore();
+    return;
+  }
+  job.UseXModem = XModemRequested(event->modifiers());
+  event->setDropAction(job.UseXModem ? Qt::MoveAction : Qt::CopyAction);
+  event->accept();
+  // The job runs once the drag is over, so that the drag's cursor and grab
+  // are gone while its dialogs are up; the drag finds the job consumed.
+  TransferJob dropped = job;
+  job.Clear();
+  const std::string target = overFolder ? FolderOfItem(item) : std::string();
+  QTimer::singleShot(0, this, [this, dropped, target] { RunDrop(dropped, target); });
+}
+
+}  // namespace dravik
