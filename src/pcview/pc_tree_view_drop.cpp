@@ -3,10 +3,10 @@
 // into the folder under the mouse. The tree starts no drags.
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QTimer>
 
 #include "app/app_context.h"
 #include "app/pane_drag.h"
+#include "hpview/pane_drop.h"
 #include "pcview/pc_item.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
@@ -30,8 +30,7 @@ void CPCTreeView::dragEnterEvent(QDragEnterEvent* event) {
     event->ignore();
     return;
   }
-  event->setDropAction(XModemRequested(event->modifiers()) ? Qt::MoveAction : Qt::CopyAction);
-  event->accept();
+  AcceptDragMove(event);
 }
 
 void CPCTreeView::dragMoveEvent(QDragMoveEvent* event) {
@@ -44,12 +43,10 @@ void CPCTreeView::dragMoveEvent(QDragMoveEvent* event) {
   // is no target for them).
   const bool target = IsPaneDrag(event->mimeData()) &&
                       (job.ReceiveJobActive || (job.SendJobActive && kind == kFolderItem));
-  if (!target) {
+  if (target)
+    AcceptDragMove(event);
+  else
     event->ignore();
-    return;
-  }
-  event->setDropAction(XModemRequested(event->modifiers()) ? Qt::MoveAction : Qt::CopyAction);
-  event->accept();
 }
 
 void CPCTreeView::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -70,16 +67,13 @@ void CPCTreeView::dropEvent(QDropEvent* event) {
     event->ignore();
     return;
   }
-  job.UseXModem = XModemRequested(event->modifiers());
-  event->setDropAction(job.UseXModem ? Qt::MoveAction : Qt::CopyAction);
-  event->accept();
-  // As in the PC list: the job runs once the drag is over.
   TransferJob dropped = job;
-  job.Clear();
+  dropped.UseXModem = XModemRequested(event->modifiers());
+  event->setDropAction(dropped.UseXModem ? Qt::MoveAction : Qt::CopyAction);
+  event->accept();
   const std::string target = overFolder ? ItemPath(item) : std::string();
-  QTimer::singleShot(0, panes_.pcList, [list = panes_.pcList, dropped, target] {
-    list->RunDrop(dropped, target);
-  });
+  CPCView* list = panes_.pcList;
+  RunAfterDrop(list, ctx_, std::move(dropped), [list, target] { list->RunDrop(target); });
 }
 
 }  // namespace dravik

@@ -59,10 +59,10 @@ class CPCView : public QTreeWidget {
   // Moves the files of TransferList into folder, asking before a file of
   // the same name there is replaced; then lists again.
   void MoveFilesInto(const std::string& folder);
-  // Runs a drop that landed on this pane or on the folder tree: job is the
-  // session's job at the drop, targetFolder the folder under the mouse
-  // (empty for none).
-  void RunDrop(const TransferJob& job, const std::string& targetFolder);
+  // Runs the session's job of a drop that landed on this pane or on the
+  // folder tree; targetFolder is the folder under the mouse (empty for
+  // none).
+  void RunDrop(const std::string& targetFolder);
 
   // Name sort: the direction, and the header click that reverses it.
   bool Ascending() const { return ascending_; }
@@ -106,6 +106,7 @@ class CPCView : public QTreeWidget {
   void ClassifySome(int budgetMs);
   int ClassifyFile(QTreeWidgetItem* item);
   void SetDropHighlight(QTreeWidgetItem* item);
+  bool TakesDrop(const QDropEvent* event, QTreeWidgetItem* item) const;
   // The folder a child item stands for.
   std::string FolderOfItem(const QTreeWidgetItem* item) const;
   bool Launch(const QStringList& command, const QString& what);

@@ -4,10 +4,11 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QFile>
-#include <QTimer>
+#include <limits>
 
 #include "app/app_context.h"
 #include "app/pane_drag.h"
+#include "hpview/pane_drop.h"
 #include "jobs/transfer_job.h"
 #include "link/wait_cursor.h"
 #include "pcview/pc_item.h"
@@ -27,7 +28,10 @@ int CPCView::FillTransferList() {
     const QTreeWidgetItem* item = topLevelItem(i);
     if (!item->isSelected() || item->data(0, kKindRole).toInt() != kFileItem) continue;
     job.TransferList.push_back(ctx_.session.CurrentPCFolder + ItemName(item));
-    job.TransferSizes.push_back(item->data(0, kSizeRole).toULongLong());
+    // The table holds 32 bits: a file of 4 GiB or more (which no calculator
+    // takes) counts as the largest size it can hold.
+    job.TransferSizes.push_back(static_cast<uint32_t>(std::min<qulonglong>(
+        item->data(0, kSizeRole).toULongLong(), std::numeric_limits<uint32_t>::max())));
   }
   return static_cast<int>(job.TransferList.size());
 }
@@ -55,9 +59,8 @@ void CPCView::FinishDropOnPc() {
   Refresh();
 }
 
-void CPCView::RunDrop(const TransferJob& dropped, const std::string& targetFolder) {
+void CPCView::RunDrop(const std::string& targetFolder) {
   TransferJob& job = ctx_.session.Job;
-  job = dropped;
   if (job.ReceiveJobActive) {
     if (!targetFolder.empty()) {
       ctx_.session.CurrentPCFolder = targetFolder;
@@ -140,31 +143,33 @@ void CPCView::SetDropHighlight(QTreeWidgetItem* item) {
   }
 }
 
+// Calculator objects land anywhere; PC files only on a folder. Drags from
+// the desktop are not taken here.
+bool CPCView::TakesDrop(const QDropEvent* event, QTreeWidgetItem* item) const {
+  const TransferJob& job = ctx_.session.Job;
+  const bool overFolder = item && item->data(0, kKindRole).toInt() == kFolderItem;
+  return IsPaneDrag(event->mimeData()) &&
+         (job.ReceiveJobActive || (job.SendJobActive && overFolder));
+}
+
 void CPCView::dragEnterEvent(QDragEnterEvent* event) {
   const TransferJob& job = ctx_.session.Job;
   if (!IsPaneDrag(event->mimeData()) || !(job.SendJobActive || job.ReceiveJobActive)) {
     event->ignore();
     return;
   }
-  event->setDropAction(XModemRequested(event->modifiers()) ? Qt::MoveAction : Qt::CopyAction);
-  event->accept();
+  AcceptDragMove(event);
 }
 
 void CPCView::dragMoveEvent(QDragMoveEvent* event) {
   QTreeWidget::dragMoveEvent(event);  // scrolls near the edges
-  const TransferJob& job = ctx_.session.Job;
   QTreeWidgetItem* item = itemAt(event->position().toPoint());
   const bool overFolder = item && item->data(0, kKindRole).toInt() == kFolderItem;
   SetDropHighlight(overFolder ? item : nullptr);
-  // Calculator objects land anywhere; PC files only on a folder.
-  const bool target = IsPaneDrag(event->mimeData()) &&
-                      (job.ReceiveJobActive || (job.SendJobActive && overFolder));
-  if (!target) {
+  if (TakesDrop(event, item))
+    AcceptDragMove(event);
+  else
     event->ignore();
-    return;
-  }
-  event->setDropAction(XModemRequested(event->modifiers()) ? Qt::MoveAction : Qt::CopyAction);
-  event->accept();
 }
 
 void CPCView::dragLeaveEvent(QDragLeaveEvent* event) {
@@ -175,22 +180,18 @@ void CPCView::dragLeaveEvent(QDragLeaveEvent* event) {
 void CPCView::dropEvent(QDropEvent* event) {
   stopAutoScroll();
   SetDropHighlight(nullptr);
-  TransferJob& job = ctx_.session.Job;
   QTreeWidgetItem* item = itemAt(event->position().toPoint());
-  const bool overFolder = item && item->data(0, kKindRole).toInt() == kFolderItem;
-  if (!IsPaneDrag(event->mimeData()) || !(job.ReceiveJobActive || (job.SendJobActive && overFolder))) {
+  if (!TakesDrop(event, item)) {
     event->ignore();
     return;
   }
+  TransferJob job = ctx_.session.Job;
   job.UseXModem = XModemRequested(event->modifiers());
   event->setDropAction(job.UseXModem ? Qt::MoveAction : Qt::CopyAction);
   event->accept();
-  // The job runs once the drag is over, so that the drag's cursor and grab
-  // are gone while its dialogs are up; the drag finds the job consumed.
-  TransferJob dropped = job;
-  job.Clear();
+  const bool overFolder = item && item->data(0, kKindRole).toInt() == kFolderItem;
   const std::string target = overFolder ? FolderOfItem(item) : std::string();
-  QTimer::singleShot(0, this, [this, dropped, target] { RunDrop(dropped, target); });
+  RunAfterDrop(this, ctx_, std::move(job), [this, target] { RunDrop(target); });
 }
 
 }  // namespace dravik

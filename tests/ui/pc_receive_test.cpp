@@ -1,12 +1,13 @@
 // Calculator objects dropped on the PC panes are received from the
 // simulated calculator where they were dropped.
+#include <chrono>
 #include <filesystem>
 
 #include <gtest/gtest.h>
 
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
-#include "support/pc_panes.h"
+#include "support/pane_events.h"
 #include "support/sim_window.h"
 
 namespace dravik {
@@ -14,13 +15,24 @@ namespace {
 
 namespace fs = std::filesystem;
 
+QTreeWidgetItem* ChildNamed(const QTreeWidgetItem* parent, const QString& name) {
+  for (int i = 0; parent && i < parent->childCount(); ++i)
+    if (parent->child(i)->text(0) == name) return parent->child(i);
+  return nullptr;
+}
+
 TEST(PcReceive, ObjectsLandInTheCurrentFolderOrTheFolderUnderTheMouse) {
-  testing::SimWindow w;
+  // The calculator presses EVAL by itself for the XModem job.
+  sim::SimOptions options;
+  options.auto_eval = true;
+  options.auto_eval_delay = std::chrono::milliseconds(200);
+  testing::SimWindow w(options);
   testing::ScratchFolder& pc = w.pcFolder();
   fs::create_directories(pc / "list");
   fs::create_directories(pc / "tree");
   CPCView& list = *w.frame().panes().pcList;
   CPCTreeView& tree = *w.frame().panes().pcTree;
+  w.frame().show();  // room below the rows for a drop on empty space
   list.Refresh();
   tree.OnInitialUpdate();
   tree.expandItem(tree.currentItem());
@@ -32,18 +44,20 @@ TEST(PcReceive, ObjectsLandInTheCurrentFolderOrTheFolderUnderTheMouse) {
   };
 
   drag("GREET");
-  EXPECT_TRUE(testing::DropPaneJob(&list, nullptr));
+  EXPECT_TRUE(testing::DropOn(&list, nullptr, *testing::PaneDragData()));
   EXPECT_TRUE(fs::exists(pc / "GREET"));
-  EXPECT_NE(testing::ItemNamed(&list, "GREET"), nullptr) << "the list shows what came";
+  EXPECT_NE(testing::RowNamed(&list, "GREET"), nullptr) << "the list shows what came";
 
   drag("PI2");
-  EXPECT_TRUE(testing::DropPaneJob(&list, testing::ItemNamed(&list, "list")));
-  EXPECT_TRUE(fs::exists(pc / "list/PI2"));
+  EXPECT_TRUE(testing::DropOn(&list, testing::RowNamed(&list, "list"), *testing::PaneDragData(),
+                              Qt::ShiftModifier));
+  EXPECT_TRUE(fs::exists(pc / "list/PI2")) << "by XModem";
   EXPECT_EQ(w.session().CurrentPCFolder, pc / "list/");
   EXPECT_EQ(tree.ItemPath(tree.currentItem()), pc / "list/");
 
   drag("Z");
-  EXPECT_TRUE(testing::DropPaneJob(&tree, testing::ChildNamed(tree.currentItem()->parent(), "tree")));
+  QTreeWidgetItem* treeFolder = ChildNamed(tree.currentItem()->parent(), "tree");
+  EXPECT_TRUE(testing::DropOn(&tree, treeFolder, *testing::PaneDragData()));
   EXPECT_TRUE(fs::exists(pc / "tree/Z"));
   EXPECT_EQ(w.session().CurrentPCFolder, pc / "tree/");
   EXPECT_FALSE(w.session().Job.ReceiveJobActive);

@@ -20,17 +20,22 @@
 #include "platform/config_folder.h"
 #include "platform/mounts.h"
 #include "scratch_folder.h"
-#include "support/pc_panes.h"
+#include "support/pane_events.h"
 
 namespace dravik {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ItemNamed;
-using testing::ListedNames;
+using testing::RowNames;
 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream(path, std::ios::binary) << text;
+}
+
+QTreeWidgetItem* ChildNamed(const QTreeWidgetItem* parent, const QString& name) {
+  for (int i = 0; parent && i < parent->childCount(); ++i)
+    if (parent->child(i)->text(0) == name) return parent->child(i);
+  return nullptr;
 }
 
 std::string ReadText(const std::string& path) {
@@ -53,7 +58,9 @@ class PcPanes : public ::testing::Test {
 
   CPCView& list() { return *frame->panes().pcList; }
   CPCTreeView& tree() { return *frame->panes().pcTree; }
-  QTreeWidgetItem* listed(const std::string& name) { return ItemNamed(&list(), name); }
+  QTreeWidgetItem* listed(const std::string& name) {
+    return testing::RowNamed(&list(), QString::fromStdString(name));
+  }
   void Select(const std::vector<std::string>& names) {
     list().clearSelection();
     for (const std::string& n : names) listed(n)->setSelected(true);
@@ -72,19 +79,19 @@ TEST_F(PcPanes, FoldersFirstDotDotOnTopNamesSortedBothWaysIgnoringCase) {
   fs::create_directory(pc / "Alpha");
   for (const char* name : {"b.txt", "A.TXT", "c"}) WriteText(pc / name, "x");
   list().Refresh();
-  EXPECT_EQ(ListedNames(&list()),
-            (std::vector<std::string>{"..", "Alpha", "beta", "A.TXT", "b.txt", "c"}));
+  EXPECT_EQ(RowNames(&list()),
+            (QStringList{"..", "Alpha", "beta", "A.TXT", "b.txt", "c"}));
   // A click on "Size" leaves the order; a click on "Name" reverses it.
   QHeaderView* header = list().header();
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                     QPoint(header->sectionViewportPosition(1) + 5, 5));
   EXPECT_TRUE(list().Ascending());
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
-  EXPECT_EQ(ListedNames(&list()),
-            (std::vector<std::string>{"..", "beta", "Alpha", "c", "b.txt", "A.TXT"}));
+  EXPECT_EQ(RowNames(&list()),
+            (QStringList{"..", "beta", "Alpha", "c", "b.txt", "A.TXT"}));
   // A new listing keeps the direction.
   list().Refresh();
-  EXPECT_EQ(ListedNames(&list()).at(1), "beta");
+  EXPECT_EQ(RowNames(&list()).at(1), "beta");
 }
 
 TEST_F(PcPanes, CheckOutRecognisesCalculatorFilesByNameAndContent) {
@@ -143,16 +150,16 @@ TEST_F(PcPanes, FolderChangesKeepListAndTreeTogether) {
   list().ChangeFolder("B");
   EXPECT_EQ(ctx.session.CurrentPCFolder, pc / "A/B/");
   EXPECT_EQ(tree().ItemPath(tree().currentItem()), pc / "A/B/");
-  EXPECT_EQ(ListedNames(&list()), (std::vector<std::string>{"..", "inside"}));
+  EXPECT_EQ(RowNames(&list()), (QStringList{"..", "inside"}));
 
   QTest::keyClick(&list(), Qt::Key_Backspace);
   EXPECT_EQ(ctx.session.CurrentPCFolder, pc / "A/");
   EXPECT_EQ(tree().ItemPath(tree().currentItem()), pc / "A/");
 
   // Choosing in the tree lists that folder.
-  tree().setCurrentItem(testing::ChildNamed(tree().currentItem(), "B"));
+  tree().setCurrentItem(ChildNamed(tree().currentItem(), "B"));
   EXPECT_EQ(ctx.session.CurrentPCFolder, pc / "A/B/");
-  EXPECT_EQ(ListedNames(&list()).back(), "inside");
+  EXPECT_EQ(RowNames(&list()).back(), "inside");
 
   // The root lists the drives; a drive opens its folder.
   tree().setCurrentItem(tree().topLevelItem(0));
@@ -191,7 +198,7 @@ TEST_F(PcPanes, TransferListTakesSelectedFilesOnlyWithTheirSizes) {
   EXPECT_EQ(job.TransferList[0], pc / "a");
   EXPECT_EQ(job.TransferSizes[0], 3u);
   EXPECT_EQ(job.TransferList[1], pc / "big");
-  EXPECT_EQ(job.TransferSizes[1], 5ull << 30);
+  EXPECT_EQ(job.TransferSizes[1], UINT32_MAX) << "the largest size the table holds";
   EXPECT_EQ(job.TransferList[2], pc / "empty");
   EXPECT_EQ(job.TransferList[252], pc / "f1249");
   EXPECT_EQ(job.TransferSizes[252], 2u);
@@ -211,12 +218,12 @@ TEST_F(PcPanes, FilesDroppedOnASubFolderMoveThereButReplaceOnlyWhenConfirmed) {
   };
   // A file is no target.
   dragSelection({"a"});
-  EXPECT_FALSE(testing::DropPaneJob(&list(), listed("b")));
+  EXPECT_FALSE(testing::DropOn(&list(), listed("b"), *testing::PaneDragData()));
   EXPECT_TRUE(fs::exists(pc / "a"));
 
   answer = MessageAnswer::No;
   dragSelection({"a", "b"});
-  EXPECT_TRUE(testing::DropPaneJob(&list(), listed("sub")));
+  EXPECT_TRUE(testing::DropOn(&list(), listed("sub"), *testing::PaneDragData()));
   EXPECT_EQ(ReadText(pc / "sub/a"), "new a");
   EXPECT_FALSE(fs::exists(pc / "a"));
   EXPECT_EQ(ReadText(pc / "sub/b"), "old b");
@@ -227,10 +234,10 @@ TEST_F(PcPanes, FilesDroppedOnASubFolderMoveThereButReplaceOnlyWhenConfirmed) {
 
   answer = MessageAnswer::Yes;
   dragSelection({"b"});
-  EXPECT_TRUE(testing::DropPaneJob(&list(), listed("sub")));
+  EXPECT_TRUE(testing::DropOn(&list(), listed("sub"), *testing::PaneDragData()));
   EXPECT_EQ(ReadText(pc / "sub/b"), "new b");
   EXPECT_FALSE(fs::exists(pc / "b"));
-  EXPECT_EQ(ListedNames(&list()), (std::vector<std::string>{"..", "sub"}));
+  EXPECT_EQ(RowNames(&list()), (QStringList{"..", "sub"}));
 }
 
 TEST_F(PcPanes, DeleteMovesToTheTrashOnlyAfterConfirmation) {
@@ -260,14 +267,14 @@ TEST_F(PcPanes, DeleteMovesToTheTrashOnlyAfterConfirmation) {
       inTrash |= e.path().filename().string().rfind("gone", 0) == 0 && ReadText(e.path()) == "bye";
   }
   EXPECT_TRUE(inTrash);
-  EXPECT_EQ(ListedNames(&list()), (std::vector<std::string>{"..", "old"}));
+  EXPECT_EQ(RowNames(&list()), (QStringList{"..", "old"}));
 }
 
 TEST_F(PcPanes, FoldersThatCannotBeReadAreReported) {
   fs::create_directories(pc / "was/here");
   tree().OnInitialUpdate();
   tree().expandItem(tree().currentItem());
-  QTreeWidgetItem* was = testing::ChildNamed(tree().currentItem(), "was");
+  QTreeWidgetItem* was = ChildNamed(tree().currentItem(), "was");
   ASSERT_NE(was, nullptr);
   fs::remove_all(pc / "was");
   messages.clear();
