@@ -51,11 +51,12 @@ void CMainFrame::OnSendXModem() { Send(true); }
 
 namespace {
 
-// Asks for a picture file, starting in the PC folder shown.
-QString AskForPicture(QWidget* parent, AppContext& ctx, const QString& caption,
-                      const QString& filter) {
-  return QFileDialog::getOpenFileName(parent, caption,
-                                      QString::fromStdString(ctx.session.CurrentPCFolder), filter);
+// Asks for a picture file, starting in the PC folder shown with the file
+// that has the focus in the PC list chosen.
+QString AskForPicture(QWidget* parent, const std::string& folder, const std::string& focused,
+                      const QString& caption, const QString& filter) {
+  return QFileDialog::getOpenFileName(parent, caption, QString::fromStdString(folder + focused),
+                                      filter);
 }
 
 // The converted file goes beside the picture it came from.
@@ -66,15 +67,17 @@ std::string FolderOf(const QString& file) {
 }  // namespace
 
 void CMainFrame::OnBmpToGrob() {
-  const QString file = AskForPicture(this, ctx_, "Convert BMP --> GROB",
+  const QString file = AskForPicture(this, ctx_.session.CurrentPCFolder,
+                                     panes_.pcList->FocusedName(), "Convert BMP --> GROB",
                                      "Bitmaps (*.bmp *.BMP);;All files (*)");
   if (file.isEmpty()) return;
   if (BmpFileToGrob(file.toStdString(), FolderOf(file), &boundary_).ok) panes_.pcList->Refresh();
 }
 
 void CMainFrame::OnGrobToBmp() {
-  const QString file = AskForPicture(this, ctx_, "Convert GROB --> BMP",
-                                     "GROB files (*.grb *.GRB *.grob);;All files (*)");
+  const QString file = AskForPicture(this, ctx_.session.CurrentPCFolder,
+                                     panes_.pcList->FocusedName(), "Convert GROB --> BMP",
+                                     "All files (*);;GROB files (*.grb *.GRB)");
   if (file.isEmpty()) return;
   if (GrobFileToBmp(file.toStdString(), FolderOf(file), &boundary_).ok) panes_.pcList->Refresh();
 }
