@@ -14,6 +14,7 @@
 #include "app/name_dialogs.h"
 #include "app/restore_command.h"
 #include "hpview/remote_view.h"
+#include "support/modal_driver.h"
 #include "support/pane_events.h"
 #include "support/sim_window.h"
 
@@ -92,23 +93,25 @@ TEST(CalculatorCommands, NewFolderRefusesAnExistingNameOfAnyKind) {
   SimWindow w;
   CRemoteView* list = w.frame().panes().hpList;
   list->RefreshList();
-  auto type = [](const char* name) {
-    testing::WhenDialogShows([name](QDialog* d) {
-      d->findChild<QLineEdit*>()->setText(name);
-      d->accept();
-    });
-  };
-  type("greet");  // the string GREET
+  // The name the user types; empty: Cancel.
+  QString typed;
+  testing::ModalDriver user([&](QDialog& d) {
+    if (typed.isEmpty()) return d.reject();
+    d.findChild<QLineEdit*>()->setText(typed);
+    d.accept();
+  });
+  typed = "greet";  // the string GREET
   w.frame().OnNewFolder();
   EXPECT_EQ(w.messages(), Strings{"ERROR: Folder already exists!"});
-  type("NEWDIR");
+  typed = "NEWDIR";
   w.frame().OnNewFolder();
   EXPECT_EQ(w.ctx().session.CurrentHPPath, "HOME\\");
   ASSERT_NE(RowNamed(list, "NEWDIR"), nullptr);
   EXPECT_EQ(RowNamed(list, "NEWDIR")->text(2), "Directory");
   // Cancel after an earlier name creates nothing.
-  testing::WhenDialogShows([](QDialog* d) { d->reject(); });
+  typed.clear();
   w.frame().OnNewFolder();
+  EXPECT_EQ(user.handled(), 3);
   EXPECT_EQ(w.messages().size(), 1u);
   EXPECT_EQ(list->topLevelItemCount(), 14);
 }

@@ -1,10 +1,8 @@
 #include "support/pane_events.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QDropEvent>
 #include <QMimeData>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -56,18 +54,6 @@ QStringList RowNames(QTreeWidget* view) {
   QStringList names;
   for (int i = 0; i < view->topLevelItemCount(); ++i) names << view->topLevelItem(i)->text(0);
   return names;
-}
-
-void WhenDialogShows(std::function<void(QDialog*)> answer) {
-  auto* poll = new QTimer;
-  QObject::connect(poll, &QTimer::timeout, [poll, answer] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog) return;
-    poll->stop();
-    poll->deleteLater();
-    answer(dialog);
-  });
-  poll->start(10);
 }
 
 }  // namespace dravik::testing

@@ -1,18 +1,12 @@
 // Driving the calculator panes as a user would: drops with the pane drag's
-// or the desktop's data, double-clicks and keys on rows, modal dialogs
-// answered as they come up.
+// or the desktop's data, and finding rows by name.
 #pragma once
 
 #include <QMimeData>
 #include <QStringList>
 #include <Qt>
-#include <functional>
 #include <memory>
-#include <string>
 
-class QAbstractItemView;
-class QDialog;
-class QMimeData;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -33,8 +27,5 @@ bool DropOn(QTreeWidget* view, QTreeWidgetItem* item, const QMimeData& data,
 QTreeWidgetItem* RowNamed(QTreeWidget* view, const QString& name);
 // The texts of column 0 of the top-level rows.
 QStringList RowNames(QTreeWidget* view);
-
-// Runs answer on the next modal dialog as soon as it shows.
-void WhenDialogShows(std::function<void(QDialog*)> answer);
 
 }  // namespace dravik::testing
