@@ -20,6 +20,7 @@ struct GlobalOptions {
   std::string cd;           // --cd PATH, calculator directory to act in first
   bool raw = false;         // --raw, speak plain XModem without preparing the calculator
   bool quiet = false;       // -q, no progress line
+  std::string trace;        // --trace FILE, every packet and block written there
 };
 
 struct CliContext {

@@ -1,10 +1,11 @@
 // dravik-cli: the scriptable front end of the engine.
 //
 //   dravik-cli [--device PATH | --port N] [--baud B] [--check 1|2|3] [-C DIR]
-//              [--cd PATH] [--raw] [-q] COMMAND [ARGS]
+//              [--cd PATH] [--raw] [-q] [--trace FILE] COMMAND [ARGS]
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "cli/cli_command.h"
 #include "cli/console_boundary.h"
 #include "link/session.h"
+#include "link/trace_file.h"
 #include "platform/config_folder.h"
 
 using namespace dravik;
@@ -22,7 +24,8 @@ namespace {
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Usage: dravik-cli [--device PATH | --port N] [--baud B] [--check 1|2|3]\n"
-               "                  [-C DIR] [--cd PATH] [--raw] [-q] COMMAND [ARGS]\n\n"
+               "                  [-C DIR] [--cd PATH] [--raw] [-q] [--trace FILE]\n"
+               "                  COMMAND [ARGS]\n\n"
                "Moves files between this computer and an HP48 calculator in Kermit\n"
                "server mode on a serial line.\n\nCommands:\n");
   for (const CliCommand& c : AllCommands()) std::fprintf(out, "  %-24s %s\n", c.usage, c.help);
@@ -80,6 +83,8 @@ int main(int argc, char** argv) {
       o.cd = need_value("--cd");
     } else if (a == "--raw") {
       o.raw = true;
+    } else if (a == "--trace") {
+      o.trace = need_value("--trace");
     } else if (a == "-q") {
       o.quiet = true;
     } else {
@@ -105,8 +110,21 @@ int main(int argc, char** argv) {
   if (!o.device.empty() && (session.Settings.PortNumber < 1 || session.Settings.PortNumber > 4))
     session.Settings.PortNumber = 1;
 
+  // Every packet and XModem block of this run goes to the trace file.
+  std::unique_ptr<TraceFile> trace;
+  if (!o.trace.empty()) {
+    trace = std::make_unique<TraceFile>(o.trace);
+    if (!trace->ok()) {
+      std::fprintf(stderr, "dravik-cli: %s\n", trace->error().c_str());
+      return 2;
+    }
+    session.Trace = trace.get();
+  }
+
   std::string folder = o.folder.empty() ? std::string(".") : o.folder;
   if (folder.back() != '/') folder += '/';
   session.CurrentPCFolder = folder;
-  return command->run(context, args);
+  const int status = command->run(context, args);
+  session.Trace = nullptr;
+  return status;
 }

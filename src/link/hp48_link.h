@@ -225,6 +225,8 @@ class CHP48Link : public CSerialPort {
   void AppendEncoded(int a);
   void Decode(std::string_view data, std::string* text, int* write_ok);
   void AdvanceSeq();
+  // ReceivePacket without the trace report.
+  int ReadPacket();
   // Every transaction the client starts: sequence 0, block check 1, parity
   // from the settings, and nothing stale in the input.
   void BeginTransaction(bool discard_input = true);

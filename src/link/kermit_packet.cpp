@@ -24,6 +24,7 @@ int CHP48Link::SendPacket(int type, int seq, std::string_view data) {
   m_sendBuf += BlockCheck(m_checkType, reinterpret_cast<const uint8_t*>(m_sendBuf.data()) + from,
                           m_sendBuf.size() - from, m_stripParity != 0);
   m_sendBuf += static_cast<char>(m_eol);
+  if (PacketTrace* trace = m_session.Trace) trace->KermitPacket(TraceDirection::Sent, type, seq, data);
   // A failed write shows up as the peer's silence.
   WriteString(m_sendBuf);
   m_lastWrite = std::chrono::steady_clock::now();
@@ -43,6 +44,19 @@ int CHP48Link::ReadLine() {
 }
 
 int CHP48Link::ReceivePacket() {
+  const int result = ReadPacket();
+  if (PacketTrace* trace = m_session.Trace) {
+    std::string_view line(reinterpret_cast<const char*>(m_rxBuf.data()),
+                          static_cast<size_t>(m_rxLineLen));
+    if (result == kBadPacket || (result == kTimeout && !line.empty())) trace->KermitBadLine(line);
+    if (result == kTimeout) trace->KermitSilence(m_timeout * m_msPerSecond);
+    else if (result != kBadPacket)
+      trace->KermitPacket(TraceDirection::Received, result, m_rxSeq, m_data);
+  }
+  return result;
+}
+
+int CHP48Link::ReadPacket() {
   m_rxLen = -1;
   m_rxSeq = -1;
   m_data = {};

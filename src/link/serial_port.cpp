@@ -65,15 +65,24 @@ int CSerialPort::ReadByte(uint8_t& byte) {
   // The wait is cut into slices so that the window can repaint between them;
   // the total stays the read time-out.
   constexpr int kSliceMs = 40;
-  int remaining = m_timeout * m_msPerSecond;
+  const int timeout_ms = m_timeout * m_msPerSecond;
   MainWindowHandle* window = m_session.MainWindow;
-  for (;;) {
-    const int slice = window ? std::min(remaining, kSliceMs) : remaining;
-    if (m_hPort.ReadByte(byte, slice)) return 1;
-    remaining -= slice;
-    if (remaining <= 0 || m_hPort.Lost() || !m_hPort.IsOpen()) return 0;
-    window->KeepResponsive();
-  }
+  auto wait_for_byte = [&] {
+    for (int remaining = timeout_ms;;) {
+      const int slice = window ? std::min(remaining, kSliceMs) : remaining;
+      if (m_hPort.ReadByte(byte, slice)) return true;
+      remaining -= slice;
+      if (remaining <= 0 || m_hPort.Lost() || !m_hPort.IsOpen()) return false;
+      window->KeepResponsive();
+    }
+  };
+  const bool read = wait_for_byte();
+  if (m_traceXModem)
+    if (PacketTrace* trace = m_session.Trace) {
+      if (read) trace->XModemReceived(byte);
+      else trace->XModemSilence(timeout_ms);
+    }
+  return read ? 1 : 0;
 }
 
 int CSerialPort::WriteByte(uint8_t byte) { return WriteBytes(&byte, 1); }
@@ -85,6 +94,9 @@ int CSerialPort::WriteString(const std::string& text) {
 int CSerialPort::WriteBytes(const uint8_t* data, size_t size) {
   // As the port's write time-outs: 50 ms per byte plus 2 s.
   int timeout_ms = static_cast<int>(2000 + 50 * size);
+  if (m_traceXModem)
+    if (PacketTrace* trace = m_session.Trace)
+      trace->XModemSent(std::string_view(reinterpret_cast<const char*>(data), size));
   return m_hPort.Write(data, size, timeout_ms) ? 1 : 0;
 }
 

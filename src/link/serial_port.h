@@ -86,6 +86,9 @@ class CSerialPort {
   // (to 0, so that a read ends at once when the input is used up).
   int m_msPerSecond = 1000;
   int m_byteCount = 0;
+  // Report every byte read and every write to the session's trace as
+  // XModem traffic (the XModem link sets it; Kermit traces its packets).
+  bool m_traceXModem = false;
 
  protected:
   Session& m_session;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/link_settings.h"
+#include "link/packet_trace.h"
 #include "link/ui_boundary.h"
 
 namespace dravik {
@@ -56,6 +57,10 @@ struct Session {
   // operation runs; ProgressWindow may be null outside a job (posts are lost).
   MainWindowHandle* MainWindow = nullptr;
   std::atomic<ProgressSink*> ProgressWindow{nullptr};
+
+  // Where the links report every packet (dravik-cli --trace); null: no
+  // trace. Set before any link runs and left alone while one does.
+  PacketTrace* Trace = nullptr;
 
   void Post(int code, long value) {
     if (ProgressSink* sink = ProgressWindow.load()) sink->post(code, value);

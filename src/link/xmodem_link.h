@@ -26,7 +26,7 @@ class CXModemLink : public CSerialPort {
   static constexpr int kAnswerTimeout = 2; // seconds: the answer to a block we sent
   static constexpr int kByteTimeout = 1;   // seconds: each byte inside a block received
 
-  explicit CXModemLink(Session& session) : CSerialPort(session) {}
+  explicit CXModemLink(Session& session) : CSerialPort(session) { m_traceXModem = true; }
 
   // Sends every file of the list (full paths), one XModem transfer each.
   // 1 when every file went out; 0 when the job ended early (a file that

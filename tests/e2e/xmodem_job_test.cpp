@@ -128,7 +128,9 @@ TEST_F(SimXModemJobTest, SendJobRefusesTextFilesOnceAndStoresTheBinaryOne) {
   EXPECT_EQ(UserNames(), (Strings{"B", "A"}));
 }
 
-// dravik-cli xget and xsend, run as the program itself.
+// dravik-cli xget and xsend, run as the program itself; xget with --trace
+// writes the Kermit packets that prepare the calculator and the XModem
+// blocks of the transfer, one line each, with their direction.
 TEST_F(SimXModemJobTest, CommandLineGetsAndSendsByXModem) {
   Start("2.25 'A' STO 1 TRANSIO");
   link->CloseAll();  // the command line program takes the port
@@ -140,8 +142,15 @@ TEST_F(SimXModemJobTest, CommandLineGetsAndSendsByXModem) {
     int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   };
-  ASSERT_EQ(cli("xget A"), 0);
+  const std::string trace_path = config / "trace.txt";
+  ASSERT_EQ(cli("--trace '" + trace_path + "' xget A"), 0);
   EXPECT_EQ(testing::ReadBytes(pc / "A"), Padded(BinaryOf("A")));
+  const auto bytes = testing::ReadBytes(trace_path);
+  const std::string trace(bytes.begin(), bytes.end());
+  for (const char* expected :
+       {" kermit > C seq 0 \"-35 FS?", " kermit < S seq 0 \"", " kermit > S seq 0 \"",
+        " xmodem > NAK\n", " xmodem < block 1 \"HPHP48-", " xmodem > ACK\n", " xmodem < EOT\n"})
+    EXPECT_NE(trace.find(expected), std::string::npos) << expected << "\n" << trace;
   ASSERT_TRUE(link->Open());
   ExpectBackInServer(1);
   link->CloseAll();
