@@ -12,11 +12,29 @@
 #include <thread>
 #include <vector>
 
+#include "wrong_speed.h"
+
 namespace dravik::sim {
 namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kSlice = std::chrono::milliseconds(50);
+
+int BaudOf(speed_t speed) {
+  switch (speed) {
+    case B300: return 300;
+    case B600: return 600;
+    case B1200: return 1200;
+    case B2400: return 2400;
+    case B4800: return 4800;
+    case B9600: return 9600;
+    case B19200: return 19200;
+    case B38400: return 38400;
+    case B57600: return 57600;
+    case B115200: return 115200;
+    default: return 0;
+  }
+}
 
 }  // namespace
 
@@ -41,6 +59,14 @@ SimLine::~SimLine() {
 }
 
 void SimLine::SetBaud(int baud) { baud_ = baud < 0 ? 0 : baud; }
+
+int SimLine::MismatchedClientBaud() const {
+  if (!speed_must_match_ || baud_ <= 0) return 0;
+  termios tio{};
+  if (::tcgetattr(slave_, &tio) != 0) return 0;
+  const int client = BaudOf(::cfgetospeed(&tio));
+  return client != 0 && client != baud_ ? client : 0;
+}
 
 void SimLine::SetNoise(double rate, uint32_t seed) {
   std::lock_guard lock(faults_mutex_);
@@ -76,10 +102,13 @@ bool SimLine::FillPending(std::chrono::milliseconds timeout) {
     ssize_t n = ::read(master_, buf, sizeof buf);
     if (n <= 0) continue;
     if (silent_) continue;
+    std::vector<uint8_t> arrived(buf, buf + n);
+    if (int client = MismatchedClientBaud())
+      arrived = ReadAtWrongSpeed(arrived.data(), arrived.size(), client, baud_);
     std::vector<uint8_t> passed;
     {
       std::lock_guard lock(faults_mutex_);
-      for (ssize_t i = 0; i < n; ++i) rx_faults_.Pass(buf[i], passed);
+      for (uint8_t b : arrived) rx_faults_.Pass(b, passed);
     }
     pending_.insert(pending_.end(), passed.begin(), passed.end());
     if (!pending_.empty()) return true;
@@ -144,6 +173,8 @@ void SimLine::Write(std::string_view bytes) {
     std::lock_guard lock(faults_mutex_);
     for (char c : bytes) tx_faults_.Pass(static_cast<uint8_t>(c), out);
   }
+  if (int client = MismatchedClientBaud())
+    out = ReadAtWrongSpeed(out.data(), out.size(), baud_, client);
   // The bytes reach the client once the line has carried them.
   Pace(tx_next_, bytes.size());
   WriteAll(out.data(), out.size());

@@ -41,6 +41,10 @@ class SimLine {
   // --- controls, callable from any thread ---
   // Bytes per second each way is baud / 10; 0 means no limit.
   void SetBaud(int baud);
+  // When on, a client whose line speed (its termios setting) differs from
+  // the baud rate gets, and sends, garble as on a real line at the wrong
+  // speed. Off, a pseudo-terminal carries bytes whatever the speeds.
+  void SetSpeedMustMatch(bool on) { speed_must_match_ = on; }
   // Rate of faulty bytes in each direction (0 = clean line).
   void SetNoise(double rate, uint32_t seed);
   // A silent calculator neither reads nor answers.
@@ -55,6 +59,9 @@ class SimLine {
   bool FillPending(std::chrono::milliseconds timeout);
   void Pace(std::chrono::steady_clock::time_point& next, size_t bytes);
   void WriteAll(const uint8_t* data, size_t size);
+  // The client's line speed when it differs from ours and that matters; 0
+  // when the bytes pass unchanged.
+  int MismatchedClientBaud() const;
 
   int master_ = -1;
   int slave_ = -1;
@@ -64,6 +71,7 @@ class SimLine {
   std::atomic<bool> silent_{false};
   std::atomic<long long> delay_ms_{0};
   std::atomic<int> baud_{0};
+  std::atomic<bool> speed_must_match_{false};
 
   mutable std::mutex faults_mutex_;
   LineFaults rx_faults_;

@@ -1,10 +1,13 @@
 // dravik-sim: a simulated HP48 in Kermit server mode on a pseudo-terminal.
 //
-//   dravik-sim [--memory FILE] [--save] [--baud B] [--noise RATE] [--seed N]
-//              [--auto-eval] [--time SECONDS] [--idle-nak SECONDS]
+//   dravik-sim [--memory FILE] [--save] [--baud B [--speed-must-match]]
+//              [--noise RATE] [--seed N] [--auto-eval] [--time SECONDS]
+//              [--idle-nak SECONDS]
 //
 // --time sets the calculator's Kermit time-out and the one it asks the
 // client to use (short values for soak tests on a noisy line).
+// --speed-must-match makes a client whose line speed differs from --baud
+// exchange garble with the calculator, as a real line at the wrong speed.
 // Prints the device path on the first line of standard output, then serves
 // until SIGINT or SIGTERM. With --save the memory is written back to FILE.
 #include <csignal>
@@ -21,8 +24,8 @@ namespace {
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: dravik-sim [--memory FILE] [--save] [--baud B] [--noise RATE]\n"
-               "                  [--seed N] [--auto-eval] [--time SECONDS]\n"
+               "Usage: dravik-sim [--memory FILE] [--save] [--baud B [--speed-must-match]]\n"
+               "                  [--noise RATE] [--seed N] [--auto-eval] [--time SECONDS]\n"
                "                  [--idle-nak SECONDS]\n\n"
                "Runs a simulated HP48 in Kermit server mode on a pseudo-terminal and\n"
                "prints the device path to open. Without --memory it starts from the\n"
@@ -56,6 +59,8 @@ int main(int argc, char** argv) {
       memory_file = argv[++i];
     } else if (arg == "--save") {
       save = true;
+    } else if (arg == "--speed-must-match") {
+      options.speed_must_match = true;
     } else if (arg == "--auto-eval") {
       options.auto_eval = true;
     } else if (arg == "--baud") {

@@ -27,6 +27,7 @@ SimulatedHp48::SimulatedHp48(Calculator calculator, SimOptions options)
       server_(line_, *this, options.kermit),
       xmodem_timing_(XModemTiming{}.Scaled(options.xmodem_time_scale)) {
   line_.SetBaud(options.baud);
+  line_.SetSpeedMustMatch(options.speed_must_match);
   line_.SetNoise(options.noise, options.seed);
 }
 

@@ -22,6 +22,9 @@ namespace dravik::sim {
 
 struct SimOptions {
   int baud = 0;          // line speed limit, 0 = none (9600 = 960 bytes/s each way)
+  // A client at another line speed than baud exchanges garble with the
+  // calculator, as on a real serial line.
+  bool speed_must_match = false;
   double noise = 0.0;    // rate of flipped, dropped or doubled bytes
   uint32_t seed = 1;     // of the noise generator
   // Press EVAL by itself this long after the calculator starts waiting for
