@@ -33,7 +33,7 @@ int RunDoctor(CliContext& context, const std::vector<std::string>& args) {
 }  // namespace
 
 DRAVIK_CLI_COMMAND("doctor", "doctor",
-                   "checks the device, its permissions and users, and what answers on the line",
+                   "find out why the calculator does not answer: device, permission, line",
                    RunDoctor);
 
 }  // namespace dravik::cli
