@@ -30,12 +30,10 @@ int IndexOf(const QComboBox* box, int value) { return box->findData(value); }
 
 }  // namespace
 
-QString PortProblem(int slot, const AppContext& ctx) {
-  const std::string device = DeviceForSlot(slot, ctx.session.PortDevices);
+QString PortProblem(int slot, const std::string& device, const LinkSettings& s) {
   if (device.empty())
     return QString::fromStdString(
         DescribeDeviceError(DeviceError::BadSlot, "COM" + std::to_string(slot)));
-  const LinkSettings& s = ctx.session.Settings;
   SerialDevice probe;
   const DeviceError error = probe.Open(device, {s.BaudRate, s.DataBits, s.Parity, s.StopBits});
   probe.Close();
@@ -113,7 +111,7 @@ void CCommSettingsDlg::TestPorts() {
     const std::string device = DeviceForSlot(n, ctx_.session.PortDevices);
     devices_[n - 1]->setText(device.empty() ? QStringLiteral("(no device)")
                                             : QString::fromStdString(device));
-    const QString problem = PortProblem(n, ctx_);
+    const QString problem = PortProblem(n, device, ctx_.session.Settings);
     ports_[n - 1]->setEnabled(problem.isEmpty());
     devices_[n - 1]->setEnabled(problem.isEmpty());
     ports_[n - 1]->setToolTip(problem);

@@ -12,6 +12,9 @@
 
 #include <QDialog>
 #include <array>
+#include <string>
+
+#include "app/link_settings.h"
 
 class QButtonGroup;
 class QComboBox;
@@ -67,9 +70,9 @@ class CCommSettingsDlg : public QDialog {
 // "&Set HP".
 bool RunCommSettingsDialog(AppContext& ctx, QWidget* parent);
 
-// Why a slot's button is disabled: the device cannot be opened (busy -
-// naming the programs that hold it when they can be seen - missing, or not
-// permitted), or the slot has no device. Empty when it can be opened.
-QString PortProblem(int slot, const AppContext& ctx);
+// Why a slot's button is disabled: its device (empty: the slot has none)
+// cannot be opened - busy, missing, not permitted, not a serial device.
+// Empty when it can be opened.
+QString PortProblem(int slot, const std::string& device, const LinkSettings& settings);
 
 }  // namespace dravik

@@ -65,7 +65,7 @@ void CArchivingDlg::OnProgress(int code, long value) {
     ctx_.session.ProgressWindow = nullptr;
     ctx_.JobRunning = false;
     outcome_ = static_cast<JobOutcome>(value);
-    done(0);
+    done(static_cast<int>(outcome_));
   }
   emit progressShown(code, value);
 }

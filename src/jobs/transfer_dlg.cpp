@@ -174,7 +174,7 @@ void CTransferDlg::Finish(JobOutcome outcome) {
   ctx_.session.ProgressWindow = nullptr;
   ctx_.JobRunning = false;
   outcome_ = outcome;
-  done(0);
+  done(static_cast<int>(outcome_));
 }
 
 void CTransferDlg::reject() {

@@ -11,14 +11,12 @@ JobOutcome RunTransferDialog(AppContext& ctx, QWidget* parent) {
   if (job.SendJobActive == job.ReceiveJobActive || job.TransferList.empty())
     return JobOutcome::Failed;
   CTransferDlg dialog(ctx, parent);
-  dialog.exec();
-  return dialog.Outcome();
+  return static_cast<JobOutcome>(dialog.exec());
 }
 
 JobOutcome RunArchivingDialog(AppContext& ctx, QWidget* parent) {
   CArchivingDlg dialog(ctx, parent);
-  dialog.exec();
-  return dialog.Outcome();
+  return static_cast<JobOutcome>(dialog.exec());
 }
 
 }  // namespace dravik

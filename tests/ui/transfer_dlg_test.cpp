@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <climits>
 #include <functional>
@@ -121,6 +122,31 @@ TEST(TransferDialog, EscCancelsTheDialogClosesByItselfAndTheNextReadWorks) {
   // A cancel left behind on the link would fail this read at once.
   EXPECT_EQ(w.ctx().kermit.ReadDirectory(), 1);
   EXPECT_NE(w.ctx().kermit.DirectoryListing.find("GREET"), std::string::npos);
+}
+
+TEST(TransferDialog, ASilentCalculatorIsReportedOnTheWindowThreadAndExitEndsTheJob) {
+  SimWindow w;
+  bool on_gui_thread = true;
+  int dialogs = 0;
+  auto note_thread = [&] { on_gui_thread &= QThread::currentThread() == qApp->thread(); };
+  w.answer = [&](const QString&, const QString&) {
+    note_thread();
+    return MessageAnswer::Ok;
+  };
+  w.boundary().commSettingsDialog = [&] {
+    note_thread();
+    ++dialogs;
+    return false;  // "&Exit"
+  };
+  w.ctx().kermit.m_msPerSecond = 20;  // time-outs of a few tens of milliseconds
+  QueueSend(w, {StringObjectFile(w, "LOST", 100)});
+  w.calculator().SetSilent(true);
+  EXPECT_EQ(RunTransferDialog(w.ctx(), &w.frame()), JobOutcome::Failed);
+  EXPECT_EQ(w.messages(), std::vector<std::string>{"Error: No response from HP48\n\nPut your HP "
+                                                   "in Server-Mode and check the settings"});
+  EXPECT_EQ(dialogs, 1);
+  EXPECT_TRUE(on_gui_thread);
+  EXPECT_TRUE(w.session().LinkClosedByUser);
 }
 
 TEST(TransferDialog, ReceiveShowsItsTextsWithSkipCurrentGreyed) {
