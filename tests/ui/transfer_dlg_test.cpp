@@ -177,6 +177,7 @@ TEST(TransferDialog, XModemSendShowsItsItemText) {
   sim::SimOptions options;
   options.auto_eval = true;
   options.auto_eval_delay = std::chrono::milliseconds(50);
+  options.xmodem_time_scale = 0.05;  // XRECV asks for the first block sooner
   SimWindow w(options);
   const sim::Bytes pic = w.calculator().WithCalculator(
       [](sim::Calculator& c) { return c.BinaryOf("HOME\\", "PIC"); });
