@@ -1,6 +1,7 @@
 #include "pcview/pc_tree_view.h"
 
 #include <QContextMenuEvent>
+#include <QMouseEvent>
 #include <QFile>
 #include <algorithm>
 
@@ -196,6 +197,16 @@ void CPCTreeView::SyncToCurrentFolder() {
 }
 
 void CPCTreeView::Repaint() { viewport()->update(); }
+
+void CPCTreeView::mousePressEvent(QMouseEvent* event) {
+  // A right-click opens the file manager on the item; it does not make the
+  // item the current folder.
+  if (event->button() == Qt::RightButton) {
+    event->accept();
+    return;
+  }
+  QTreeWidget::mousePressEvent(event);
+}
 
 void CPCTreeView::contextMenuEvent(QContextMenuEvent* event) {
   const QTreeWidgetItem* item =

@@ -47,6 +47,7 @@ class CPCTreeView : public QTreeWidget {
   ProgramStarter startProgram = StartDetached;
 
  protected:
+  void mousePressEvent(QMouseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
