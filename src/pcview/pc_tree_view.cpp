@@ -78,6 +78,8 @@ void CPCTreeView::AddPlaceholder(QTreeWidgetItem* item) {
   auto* placeholder = new QTreeWidgetItem(item, {"?"});
   placeholder->setIcon(0, folderIcon_);
   placeholder->setData(0, kKindRole, kFolderItem);
+  // It stands for folders not read yet; there is nothing to choose in it.
+  placeholder->setFlags(Qt::ItemIsEnabled);
 }
 
 std::string CPCTreeView::ItemPath(const QTreeWidgetItem* item) const {
@@ -158,7 +160,7 @@ QTreeWidgetItem* CPCTreeView::ChildNamed(QTreeWidgetItem* item, const std::strin
 
 void CPCTreeView::SelectItem(QTreeWidgetItem* item) {
   setCurrentItem(item);
-  scrollToItem(item);
+  scrollToItem(item, QAbstractItemView::PositionAtCenter);
 }
 
 void CPCTreeView::SyncToCurrentFolder() {

@@ -229,7 +229,11 @@ void CPCView::ChangeFolder(const std::string& name) {
   if (panes_.pcTree) panes_.pcTree->SyncToCurrentFolder();
 }
 
-std::string CPCView::FocusedName() const { return ItemName(currentItem()); }
+std::string CPCView::FocusedName() const {
+  const QTreeWidgetItem* item = currentItem();
+  if (!item || item->data(0, kKindRole).toInt() != kFileItem) return {};
+  return ItemName(item);
+}
 
 void CPCView::OpenItem(QTreeWidgetItem* item) {
   if (!item) return;

@@ -2,7 +2,6 @@
 // "Name" and "Size"; the PC end of every transfer started by the mouse.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QFileIconProvider>
 #include <QIcon>
 #include <QTreeWidget>
@@ -53,7 +52,8 @@ class CPCView : public QTreeWidget {
   // Deletes the selected files and folders to the trash after a
   // confirmation.
   void DeleteSelection();
-  // The name of the item with the keyboard focus (empty when none).
+  // The name of the file with the keyboard focus (empty when none, or when
+  // the focus is on a folder: Restore sends it as a backup).
   std::string FocusedName() const;
 
   // Moves the files of TransferList into folder, asking before a file of
