@@ -54,8 +54,10 @@ bool RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name)
   }
   Settle(1000);
   if (!ctx.kermit.RestoreBackup(name)) return false;
-  // The calculator's memory is another now: nothing cached holds.
+  // The calculator's memory is another now and it restarted: nothing cached
+  // holds, and where it stands is unknown until it is moved again.
   ctx.cache.ClearCache();
+  ctx.session.HPWorkingPath.clear();
   return true;
 }
 
