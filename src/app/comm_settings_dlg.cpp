@@ -13,6 +13,7 @@
 
 #include "app/app_context.h"
 #include "app/settings_file.h"
+#include "platform/device_users.h"
 #include "platform/port_slots.h"
 #include "platform/serial_device.h"
 
@@ -28,6 +29,18 @@ QComboBox* Combo(std::initializer_list<std::pair<const char*, int>> items) {
 // The item whose data is value; -1 (no selection) when none is.
 int IndexOf(const QComboBox* box, int value) { return box->findData(value); }
 
+// A busy device names the programs that hold it, when this user may see
+// them: the user can then end the right one.
+std::string BusyReason(const std::string& device) {
+  const std::vector<ProcessInfo> users = ProcessesUsingDevice(device);
+  if (users.empty()) return DescribeDeviceError(DeviceError::Busy, device);
+  std::string names;
+  for (const ProcessInfo& p : users)
+    names += (names.empty() ? "" : ", ") + p.name + " (process " + std::to_string(p.pid) + ")";
+  return "Cannot open " + device + ": " + names + (users.size() == 1 ? " is" : " are") +
+         " using it.";
+}
+
 }  // namespace
 
 QString PortProblem(int slot, const std::string& device, const LinkSettings& s) {
@@ -37,6 +50,7 @@ QString PortProblem(int slot, const std::string& device, const LinkSettings& s) 
   SerialDevice probe;
   const DeviceError error = probe.Open(device, {s.BaudRate, s.DataBits, s.Parity, s.StopBits});
   probe.Close();
+  if (error == DeviceError::Busy) return QString::fromStdString(BusyReason(device));
   return QString::fromStdString(DescribeDeviceError(error, device));
 }
 

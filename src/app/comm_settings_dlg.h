@@ -71,8 +71,9 @@ class CCommSettingsDlg : public QDialog {
 bool RunCommSettingsDialog(AppContext& ctx, QWidget* parent);
 
 // Why a slot's button is disabled: its device (empty: the slot has none)
-// cannot be opened - busy, missing, not permitted, not a serial device.
-// Empty when it can be opened.
+// cannot be opened - busy (naming the programs that hold it when they can
+// be seen), missing, not permitted, not a serial device. Empty when it can
+// be opened.
 QString PortProblem(int slot, const std::string& device, const LinkSettings& settings);
 
 }  // namespace dravik

@@ -6,6 +6,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <fcntl.h>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@
 #include "app/comm_settings_dlg.h"
 #include "app/main_frame.h"
 #include "app/settings_file.h"
+#include "child_program.h"
 #include "platform/serial_device.h"
 #include "pty_pair.h"
 #include "scratch_folder.h"
@@ -92,6 +95,23 @@ TEST(CommSettingsDialog, PortButtonsNameTheirDeviceOrWhyItCannotBeOpened) {
 
   d.PortButton(1)->click();
   EXPECT_EQ(ctx.session.Settings.PortNumber, 1);
+}
+
+TEST(CommSettingsDialog, ABusyPortNamesTheProgramThatHoldsIt) {
+  testing::PtyPair line;
+  // Our end of the line must not reach the child, or it would count as the
+  // far end of the line rather than a rival.
+  ::fcntl(line.master(), F_SETFD, FD_CLOEXEC);
+  testing::ChildProgram holder({"flock", "--no-fork", "-x", line.device(), "sleep", "30"}, "/");
+  ASSERT_TRUE(holder.started());
+  QString problem;
+  for (int i = 0; i < 300 && problem.isEmpty(); ++i) {
+    QTest::qWait(10);
+    problem = PortProblem(1, line.device(), LinkSettings{});
+  }
+  EXPECT_TRUE(problem.startsWith(QString::fromStdString("Cannot open " + line.device() +
+                                                        ": sleep (process ")));
+  EXPECT_TRUE(problem.endsWith(") is using it.")) << problem.toStdString();
 }
 
 TEST(CommSettingsDialog, OkWritesTheFileExitKeepsTheChoiceForThisRunOnly) {
