@@ -11,8 +11,11 @@
 //      nothing is heard at any speed.
 //
 // dravik-cli doctor prints the findings; the window's "Diagnose" button can
-// show them the same way. Nothing here blocks for long: the line checks
-// take a few seconds in all.
+// show them the same way. The line checks take up to about eight seconds
+// when nothing answers (run them off the GUI thread; report is called on
+// the thread that runs them). The device must not be held open by the
+// caller's own link meanwhile: close the port first, or the line check
+// finds it in use.
 #pragma once
 
 #include <array>
