@@ -1,5 +1,7 @@
 #include "kermit_server.h"
 
+#include <algorithm>
+
 namespace dravik::sim {
 namespace {
 
@@ -16,7 +18,30 @@ int Previous(int seq) { return (seq + 63) & 63; }
 }  // namespace
 
 KermitServer::KermitServer(SimLine& line, ServerCalculator& calc, KermitOptions options)
-    : line_(line), calc_(calc), options_(options) {}
+    : line_(line), calc_(calc), options_(options), habits_(options.habit_seed) {}
+
+milliseconds KermitServer::IdleWait() {
+  const int seconds = options_.idle_nak_seconds;
+  if (seconds <= 0) return milliseconds(1000);
+  if (!options_.irregular_idle_naks) return milliseconds(seconds * 1000);
+  std::uniform_int_distribution<int> spread(seconds * 250, seconds * 1750);
+  return milliseconds(spread(habits_));
+}
+
+milliseconds KermitServer::SendInitRepeatWait() {
+  // Sometimes at once, mostly a little later: the client sees the S twice
+  // now and then, or not at all.
+  std::uniform_int_distribution<int> spread(0, 40);
+  return milliseconds(spread(habits_));
+}
+
+void KermitServer::FinishGoingIdle() {
+  uint8_t b = 0;
+  for (auto now = Clock::now(); now < idle_at_ && !line_.stopped(); now = Clock::now()) {
+    if (line_.ReadByte(b, std::chrono::duration_cast<milliseconds>(idle_at_ - now) + milliseconds(1)))
+      ++lost_going_idle_;
+  }
+}
 
 milliseconds KermitServer::WaitTime() const {
   int seconds = options_.time_override > 0 ? options_.time_override
@@ -80,21 +105,25 @@ KermitServer::Event KermitServer::ServeOne() {
     pending_request_.reset();
     return Dispatch(p);
   }
-  int idle = options_.idle_nak_seconds;
+  FinishGoingIdle();
   Packet p;
-  ReadStatus st = ReadPacket(p, milliseconds(idle > 0 ? idle * 1000 : 1000), 1);
+  ReadStatus st = ReadPacket(p, IdleWait(), 1);
   if (st == ReadStatus::kTimeout) {
-    if (idle > 0 && !line_.stopped()) SendPacket(1, 0, 'N', "");
+    if (options_.idle_nak_seconds > 0 && !line_.stopped()) SendPacket(1, 0, 'N', "");
     return Event::kIdle;
   }
   if (st == ReadStatus::kBad) {
     SendPacket(1, 0, 'N', "");
     return Event::kIdle;
   }
-  return Dispatch(p);
+  const Event event = Dispatch(p);
+  if (event == Event::kServed)
+    idle_at_ = Clock::now() + milliseconds(std::max(options_.idle_return_ms, 0));
+  return event;
 }
 
 KermitServer::Event KermitServer::Dispatch(const Packet& p) {
+  if (IsRequest(p)) refusal_.reset();
   switch (p.type) {
     case 'I':
       peer_ = ParseInitParams(p.data);
@@ -143,6 +172,11 @@ KermitServer::Event KermitServer::Dispatch(const Packet& p) {
       return Event::kIdle;  // late answers to a finished transaction
     case 'B':
     case 'Z':
+      if (refusal_) {
+        // The client did not get the E that refused its upload.
+        line_.Write(*refusal_);
+        return Event::kServed;
+      }
       // The client repeats the end of a transaction whose last ACK it lost.
       SendPacket(1, p.seq, 'Y', "");
       return Event::kServed;
@@ -203,6 +237,7 @@ void KermitServer::ReceiveUpload(const Packet& s) {
           StoreResult r = calc_.StoreUpload(name, file);
           if (!r.ok) {
             SendError(chkt, expected, r.error.empty() ? "Invalid Syntax" : r.error);
+            refusal_ = last_packet_;
             return;
           }
         }
@@ -226,13 +261,19 @@ void KermitServer::ReceiveUpload(const Packet& s) {
 }
 
 bool KermitServer::Exchange(int chkt, int seq, char type, std::string_view data,
-                            std::string* ack_data) {
+                            std::string* ack_data, bool repeat_until_ack) {
   SendPacket(chkt, seq, type, data);
   int retries = 0;
+  const auto stop_repeating = Clock::now() + WaitTime();
   for (;;) {
     Packet p;
-    ReadStatus st = ReadPacket(p, WaitTime(), chkt);
+    const bool repeating = repeat_until_ack && Clock::now() < stop_repeating;
+    ReadStatus st = ReadPacket(p, repeating ? SendInitRepeatWait() : WaitTime(), chkt);
     if (line_.stopped()) return false;
+    if (repeating && st == ReadStatus::kTimeout) {
+      line_.Write(last_packet_);
+      continue;
+    }
     if (st == ReadStatus::kOk) {
       if (p.type == 'Y' && p.seq == seq) {
         *ack_data = p.data;
@@ -257,7 +298,9 @@ std::string KermitServer::Send(char header, const std::string& name, const Bytes
                                int cksm) {
   if (cksm < 1 || cksm > 3) cksm = 1;
   std::string ack;
-  if (!Exchange(1, 0, 'S', CalculatorSendInit(cksm, options_.advertised_time), &ack)) return "Timeout";
+  if (!Exchange(1, 0, 'S', CalculatorSendInit(cksm, options_.advertised_time), &ack,
+                options_.repeat_send_init))
+    return "Timeout";
   peer_ = ParseInitParams(ack);
   // The offered type is used only when the client names the same one.
   const int chkt = peer_.chkt == cksm ? cksm : 1;

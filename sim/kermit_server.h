@@ -3,8 +3,11 @@
 // replies itself (S, F or X, D..., Z, B), also for ARCHIVE to :IO:.
 #pragma once
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -26,6 +29,17 @@ struct KermitOptions {
   int idle_nak_seconds = 10;
   // Retransmissions (or NAKs) in a row before a transaction is given up.
   int max_retries = 10;
+  // After each transaction the server takes this long to go back to its
+  // idle state; what arrives meanwhile is lost, as on the real calculator
+  // (which may then stay silent). 0: nothing is lost.
+  int idle_return_ms = 50;
+  // Habits of the real calculator: its idle NAKs come at irregular times
+  // (anywhere from a quarter to one and three quarters of the interval),
+  // and it repeats its S, at short irregular intervals, until the first
+  // acknowledgement arrives. Drawn from a generator seeded with habit_seed.
+  bool irregular_idle_naks = true;
+  bool repeat_send_init = true;
+  uint32_t habit_seed = 1;
 };
 
 // What the server asks of the calculator's memory. Each call is made with
@@ -56,6 +70,9 @@ class KermitServer {
 
   void SetOptions(const KermitOptions& options) { options_ = options; }
 
+  // Bytes that arrived while the server went back to idle, and were lost.
+  uint64_t InputLostGoingIdle() const { return lost_going_idle_; }
+
   // Waits for one request (at most the idle-NAK interval) and serves it.
   // kFinish after G F: the server has acknowledged it and left. kRestart
   // after a command line that restored a backup: the server is gone.
@@ -78,10 +95,19 @@ class KermitServer {
   static bool IsRequest(const Packet& p);
 
   Event Dispatch(const Packet& p);
+  // Loses what arrives until the server is back in its idle state.
+  void FinishGoingIdle();
+  // The wait for a request before the next idle NAK.
+  std::chrono::milliseconds IdleWait();
+  // The wait before the calculator repeats its S.
+  std::chrono::milliseconds SendInitRepeatWait();
   void ReceiveUpload(const Packet& s);
   // Sends one packet and waits for its acknowledgement; the ACK's data in
-  // *ack_data. False when the client gave up or stayed silent.
-  bool Exchange(int chkt, int seq, char type, std::string_view data, std::string* ack_data);
+  // *ack_data. False when the client gave up or stayed silent. With
+  // repeat_until_ack the packet goes again after each short wait without
+  // an answer (the habit with the S).
+  bool Exchange(int chkt, int seq, char type, std::string_view data, std::string* ack_data,
+                bool repeat_until_ack = false);
 
   SimLine& line_;
   ServerCalculator& calc_;
@@ -89,6 +115,12 @@ class KermitServer {
   InitParams peer_;             // the client's parameters (its EOL, padding, TIME)
   std::string last_packet_;     // the last packet written, for retransmission
   std::optional<Packet> pending_request_;  // a request that cut a transaction short
+  // The E that ended the last upload: a Z or B the client sends again (the
+  // E was lost) gets it again, never an acknowledgement.
+  std::optional<std::string> refusal_;
+  std::chrono::steady_clock::time_point idle_at_{};  // back in the idle state then
+  std::atomic<uint64_t> lost_going_idle_{0};
+  std::mt19937 habits_;
 };
 
 }  // namespace dravik::sim

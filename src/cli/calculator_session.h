@@ -25,6 +25,8 @@ class CalculatorSession {
   // calculator there. False (after telling why on stderr) when any step
   // failed.
   bool Connect();
+  // Opens the port alone (no connection check, no --cd).
+  bool OpenPort() { return cli_.Open(); }
   // Makes path the current directory and moves the calculator there,
   // checking that it arrived.
   bool ChangeTo(std::string_view path);

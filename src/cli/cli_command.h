@@ -26,6 +26,7 @@ struct GlobalOptions {
 struct CliContext {
   Session& session;
   GlobalOptions options;
+  bool settings_from_file = false;  // the settings file was read
 };
 
 // Runs the command; returns the process exit code (0 success).

@@ -17,12 +17,19 @@ void ApplyLinkOptions(CliContext& context) {
   if (o.check) s.Settings.ChecksumType = o.check;
 }
 
+int OfferedBlockCheck(const CliContext& context) {
+  if (context.options.check) return context.options.check;
+  const int from_file = context.session.Settings.ChecksumType;
+  if (context.settings_from_file && from_file >= 1 && from_file <= 3) return from_file;
+  return 3;
+}
+
 CliLink::CliLink(CliContext& context)
     : context_(context), progress_(!context.options.quiet), link_(context.session) {
   ApplyLinkOptions(context_);
   context_.session.MainWindow = &window_;
   context_.session.ProgressWindow = &progress_;
-  if (context_.options.check) link_.m_agreedCheck = context_.options.check;
+  link_.m_agreedCheck = OfferedBlockCheck(context_);
   link_.m_timeout = kTimeoutSeconds;
 }
 

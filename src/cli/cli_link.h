@@ -13,6 +13,12 @@ namespace dravik::cli {
 // the slot. --baud sets the line speed, --check the block check we offer.
 void ApplyLinkOptions(CliContext& context);
 
+// The block check offered to the server: --check, else the settings file's,
+// else 3 (a CRC: a damaged packet slips through about once in 65536 times,
+// against once in 64 with type 1). A peer that cannot do it answers with
+// its own type, which is then used.
+int OfferedBlockCheck(const CliContext& context);
+
 class CliLink {
  public:
   // Read time-out once connected, as the application uses.

@@ -27,7 +27,15 @@ void PrintUsage(std::FILE* out) {
                "                  [-C DIR] [--cd PATH] [--raw] [-q] [--trace FILE]\n"
                "                  COMMAND [ARGS]\n\n"
                "Moves files between this computer and an HP48 calculator in Kermit\n"
-               "server mode on a serial line.\n\nCommands:\n");
+               "server mode on a serial line.\n\n"
+               "--check N  the Kermit block check offered: 3 (the default unless the\n"
+               "           settings file names one) is a CRC that lets about one damaged\n"
+               "           packet in 65536 through; 1 and 2 are sums, shorter by 2 and 1\n"
+               "           characters a packet, that let about one in 64 and one in 4096\n"
+               "           through. A server that cannot do the type offered answers\n"
+               "           with its own.\n"
+               "--cd PATH  the calculator directory send, get, dir, host and the other\n"
+               "           calculator commands act in.\n\nCommands:\n");
   for (const CliCommand& c : AllCommands()) std::fprintf(out, "  %-24s %s\n", c.usage, c.help);
 }
 
@@ -106,7 +114,7 @@ int main(int argc, char** argv) {
   // Dravik.ini gives port, line speed, checksum type and translation mode
   // unless an option says otherwise (the commands apply the options). A
   // device given by name needs a valid slot to go into.
-  ReadStartupSettings(session.Settings);
+  context.settings_from_file = ReadStartupSettings(session.Settings) != 0;
   if (!o.device.empty() && (session.Settings.PortNumber < 1 || session.Settings.PortNumber > 4))
     session.Settings.PortNumber = 1;
 

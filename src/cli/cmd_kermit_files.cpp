@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "cli/cli_link.h"
+#include "cli/connected_link.h"
 #include "link/transfer_check.h"
 
 namespace dravik::cli {
@@ -23,8 +24,8 @@ bool CheckItems(const char* command, const char* item, const std::vector<std::st
 
 int RunSend(CliContext& context, const std::vector<std::string>& args) {
   if (!CheckItems("send", "file", args)) return 2;
-  CliLink cli(context);
-  if (!cli.Open()) return 1;
+  ConnectedLink cli(context);
+  if (!cli.Connect()) return 1;
   if (!cli.link().SendFiles(args)) return CommandFailed("send");
   // Objects in binary form are compared with the calculator's checksum.
   return CheckSentObjects(cli.link(), args) ? 0 : CommandFailed("send");
@@ -32,10 +33,12 @@ int RunSend(CliContext& context, const std::vector<std::string>& args) {
 
 int RunGet(CliContext& context, const std::vector<std::string>& args) {
   if (!CheckItems("get", "name", args)) return 2;
-  CliLink cli(context);
-  if (!cli.Open()) return 1;
-  if (!cli.link().ReceiveFiles(args)) return CommandFailed("get");
-  return CheckReceivedObjects(cli.link()) ? 0 : CommandFailed("get");
+  ConnectedLink cli(context);
+  if (!cli.Connect()) return 1;
+  const bool received = cli.link().ReceiveFiles(args) != 0;
+  // What arrived before a later item failed is kept only once it is checked.
+  const bool checked = CheckReceivedObjects(cli.link()) != 0;
+  return received && checked ? 0 : CommandFailed("get");
 }
 
 }  // namespace

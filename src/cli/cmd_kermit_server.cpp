@@ -1,17 +1,69 @@
-// dravik-cli dir / host TEXT / finish: short exchanges with the server.
+// dravik-cli dir / host TEXT / host --file FILE / finish: short exchanges
+// with the server.
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "cli/calculator_text.h"
 #include "cli/cli_link.h"
+#include "cli/connected_link.h"
+#include "link/hp48_charset.h"
 
 namespace dravik::cli {
 namespace {
 
-void PrintText(const std::string& text) {
-  std::fwrite(text.data(), 1, text.size(), stdout);
-  if (!text.empty() && text.back() != '\n') std::fputc('\n', stdout);
-  std::fflush(stdout);
+// A program read with --file can never fit one packet beyond this.
+constexpr size_t kMaxCommandFile = 64 * 1024;
+
+// The text of a command file, without the line end that closes it. False,
+// after saying why, when it is not a readable regular file.
+bool ReadCommandFile(const std::string& path, std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  struct stat st {};
+  if (!file || ::fstat(::fileno(file), &st) != 0 || !S_ISREG(st.st_mode)) {
+    std::fprintf(stderr, "dravik-cli: cannot read %s: %s\n", path.c_str(),
+                 file ? "not a regular file" : std::strerror(errno));
+    if (file) std::fclose(file);
+    return false;
+  }
+  char buffer[4096];
+  size_t n = 0;
+  while (text.size() <= kMaxCommandFile && (n = std::fread(buffer, 1, sizeof buffer, file)) > 0)
+    text.append(buffer, n);
+  const bool failed = std::ferror(file) != 0;
+  std::fclose(file);
+  if (failed) {
+    std::fprintf(stderr, "dravik-cli: cannot read %s\n", path.c_str());
+    return false;
+  }
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+  return true;
+}
+
+// The command: the arguments joined by blanks (one of them may hold line
+// breaks, a program for example), or the content of --file FILE.
+bool CommandText(const std::vector<std::string>& args, std::string& text) {
+  if (args.empty()) {
+    std::fprintf(stderr, "dravik-cli: host needs the command text\n");
+    return false;
+  }
+  if (args[0] == "--file") {
+    if (args.size() != 2) {
+      std::fprintf(stderr, "dravik-cli: host --file takes one file\n");
+      return false;
+    }
+    if (!ReadCommandFile(args[1], text)) return false;
+  } else {
+    for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
+  }
+  // What the user types in UTF-8 (« », →, π) goes as the calculator's
+  // characters.
+  if (TerminalIsUtf8()) text = hp48::FromUtf8(text);
+  return true;
 }
 
 int RunDir(CliContext& context, const std::vector<std::string>& args) {
@@ -19,24 +71,20 @@ int RunDir(CliContext& context, const std::vector<std::string>& args) {
     std::fprintf(stderr, "dravik-cli: dir takes no arguments\n");
     return 2;
   }
-  CliLink cli(context);
-  if (!cli.Open()) return 1;
+  ConnectedLink cli(context);
+  if (!cli.Connect()) return 1;
   if (!cli.link().ReadDirectory()) return CommandFailed("dir");
-  PrintText(cli.link().DirectoryListing);
+  PrintCalculatorText(cli.link().DirectoryListing);
   return 0;
 }
 
 int RunHost(CliContext& context, const std::vector<std::string>& args) {
-  if (args.empty()) {
-    std::fprintf(stderr, "dravik-cli: host needs the command text\n");
-    return 2;
-  }
   std::string text;
-  for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
-  CliLink cli(context);
-  if (!cli.Open()) return 1;
+  if (!CommandText(args, text)) return 2;
+  ConnectedLink cli(context);
+  if (!cli.Connect()) return 1;
   if (!cli.link().RunHostCommand(text)) return CommandFailed("host");
-  PrintText(cli.link().HostReply);
+  PrintCalculatorText(cli.link().HostReply);
   return 0;
 }
 
@@ -54,7 +102,8 @@ int RunFinish(CliContext& context, const std::vector<std::string>& args) {
 
 DRAVIK_CLI_COMMAND("dir", "dir", "print the listing of the calculator's current directory",
                    RunDir);
-DRAVIK_CLI_COMMAND("host", "host TEXT", "run TEXT on the calculator and print its reply",
+DRAVIK_CLI_COMMAND("host", "host TEXT | --file FILE",
+                   "run TEXT (or the program in FILE) on the calculator, print its reply",
                    RunHost);
 DRAVIK_CLI_COMMAND("finish", "finish", "end the calculator's server mode", RunFinish);
 

@@ -9,6 +9,10 @@ namespace dravik::cli {
 MessageAnswer ConsoleWindow::ShowMessage(std::string_view text, std::string_view caption,
                                          MessageIcon, MessageButtons buttons) {
   ++messages_shown_;
+  // The calculator's error lines start with "Error: ", which the caption
+  // "Error Message from HP48" already says.
+  if (caption.find("Error") != std::string_view::npos && text.rfind("Error: ", 0) == 0)
+    text.remove_prefix(7);
   // A blank line inside a message box text is one line break on a console.
   std::string flat;
   for (char c : text)

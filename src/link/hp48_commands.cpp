@@ -41,12 +41,13 @@ int SingleDigit(std::string_view value, int low, int high) {
 
 }  // namespace
 
-bool FitsOnePacket(std::string_view text) {
-  if (text.size() > kMaxCommandText) return false;
-  for (unsigned char c : text)
-    if (IsControl(c) || c == '#') return false;
-  return true;
+size_t EncodedCommandLength(std::string_view text) {
+  size_t length = 0;
+  for (unsigned char c : text) length += (IsControl(c & 0x7F) || c == '#') ? 2 : 1;
+  return length;
 }
+
+bool FitsOnePacket(std::string_view text) { return EncodedCommandLength(text) <= kMaxCommandText; }
 
 bool IsPlainName(std::string_view name) {
   if (name.empty()) return false;

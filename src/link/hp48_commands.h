@@ -20,13 +20,17 @@ inline constexpr std::string_view kMoveProgramName = "cdhp48xx.tmp";
 inline constexpr std::string_view kXModemProgramName = "XModem.tmp";
 inline constexpr std::string_view kErrorCaption = "Error Message from HP48";
 
-// A command goes unencoded into the data field of one packet: at most the
+// A command goes into the data field of one packet, encoded like any data
+// field ("#" doubled, control characters prefixed): at most the
 // calculator's packet length 94 less sequence, type and a one-character
 // block check.
 inline constexpr size_t kMaxCommandText = 91;
 
-// True when the text can go into a command packet as it is: not too long and
-// free of control characters and of the control prefix "#".
+// The length of the text in a command packet's data field: two for "#" and
+// for each control character, one for every other character.
+size_t EncodedCommandLength(std::string_view text);
+
+// True when the encoded text fits one command packet.
 bool FitsOnePacket(std::string_view text);
 
 // A name that can stand in a command or program text without changing its

@@ -44,9 +44,11 @@ class CHP48Link : public CSerialPort {
   static constexpr int kTimeout = 'T';      // ReceivePacket: nothing came in time
   static constexpr int kBadPacket = 'Q';    // ReceivePacket: no MARK, bad LEN or check
   static constexpr int kFailed = -1;        // AwaitReply: failure, E packet or cancel
-  // Pause between the last packet of one transaction and the first of the
-  // next: a server going back to its idle state may flush its input, and
-  // would lose a command sent at once (C-Kermit does).
+  // Pause between the last packet on the line and the first of the next
+  // transaction, across processes too (CSerialPort::LastTraffic): a server
+  // going back to its idle state flushes its input and would lose a command
+  // sent at once (the calculator does, and then may not answer again;
+  // C-Kermit does too).
   static constexpr int kSettleMs = 150;
 
   explicit CHP48Link(Session& session);
@@ -107,8 +109,13 @@ class CHP48Link : public CSerialPort {
   int ReceiveFiles(const std::vector<std::string>& list);
   // Generic "D" request; the reply text goes to DirectoryListing. 1 or 0.
   int ReadDirectory();
-  // Sends text as a "C" packet and collects the reply into HostReply. 1 or 0.
+  // Sends text as a "C" packet, encoded like a data field, and collects the
+  // reply into HostReply. A text whose encoding does not fit one packet is
+  // refused with a message before anything is sent. 1 or 0.
   int RunHostCommand(std::string_view text);
+  // The data field of a command packet for text (control prefix, and the
+  // 8th-bit prefix when agreed); also left in the data buffer.
+  std::string EncodeCommand(std::string_view text);
   int CollectHostReply();
   // Moves the calculator to HOME (both calculator paths become "HOME\").
   int GoHome();
@@ -148,9 +155,8 @@ class CHP48Link : public CSerialPort {
   // (null: none known).
   int PrepareXModemJob(bool calculator_receives, const ListingCache* cache);
 
-  // Runs a command through RunHostCommand: refuses a text that does not fit
-  // one packet, and treats an "Error: ..." reply as failure, shown with the
-  // caption "Error Message from HP48". 1 or 0.
+  // Runs a command through RunHostCommand and treats an "Error: ..." reply
+  // as failure, shown with the caption "Error Message from HP48". 1 or 0.
   int RunCalculatorCommand(std::string_view text);
   // Moves the calculator to CurrentHPPath and checks with PATH that it got
   // there; refuses (0) otherwise, with HPWorkingPath set to where it is.
@@ -245,7 +251,6 @@ class CHP48Link : public CSerialPort {
   std::string_view m_stringInput;
   size_t m_stringPos = 0;
   bool m_partialFile = false;                   // an output file is open and unfinished
-  std::chrono::steady_clock::time_point m_lastWrite{};  // when a packet went out last
 };
 
 }  // namespace dravik

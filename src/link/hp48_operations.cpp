@@ -19,15 +19,6 @@ std::string TransioCommand(int mode) { return std::string(1, char('0' + mode)) +
 }  // namespace
 
 int CHP48Link::RunCalculatorCommand(std::string_view text) {
-  if (!hp48::FitsOnePacket(text)) {
-    std::string why = text.size() > hp48::kMaxCommandText
-                          ? "The command is too long for one packet (" +
-                                std::to_string(text.size()) + " characters, at most " +
-                                std::to_string(hp48::kMaxCommandText) + "):\n"
-                          : "The command holds characters that cannot be sent as they are:\n";
-    ShowMessage(why + std::string(text), "Error");
-    return 0;
-  }
   if (!RunHostCommand(text)) return 0;
   std::string_view error = hp48::ErrorLine(HostReply);
   if (!error.empty()) {
@@ -155,10 +146,8 @@ int CHP48Link::RestoreBackup(std::string_view name) {
     return 0;
   }
   // The calculator restarts while it restores: no reply is collected.
-  m_checkType = 1;
-  m_seq = 0;
-  DiscardInput();
-  SendPacket('C', 0, command);
+  BeginTransaction();
+  SendPacket('C', 0, EncodeCommand(command));
   FlushOutput();
   return 1;
 }

@@ -27,7 +27,6 @@ int CHP48Link::SendPacket(int type, int seq, std::string_view data) {
   if (PacketTrace* trace = m_session.Trace) trace->KermitPacket(TraceDirection::Sent, type, seq, data);
   // A failed write shows up as the peer's silence.
   WriteString(m_sendBuf);
-  m_lastWrite = std::chrono::steady_clock::now();
   return 1;
 }
 
@@ -85,6 +84,7 @@ int CHP48Link::ReadPacket() {
   m_rxLen = data_len;
   m_rxSeq = unchar(static_cast<uint8_t>(mark[2] & mask));
   m_data = std::string_view(reinterpret_cast<const char*>(data), static_cast<size_t>(data_len));
+  NoteTraffic();
   m_session.Post(kProgressPackets, m_packetCount);
   return mark[3] & mask;
 }

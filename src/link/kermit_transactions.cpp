@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 
 namespace dravik {
@@ -29,12 +30,14 @@ void CHP48Link::BeginTransaction(bool discard_input) {
   m_checkType = 1;
   m_seq = 0;
   m_stripParity = m_session.Settings.Parity != 0 ? 1 : 0;
-  const auto settled = m_lastWrite + std::chrono::milliseconds(kSettleMs);
-  if (std::chrono::steady_clock::now() < settled) std::this_thread::sleep_until(settled);
   // A port closed after an earlier failure, or whose device went away, may
   // work again: the adapter is back, or the user fixed the settings. Not
   // when the user chose to give up.
   if (!m_session.LinkClosedByUser) EnsureOpen();
+  // A server going back to its idle state loses what arrives meanwhile:
+  // the first packet waits until the line has been quiet for a while,
+  // also when the last packet was another Dravik program's.
+  WaitQuietFor(kSettleMs);
   // An idle server sends a NAK now and then; taken as the reply to our
   // first packet it would make us send that packet twice.
   if (discard_input) DiscardInput();
@@ -73,7 +76,6 @@ int CHP48Link::AwaitReply() {
       SendPacket('N', m_seq, {});
     else
       WriteString(m_sendBuf);
-    m_lastWrite = std::chrono::steady_clock::now();
     type = ReceivePacket();
   }
 }
@@ -381,9 +383,27 @@ int CHP48Link::CollectHostReply() {
   }
 }
 
+std::string CHP48Link::EncodeCommand(std::string_view text) {
+  ClearDataBuffer();
+  for (unsigned char c : text) AppendEncoded(c);
+  m_dataLen = static_cast<int>(m_dataBuf.size());
+  return m_dataBuf;
+}
+
 int CHP48Link::RunHostCommand(std::string_view text) {
+  // The calculator decodes a command like any data field: an unprefixed "#"
+  // would take the next character as a control character, a CR would end
+  // the packet. The whole command must go in one packet.
+  const std::string field = EncodeCommand(text);
+  if (field.size() > hp48::kMaxCommandText) {
+    ShowMessage("The command is too long for one packet (" + std::to_string(field.size()) +
+                    " characters encoded, at most " + std::to_string(hp48::kMaxCommandText) +
+                    "):\n" + std::string(text),
+                "Error");
+    return 0;
+  }
   BeginTransaction();
-  SendPacket('C', 0, text);
+  SendPacket('C', 0, field);
   return CollectHostReply();
 }
 

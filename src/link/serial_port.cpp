@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <thread>
 
 #include "platform/port_slots.h"
 
@@ -39,7 +40,19 @@ int CSerialPort::Open() {
   LineSettings line{s.BaudRate, s.DataBits, s.Parity, s.StopBits};
   m_lastOpenError = m_hPort.Open(m_devicePath, line);
   if (m_lastOpenError != DeviceError::Ok) return 0;
+  m_lineStamp.Attach(m_devicePath);
+  m_lastTraffic = m_lineStamp.Last().value_or(std::chrono::steady_clock::now());
   return SetTimeouts(m_timeout);
+}
+
+void CSerialPort::NoteTraffic() {
+  m_lastTraffic = std::chrono::steady_clock::now();
+  m_lineStamp.Record(m_lastTraffic);
+}
+
+void CSerialPort::WaitQuietFor(int ms) const {
+  const auto quiet = m_lastTraffic + std::chrono::milliseconds(ms);
+  if (std::chrono::steady_clock::now() < quiet) std::this_thread::sleep_until(quiet);
 }
 
 int CSerialPort::EnsureOpen() {
@@ -56,6 +69,7 @@ int CSerialPort::SetTimeouts(int seconds) {
 int CSerialPort::CloseAll() {
   int any = 0;
   if (m_hPort.Close()) any = 1;
+  m_lineStamp.Detach();
   if (CloseInputFile()) any = 1;
   if (CloseOutputFile()) any = 1;
   return any;
@@ -97,7 +111,9 @@ int CSerialPort::WriteBytes(const uint8_t* data, size_t size) {
   if (m_traceXModem)
     if (PacketTrace* trace = m_session.Trace)
       trace->XModemSent(std::string_view(reinterpret_cast<const char*>(data), size));
-  return m_hPort.Write(data, size, timeout_ms) ? 1 : 0;
+  const bool written = m_hPort.Write(data, size, timeout_ms);
+  NoteTraffic();
+  return written ? 1 : 0;
 }
 
 int CSerialPort::OpenInputFile(const std::string& path) {

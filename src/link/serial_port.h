@@ -6,11 +6,13 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
 #include "link/session.h"
+#include "platform/line_stamp.h"
 #include "platform/serial_device.h"
 
 namespace dravik {
@@ -24,6 +26,8 @@ class CSerialPort {
 
   // Opens the device of the session's port slot with its line settings and
   // sets the read time-out m_timeout. A slot outside 1..4 fails at once.
+  // Learns when any Dravik program last used the line (LastTraffic); when
+  // that is not known, the opening counts as the last use.
   int Open();
   // Why the last Open failed (Ok after a successful one).
   DeviceError LastOpenError() const { return m_lastOpenError; }
@@ -44,6 +48,13 @@ class CSerialPort {
   int WriteByte(uint8_t byte);
   int WriteString(const std::string& text);
   int WriteBytes(const uint8_t* data, size_t size);
+  // When a packet last went over the line, from this program or another
+  // one that held the device before: writes and the packets a link reads
+  // (NoteTraffic) count.
+  std::chrono::steady_clock::time_point LastTraffic() const { return m_lastTraffic; }
+  void NoteTraffic();
+  // Waits until ms have passed since LastTraffic.
+  void WaitQuietFor(int ms) const;
   // Drops input that arrived before the next transaction starts.
   void DiscardInput() { m_hPort.DiscardInput(); }
   // Waits (bounded) until queued output has gone out.
@@ -98,6 +109,8 @@ class CSerialPort {
   std::string m_outPath;
   std::string m_devicePath;
   DeviceError m_lastOpenError = DeviceError::Ok;
+  LineStamp m_lineStamp;
+  std::chrono::steady_clock::time_point m_lastTraffic{};
 };
 
 // A received name made safe as a file name inside a folder: cut at NUL,

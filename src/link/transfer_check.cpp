@@ -4,10 +4,13 @@
 #include <fstream>
 #include <iterator>
 
+#include "hpview/listing_parser.h"
 #include "link/object_checksum.h"
 
 namespace dravik {
 namespace {
+
+constexpr int kListingTries = 3;
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -19,29 +22,70 @@ void Report(CHP48Link& link, const std::string& text) {
     window->ShowMessage(text, "ERROR", MessageIcon::Error);
 }
 
-// Reads the listing only when some file can be checked at all; a listing
-// lost to a noisy line is asked for again.
-bool ReadListingOnce(CHP48Link& link, bool& read, bool& ok) {
-  if (!read) {
-    for (int attempt = 0; attempt < 3 && !ok; ++attempt) ok = link.ReadDirectory() != 0;
-    read = true;
-  }
-  return ok;
+void Note(CHP48Link& link, const std::string& text) {
+  if (MainWindowHandle* window = link.session().MainWindow)
+    window->ShowMessage(text, "Attention", MessageIcon::Information);
 }
+
+// A calculator's listing starts with the path it lists ("{ HOME } 127805");
+// another Kermit server lists its files with no checksum to compare.
+bool IsCalculatorListing(std::string_view listing) {
+  const size_t start = listing.find_first_not_of(" \r\n");
+  if (start == std::string_view::npos || listing[start] != '{') return false;
+  const std::string_view first = listing.substr(start, listing.find('\r', start) - start);
+  const size_t close = first.find('}');
+  if (close == std::string_view::npos) return false;
+  return PathFromList(first.substr(0, close + 1)).rfind("HOME\\", 0) == 0;
+}
+
+// The listing of the calculator's current directory (where the objects went
+// and came from), read once and only when some file can be checked at all.
+// A listing lost to a noisy line is asked for again, as long as the link is
+// still open.
+class ListingOnce {
+ public:
+  explicit ListingOnce(CHP48Link& link) : link_(link) {}
+  bool Read() {
+    if (!read_) {
+      read_ = true;
+      for (int attempt = 0; attempt < kListingTries && !ok_; ++attempt) {
+        if (attempt > 0 && link_.session().LinkClosedByUser) break;
+        ok_ = link_.ReadDirectory() != 0;
+      }
+      calculator_ = ok_ && IsCalculatorListing(link_.DirectoryListing);
+    }
+    return ok_;
+  }
+  bool FromCalculator() const { return calculator_; }
+
+ private:
+  CHP48Link& link_;
+  bool read_ = false;
+  bool ok_ = false;
+  bool calculator_ = false;
+};
+
+const char* kNotCalculator = " was not checked: the server is not a calculator and lists no checksum.";
 
 }  // namespace
 
 int CheckSentObjects(CHP48Link& link, const std::vector<std::string>& paths) {
   int result = 1;
-  bool read = false, ok = false;
+  ListingOnce listing(link);
   for (size_t i = 0; i < paths.size() && i < link.StoredNames.size(); ++i) {
     const std::string& name = link.StoredNames[i];
     if (name.empty()) continue;  // skipped
     std::vector<uint8_t> file = ReadFile(paths[i]);
     if (!IsBinaryObjectFile(file)) continue;
-    if (!ReadListingOnce(link, read, ok)) {
-      Report(link, "Could not read the calculator's directory to check " + name + ".");
-      return 0;
+    if (!listing.Read()) {
+      Report(link, name + " was sent, but the calculator's directory could not be read to check "
+                          "it: an unchecked copy is on the calculator.");
+      result = 0;
+      continue;
+    }
+    if (!listing.FromCalculator()) {
+      Note(link, name + kNotCalculator);
+      continue;
     }
     switch (CheckObjectFile(file, name, link.DirectoryListing, TransferDirection::Sent)) {
       case ObjectCheck::Match:
@@ -67,17 +111,21 @@ int CheckSentObjects(CHP48Link& link, const std::vector<std::string>& paths) {
 
 int CheckReceivedObjects(CHP48Link& link) {
   int result = 1;
-  bool read = false, ok = false;
+  ListingOnce listing(link);
   for (const CHP48Link::ReceivedObject& object : link.ReceivedObjects) {
     std::vector<uint8_t> file = ReadFile(object.path);
     if (!IsBinaryObjectFile(file)) continue;
-    if (!ReadListingOnce(link, read, ok)) {
+    if (!listing.Read()) {
       // A file Dravik keeps is one that matched the calculator's copy.
       std::remove(object.path.c_str());
       Report(link, object.name +
                        " could not be checked against the calculator's copy and was deleted. "
                        "Receive it again.");
       result = 0;
+      continue;
+    }
+    if (!listing.FromCalculator()) {
+      Note(link, object.name + kNotCalculator);
       continue;
     }
     ObjectCheck check =

@@ -1,7 +1,8 @@
 // After a Kermit transfer in the calculator's current directory: compares
 // every object that went over in binary form with what the calculator
 // lists (its size and checksum), so a file garbled on a noisy line is never
-// taken as delivered.
+// taken as delivered. A server that is not a calculator lists no checksum:
+// its files are noted as not checked.
 #pragma once
 
 #include <string>

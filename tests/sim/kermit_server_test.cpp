@@ -72,6 +72,9 @@ class KermitServerTest : public ::testing::Test {
     options.idle_nak_seconds = 0;
     options.time_override = 1;
     options.max_retries = 3;
+    // The replays send each request at once and compare packet by packet.
+    options.idle_return_ms = 0;
+    options.repeat_send_init = false;
     server_ = std::make_unique<KermitServer>(line_, memory_, options);
     device_ = std::make_unique<RawDevice>(line_.device());
     ASSERT_TRUE(device_->ok());

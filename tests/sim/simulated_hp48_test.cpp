@@ -29,6 +29,9 @@ SimOptions QuietOptions() {
   SimOptions o;
   o.kermit.idle_nak_seconds = 0;
   o.kermit.time_override = 2;
+  // C-Kermit as a client sends its next command at once, which a real
+  // calculator going back to idle could lose.
+  o.kermit.idle_return_ms = 0;
   o.xmodem_time_scale = 0.05;
   return o;
 }

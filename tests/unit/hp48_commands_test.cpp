@@ -108,8 +108,10 @@ TEST(CommandTexts, ErrorRepliesAndPathsInReplies) {
 TEST(CommandTexts, WhatMayGoIntoOneCommand) {
   EXPECT_TRUE(FitsOnePacket(std::string(kMaxCommandText, 'A')));
   EXPECT_FALSE(FitsOnePacket(std::string(kMaxCommandText + 1, 'A')));
-  EXPECT_FALSE(FitsOnePacket("A\rB"));
-  EXPECT_FALSE(FitsOnePacket("# 5d"));
+  // "#" and control characters take two characters each once encoded.
+  EXPECT_TRUE(FitsOnePacket("# 5d\r"));
+  EXPECT_TRUE(FitsOnePacket(std::string(kMaxCommandText - 1, 'A') + "\xab"));
+  EXPECT_FALSE(FitsOnePacket(std::string(kMaxCommandText - 1, 'A') + "#"));
   EXPECT_TRUE(IsPlainName("GAME.LIB"));
   EXPECT_TRUE(IsPlainName("X1"));
   for (const char* bad : {"", "A B", "A'B", "A}", "{A", "A\\B", "A:B", "A\x01"})
