@@ -103,9 +103,14 @@ class CHP48Link : public CSerialPort {
   // Sends an E packet with the current sequence number.
   int SendError(std::string_view text);
 
-  // Sends the files at the given paths; 1 on success, 0 on failure.
+  // Sends the files at the given paths (kermit_send.cpp). 1 when every file
+  // was delivered or skipped by the user, 0 when one was not delivered: it
+  // could not be opened or read, the receiver refused it (X or Z in the
+  // acknowledgement of a data packet), or the line failed.
   int SendFiles(const std::vector<std::string>& list);
-  // Asks for the named objects and stores them in CurrentPCFolder; 1 or 0.
+  // Asks for the named objects and stores them in CurrentPCFolder
+  // (kermit_receive.cpp). 1 when every object arrived or was skipped by the
+  // user, 0 otherwise.
   int ReceiveFiles(const std::vector<std::string>& list);
   // Generic "D" request; the reply text goes to DirectoryListing. 1 or 0.
   int ReadDirectory();
@@ -178,6 +183,9 @@ class CHP48Link : public CSerialPort {
     std::string path;
   };
   std::vector<ReceivedObject> ReceivedObjects;
+  // What the user skipped in the last SendFiles (paths) or ReceiveFiles
+  // (names), in list order.
+  std::vector<std::string> SkippedItems;
 
   // ---- protocol state (names as in the protocol description) -------------
   int m_lineMax = kLineMax;
@@ -228,6 +236,26 @@ class CHP48Link : public CSerialPort {
   };
   template <typename NextByte>
   int Fill(FillSource& source, int max, NextByte next_byte);
+
+  // The steps of SendFiles and ReceiveFiles return kGoOn while the
+  // transfer goes on, else its result.
+  static constexpr int kGoOn = -1;
+  static constexpr std::string_view kCancelledText = "FILES CANCELLED";
+  struct SendRun;
+  int TakeSendAck(SendRun& run);
+  void RefusedByReceiver(SendRun& run, bool rest_of_batch);
+  int OfferNextFile(SendRun& run);
+  int SendNextData(SendRun& run);
+  void SendEndOfFile(SendRun& run, bool discard);
+  int SkipTheRest(SendRun& run);
+  int SendBreak(SendRun& run);
+  struct ReceiveRun;
+  int TakeReceived(ReceiveRun& run, int type);
+  void RequestObject(ReceiveRun& run);
+  int TakeFileHeader(ReceiveRun& run);
+  int TakeFileData(ReceiveRun& run);
+  int TakeEndOfFile(ReceiveRun& run);
+  int WriteFailed();
   void AppendEncoded(int a);
   void Decode(std::string_view data, std::string* text, int* write_ok);
   void AdvanceSeq();

@@ -66,6 +66,8 @@ class CSerialPort {
   // Moves the input position by delta bytes; on failure to the start.
   int SeekInputFile(long delta);
   int CloseInputFile();
+  // True when reading the input file failed (not merely ended).
+  bool InputFileFailed() const { return m_hInFile && std::ferror(m_hInFile); }
 
   // Creates CurrentPCFolder + name, never overwriting: X, X.1, X.1.1, ...
   // The name is first made a plain file name (no separators, no "..", no

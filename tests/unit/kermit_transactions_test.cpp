@@ -182,8 +182,11 @@ TEST_F(KermitTransactions, SkipCurrentSendsZDiscardAndSkipAllStaysPressed) {
       if (p.type == 'B') break;
     }
   });
-  EXPECT_EQ(link().SendFiles({a, b, c}), 0);
+  // Skipped files are what the user asked for, listed, not a failure.
+  EXPECT_EQ(link().SendFiles({a, b, c}), 1);
   server.Join();
+  EXPECT_EQ(link().SkippedItems, (std::vector<std::string>{a, c}));
+  EXPECT_EQ(link().StoredNames, (std::vector<std::string>{"", "B", ""}));
   std::vector<std::string> expected = {"FA", "Da", "ZD", "FB", "Db", "Db", "Db", "Db", "Zx", "FC", "ZD", "Bx"};
   // Z and B carry no data apart from the discard mark.
   for (std::string& n : names)
@@ -335,6 +338,7 @@ TEST_F(KermitTransactions, DiscardedCancelledOrSkippedReceivesLeaveNoPartialFile
       EXPECT_EQ(Expect(peer, 'E', 3, 3).data, "FILES CANCELLED");
     });
     EXPECT_EQ(link().ReceiveFiles({"SKIP"}), 1);
+    EXPECT_EQ(link().SkippedItems, (std::vector<std::string>{"SKIP"}));
   }
   EXPECT_TRUE(Files().empty());
   link().ClearFlags();

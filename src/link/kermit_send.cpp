@@ -1,0 +1,167 @@
+// Sending files: S, then for each file F, D..., Z, and B at the end. Each
+// state of the transfer has a function of its own: taking what an
+// acknowledgement carries, offering the next file (or ending with B), and
+// sending the next piece of the current file (or its end).
+#include <chrono>
+#include <thread>
+
+#include "link/hp48_link.h"
+
+namespace dravik {
+
+// One SendFiles call: the files, how far it got, and what went wrong.
+struct CHP48Link::SendRun {
+  explicit SendRun(const std::vector<std::string>& files) : list(files) {}
+  const std::vector<std::string>& list;
+  size_t next = 0;      // index of the next file to offer
+  char awaiting = 'S';  // type of the packet whose acknowledgement comes next
+  std::string path;     // the file being sent and the name it was offered under
+  std::string name;
+  int result = 1;       // 0 once a file was not delivered
+};
+
+int CHP48Link::SendFiles(const std::vector<std::string>& list) {
+  m_byteCount = 0;
+  StoredNames.clear();
+  SkippedItems.clear();
+  SendRun run(list);
+  BeginTransaction();
+  SendPacket('S', 0, MakeInitParams());
+  m_state = 1;
+  int step = kGoOn;
+  while (step == kGoOn) {
+    if (AwaitReply() != 'Y') {
+      // After a cancel the calculator is still inside the transaction.
+      if (m_cancel && IsOpen()) SendError(kCancelledText);
+      step = 0;
+      break;
+    }
+    step = TakeSendAck(run);
+    if (step == kGoOn) step = m_state == 1 ? OfferNextFile(run) : SendNextData(run);
+  }
+  CloseInputFile();
+  m_checkType = 1;
+  return step;
+}
+
+int CHP48Link::TakeSendAck(SendRun& run) {
+  switch (run.awaiting) {
+    case 'S':
+      TakeInitParams(m_data);
+      break;
+    case 'F':
+      // The calculator names the variable it stores the file under.
+      DecodeToText();
+      StoredNames.push_back(m_data.empty() ? run.name : std::string(m_data));
+      break;
+    case 'D':
+      // A receiver that will not keep the file says so in the ACK of a
+      // data packet: X for this file, Z for the rest of the batch.
+      if (!m_data.empty() && (m_data[0] == 'X' || m_data[0] == 'Z'))
+        RefusedByReceiver(run, m_data[0] == 'Z');
+      break;
+    default:
+      break;
+  }
+  return kGoOn;
+}
+
+void CHP48Link::RefusedByReceiver(SendRun& run, bool rest_of_batch) {
+  StoredNames.back().clear();
+  const bool more = rest_of_batch && run.next < run.list.size();
+  if (more) run.next = run.list.size();
+  ShowMessage(run.name + (more ? " and the files after it were" : " was") +
+                  " refused by the receiver and not kept.",
+              "ERROR");
+  run.result = 0;
+  SendEndOfFile(run, /*discard=*/true);
+}
+
+int CHP48Link::OfferNextFile(SendRun& run) {
+  if (run.next >= run.list.size()) return SendBreak(run);
+  run.path = run.list[run.next];
+  if (!OpenInputFile(run.path)) {
+    ShowMessage("Could not open file: " + run.path, "ERROR");
+    SendError("Could not open file");
+    return 0;
+  }
+  const size_t slash = run.path.find_last_of('/');
+  run.name = slash == std::string::npos ? run.path : run.path.substr(slash + 1);
+  m_maxData = m_sendMax - m_agreedCheck - 3;
+  m_fillState = 1;
+  // Skip-current belongs to one file; skip-all and cancel stay pressed.
+  m_skipCurrent = 0;
+  FillFromString(run.name);
+  m_checkType = m_agreedCheck;
+  AdvanceSeq();
+  SendPacket('F', m_seq, m_dataBuf);
+  run.awaiting = 'F';
+  m_byteCount = 0;
+  m_session.Post(kProgressItem, static_cast<long>(run.next));
+  m_state = 2;
+  m_fillState = 1;
+  ++run.next;
+  return kGoOn;
+}
+
+int CHP48Link::SendNextData(SendRun& run) {
+  if (m_skipCurrent) {
+    SkippedItems.push_back(run.path);
+    StoredNames.back().clear();
+    SendEndOfFile(run, /*discard=*/true);
+    return kGoOn;
+  }
+  if (m_skipAll) return SkipTheRest(run);
+  if (FillFromFile(m_maxData) > 0) {
+    AdvanceSeq();
+    m_session.Post(kProgressBytes, m_byteCount);
+    m_session.Post(kProgressPackets, m_packetCount);
+    SendPacket('D', m_seq, m_dataBuf);
+    run.awaiting = 'D';
+    return kGoOn;
+  }
+  if (InputFileFailed()) {
+    // What was read is not the whole file: the calculator must not keep it.
+    ShowMessage("Could not read file: " + run.path, "ERROR");
+    SendError("Could not read file");
+    return 0;
+  }
+  SendEndOfFile(run, /*discard=*/false);
+  return kGoOn;
+}
+
+void CHP48Link::SendEndOfFile(SendRun& run, bool discard) {
+  CloseInputFile();
+  AdvanceSeq();
+  SendPacket('Z', m_seq, discard ? "D" : "");
+  run.awaiting = 'Z';
+  m_state = 1;
+}
+
+int CHP48Link::SkipTheRest(SendRun& run) {
+  SkippedItems.push_back(run.path);
+  StoredNames.back().clear();
+  for (size_t i = run.next; i < run.list.size(); ++i) SkippedItems.push_back(run.list[i]);
+  CloseInputFile();
+  AdvanceSeq();
+  SendPacket('Z', m_seq, "D");
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  AdvanceSeq();
+  SendPacket('B', m_seq, {});
+  m_seq = 0;
+  // Skipping is what the user asked for, not a failure (as for a receive).
+  return run.result;
+}
+
+int CHP48Link::SendBreak(SendRun& run) {
+  AdvanceSeq();
+  SendPacket('B', m_seq, {});
+  if (AwaitReply() != 'Y') {
+    if (m_cancel && IsOpen()) SendError(kCancelledText);
+    return 0;
+  }
+  m_seq = 0;
+  return run.result;
+}
+
+}  // namespace dravik
