@@ -36,10 +36,20 @@ milliseconds KermitServer::SendInitRepeatWait() {
 }
 
 void KermitServer::FinishGoingIdle() {
+  std::string lost;
   uint8_t b = 0;
   for (auto now = Clock::now(); now < idle_at_ && !line_.stopped(); now = Clock::now()) {
     if (line_.ReadByte(b, std::chrono::duration_cast<milliseconds>(idle_at_ - now) + milliseconds(1)))
-      ++lost_going_idle_;
+      lost += static_cast<char>(b);
+  }
+  // Late duplicates of the transaction just ended do no harm; a request
+  // lost here is what leaves a real calculator silent.
+  for (size_t at = lost.find(static_cast<char>(kSoh)); at != std::string::npos && at + 3 < lost.size();
+       at = lost.find(static_cast<char>(kSoh), at + 1)) {
+    Packet start;
+    start.seq = UnChar(static_cast<uint8_t>(lost[at + 2]));
+    start.type = lost[at + 3];
+    if (IsRequest(start)) ++requests_lost_going_idle_;
   }
 }
 

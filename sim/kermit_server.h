@@ -70,8 +70,8 @@ class KermitServer {
 
   void SetOptions(const KermitOptions& options) { options_ = options; }
 
-  // Bytes that arrived while the server went back to idle, and were lost.
-  uint64_t InputLostGoingIdle() const { return lost_going_idle_; }
+  // Requests that arrived while the server went back to idle, and were lost.
+  uint64_t RequestsLostGoingIdle() const { return requests_lost_going_idle_; }
 
   // Waits for one request (at most the idle-NAK interval) and serves it.
   // kFinish after G F: the server has acknowledged it and left. kRestart
@@ -119,7 +119,7 @@ class KermitServer {
   // E was lost) gets it again, never an acknowledgement.
   std::optional<std::string> refusal_;
   std::chrono::steady_clock::time_point idle_at_{};  // back in the idle state then
-  std::atomic<uint64_t> lost_going_idle_{0};
+  std::atomic<uint64_t> requests_lost_going_idle_{0};
   std::mt19937 habits_;
 };
 

@@ -60,6 +60,8 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   void SetBaud(int baud) { line_.SetBaud(baud); }
   void SetNoise(double rate, uint32_t seed) { line_.SetNoise(rate, seed); }
   FaultCounts OutgoingFaults() const { return line_.OutgoingFaults(); }
+  // Requests lost because they came while the server went back to idle.
+  uint64_t RequestsLostGoingIdle() const { return server_.RequestsLostGoingIdle(); }
   FaultCounts IncomingFaults() const { return line_.IncomingFaults(); }
 
   // Runs f with the calculator, which is not in use meanwhile.

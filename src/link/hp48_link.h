@@ -93,9 +93,10 @@ class CHP48Link : public CSerialPort {
   // ---- transactions ------------------------------------------------------
 
   // Waits for an acceptable reply: a packet with sequence m_seq and one of
-  // the types FXDZBYSI. A NAK of the next packet counts as 'Y'. Others and
-  // time-outs make it send the last packet again; the seventh in a row runs
-  // the no-response path. Returns the type or -1 (E packet, cancel, silence).
+  // the types FXDZBYSI. A NAK of the next packet counts as 'Y'. A second
+  // ACK of the previous packet is passed over; others and time-outs make it
+  // send the last packet again. The seventh in a row runs the no-response
+  // path. Returns the type or -1 (E packet, cancel, silence).
   int AwaitReply();
   int SendAck();
   int SendAckWithData(std::string_view text);
@@ -242,7 +243,8 @@ class CHP48Link : public CSerialPort {
   static constexpr int kGoOn = -1;
   static constexpr std::string_view kCancelledText = "FILES CANCELLED";
   struct SendRun;
-  int TakeSendAck(SendRun& run);
+  // True when the acknowledgement was a refusal, already answered.
+  bool TakeSendAck(SendRun& run);
   void RefusedByReceiver(SendRun& run, bool rest_of_batch);
   int OfferNextFile(SendRun& run);
   int SendNextData(SendRun& run);

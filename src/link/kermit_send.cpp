@@ -36,15 +36,16 @@ int CHP48Link::SendFiles(const std::vector<std::string>& list) {
       step = 0;
       break;
     }
-    step = TakeSendAck(run);
-    if (step == kGoOn) step = m_state == 1 ? OfferNextFile(run) : SendNextData(run);
+    // A refusal is answered with Z at once; its ACK comes next.
+    if (TakeSendAck(run)) continue;
+    step = m_state == 1 ? OfferNextFile(run) : SendNextData(run);
   }
   CloseInputFile();
   m_checkType = 1;
   return step;
 }
 
-int CHP48Link::TakeSendAck(SendRun& run) {
+bool CHP48Link::TakeSendAck(SendRun& run) {
   switch (run.awaiting) {
     case 'S':
       TakeInitParams(m_data);
@@ -57,13 +58,15 @@ int CHP48Link::TakeSendAck(SendRun& run) {
     case 'D':
       // A receiver that will not keep the file says so in the ACK of a
       // data packet: X for this file, Z for the rest of the batch.
-      if (!m_data.empty() && (m_data[0] == 'X' || m_data[0] == 'Z'))
+      if (!m_data.empty() && (m_data[0] == 'X' || m_data[0] == 'Z')) {
         RefusedByReceiver(run, m_data[0] == 'Z');
+        return true;
+      }
       break;
     default:
       break;
   }
-  return kGoOn;
+  return false;
 }
 
 void CHP48Link::RefusedByReceiver(SendRun& run, bool rest_of_batch) {

@@ -72,6 +72,13 @@ int CHP48Link::AwaitReply() {
       return kFailed;
     }
     if (m_cancel) return kFailed;
+    if (type == 'Y' && m_rxSeq == (m_seq + 63) % 64) {
+      // A late second acknowledgement of our previous packet (the peer
+      // answered a repeated packet twice): the current one is not lost, and
+      // sending it again would start another round of duplicates.
+      type = ReceivePacket();
+      continue;
+    }
     if (m_sendBuf.empty())
       SendPacket('N', m_seq, {});
     else

@@ -84,7 +84,8 @@ int CheckSentObjects(CHP48Link& link, const std::vector<std::string>& paths) {
       continue;
     }
     if (!listing.FromCalculator()) {
-      Note(link, name + kNotCalculator);
+      // The server's name for the file may be a whole path of its own.
+      Note(link, paths[i].substr(paths[i].find_last_of('/') + 1) + kNotCalculator);
       continue;
     }
     switch (CheckObjectFile(file, name, link.DirectoryListing, TransferDirection::Sent)) {

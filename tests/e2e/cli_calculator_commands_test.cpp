@@ -33,6 +33,7 @@ class CliCalculatorTest : public ::testing::Test {
   void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
   void TearDown() override {
     if (sim) sim->Stop();
+    ::unsetenv("LC_ALL");
     ::unsetenv("XDG_CONFIG_HOME");
     ::unsetenv("DRAVIK_COM3");
   }
@@ -43,6 +44,10 @@ class CliCalculatorTest : public ::testing::Test {
     if (!setup.empty()) {
       ASSERT_EQ(calc.RunCommandLine(setup).rfind("Error", 0), std::string::npos);
     }
+    // The real calculator's habits are on (its S repeated, idle NAKs at
+    // irregular times, input lost while it goes back to idle); NAKs come
+    // often enough to meet the commands.
+    options.kermit.idle_nak_seconds = 1;
     sim = std::make_unique<sim::SimulatedHp48>(std::move(calc), options);
     std::string error;
     ASSERT_TRUE(sim->Start(&error)) << error;
@@ -102,6 +107,74 @@ TEST_F(CliCalculatorTest, StateCdAndLs) {
   CliRun missing = Cli("--cd HOME/NOSUCH ls");
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.err.find("The HP48 is not in HOME\\NOSUCH\\"), std::string::npos) << missing.err;
+}
+
+TEST_F(CliCalculatorTest, HostSendsTheTextAsTypedAndPrintsTheReplyAsText) {
+  Start("\"text\" 'S' STO");
+  // "#" and line breaks reach the calculator as typed.
+  CliRun binary = Cli("host \"# 5d 'BI' STO\"");
+  EXPECT_EQ(binary.status, 0) << binary.err;
+  EXPECT_EQ(TypeOf("HOME\\", "BI"), "Binary Integer");
+  CliRun size = Cli("host 'CLEAR \"a\nb\" SIZE'");
+  EXPECT_EQ(size.out, "1:                     3\n");
+  // A program read from a file, line breaks and all.
+  const std::string program = "\\<< 1\n2 +\n\\>>\n'P' STO\n";
+  testing::WriteBytes(scratch / "prog.txt", std::vector<uint8_t>(program.begin(), program.end()));
+  CliRun file = Cli("host --file '" + scratch / "prog.txt" + "'");
+  EXPECT_EQ(file.status, 0) << file.err;
+  EXPECT_EQ(TypeOf("HOME\\", "P"), "Program");
+  // On a UTF-8 terminal « and » are themselves (translation mode 1 sends
+  // them as they are); listings end lines with LF.
+  EXPECT_EQ(Cli("host '1 TRANSIO'").status, 0);
+  ::setenv("LC_ALL", "C.UTF-8", 1);
+  EXPECT_EQ(Cli("host \"CLEAR 'P' RCL\"").out, "1:             « 1 2 + »\n");
+  CliRun dir = Cli("dir");
+  EXPECT_EQ(dir.out.find('\r'), std::string::npos);
+  EXPECT_EQ(dir.out.rfind("{ HOME } ", 0), 0u) << dir.out;
+  // Too long once encoded: refused before anything is sent.
+  CliRun too_long = Cli("host '" + std::string(46, '#') + "'");
+  EXPECT_EQ(too_long.status, 1);
+  EXPECT_NE(too_long.err.find("The command is too long for one packet (92 characters encoded, "
+                              "at most 91)"),
+            std::string::npos)
+      << too_long.err;
+  // The calculator's own error line says "Error" once.
+  CliRun rmdir = Cli("rmdir S");
+  EXPECT_EQ(rmdir.status, 1);
+  EXPECT_NE(rmdir.err.find("Error Message from HP48: Bad Argument Value\n"), std::string::npos)
+      << rmdir.err;
+}
+
+TEST_F(CliCalculatorTest, CdAppliesToSendGetDirAndHost) {
+  Start("-35 SF 'G' CRDIR G 1.5 'R' STO HOME");
+  CliRun get = Cli("--cd HOME/G get R");
+  ASSERT_EQ(get.status, 0) << get.err;
+  ASSERT_EQ(::rename((pc / "R").c_str(), (pc / "R2").c_str()), 0);
+  // Checked against the listing of G, where it went.
+  CliRun send = Cli("--cd HOME/G send '" + pc / "R2" + "'");
+  EXPECT_EQ(send.status, 0) << send.err;
+  EXPECT_EQ(TypeOf("HOME\\G\\", "R2"), "Real Number");
+  EXPECT_EQ(TypeOf("HOME\\", "R2"), "");
+  Cli("cd HOME");
+  CliRun dir = Cli("--cd HOME/G dir");
+  EXPECT_EQ(dir.out.rfind("{ HOME G } ", 0), 0u) << dir.out;
+  Cli("cd HOME");
+  EXPECT_NE(Cli("--cd HOME/G host PATH").out.find("{ HOME G }"), std::string::npos);
+  CliRun missing = Cli("--cd HOME/NOSUCH send '" + pc / "R2" + "'");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_NE(missing.err.find("The HP48 is not in HOME\\NOSUCH\\"), std::string::npos)
+      << missing.err;
+}
+
+TEST_F(CliCalculatorTest, CommandsRightAfterEachOtherAreNotLost) {
+  Start();
+  // Each run is a new process on the device; the calculator going back to
+  // idle after the last one loses what comes too soon.
+  for (int i = 0; i < 5; ++i) {
+    CliRun run = Cli("host " + std::to_string(i));
+    ASSERT_EQ(run.status, 0) << run.err;
+  }
+  EXPECT_EQ(sim->RequestsLostGoingIdle(), 0u);
 }
 
 TEST_F(CliCalculatorTest, MkdirRmRmdirAndMv) {

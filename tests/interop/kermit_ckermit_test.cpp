@@ -133,11 +133,39 @@ TEST_F(CKermitInterop, SilentPeerEndsInTheNoResponsePath) {
   EXPECT_LT(seconds, 7 * 1 + 10);
 }
 
+TEST(CKermitRefusal, AFileTheServerDiscardsIsReportedAsNotKept) {
+  if (!CKermitServer::Available()) GTEST_SKIP() << "kermit is not installed";
+  ScratchFolder scratch;
+  ::mkdir((scratch / "server").c_str(), 0755);
+  WriteBytes(scratch / "server/dup", Bytes("old"));
+  WriteBytes(scratch / "dup", Bytes(std::string(500, 'n')));
+  WriteBytes(scratch / "fresh", Bytes("fresh"));
+  CKermitOptions options;
+  options.commands = "set file collision discard";
+  CKermitServer server(scratch / "server", options);
+  ASSERT_TRUE(server.started());
+  Session session;
+  FakeMainWindow window;
+  session.PortDevices[0] = server.device();
+  session.MainWindow = &window;
+  CHP48Link link(session);
+  link.m_timeout = 5;
+  ASSERT_TRUE(link.Open());
+  EXPECT_EQ(link.SendFiles({scratch / "dup", scratch / "fresh"}), 0);
+  ASSERT_EQ(link.StoredNames.size(), 2u);
+  EXPECT_EQ(link.StoredNames[0], "");
+  ASSERT_EQ(window.messages().size(), 1u);
+  EXPECT_EQ(window.messages()[0].text, "dup was refused by the receiver and not kept.");
+  EXPECT_EQ(ReadBytes(scratch / "server/dup"), Bytes("old"));
+  EXPECT_EQ(ReadBytes(scratch / "server/fresh"), Bytes("fresh"));
+}
+
 // dravik-cli against the same server: exit codes and output.
 int RunCli(const std::string& args, std::string* out = nullptr) {
   const char* dir = std::getenv("DRAVIK_BINARY_DIR");
   std::string cli = std::string(dir ? dir : ".") + "/dravik-cli";
-  std::string command = cli + " -q " + args + " 2>/dev/null";
+  std::string command =
+      cli + " -q " + args + (args.find("2>&1") == std::string::npos ? " 2>/dev/null" : "");
   FILE* p = ::popen(command.c_str(), "r");
   if (!p) return -1;
   std::string text;
@@ -164,6 +192,13 @@ TEST_F(CKermitInterop, CliCommands) {
   EXPECT_EQ(RunCli(dev + " host echo cli says hi", &out), 0);
   EXPECT_NE(out.find("cli says hi"), std::string::npos) << out;
   EXPECT_NE(RunCli(dev + " send " + (scratch_ / "missing")), 0);
+  // An object in the calculator's binary form arrives intact; a server that
+  // is not a calculator lists no checksum to compare it with.
+  WriteBytes(scratch_ / "R", Bytes(std::string("HPHP48-R3)\0\0\0\0\0\0\0\x15\0", 19)));
+  EXPECT_EQ(RunCli(dev + " send " + (scratch_ / "R") + " 2>&1", &out), 0) << out;
+  EXPECT_EQ(out, "\rAttention: R was not checked: the server is not a calculator and lists no "
+                 "checksum.\n");
+  EXPECT_EQ(ReadBytes(scratch_ / "server/R"), ReadBytes(scratch_ / "R"));
   EXPECT_EQ(RunCli(dev + " finish"), 0);
   EXPECT_TRUE(server_->Wait(10000));
   EXPECT_NE(RunCli("--device " + (scratch_ / "no-such-device") + " dir"), 0);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <map>
 #include <thread>
@@ -157,6 +158,8 @@ TEST_F(KermitServerTest, AnUploadThatDoesNotParseGetsItsErrorAsTheAnswerToZ) {
           {"\x01&!FNH26\r", "\x01&!YNH2I\r"},
           {"\x01" "0\"D\\<< 1 2 + \\>>1\r", "\x01#\"Y@\r"},
           {"\x01##ZB\r", "\x01" "1#EInvalid Syntax'\r"}});
+  // The E was lost and the Z comes again: it gets the E again, never an ACK.
+  EXPECT_EQ(Ask("\x01##ZB\r"), "\x01" "1#EInvalid Syntax'\r");
   EXPECT_TRUE(memory_.stored.empty());
 }
 
@@ -241,6 +244,40 @@ TEST_F(KermitServerTest, LostAndDamagedPacketsAreRepeated) {
           {"\x01##ZB\r", "\x01##YA\r"},
           {"\x01#$B+\r", "\x01#$YB\r"}});
   EXPECT_EQ(memory_.stored["RB"].size(), 19u);
+}
+
+TEST_F(KermitServerTest, HabitsOfTheRealCalculator) {
+  KermitOptions options;
+  options.idle_nak_seconds = 1;
+  options.time_override = 1;
+  options.idle_return_ms = 100;
+  server_->SetOptions(options);
+  // The S comes again and again until its first acknowledgement.
+  device_->Write("\x01( CCLEARU\r");
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(device_->ReadLine(), "\x01+ S~* @-#Y3$\r");
+  device_->Write("\x01# Y>\r");
+  std::string next;
+  do next = device_->ReadLine();
+  while (next == "\x01+ S~* @-#Y3$\r");
+  EXPECT_EQ(next, "\x01#!X>\r");
+  Replay({{"\x01#!Y?\r", "\x01.\"DEmpty Stack[\r"},
+          {"\x01#\"Y@\r", "\x01##ZB\r"},
+          {"\x01##YA\r", "\x01#$B+\r"}});
+  // A request right after the last ACK is lost while the server goes idle.
+  device_->Write("\x01#$YB\r");
+  device_->Write("\x01( CCLEARU\r");
+  // Idle NAKs come at irregular times.
+  std::vector<long long> gaps;
+  auto last = std::chrono::steady_clock::now();
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(device_->ReadLine(std::chrono::seconds(3)), "\x01# N3\r");
+    const auto now = std::chrono::steady_clock::now();
+    gaps.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(now - last).count());
+    last = now;
+  }
+  EXPECT_GT(*std::max_element(gaps.begin(), gaps.end()) - *std::min_element(gaps.begin(), gaps.end()),
+            20);
+  EXPECT_GT(server_->RequestsLostGoingIdle(), 0u);
 }
 
 TEST_F(KermitServerTest, FinishLeavesTheServer) {

@@ -161,6 +161,26 @@ TEST_F(KermitTransactions, RetransmitsOnSilenceWrongSequenceAndOtherNaks) {
   EXPECT_EQ(link().SendFiles({path}), 1);
 }
 
+TEST_F(KermitTransactions, ASecondAckOfThePreviousPacketIsPassedOver) {
+  // A packet answered twice (the calculator repeats what it thinks lost):
+  // sending the next one again would start a round of duplicates.
+  std::string path = Write("A", "x");
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'S', 0);
+    peer.Send('Y', 0, "~- @-# 1", 1);
+    Expect(peer, 'F', 1);
+    peer.Send('Y', 1, "", 1);
+    peer.Send('Y', 1, "", 1);
+    Expect(peer, 'D', 2);
+    peer.Send('Y', 2, "", 1);
+    Expect(peer, 'Z', 3);
+    peer.Send('Y', 3, "", 1);
+    Expect(peer, 'B', 4);
+    peer.Send('Y', 4, "", 1);
+  });
+  EXPECT_EQ(link().SendFiles({path}), 1);
+}
+
 TEST_F(KermitTransactions, SkipCurrentSendsZDiscardAndSkipAllStaysPressed) {
   std::string a = Write("A", std::string(300, 'a'));
   std::string b = Write("B", std::string(300, 'b'));
@@ -208,6 +228,48 @@ TEST_F(KermitTransactions, AFileThatCannotBeOpenedEndsTheCalculatorsSide) {
   ASSERT_EQ(window().messages().size(), 1u);
   EXPECT_EQ(window().messages()[0].text, "Could not open file: " + missing);
   EXPECT_EQ(window().messages()[0].caption, "ERROR");
+}
+
+TEST_F(KermitTransactions, AReadErrorIsNotTakenForTheEndOfTheFile) {
+  // Reading this file fails at once (an unmapped address).
+  const std::string unreadable = "/proc/self/mem";
+  std::string e_text;
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'S', 0);
+    peer.Send('Y', 0, "~- @-# 1", 1);
+    Expect(peer, 'F', 1);
+    peer.Send('Y', 1, "", 1);
+    e_text = Expect(peer, 'E', 1).data;
+  });
+  EXPECT_EQ(link().SendFiles({unreadable}), 0);
+  server.Join();
+  EXPECT_EQ(e_text, "Could not read file");
+  ASSERT_EQ(window().messages().size(), 1u);
+  EXPECT_EQ(window().messages()[0].text, "Could not read file: " + unreadable);
+}
+
+TEST_F(KermitTransactions, ARefusalInADataAckMeansTheFileWasNotKept) {
+  std::string a = Write("A", std::string(200, 'a'));
+  std::string b = Write("B", "b");
+  std::vector<std::string> seen;
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'S', 0);
+    peer.Send('Y', 0, "~- @-# 1", 1);
+    for (;;) {
+      PeerPacket p;
+      if (!peer.Read(p, 1)) break;
+      seen.push_back(std::string(1, static_cast<char>(p.type)) + p.data.substr(0, 1));
+      // The first data packet of A is refused: "X" in its ACK.
+      peer.Send('Y', p.seq, seen.back() == "Da" ? "X" : "", 1);
+      if (p.type == 'B') break;
+    }
+  });
+  EXPECT_EQ(link().SendFiles({a, b}), 0);
+  server.Join();
+  EXPECT_EQ(seen, (std::vector<std::string>{"FA", "Da", "ZD", "FB", "Db", "Z", "B"}));
+  EXPECT_EQ(link().StoredNames, (std::vector<std::string>{"", "B"}));
+  ASSERT_EQ(window().messages().size(), 1u);
+  EXPECT_EQ(window().messages()[0].text, "A was refused by the receiver and not kept.");
 }
 
 TEST_F(KermitTransactions, CancelDuringASendSendsAnErrorPacket) {
@@ -467,6 +529,30 @@ TEST_F(KermitTransactions, StaleNakIsDiscardedBeforeTheCommand) {
   EXPECT_EQ(link().RunHostCommand("4 DROPN"), 1);
   server.Join();
   EXPECT_EQ(commands, 1);
+}
+
+TEST_F(KermitTransactions, CommandTextsAreEncodedAndMustFitOnePacket) {
+  std::string sent;
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    sent = Expect(peer, 'C', 0).data;
+    peer.Send('S', 0, kCalcInit, 1);
+    Expect(peer, 'Y', 0);
+    peer.Send('B', 1, "", 1);
+    Expect(peer, 'Y', 1);
+    PeerPacket late;
+    EXPECT_FALSE(peer.Read(late, 1, 500)) << "a command too long went out";
+  });
+  // "#" would take the next character as a control character, a CR would
+  // end the packet: both are prefixed.
+  EXPECT_EQ(link().RunHostCommand("# 5d\r'BI' STO"), 1);
+  const std::string hashes(46, '#');
+  EXPECT_EQ(link().RunHostCommand(hashes), 0);
+  server.Join();
+  EXPECT_EQ(sent, "## 5d#M'BI' STO");
+  ASSERT_EQ(window().messages().size(), 1u);
+  EXPECT_EQ(window().messages()[0].text,
+            "The command is too long for one packet (92 characters encoded, at most 91):\n" +
+                hashes);
 }
 
 TEST_F(KermitTransactions, HostReplyEndsWithBAndAPlainAckIsAFailure) {
