@@ -145,7 +145,7 @@ TEST(CKermitRefusal, AFileTheServerDiscardsIsReportedAsNotKept) {
   CKermitServer server(scratch / "server", options);
   ASSERT_TRUE(server.started());
   Session session;
-  FakeMainWindow window;
+  RecordingWindow window;
   session.PortDevices[0] = server.device();
   session.MainWindow = &window;
   CHP48Link link(session);
