@@ -98,6 +98,9 @@ CMainFrame::CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* paren
 }
 
 CMainFrame::~CMainFrame() {
+  // QWidget's destructor hides the window, which moves the focus: by then
+  // this is no CMainFrame any more.
+  disconnect(qApp, &QApplication::focusChanged, this, nullptr);
   boundary_.statusText = nullptr;
   boundary_.SetOwner(nullptr);
 }
