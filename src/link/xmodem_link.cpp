@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "hpfile/xmodem_fill.h"
+
 namespace dravik {
 
 uint8_t XModemChecksum(const uint8_t* data, int size) {
@@ -41,6 +43,25 @@ int CXModemLink::XModemSendList(const std::vector<std::string>& list) {
   return 1;
 }
 
+// XModem fills the last block: the received file loses that fill, so that
+// it holds what was sent. An object whose end cannot be found is kept
+// whole, and the user is told.
+void CXModemLink::RemoveFill(const std::string& path) {
+  XModemFill fill;
+  std::string error;
+  if (!TrimXModemFile(path, &fill, &error)) {
+    ShowWarning("The XModem fill could not be removed from " + path + ": " + error);
+  } else if (fill.outcome == XModemFill::kNotWalked) {
+    ShowWarning(path + " is kept as received, with the XModem fill after the object: its "
+                "structure could not be walked (" + fill.reason + ")");
+  }
+}
+
+void CXModemLink::ShowWarning(std::string_view text) {
+  if (MainWindowHandle* window = m_session.MainWindow)
+    window->ShowMessage(text, "Dravik", MessageIcon::Warning);
+}
+
 int CXModemLink::XModemReceiveList(const std::vector<std::string>& list) {
   SetTimeouts(kStartTimeout);
   m_session.Post(kProgressPackets, 0);
@@ -62,6 +83,7 @@ int CXModemLink::XModemReceiveList(const std::vector<std::string>& list) {
       ShowError("Could not write file: " + path);
       return 0;
     }
+    RemoveFill(path);
     if (FlagSet()) return 0;
   }
   return 1;

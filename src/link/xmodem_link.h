@@ -63,6 +63,9 @@ class CXModemLink : public CSerialPort {
   // Reads one byte with a time-out; silence sets m_silence.
   bool ReadAnswer(uint8_t& byte);
   void ShowError(std::string_view text);
+  void ShowWarning(std::string_view text);
+  // Cuts XModem's fill from a received file (hpfile/xmodem_fill.h).
+  void RemoveFill(const std::string& path);
 };
 
 // Sum of the bytes modulo 256: the XModem checksum of one block.

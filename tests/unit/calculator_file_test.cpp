@@ -1,0 +1,208 @@
+// Calculator files read as the calculator would list them, checked against
+// objects a real HP48GX sent and listed, and its backup of a fresh memory.
+#include "hpfile/calculator_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "hpfile/object_extract.h"
+#include "hpfile/xmodem_fill.h"
+
+namespace dravik {
+namespace {
+
+std::vector<uint8_t> Hex(const std::string& hex) {
+  std::vector<uint8_t> b;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    b.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  return b;
+}
+
+std::vector<uint8_t> Object(const std::string& hex) {
+  std::vector<uint8_t> b = {'H', 'P', 'H', 'P', '4', '8', '-', 'R'};
+  const std::vector<uint8_t> body = Hex(hex);
+  b.insert(b.end(), body.begin(), body.end());
+  return b;
+}
+
+std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
+
+struct Listed {
+  const char* name;
+  const char* type;
+  const char* hex;  // the file after "HPHP48-R"
+  const char* size;
+  const char* checksum;
+};
+
+// Name, listed type, file, listed size and checksum, as the calculator sent
+// and listed them (tags are removed and trailing bytes ignored when stored).
+const Listed kListed[] = {
+    {"X", "Real Number", "3329000000000000001500", "16", "52870"},
+    {"CX", "Complex Number", "77290000000000000010000000000000002000", "25", "45768"},
+    {"S0", "String", "2c2a500000", "11.5", "51135"},
+    {"S1", "String", "2c2a70000061", "12.5", "45159"},
+    {"S5", "String", "2c2af000006162636465", "16.5", "62272"},
+    {"L0", "List", "742ab01203", "11.5", "30182"},
+    {"L2", "List", "742a902c2adea2b21203", "16.5", "52320"},
+    {"PR", "Program", "9d2de06123c9a2e22d2a67ab9163232b3100", "24", "57669"},
+    {"P", "Program", "9d2de06123c9a29263232b3100", "18", "1220"},
+    {"GR", "Graphic", "1e2b30010002008000000000", "18.5", "13982"},
+    {"GR3", "Graphic", "1e2b5001000300300000010203", "20.5", "19060"},
+    {"BI2", "Binary Integer", "4e2a500100ffff000000000000", "20.5", "40155"},
+    {"ALG", "Algebraic", "b82a902c2a482e108075b61a2b3100", "22", "33929"},
+    {"UN", "Unit", "da2a902c2a2c2a7000006d860bb11203", "22.5", "54012"},
+    {"GN", "Global Name", "482e108005", "11", "16030"},
+    {"ULN", "Local Name", "6d2e101006", "12", "57032"},
+    {"V", "Real Array", "e829400300332910000002000000000000000010000000000000002000", "34", "44465"},
+    {"DE", "Directory", "962af07f000000", "13", "24171"},
+    {"SD", "Directory", "962af07f0a000000000143013329000000000000002000", "29", "49573"},
+    {"QQQQQQQQQQQQ", "Real Number", "3329000000000000007000", "27", "30791"},
+    {"IOPAR", "List", "742a103922b4a2422b2ab4a2322f2ac9a2b21203", "29.5", "8861"},
+    {"URP", "Real Number", "33290000000000000015f0", "18", "52870"},
+    {"URX", "Real Number", "3329000000000000001500123456", "18", "52870"},
+    {"USB", "System Binary", "1129503412", "12.5", "43142"},
+    {"UCH", "Character", "bf291004", "11", "47049"},
+    {"ULR", "Long Real", "55290000000100000000000010", "20.5", "8111"},
+    {"ULC", "Long Complex", "9d2900000000000000000000010000000000000000002000", "31", "48021"},
+    {"UCD", "Code", "cc2df0000041124608c8", "17.5", "63442"},
+    {"UTG", "Real Number", "fc2a10403593020000000000000001", "18", "7537"},
+    {"TT2", "Real Number", "fc2a1010c4af0201423329000000000000001000", "18", "7537"},
+    {"TL", "List", "742ac0af02015433290000000000000010b01203", "26.5", "35748"},
+    {"XLA", "XLIB Name", "922e505a0000", "13", "36422"},
+    {"file.txt", "Real Number", "3329000000000000001500", "23", "52870"},
+    {"X8", "String", "2c2a700100808d8fabbbd7e5ff23", "20.5", "64508"},
+};
+
+// The calculator's backup of a fresh memory (ARCHIVE to :IO:MAR99).
+const char kArchive[] =
+    "622be00e0007484f4d4544495207962af07f8f0000000000962af07f5c000000000c557365724b6579732e4352"
+    "430c4e2a900000e6752a008050355726b75496378740a7022b31e0010006416c61726d7306742ab01203800050"
+    "90f40415245540a7029123422b2ab4a2422b2af3a2322f2a2b3110910280dd0f";
+
+TEST(CalculatorFile, ObjectsReadAsTheCalculatorListsThem) {
+  for (const Listed& l : kListed) {
+    SCOPED_TRACE(l.name);
+    const CalculatorFile file = ReadCalculatorFile(Object(l.hex));
+    ASSERT_EQ(file.kind, CalculatorFileKind::Binary);
+    EXPECT_TRUE(file.complete()) << file.reason;
+    const std::vector<InspectRow> rows = InspectRows(file, l.name);
+    EXPECT_EQ(rows[0].type, l.type);
+    EXPECT_EQ(rows[0].size, l.size);
+    EXPECT_EQ(rows[0].checksum, l.checksum);
+  }
+  // A directory shows its variables below it.
+  const std::vector<InspectRow> rows = InspectRows(
+      ReadCalculatorFile(Object("962af07f0a000000000143013329000000000000002000")), "SD");
+  ASSERT_EQ(rows.size(), 2u);
+  EXPECT_EQ(rows[1].depth, 1);
+  EXPECT_EQ(rows[1].name + " " + rows[1].type + " " + rows[1].size, "C Real Number 16");
+}
+
+TEST(CalculatorFile, TextFilesAndFilesThatAreNoObject) {
+  const CalculatorFile text = ReadCalculatorFile(Text("%%HP: T(3)A(R)F(,);\r\n\"ab\""));
+  EXPECT_EQ(text.kind, CalculatorFileKind::Text);
+  EXPECT_EQ(text.header.translation, 3);
+  EXPECT_EQ(text.header.angle, 'R');
+  EXPECT_EQ(text.header.fraction_mark, ',');
+  EXPECT_EQ(InspectRows(text, "T")[0].note, "text transfer file, T(3) A(R) F(,)");
+
+  const std::vector<std::pair<std::vector<uint8_t>, std::string>> refused = {
+      {Text("hello"), "not a calculator object (no HPHP48- or %%HP: header)"},
+      {Text("HPHP48-R"), "not a calculator object (nothing after the HPHP48- header)"},
+      {Object("3329"), "not a calculator object (truncated in its prolog)"},
+      {Object("00f0000000"), "not a calculator object (unknown prolog 0F000)"},
+  };
+  for (const auto& [bytes, reason] : refused) {
+    const CalculatorFile file = ReadCalculatorFile(bytes);
+    EXPECT_EQ(file.kind, CalculatorFileKind::NotAnObject);
+    EXPECT_EQ(file.reason, reason);
+  }
+  // A real number cut short: 13 of its 21 nibbles.
+  const CalculatorFile cut = ReadCalculatorFile(Object("33290000000000"));
+  EXPECT_EQ(cut.kind, CalculatorFileKind::Binary);
+  EXPECT_EQ(cut.reason, "truncated at byte 15");
+  EXPECT_EQ(InspectRows(cut, "X")[0].size, "");
+}
+
+TEST(CalculatorFile, TheCalculatorsBackupShowsItsTreeAndGivesBackItsVariables) {
+  const CalculatorFile backup = ReadCalculatorFile(Object(kArchive));
+  ASSERT_TRUE(backup.complete()) << backup.reason;
+  EXPECT_EQ(backup.backup_name, "HOMEDIR");
+  const std::vector<InspectRow> rows = InspectRows(backup, "MAR99");
+  ASSERT_EQ(rows.size(), 2u);  // the hidden directory is not listed
+  EXPECT_EQ(rows[0].type, "Backup");
+  EXPECT_EQ(rows[0].size, "131");
+  // IOPAR holds TRANSIO 3, set before the backup was made.
+  EXPECT_EQ(rows[1].name + " " + rows[1].type + " " + rows[1].size + " " + rows[1].checksum,
+            "IOPAR List 29.5 47844");
+
+  const ExtractedObject iopar = ExtractObject(backup, "HOME/IOPAR");
+  ASSERT_TRUE(iopar.ok) << iopar.error;
+  EXPECT_EQ(iopar.file, Object("742a103922b4a2422b2ab4a2322f2af3a2b21203"));
+  // HOME whole: a directory of its variables, without the hidden one.
+  const ExtractedObject home = ExtractObject(backup, "HOME");
+  ASSERT_TRUE(home.ok);
+  const std::vector<InspectRow> home_rows = InspectRows(ReadCalculatorFile(home.file), "HOME");
+  ASSERT_EQ(home_rows.size(), 2u);
+  EXPECT_EQ(home_rows[1].name + " " + home_rows[1].checksum, "IOPAR 47844");
+  EXPECT_EQ(ExtractObject(backup, "NOPE").error, "no variable NOPE in HOME");
+  EXPECT_EQ(ExtractObject(backup, "IOPAR/X").error, "HOME/IOPAR is not a directory");
+
+  // Rebuilding a directory from its entries gives it back nibble for nibble.
+  const CalculatorFile sd = ReadCalculatorFile(Object("962af07f0a000000000143013329000000000000002000"));
+  EXPECT_EQ(PackObjectFile('R', RebuildDirectory(sd.nibbles(), sd.walk.object, false)),
+            Object("962af07f0a000000000143013329000000000000002000"));
+}
+
+TEST(CalculatorFile, ADamagedBackupSaysWhereItBreaksAndKeepsWhatCanBeRead) {
+  std::vector<uint8_t> whole = Object(kArchive);
+  for (size_t size = 0; size < whole.size(); ++size) {
+    const CalculatorFile cut = ReadCalculatorFile({whole.begin(), whole.begin() + size});
+    EXPECT_FALSE(cut.complete()) << size;
+    EXPECT_FALSE(InspectRows(cut, "MAR99").empty());
+  }
+  // Cut inside IOPAR, the newest variable.
+  const CalculatorFile cut = ReadCalculatorFile({whole.begin(), whole.begin() + 110});
+  const std::vector<InspectRow> rows = InspectRows(cut, "MAR99");
+  ASSERT_EQ(rows.size(), 3u);
+  EXPECT_EQ(rows[0].size, "");
+  EXPECT_EQ(rows[1].name + " " + rows[1].type + " " + rows[1].size, "IOPAR List ");
+  EXPECT_EQ(rows[2].note, "truncated at byte 110 (in HOME/IOPAR)");
+  EXPECT_EQ(ExtractObject(cut, "IOPAR").error,
+            "HOME/IOPAR is damaged: truncated at byte 110 (in HOME/IOPAR)");
+  EXPECT_FALSE(ExtractObject(cut, "HOME").ok);
+
+  // A prolog that is no type, inside the hidden directory.
+  whole[55] = 0x00;
+  const CalculatorFile damaged = ReadCalculatorFile(whole);
+  EXPECT_EQ(damaged.reason,
+            "damaged at byte 55 (in HOME/(hidden directory)/UserKeys.CRC): unknown prolog 02A00");
+}
+
+TEST(CalculatorFile, XModemFillIsFoundByTheObjectOrAfterText) {
+  std::vector<uint8_t> real = Object("3329000000000000001500");
+  real.back() = 0xF0;  // the pad nibble holds whatever followed in memory
+  real.resize(128, 0);
+  XModemFill fill = FindXModemFill(real);
+  EXPECT_EQ(fill.outcome, XModemFill::kFound);
+  EXPECT_EQ(fill.keep, 19u);
+  EXPECT_TRUE(fill.clear_last_half);
+
+  std::vector<uint8_t> text = Text("%%HP: T(3)A(D)F(.);\r\n\"ab\"");
+  text.resize(128, 0x1A);
+  fill = FindXModemFill(text);
+  EXPECT_EQ(fill.keep, 25u);
+  std::vector<uint8_t> zeros_inside = {1, 0, 2};  // not text: its zeros may be data
+  zeros_inside.resize(128, 0);
+  EXPECT_EQ(FindXModemFill(zeros_inside).outcome, XModemFill::kNone);
+
+  std::vector<uint8_t> unknown = Object("00f0000000");
+  unknown.resize(128, 0);
+  EXPECT_EQ(FindXModemFill(unknown).outcome, XModemFill::kNotWalked);
+}
+
+}  // namespace
+}  // namespace dravik
