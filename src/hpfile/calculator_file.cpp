@@ -83,7 +83,9 @@ InspectRow Row(const NibbleView& in, const WalkedObject& object, std::string_vie
 
 void AddEntries(const NibbleView& in, const WalkedObject& dir, int depth,
                 std::vector<InspectRow>& rows) {
-  for (const WalkedEntry& e : dir.entries) {
+  // Newest first, as the calculator lists them.
+  for (auto it = dir.entries.rbegin(); it != dir.entries.rend(); ++it) {
+    const WalkedEntry& e = *it;
     if (e.name.empty()) continue;  // the hidden directory
     rows.push_back(Row(in, e.object, e.name, depth));
     const WalkedObject& o = Untagged(e.object);

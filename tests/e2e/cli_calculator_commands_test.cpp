@@ -234,6 +234,53 @@ TEST_F(CliCalculatorTest, PortAndSpeedComeFromTheSettingsFile) {
   EXPECT_NE(other.status, 0);
 }
 
+// A backup is read on the PC, and single variables of it go back to the
+// calculator without a restore; a damaged one says where it breaks.
+TEST_F(CliCalculatorTest, InspectExtractAndSendFromABackup) {
+  Start("'D' CRDIR D (1,2) 'Z' STO HOME { 1 \"a\" } 'L' STO 'BK' ARCHIVE");
+  std::vector<uint8_t> backup =
+      sim->WithCalculator([](sim::Calculator& c) { return c.BinaryOf("HOME\\", "BK"); });
+  const std::vector<uint8_t> z = sim->WithCalculator([](sim::Calculator& c) { return c.BinaryOf("HOME\\D\\", "Z"); });
+  testing::WriteBytes(pc / "BK", backup);
+  CliRun inspect = Cli("inspect '" + pc / "BK" + "'", false);
+  ASSERT_EQ(inspect.status, 0) << inspect.err;
+  const std::string tree = inspect.out.substr(inspect.out.find('\n') + 1);
+  EXPECT_EQ(tree,
+            "  L      List               19  9572\n"
+            "  D      Directory          36  7228\n"
+            "    Z    Complex Number     24  45768\n"
+            "  IOPAR  List             29.5  47844\n");
+
+  CliRun extract = Cli("extract '" + pc / "BK" + "' D/Z", false);
+  ASSERT_EQ(extract.status, 0) << extract.err;
+  EXPECT_EQ(testing::ReadBytes(pc / "Z"), z);
+  EXPECT_EQ(Cli("extract '" + pc / "BK" + "' D/Z", false).status, 1);  // Z is there now
+
+  sim->WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("{ L BK } PURGE 'D' PGDIR"); });
+  CliRun send = Cli("send-from '" + pc / "BK" + "' D/Z L");
+  ASSERT_EQ(send.status, 0) << send.err;
+  EXPECT_EQ(UserNames("HOME\\"), (Strings{"L", "Z"}));
+  EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.BinaryOf("HOME\\", "Z"); }), z);
+
+  // Cut inside L, the newest variable: the rest is still shown.
+  backup.resize(backup.size() - 8);
+  testing::WriteBytes(pc / "CUT", backup);
+  CliRun cut = Cli("inspect '" + pc / "CUT" + "'", false);
+  EXPECT_EQ(cut.status, 1);
+  const std::string at = std::to_string(backup.size());
+  EXPECT_EQ(cut.out.substr(cut.out.find('\n') + 1),
+            "  L      List               -  -\n"
+            "  D      Directory         36  7228\n"
+            "    Z    Complex Number    24  45768\n"
+            "  IOPAR  List            29.5  47844\n"
+            "  truncated at byte " + at + " (in HOME/L)\n");
+  CliRun refused = Cli("extract '" + pc / "CUT" + "' L", false);
+  EXPECT_EQ(refused.status, 1);
+  EXPECT_EQ(refused.err, "dravik-cli: " + pc / "CUT" + ": HOME/L is damaged: truncated at byte " + at +
+                             " (in HOME/L)\n");
+  EXPECT_TRUE(testing::ReadBytes(pc / "L").empty());
+}
+
 TEST_F(CliCalculatorTest, ArchiveAndRestore) {
   sim::SimOptions options;
   options.auto_eval = true;

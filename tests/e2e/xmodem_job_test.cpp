@@ -28,11 +28,6 @@ using Strings = std::vector<std::string>;
 using testing::RecordingWindow;
 using testing::ScratchFolder;
 
-std::vector<uint8_t> Padded(std::vector<uint8_t> data) {
-  while (data.size() % 128) data.push_back(0);
-  return data;
-}
-
 class SimXModemJobTest : public ::testing::Test {
  protected:
   void SetUp() override { ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1); }
@@ -43,11 +38,10 @@ class SimXModemJobTest : public ::testing::Test {
   }
 
   // The calculator presses EVAL by itself shortly after it waits for it.
-  void Start(const std::string& setup) {
+  void Start(const std::string& setup, sim::Calculator calc = {}) {
     sim::SimOptions options;
     options.auto_eval = true;
     options.auto_eval_delay = std::chrono::milliseconds(300);
-    sim::Calculator calc;
     calc.RunCommandLine("3 TRANSIO");
     ASSERT_EQ(calc.RunCommandLine(setup).rfind("Error", 0), std::string::npos);
     sim = std::make_unique<sim::SimulatedHp48>(std::move(calc), options);
@@ -89,18 +83,40 @@ class SimXModemJobTest : public ::testing::Test {
   std::unique_ptr<CHP48Link> link;
 };
 
-TEST_F(SimXModemJobTest, ReceiveJobTakesEachObjectAsWholeBlocks) {
-  Start("1.5 'A' STO \"hello\" 'S' STO 1 TRANSIO");
-  session.Job.TransferList = {"A", "S"};
-  session.Job.TransferSizes = {0, 0};
+// Every kind of object the calculator holds comes over without XModem's
+// fill and goes back as the very same object: one of each kind in a
+// directory (each one walked as a variable), and a real number (an odd
+// number of nibbles) on its own. A transfer costs seconds, so they are few.
+TEST_F(SimXModemJobTest, ReceivedObjectsLoseTheFillAndGoBackIdentical) {
+  sim::Calculator demo = sim::Calculator::Demo();
+  std::string copy = "'ALL' CRDIR ";
+  for (const std::string& n : demo.VariableNames("HOME\\"))
+    if (n != "IOPAR") copy += "'" + n + "' RCL ALL '" + n + "' STO HOME ";
+  Start(copy + "ALL 'X' 'GN' STO [ 1 2 ] 'V' STO HOME 1 TRANSIO", std::move(demo));
+  const Strings names = {"ALL", "PI2"};
+  std::vector<std::vector<uint8_t>> originals;
+  for (const std::string& n : names) originals.push_back(BinaryOf(n));
+  session.Job.TransferList = names;
+  session.Job.TransferSizes.assign(names.size(), 0);
   ASSERT_EQ(link->PrepareXModemJob(false, nullptr), 1);
-  CXModemLink xmodem(session);
-  EXPECT_EQ(RunXModemJob(*link, xmodem, XModemDirection::Receive, session.Job.TransferList), 1);
-  EXPECT_EQ(testing::ReadBytes(pc / "A"), Padded(BinaryOf("A")));
-  EXPECT_EQ(testing::ReadBytes(pc / "S"), Padded(BinaryOf("S")));
+  CXModemLink receiving(session);
+  ASSERT_EQ(RunXModemJob(*link, receiving, XModemDirection::Receive, session.Job.TransferList), 1);
+  for (size_t i = 0; i < names.size(); ++i)
+    EXPECT_EQ(testing::ReadBytes(pc / names[i]), originals[i]) << names[i];
   for (const auto& m : window.messages()) ADD_FAILURE() << m.caption << ": " << m.text;
   ExpectBackInServer(1);
-  EXPECT_EQ(UserNames(), (Strings{"S", "A"}));
+
+  // Gone from the calculator, then sent back from the received files.
+  sim->WithCalculator([&](sim::Calculator& c) { return c.RunCommandLine("'ALL' PGDIR 'PI2' PURGE"); });
+  session.Job.TransferList = {pc / "ALL", pc / "PI2"};
+  ListingCache cache(session);
+  HP48ListingLink listing(*link);
+  ASSERT_EQ(cache.ReadListing(listing), 1);
+  ASSERT_EQ(link->PrepareXModemJob(true, &cache), 1);
+  CXModemLink sending(session);
+  ASSERT_EQ(RunXModemJob(*link, sending, XModemDirection::Send, session.Job.TransferList), 1);
+  ExpectBackInServer(1);
+  for (size_t i = 0; i < names.size(); ++i) EXPECT_EQ(BinaryOf(names[i]), originals[i]) << names[i];
 }
 
 TEST_F(SimXModemJobTest, SendJobRefusesTextFilesOnceAndStoresTheBinaryOne) {
@@ -144,7 +160,7 @@ TEST_F(SimXModemJobTest, CommandLineGetsAndSendsByXModem) {
   };
   const std::string trace_path = config / "trace.txt";
   ASSERT_EQ(cli("--trace '" + trace_path + "' xget A"), 0);
-  EXPECT_EQ(testing::ReadBytes(pc / "A"), Padded(BinaryOf("A")));
+  EXPECT_EQ(testing::ReadBytes(pc / "A"), BinaryOf("A"));
   const auto bytes = testing::ReadBytes(trace_path);
   const std::string trace(bytes.begin(), bytes.end());
   for (const char* expected :
