@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -64,6 +65,41 @@ TEST(CliPictureCommands, WriteNextToTheInputAndReportRefusals) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(refused.output, "\rERROR: No valid GROB file\n");  // \r ends a progress line
   EXPECT_EQ(RunCli(folder.path(), "bmp2grob").status, 2);
+}
+
+// A grey picture (PGM, which Qt reads as it reads PNG).
+std::vector<uint8_t> GreyRamp(uint32_t w, uint32_t h) {
+  const std::string head = "P5\n" + std::to_string(w) + " " + std::to_string(h) + "\n255\n";
+  std::vector<uint8_t> out(head.begin(), head.end());
+  for (uint32_t y = 0; y < h; ++y)
+    for (uint32_t x = 0; x < w; ++x) out.push_back(static_cast<uint8_t>(255 * x / (w - 1)));
+  return out;
+}
+
+// A grey picture made black and white both ways comes back the same
+// through a PNG; a picture too large for a calculator is refused unless fitted.
+TEST(CliPictureCommands, PngRoundTripsOfADitheredAndAThresholdedPicture) {
+  ScratchFolder folder;
+  WriteBytes(folder / "RAMP.pgm", GreyRamp(120, 40));
+  for (const std::string how : {"--dither", "--threshold 100"}) {
+    SCOPED_TRACE(how);
+    const CliRun to_grob = RunCli(folder.path(), "png2grob --replace " + how + " RAMP.pgm");
+    ASSERT_EQ(to_grob.status, 0) << to_grob.output;
+    const std::vector<uint8_t> grob = ReadBytes(folder / "RAMP.grb");
+    ASSERT_EQ(RunCli(folder.path(), "grob2png --replace RAMP.grb").status, 0);
+    ASSERT_EQ(RunCli(folder.path(), "png2grob RAMP.grb.png").status, 0);
+    EXPECT_EQ(ReadBytes(folder / "RAMP.grb.grb"), grob);
+    ::unlink((folder / "RAMP.grb.grb").c_str());
+  }
+  WriteBytes(folder / "BIG.pgm", GreyRamp(1100, 1000));
+  const CliRun big = RunCli(folder.path(), "png2grob BIG.pgm");
+  EXPECT_EQ(big.status, 1);
+  EXPECT_EQ(big.output,
+            "dravik-cli: BIG.pgm: The picture is too large for a calculator (1100 x 1000; --fit "
+            "shrinks it to the screen)\n");
+  EXPECT_EQ(RunCli(folder.path(), "png2grob --fit BIG.pgm").status, 0);
+  EXPECT_EQ(RunCli(folder.path(), "png2grob RAMP.grb").output,
+            "dravik-cli: RAMP.grb: Not a picture that can be read (Unsupported image format)\n");
 }
 
 }  // namespace
