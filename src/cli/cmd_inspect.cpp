@@ -1,8 +1,8 @@
-// dravik-cli inspect FILE... / extract FILE PATH / send-from FILE PATH...:
+// dravik-cli inspect FILE... / extract FILE PATH / sendfrom FILE PATH...:
 // calculator files on the PC. inspect says what each file holds as the
 // calculator's listing would (a directory or backup as an indented tree);
 // extract takes a variable or directory out of a backup or directory file;
-// send-from sends such variables to the calculator's current directory
+// sendfrom sends such variables to the calculator's current directory
 // without restoring the whole backup.
 #include <stdlib.h>
 #include <unistd.h>
@@ -160,7 +160,7 @@ class TemporaryFolder {
 
 int RunSendFrom(CliContext& context, const std::vector<std::string>& args) {
   if (args.size() < 2) {
-    std::fprintf(stderr, "Usage: dravik-cli send-from FILE PATH...\n");
+    std::fprintf(stderr, "Usage: dravik-cli sendfrom FILE PATH...\n");
     return 2;
   }
   CalculatorFile file;
@@ -195,8 +195,8 @@ int RunSendFrom(CliContext& context, const std::vector<std::string>& args) {
   }
   CliLink cli(context);
   if (!cli.Open()) return 1;
-  if (!cli.link().SendFiles(paths)) return CommandFailed("send-from");
-  return CheckSentObjects(cli.link(), paths) ? 0 : CommandFailed("send-from");
+  if (!cli.link().SendFiles(paths)) return CommandFailed("sendfrom");
+  return CheckSentObjects(cli.link(), paths) ? 0 : CommandFailed("sendfrom");
 }
 
 }  // namespace
@@ -209,7 +209,7 @@ DRAVIK_CLI_COMMAND("extract", "extract [--replace] FILE PATH",
                    "take a variable or directory (PATH such as GAMES/CHESS, or HOME) out of a "
                    "backup or directory file into -C DIR",
                    RunExtract);
-DRAVIK_CLI_COMMAND("send-from", "send-from FILE PATH...",
+DRAVIK_CLI_COMMAND("sendfrom", "sendfrom FILE PATH...",
                    "send variables of a backup or directory file to the calculator's current "
                    "directory, without restoring the backup",
                    RunSendFrom);

@@ -38,9 +38,15 @@ XModemFill ObjectFill(std::span<const uint8_t> data) {
   return fill;
 }
 
-// A run of one fill byte at the end, inside the last block. A run of 0x00
-// counts only in a file that holds no 0x00 before it (text): in other data
-// zeros may be real.
+// Text: printable characters (the calculator's 8-bit ones included) and
+// line ends. In other data a trailing 0x00 or 0x1A may be real.
+bool IsText(std::span<const uint8_t> data) {
+  return std::all_of(data.begin(), data.end(), [](uint8_t c) {
+    return c >= 0x20 || c == '\r' || c == '\n' || c == '\t';
+  });
+}
+
+// A run of one fill byte at the end of a text, inside the last block.
 XModemFill TextFill(std::span<const uint8_t> data) {
   XModemFill fill;
   if (data.empty() || data.size() % kBlock != 0) return fill;
@@ -50,7 +56,7 @@ XModemFill TextFill(std::span<const uint8_t> data) {
   while (run < data.size() && run < kBlock && data[data.size() - 1 - run] == last) ++run;
   if (run == kBlock) return fill;  // a whole block of fill is not how a sender ends
   const std::span<const uint8_t> body = data.first(data.size() - run);
-  if (last == 0x00 && std::find(body.begin(), body.end(), 0x00) != body.end()) return fill;
+  if (!IsText(body)) return fill;
   fill.outcome = XModemFill::kFound;
   fill.keep = body.size();
   return fill;

@@ -1,7 +1,8 @@
 // XModem sends whole blocks of 128 bytes, so a received file ends in fill
 // (0x00 from the calculator, 0x1A from most PC senders). A calculator
 // object in binary form is cut back to its own length by walking its
-// structure; any other file loses only a run of fill after its end.
+// structure; a text file loses only the run of fill after its end; other
+// data is kept whole (its last bytes may be real zeros).
 #pragma once
 
 #include <cstddef>

@@ -257,7 +257,7 @@ TEST_F(CliCalculatorTest, InspectExtractAndSendFromABackup) {
   EXPECT_EQ(Cli("extract '" + pc / "BK" + "' D/Z", false).status, 1);  // Z is there now
 
   sim->WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("{ L BK } PURGE 'D' PGDIR"); });
-  CliRun send = Cli("send-from '" + pc / "BK" + "' D/Z L");
+  CliRun send = Cli("sendfrom '" + pc / "BK" + "' D/Z L");
   ASSERT_EQ(send.status, 0) << send.err;
   EXPECT_EQ(UserNames("HOME\\"), (Strings{"L", "Z"}));
   EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.BinaryOf("HOME\\", "Z"); }), z);

@@ -195,9 +195,9 @@ TEST(CalculatorFile, XModemFillIsFoundByTheObjectOrAfterText) {
   text.resize(128, 0x1A);
   fill = FindXModemFill(text);
   EXPECT_EQ(fill.keep, 25u);
-  std::vector<uint8_t> zeros_inside = {1, 0, 2};  // not text: its zeros may be data
-  zeros_inside.resize(128, 0);
-  EXPECT_EQ(FindXModemFill(zeros_inside).outcome, XModemFill::kNone);
+  std::vector<uint8_t> data = {'a', 1, 'b'};  // not text: its last bytes may be real
+  data.resize(128, 0x1A);
+  EXPECT_EQ(FindXModemFill(data).outcome, XModemFill::kNone);
 
   std::vector<uint8_t> unknown = Object("00f0000000");
   unknown.resize(128, 0);
