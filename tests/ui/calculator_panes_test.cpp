@@ -131,25 +131,35 @@ TEST(CalculatorPanes, DeleteAfterReadAllPurgesTheObjectShownAndNoOther) {
   EXPECT_EQ(w.messages(), (Strings{"Dravik: Delete directories?", "Dravik: Delete directories?"}));
 }
 
-TEST(CalculatorPanes, DotDotIsNeverMovedAndManyObjectsMoveTogether) {
+TEST(CalculatorPanes, DotDotIsNeverMovedAndManyObjectsMoveAndGoTogether) {
   std::string fill = "'BIG' CRDIR BIG ";
-  for (int i = 1; i <= 250; ++i) fill += std::to_string(i) + ".5 'V" + std::to_string(i) + "' STO ";
+  for (int i = 1; i <= 201; ++i) fill += std::to_string(i) + ".5 'V" + std::to_string(i) + "' STO ";
   SimWindow w({}, true, Memory(fill + "HOME"));
   Panes p(w);
   p.list->OpenRow(RowNamed(p.list, "BIG"));
-  ASSERT_EQ(p.list->topLevelItemCount(), 251);
+  ASSERT_EQ(p.list->topLevelItemCount(), 202);
   p.list->selectAll();
   EXPECT_FALSE(RowNamed(p.list, "..")->isSelected());
-  EXPECT_EQ(p.list->CollectSelection(), 250);
+  EXPECT_EQ(p.list->CollectSelection(), 201);
   const TransferJob& job = w.session().Job;
-  ASSERT_EQ(job.TransferSizes.size(), 250u);
+  ASSERT_EQ(job.TransferSizes.size(), 201u);
   EXPECT_FALSE(Holds(job.TransferList, ".."));
 
   w.session().Job.ReceiveJobActive = true;
   EXPECT_TRUE(DropOn(p.list, RowNamed(p.list, ".."), *PaneDragData()));
   EXPECT_TRUE(Names(w, "HOME\\BIG\\").empty());
-  EXPECT_TRUE(Holds(Names(w, "HOME\\"), "V250"));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\"), "V201"));
   EXPECT_EQ(RowNames(p.list), QStringList{".."});
+
+  // And all of them deleted together.
+  QTest::keyClick(p.list, Qt::Key_Backspace);
+  for (int i = 0; i < p.list->topLevelItemCount(); ++i)
+    p.list->topLevelItem(i)->setSelected(p.list->topLevelItem(i)->text(0).startsWith("V"));
+  p.list->DeleteSelection();
+  EXPECT_FALSE(Holds(Names(w, "HOME\\"), "V1"));
+  EXPECT_FALSE(Holds(Names(w, "HOME\\"), "V201"));
+  EXPECT_EQ(RowNamed(p.list, "V1"), nullptr);
+  EXPECT_TRUE(w.messages().empty());
 }
 
 TEST(CalculatorPanes, DropsOnTheObjectList) {
