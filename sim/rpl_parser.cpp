@@ -167,9 +167,23 @@ class Parser {
       }
       return true;
     }
-    if (!IsValidName(w)) return false;
+    if (!IsValidName(w)) return SplitAfterNumber(w, out, program, open);
     out.push_back(NameObj(w));
     return true;
+  }
+
+  // A word that starts as a number and goes on with a letter is read as the
+  // number and then the rest ("5d" is 5 and d, as the real one reads it).
+  bool SplitAfterNumber(const std::string& w, std::vector<Obj>& out, bool program,
+                        std::vector<std::string>& open) {
+    HpReal r;
+    for (size_t cut = w.size() - 1; cut > 0; --cut) {
+      if (!std::isalpha(static_cast<unsigned char>(w[cut]))) continue;
+      if (!ParseReal(w.substr(0, cut), &r, opt_.decimal_comma)) continue;
+      out.push_back(Number(r));
+      return WordElement(w.substr(cut), out, program, open);
+    }
+    return false;
   }
 
   // 1.5_m/s: the number, then the unit expression in postfix order with

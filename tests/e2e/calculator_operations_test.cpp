@@ -115,6 +115,25 @@ TEST_F(SimOperationsTest, ConnectionCheckReadsTheTwoExampleStates) {
   EXPECT_FALSE(session.BinaryMode);
 }
 
+TEST_F(SimOperationsTest, CommandDataFieldsAreDecodedAsTheCalculatorDoes) {
+  Start();
+  // Data fields as sent to a real calculator, and what it answered.
+  auto run = [&](const std::string& field) {
+    link->WaitQuietFor(CHP48Link::kSettleMs);
+    link->m_seq = 0;
+    link->SendPacket('C', 0, field);
+    EXPECT_EQ(link->CollectHostReply(), 1) << field;
+    return link->HostReply;
+  };
+  EXPECT_EQ(run("CLEAR ## 5d"), "1:                  # 5d\r\n");
+  EXPECT_EQ(run("CLEAR \"a#Mb\" SIZE"), "1:                     3\r\n");
+  Calc("CLEAR");
+  EXPECT_EQ(run("CLEAR #### 5d"), "Error: Invalid Syntax\r\n1:         \"CLEAR ## 5d\"\r\n");
+  // An unprefixed "# " is a prefixed blank.
+  EXPECT_EQ(run("CLEAR # 5d 'BI' STO"), "1:                     5\r\n");
+  EXPECT_EQ(TypeOf("HOME\\", "BI"), "Global Name");
+}
+
 TEST_F(SimOperationsTest, TransferSettingsReachTheCalculator) {
   Start();
   session.BinaryMode = true;
