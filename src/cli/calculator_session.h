@@ -34,6 +34,7 @@ class CalculatorSession {
   bool ReadListing();
 
   CHP48Link& link() { return cli_.link(); }
+  ConsoleWindow& window() { return cli_.window(); }
   Session& session() { return context_.session; }
   ListingCache& cache() { return cache_; }
 

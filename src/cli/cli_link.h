@@ -5,6 +5,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/console_boundary.h"
+#include "cli/interrupt.h"
 #include "link/hp48_link.h"
 
 namespace dravik::cli {
@@ -39,6 +40,7 @@ class CliLink {
   ConsoleWindow window_;
   ConsoleProgress progress_;
   CHP48Link link_;
+  InterruptTarget interrupt_{link_.m_cancel};  // Ctrl+C cancels this link
 };
 
 // Prints "dravik-cli: <what> failed" on stderr and returns the exit code 1.

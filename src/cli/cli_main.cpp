@@ -2,6 +2,8 @@
 //
 //   dravik-cli [--device PATH | --port N] [--baud B] [--check 1|2|3] [-C DIR]
 //              [--cd PATH] [--raw] [-q] [--trace FILE] COMMAND [ARGS]
+#include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,9 +14,11 @@
 #include "app/settings_file.h"
 #include "cli/cli_command.h"
 #include "cli/console_boundary.h"
+#include "cli/interrupt.h"
 #include "link/session.h"
 #include "link/trace_file.h"
 #include "platform/config_folder.h"
+#include "platform/serial_device.h"
 
 using namespace dravik;
 using namespace dravik::cli;
@@ -39,11 +43,14 @@ void PrintUsage(std::FILE* out) {
   for (const CliCommand& c : AllCommands()) std::fprintf(out, "  %-24s %s\n", c.usage, c.help);
 }
 
-bool ParseInt(const char* text, int& out) {
-  char* end = nullptr;
-  long v = std::strtol(text, &end, 10);
-  if (!*text || *end) return false;
-  out = static_cast<int>(v);
+// A whole decimal number within [low, high]; anything else (a sign where
+// none belongs, trailing text, a value that would wrap) is refused.
+bool ParseNumber(const char* text, long long low, long long high, long long& out) {
+  const char* end = text + std::strlen(text);
+  long long v = 0;
+  const auto [at, error] = std::from_chars(text, end, v);
+  if (error != std::errc() || at != end || at == text || v < low || v > high) return false;
+  out = v;
   return true;
 }
 
@@ -63,28 +70,40 @@ int main(int argc, char** argv) {
   };
   for (; i < argc && argv[i][0] == '-'; ++i) {
     std::string a = argv[i];
-    int n = 0;
+    long long n = 0;
     if (a == "--help" || a == "-h") {
       PrintUsage(stdout);
       return 0;
     } else if (a == "--device") {
       o.device = need_value("--device");
+      if (o.device.empty()) {
+        std::fprintf(stderr, "dravik-cli: --device needs a device path\n");
+        return 2;
+      }
     } else if (a == "--port") {
-      if (!ParseInt(need_value("--port"), o.port) || o.port < 1 || o.port > 4) {
+      if (!ParseNumber(need_value("--port"), 1, 4, n)) {
         std::fprintf(stderr, "dravik-cli: --port takes 1 to 4\n");
         return 2;
       }
+      o.port = static_cast<int>(n);
     } else if (a == "--baud") {
-      if (!ParseInt(need_value("--baud"), n) || n <= 0) {
+      const char* value = need_value("--baud");
+      if (!ParseNumber(value, 1, UINT32_MAX, n)) {
         std::fprintf(stderr, "dravik-cli: --baud takes a line speed such as 9600\n");
+        return 2;
+      }
+      if (!IsSupportedSpeed(static_cast<uint32_t>(n))) {
+        std::fprintf(stderr, "dravik-cli: --baud %s is not a supported line speed (%s)\n", value,
+                     SupportedSpeeds().c_str());
         return 2;
       }
       o.baud = static_cast<unsigned>(n);
     } else if (a == "--check") {
-      if (!ParseInt(need_value("--check"), o.check) || o.check < 1 || o.check > 3) {
+      if (!ParseNumber(need_value("--check"), 1, 3, n)) {
         std::fprintf(stderr, "dravik-cli: --check takes 1, 2 or 3\n");
         return 2;
       }
+      o.check = static_cast<int>(n);
     } else if (a == "-C") {
       o.folder = need_value("-C");
     } else if (a == "--cd") {
@@ -132,7 +151,12 @@ int main(int argc, char** argv) {
   std::string folder = o.folder.empty() ? std::string(".") : o.folder;
   if (folder.back() != '/') folder += '/';
   session.CurrentPCFolder = folder;
-  const int status = command->run(context, args);
+  InstallInterruptHandlers();
+  const int result = command->run(context, args);
   session.Trace = nullptr;
-  return status;
+  if (Interrupted()) {
+    std::fprintf(stderr, "dravik-cli: interrupted\n");
+    return kInterruptedExit;
+  }
+  return result;
 }

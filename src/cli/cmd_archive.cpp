@@ -6,12 +6,14 @@
 
 #include "cli/calculator_session.h"
 #include "link/hp48_commands.h"
+#include "link/transfer_check.h"
+#include "platform/file_to_send.h"
 
 namespace dravik::cli {
 namespace {
 
 int RunArchive(CliContext& context, const std::vector<std::string>& args) {
-  if (args.size() != 1 || !hp48::IsPlainName(args[0])) {
+  if (args.size() != 1 || !hp48::IsCalculatorName(args[0])) {
     std::fprintf(stderr, "dravik-cli: archive takes one name for the backup\n");
     return 2;
   }
@@ -20,7 +22,6 @@ int RunArchive(CliContext& context, const std::vector<std::string>& args) {
   if (!calc.link().StartArchive(args[0])) return CommandFailed("archive");
   std::fprintf(stderr, "Press EVAL on the calculator to start the backup.\n");
   // The calculator opens the transfer itself; the receive waits for it.
-  calc.link().ClearFlags();
   const int ok = calc.link().ReceiveFiles({args[0]});
   calc.link().m_noInitPacket = 0;
   if (!ok) return CommandFailed("archive");
@@ -35,8 +36,13 @@ int RunRestore(CliContext& context, const std::vector<std::string>& args) {
   }
   const std::string& file = args[0];
   const std::string name = file.substr(file.find_last_of('/') + 1);
-  if (!hp48::IsPlainName(name)) {
-    std::fprintf(stderr, "dravik-cli: %s is not a name the calculator can store\n", name.c_str());
+  if (!hp48::IsCalculatorName(name)) {
+    std::fprintf(stderr, "dravik-cli: %s is not a name the calculator can store (%s)\n",
+                 name.c_str(), hp48::NameProblem(name).c_str());
+    return 2;
+  }
+  if (const std::string problem = FileToSendProblem(file); !problem.empty()) {
+    std::fprintf(stderr, "dravik-cli: cannot send %s: %s\n", file.c_str(), problem.c_str());
     return 2;
   }
   CalculatorSession calc(context);
@@ -49,8 +55,9 @@ int RunRestore(CliContext& context, const std::vector<std::string>& args) {
                  name.c_str(), calc.session().CurrentHPPath.c_str());
     return 1;
   }
-  calc.link().ClearFlags();
   if (!calc.link().SendFiles({file})) return CommandFailed("sending the backup");
+  // A backup garbled on the way must not become the calculator's memory.
+  if (!CheckSentObjects(calc.link(), {file})) return CommandFailed("sending the backup");
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   return calc.link().RestoreBackup(name) ? 0 : CommandFailed("restore");
 }

@@ -5,6 +5,8 @@
 
 #include "cli/cli_link.h"
 #include "cli/connected_link.h"
+#include "cli/item_checks.h"
+ (Calculator paths entered name by name only where the calculator reports a directory; moves check destination, sources and same-named objects first; failed commands leave the stack as found; XModem refusals named, free .N names chosen, dropped-byte blocks asked again; unique temporary program folders; dravik-cli options, interrupts and item checks)
 #include "link/transfer_check.h"
 
 namespace dravik::cli {
@@ -23,7 +25,7 @@ bool CheckItems(const char* command, const char* item, const std::vector<std::st
 }
 
 int RunSend(CliContext& context, const std::vector<std::string>& args) {
-  if (!CheckItems("send", "file", args)) return 2;
+  if (!CheckItems("send", "file", args) || !FilesCanBeSent(args)) return 2;
   ConnectedLink cli(context);
   if (!cli.Connect()) return 1;
   if (!cli.link().SendFiles(args)) return CommandFailed("send");
@@ -32,7 +34,7 @@ int RunSend(CliContext& context, const std::vector<std::string>& args) {
 }
 
 int RunGet(CliContext& context, const std::vector<std::string>& args) {
-  if (!CheckItems("get", "name", args)) return 2;
+  if (!CheckItems("get", "name", args) || !AreCalculatorNames(args)) return 2;
   ConnectedLink cli(context);
   if (!cli.Connect()) return 1;
   const bool received = cli.link().ReceiveFiles(args) != 0;

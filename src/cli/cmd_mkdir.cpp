@@ -8,7 +8,7 @@ namespace dravik::cli {
 namespace {
 
 int RunMkdir(CliContext& context, const std::vector<std::string>& args) {
-  if (args.size() != 1 || !hp48::IsPlainName(args[0])) {
+  if (args.size() != 1 || !hp48::IsCalculatorName(args[0])) {
     std::fprintf(stderr, "dravik-cli: mkdir takes one calculator name\n");
     return 2;
   }

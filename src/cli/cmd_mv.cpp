@@ -1,4 +1,5 @@
-// dravik-cli mv NAME... DEST: moving calculator objects to another directory.
+// dravik-cli mv [--replace] NAME... DEST: moving calculator objects to another
+// directory.
 #include <cstdio>
 
 #include "cli/calculator_session.h"
@@ -7,7 +8,10 @@
 namespace dravik::cli {
 namespace {
 
-int RunMv(CliContext& context, const std::vector<std::string>& args) {
+int RunMv(CliContext& context, const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const bool replace = !args.empty() && args.front() == "--replace";
+  if (replace) args.erase(args.begin());
   if (args.size() < 2) {
     std::fprintf(stderr, "dravik-cli: mv needs names and a destination path\n");
     return 2;
@@ -18,8 +22,9 @@ int RunMv(CliContext& context, const std::vector<std::string>& args) {
     return 2;
   }
   for (const std::string& name : names) {
-    if (!hp48::IsPlainName(name)) {
-      std::fprintf(stderr, "dravik-cli: not a calculator name: %s\n", name.c_str());
+    if (!hp48::IsCalculatorName(name)) {
+      std::fprintf(stderr, "dravik-cli: not a calculator name: %s (%s)\n", name.c_str(),
+                   hp48::NameProblem(name).c_str());
       return 2;
     }
   }
@@ -31,17 +36,22 @@ int RunMv(CliContext& context, const std::vector<std::string>& args) {
     std::fprintf(stderr, "dravik-cli: not a calculator path: %s\n", args.back().c_str());
     return 2;
   }
+  // An object of the same name in the destination is replaced only when
+  // the command line says so.
+  calc.window().AnswerQuestionsYes(replace);
   s.Job.Clear();
   s.Job.TransferList = names;
   s.Job.ReceiveJobActive = true;
   const int ok = calc.link().MoveObjects(destination);
   s.Job.Clear();
+  if (!ok && calc.window().questions_declined() > 0)
+    std::fprintf(stderr, "dravik-cli: nothing was moved; mv --replace replaces them\n");
   return ok ? 0 : CommandFailed("mv");
 }
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("mv", "mv NAME... DEST", "move calculator objects to the directory DEST",
-                   RunMv);
+DRAVIK_CLI_COMMAND("mv", "mv [--replace] NAME... DEST",
+                   "move calculator objects to the directory DEST", RunMv);
 
 }  // namespace dravik::cli

@@ -1,4 +1,5 @@
 // dravik-cli rm NAME... and rmdir NAME: deleting calculator objects.
+#include <algorithm>
 #include <cstdio>
 
 #include "cli/calculator_session.h"
@@ -7,10 +8,11 @@
 namespace dravik::cli {
 namespace {
 
-bool AllPlain(const std::vector<std::string>& names) {
+bool AllNames(const std::vector<std::string>& names) {
   for (const std::string& name : names) {
-    if (!hp48::IsPlainName(name)) {
-      std::fprintf(stderr, "dravik-cli: not a calculator name: %s\n", name.c_str());
+    if (!hp48::IsCalculatorName(name)) {
+      std::fprintf(stderr, "dravik-cli: not a calculator name: %s (%s)\n", name.c_str(),
+                   hp48::NameProblem(name).c_str());
       return false;
     }
   }
@@ -22,13 +24,25 @@ int RunRm(CliContext& context, const std::vector<std::string>& args) {
     std::fprintf(stderr, "dravik-cli: rm needs at least one name\n");
     return 2;
   }
-  if (!AllPlain(args)) return 2;
-  std::string list = "{";
-  for (const std::string& name : args) list += name + " ";
-  list += "}";
+  if (!AllNames(args)) return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
-  return calc.link().PurgeObjects(list) ? 0 : CommandFailed("rm");
+  // The calculator purges a missing name without a word: the listing says
+  // which names are there.
+  if (!calc.ReadListing()) return CommandFailed("reading the directory");
+  std::vector<std::string> present;
+  bool missing = false;
+  for (const std::string& name : args) {
+    if (calc.cache().IsNewName(name)) {
+      std::fprintf(stderr, "dravik-cli: %s is not in %s\n", name.c_str(),
+                   calc.session().CurrentHPPath.c_str());
+      missing = true;
+    } else if (std::find(present.begin(), present.end(), name) == present.end()) {
+      present.push_back(name);
+    }
+  }
+  if (!present.empty() && !calc.link().PurgeNames(present)) return CommandFailed("rm");
+  return missing ? 1 : 0;
 }
 
 int RunRmdir(CliContext& context, const std::vector<std::string>& args) {
@@ -36,7 +50,7 @@ int RunRmdir(CliContext& context, const std::vector<std::string>& args) {
     std::fprintf(stderr, "dravik-cli: rmdir takes one directory name\n");
     return 2;
   }
-  if (!AllPlain(args)) return 2;
+  if (!AllNames(args)) return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
   return calc.link().PurgeDirectory("'" + args[0] + "'") ? 0 : CommandFailed("rmdir");

@@ -14,8 +14,11 @@
 #include "cli/calculator_session.h"
 #include "cli/cli_command.h"
 #include "cli/console_boundary.h"
+#include "cli/interrupt.h"
+#include "cli/item_checks.h"
 #include "link/xmodem_job.h"
 #include "link/xmodem_link.h"
+#include "platform/file_to_send.h"
 
 namespace dravik::cli {
 namespace {
@@ -39,6 +42,7 @@ int RunRaw(CliContext& context, Direction direction, const std::vector<std::stri
   session.MainWindow = &window;
   session.ProgressWindow = &progress;
   CXModemLink link(session);
+  InterruptTarget interrupt(link.m_cancel);
   int ok = 0;
   if (!link.Open()) {
     std::fprintf(stderr, "dravik-cli: %s\n",
@@ -59,7 +63,7 @@ int RunPrepared(CliContext& context, Direction direction, const std::vector<std:
   const bool calculator_receives = direction == Direction::Send;
   // XRECV stores under a new name when the name is taken: the listing says
   // which names are.
-  if (calculator_receives && !calc.ReadListing()) return CommandFailed("reading the directory");
+  if (!calc.ReadListing()) return CommandFailed("reading the directory");
   TransferJob& job = calc.session().Job;
   job.Clear();
   job.TransferList = items;
@@ -71,19 +75,28 @@ int RunPrepared(CliContext& context, Direction direction, const std::vector<std:
   job.SendJobActive = calculator_receives;
   job.ReceiveJobActive = !calculator_receives;
   job.UseXModem = true;
-  if (!calc.link().PrepareXModemJob(calculator_receives, &calc.cache())) {
+  const int prepared = calc.link().PrepareXModemJob(calculator_receives, &calc.cache());
+  // Items left out are a failure of the command, named, whatever happens to
+  // the others.
+  const std::vector<std::string> refused = job.Refused;
+  for (const std::string& item : refused)
+    std::fprintf(stderr, "dravik-cli: not %s: %s\n", calculator_receives ? "sent" : "received",
+                 item.c_str());
+  if (!prepared) {
     job.Clear();
     return CommandFailed("preparing the calculator for XModem");
   }
   std::fprintf(stderr, "Press EVAL on the calculator to start the transfer.\n");
   CXModemLink xmodem(calc.session());
+  InterruptTarget interrupt(xmodem.m_cancel);
   const std::vector<std::string> list = job.TransferList;
   const int ok = RunXModemJob(calc.link(), xmodem,
                               calculator_receives ? XModemDirection::Send
                                                   : XModemDirection::Receive,
                               list);
   job.Clear();
-  return ok ? 0 : CommandFailed("XModem transfer");
+  if (!ok) return CommandFailed("XModem transfer");
+  return refused.empty() ? 0 : 1;
 }
 
 int Run(CliContext& context, const std::vector<std::string>& args, Direction direction) {
@@ -95,6 +108,19 @@ int Run(CliContext& context, const std::vector<std::string>& args, Direction dir
   }
   if (args.size() > TransferJob::kMaxItems) {
     std::fprintf(stderr, "dravik-cli: at most %zu items per job\n", TransferJob::kMaxItems);
+    return 2;
+  }
+  // A plain XModem peer may take any file name; the calculator stores under
+  // calculator names only.
+  if (direction == Direction::Send && context.options.raw) {
+    for (const std::string& path : args) {
+      if (const std::string problem = FileToSendProblem(path); !problem.empty()) {
+        std::fprintf(stderr, "dravik-cli: cannot send %s: %s\n", path.c_str(), problem.c_str());
+        return 2;
+      }
+    }
+  } else if (!context.options.raw &&
+             (direction == Direction::Send ? !FilesCanBeSent(args) : !AreCalculatorNames(args))) {
     return 2;
   }
   return context.options.raw ? RunRaw(context, direction, args)

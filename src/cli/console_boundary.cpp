@@ -17,16 +17,15 @@ MessageAnswer ConsoleWindow::ShowMessage(std::string_view text, std::string_view
   std::string flat;
   for (char c : text)
     if (!(c == '\n' && !flat.empty() && flat.back() == '\n')) flat += c;
+  const bool question =
+      buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
+  if (question) flat += answer_yes_ ? " Yes" : " No";
   std::fprintf(stderr, "\r%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
                flat.c_str());
-  // Nobody is there to answer: take the answer that lets the command go on.
-  switch (buttons) {
-    case MessageButtons::Ok:
-    case MessageButtons::OkCancel: return MessageAnswer::Ok;
-    case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel: return MessageAnswer::Yes;
-  }
-  return MessageAnswer::Ok;
+  if (!question) return MessageAnswer::Ok;
+  if (answer_yes_) return MessageAnswer::Yes;
+  ++questions_declined_;
+  return MessageAnswer::No;
 }
 
 bool ConsoleWindow::RunCommSettingsDialog() {

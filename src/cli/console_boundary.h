@@ -19,9 +19,15 @@ class ConsoleWindow : public MainWindowHandle {
   void SetWaitCursor(bool) override {}
   // The messages shown so far, for the exit message of a failed command.
   int messages_shown() const { return messages_shown_; }
+  // Nobody is there to answer a question: it is answered No (keep what is
+  // there) unless the command line allowed Yes (mv --replace).
+  void AnswerQuestionsYes(bool yes) { answer_yes_ = yes; }
+  int questions_declined() const { return questions_declined_; }
 
  private:
   int messages_shown_ = 0;
+  bool answer_yes_ = false;
+  int questions_declined_ = 0;
 };
 
 class ConsoleProgress : public ProgressSink {

@@ -44,8 +44,9 @@ int ListingCache::ReadListing(ListingLink& link) {
     return 0;
   }
 
+  // A path read again keeps its one entry, stale or not.
   ListingEntry* entry = Lookup(path);
-  if (!entry || !entry->Stale) {
+  if (!entry) {
     auto fresh = std::make_unique<ListingEntry>();
     fresh->Path = path;
     fresh->Next = std::move(front_);

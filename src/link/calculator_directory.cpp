@@ -1,5 +1,6 @@
 // Keeping the calculator's current directory in step with the browser, and
 // ending its server mode.
+#include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 
 namespace dravik {
@@ -12,11 +13,14 @@ int CHP48Link::GoHome() {
 
 int CHP48Link::ChangeDirectory() {
   m_session.HPWorkingPath = m_session.CurrentHPPath;
-  // HOME\GAMES\CHESS\ becomes "HOME GAMES CHESS ": each name is evaluated in turn.
-  std::string command = m_session.CurrentHPPath;
-  for (char& c : command)
-    if (c == '\\') c = ' ';
-  return RunHostCommand(command);
+  // Name by name, entering only what the calculator says is a directory: a
+  // program on the path is never run.
+  const std::vector<std::string> commands =
+      hp48::EnterPathCommands(m_session.CurrentHPPath, false);
+  if (commands.empty()) return 0;
+  for (const std::string& command : commands)
+    if (!RunCalculatorCommand(command, false)) return 0;
+  return 1;
 }
 
 void CHP48Link::UpDirectory() {
@@ -30,6 +34,9 @@ void CHP48Link::UpDirectory() {
 }
 
 int CHP48Link::Finish() {
+  // Whatever the calculator runs next (a program the user starts with
+  // EVAL) may change its stack.
+  m_stackDepth = -1;
   BeginTransaction();
   SendPacket('G', 0, "F");
   // The packet must leave before a caller closes the port.

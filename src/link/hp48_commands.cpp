@@ -64,6 +64,18 @@ bool IsPlainName(std::string_view name) {
   return true;
 }
 
+bool IsCalculatorName(std::string_view name) { return NameProblem(name).empty(); }
+
+std::string NameProblem(std::string_view name) {
+  if (name.size() > kMaxNameLength)
+    return "longer than " + std::to_string(kMaxNameLength) + " characters";
+  if (!IsPlainName(name)) {
+    if (name.empty()) return "empty";
+    return "holds a blank, a control character or one of ' \" # { } [ ] ( ) < > , ; : \\";
+  }
+  return {};
+}
+
 std::string CommandForm(std::string_view path) {
   std::string out(path);
   for (size_t i = 1; i < out.size(); ++i)
@@ -74,6 +86,56 @@ std::string CommandForm(std::string_view path) {
 std::string ListForm(std::string_view path) { return "{" + CommandForm(path) + "}"; }
 
 std::string DestinationList(std::string_view path) { return "{ " + CommandForm(path) + "}"; }
+
+std::vector<std::string> PathNames(std::string_view path) {
+  std::vector<std::string> names;
+  size_t at = path.find('\\');
+  while (at != std::string_view::npos && at + 1 < path.size()) {
+    size_t end = path.find('\\', at + 1);
+    names.emplace_back(path.substr(at + 1, (end == std::string_view::npos ? path.size() : end) - at - 1));
+    at = end;
+  }
+  return names;
+}
+
+std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path) {
+  const std::string tail = report_path ? "PATH" : "";
+  std::vector<std::string> commands;
+  std::string command = "HOME ";
+  for (const std::string& name : PathNames(path)) {
+    if (!IsCalculatorName(name)) return {};
+    // The name is quoted, so it is only a name until the calculator has
+    // said it holds a directory; then EVAL enters it.
+    std::string piece = "'" + name + "' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END ";
+    if (command.size() + piece.size() + tail.size() > kMaxCommandText) {
+      command.pop_back();
+      commands.push_back(command);
+      command.clear();
+    }
+    command += piece;
+  }
+  command += tail;
+  if (command.back() == ' ') command.pop_back();
+  commands.push_back(command);
+  return commands;
+}
+
+std::string NotEnteredMessage(std::string_view wanted, std::string_view actual) {
+  if (actual.empty())
+    return "The HP48 did not say where it is after going to " + std::string(wanted) +
+           "\nNothing was changed.";
+  const std::vector<std::string> want = PathNames(wanted);
+  const std::vector<std::string> got = PathNames(actual);
+  size_t i = 0;
+  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
+  if (i >= want.size())
+    return "The HP48 is not in " + std::string(wanted) + " but in " + std::string(actual) +
+           "\nNothing was changed.";
+  std::string parent = "HOME\\";
+  for (size_t k = 0; k < i; ++k) parent += want[k] + "\\";
+  return std::string(wanted) + " cannot be entered: " + want[i] + " in " + parent +
+         " is not a directory.\nNothing was changed.";
+}
 
 bool ParseCalculatorState(std::string_view reply, CalculatorState& out) {
   if (!ErrorLine(reply).empty()) return false;
@@ -103,10 +165,48 @@ std::string PathInReply(std::string_view reply) {
   return PathFromList(reply.substr(open, close - open + 1));
 }
 
+std::string TopOfStack(std::string_view reply) {
+  std::vector<std::string_view> lines = EndedLines(reply);
+  if (lines.empty() || lines.back().substr(0, 2) != "1:") return {};
+  return std::string(StackValue(lines.back()));
+}
+
 std::string_view ErrorLine(std::string_view reply) {
   if (reply.substr(0, 6) != "Error:") return {};
   size_t end = reply.find_first_of("\r\n");
   return reply.substr(0, end);
+}
+
+int StackDepthInReply(std::string_view reply) {
+  if (!ErrorLine(reply).empty()) {
+    const size_t end = reply.find("\r\n");
+    reply = end == std::string_view::npos ? std::string_view() : reply.substr(end + 2);
+  }
+  if (reply.substr(0, 11) == "Empty Stack") return 0;
+  int depth = 0;
+  size_t i = 0;
+  while (i < reply.size() && i < 7 && reply[i] >= '0' && reply[i] <= '9')
+    depth = depth * 10 + (reply[i++] - '0');
+  return i > 0 && i < reply.size() && reply[i] == ':' ? depth : -1;
+}
+
+std::string StorableNameCommand(std::string_view name) {
+  return "'" + std::string(name) + "' TYPE 6 ==";
+}
+
+std::vector<std::string> PurgeCommands(const std::vector<std::string>& names) {
+  constexpr std::string_view kEnd = "} PURGE";
+  std::vector<std::string> commands;
+  std::string list = "{";
+  for (const std::string& name : names) {
+    if (list.size() > 1 && list.size() + name.size() + 1 + kEnd.size() > kMaxCommandText) {
+      commands.push_back(list + std::string(kEnd));
+      list = "{";
+    }
+    list += name + " ";
+  }
+  if (list.size() > 1) commands.push_back(list + std::string(kEnd));
+  return commands;
 }
 
 std::string SetTransferFormatCommand(bool binary) {
@@ -124,8 +224,8 @@ std::string MakeDirectoryCommand(std::string_view name) {
 
 std::string ArchiveCommand(std::string_view name, int translation_mode) {
   if (translation_mode == 3) return ":IO:" + std::string(name) + " \\<<ARCHIVE SERVER\\>>";
-  return ":IO:" + std::string(name) + " \\<<ARCHIVE " + Digit(translation_mode) +
-         " TRANSIO SERVER\\>>";
+  return ":IO:" + std::string(name) + " \\<<" + Digit(translation_mode) +
+         " TRANSIO ARCHIVE SERVER\\>>";
 }
 
 std::string RestoreCommand(std::string_view name) {
@@ -135,26 +235,33 @@ std::string RestoreCommand(std::string_view name) {
 std::string PurgeCommand(std::string_view name) { return "'" + std::string(name) + "' PURGE"; }
 
 std::string MoveProgram(const std::vector<std::string>& names, std::string_view destination,
-                        std::string_view source) {
+                        std::string_view source, bool replace) {
   std::string text(kProgramHeader);
   text += "\\<<{";
   for (const std::string& name : names) text += name + " ";
   text += "} " + DestinationList(destination) + " " + ListForm(source);
-  // For each name: value and name on the stack, go to D, store; only when
-  // the store worked go back to P and purge the name there (PGDIR when it
-  // is a non-empty directory). A failed store gets its arguments back on
-  // the stack: return to P and drop them, the object stays where it was.
+  // E enters the path list on the stack as EnterPathCommands does: from
+  // HOME, each name only when it holds a directory.
   text +=
-      " \\-> L D P \\<<P EVAL L SIZE 1 FOR A L A GET DUP DUP RCL SWAP D EVAL "
-      "IFERR STO P EVAL IFERR PURGE THEN PGDIR END THEN P EVAL 3 DROPN END "
-      "-1 STEP \\>> \\>>";
+      " \\-> L D P \\<< \\<< HOME TAIL WHILE DUP SIZE REPEAT DUP HEAD "
+      "IF DUP VTYPE 15 == THEN EVAL ELSE DROP END TAIL END DROP \\>> \\-> E \\<<"
+      "P E EVAL L SIZE 1 FOR A L A GET DUP DUP RCL SWAP D E EVAL ";
+  // In D, with the name, the value and the name on the stack: store only
+  // when the calculator got to D and the name is free there (or may be
+  // replaced); only when the store worked go back to P and purge the name
+  // there (PGDIR when it is a non-empty directory). Anything else drops the
+  // three and goes back to P: the object stays where it was.
+  text += replace ? "IF PATH D SAME THEN DUP IFERR PURGE THEN PGDIR END "
+                  : "IF PATH D SAME VARS 3 PICK POS NOT AND THEN ";
+  text +=
+      "IFERR STO P E EVAL IFERR PURGE THEN PGDIR END THEN P E EVAL 3 DROPN END "
+      "ELSE P E EVAL 3 DROPN END -1 STEP \\>> \\>> \\>>";
   return text;
 }
 
-std::string MoveRunCommand(std::string_view working_path, std::string_view destination) {
+std::string MoveRunCommand() {
   std::string name(kMoveProgramName);
-  return name + " " + ListForm(working_path) + " EVAL '" + name + "' PURGE " +
-         DestinationList(destination) + " EVAL";
+  return name + " '" + name + "' PURGE";
 }
 
 std::string XModemProgram(const std::vector<std::string>& names, bool calculator_receives) {
@@ -163,8 +270,8 @@ std::string XModemProgram(const std::vector<std::string>& names, bool calculator
   for (const std::string& name : names) text += name + " ";
   text += calculator_receives ? "} XRECV" : "} XSEND";
   // An error in the transfer must not stop the runner that purges this
-  // program and restarts the server.
-  text += " THEN END \\>>";
+  // program and restarts the server, nor leave the list on the stack.
+  text += " THEN DROP END \\>>";
   return text;
 }
 

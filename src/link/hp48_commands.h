@@ -38,12 +38,41 @@ bool FitsOnePacket(std::string_view text);
 // delimiters ' " # { } [ ] ( ) < > , ; : and no backslash.
 bool IsPlainName(std::string_view name);
 
-// Calculator path HOME\GAMES\ in command form "HOME GAMES " (evaluating it
-// moves the calculator there) and list form "{HOME GAMES }".
+// The longest calculator name Dravik names: a directory of that name can
+// still be entered by one guarded command (EnterPathCommands), and every
+// other command holding one name fits one packet.
+inline constexpr size_t kMaxNameLength = 40;
+
+// The one rule for calculator names across every operation that sends,
+// fetches, deletes, moves or enters them: a plain name of at most
+// kMaxNameLength characters. What one operation accepts the others can name.
+bool IsCalculatorName(std::string_view name);
+// Why a name breaks that rule, for the user; empty when it does not.
+std::string NameProblem(std::string_view name);
+
+// Calculator path HOME\GAMES\ in command form "HOME GAMES " and list form
+// "{HOME GAMES }". Evaluating either would evaluate each name, whatever it
+// holds: they are data, never run to move the calculator.
 std::string CommandForm(std::string_view path);
 std::string ListForm(std::string_view path);
 // The destination list of the move program: "{ HOME GAMES }".
 std::string DestinationList(std::string_view path);
+
+// The names of a calculator path below HOME ("HOME\A\B\" -> A, B).
+std::vector<std::string> PathNames(std::string_view path);
+
+// The commands that move the calculator to path while entering only
+// directories: HOME, then each name is evaluated only when the calculator
+// reports it holds a directory (VTYPE 15); any other name is left alone.
+// Plain words only, so they parse under every translation mode. With
+// report_path the last command ends in PATH, so its reply shows where the
+// calculator got to. Each fits one packet; empty when a name breaks the name
+// rule.
+std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path);
+
+// What to tell the user when the calculator, asked to enter wanted, ended in
+// actual: names the first part of wanted that is not a directory.
+std::string NotEnteredMessage(std::string_view wanted, std::string_view actual);
 
 // What the connection check reads from the calculator.
 struct CalculatorState {
@@ -63,32 +92,52 @@ bool ParseCalculatorState(std::string_view reply, CalculatorState& out);
 // empty when there is none.
 std::string PathInReply(std::string_view reply);
 
+// The value shown on stack level 1 of a reply ("1" for "1:   1\r\n"),
+// empty when the reply shows none.
+std::string TopOfStack(std::string_view reply);
+
 // The first line of a reply that reports a failed command ("Error: Undefined
 // Name"), or empty when the command did not fail.
 std::string_view ErrorLine(std::string_view reply);
 
+// The depth of the calculator's stack that a reply shows: 0 for "Empty
+// Stack", else the level of its first stack line; -1 when it cannot be read.
+int StackDepthInReply(std::string_view reply);
+
+// Checks that a name can be stored under: its reply shows 1 for a global
+// name. A command's name does not even parse quoted ("Invalid Syntax") and
+// a function without arguments becomes an algebraic.
+std::string StorableNameCommand(std::string_view name);  // "'name' TYPE 6 =="
+
+// Purge commands for the names ("{A B } PURGE"), as many names to a command
+// as fit one packet.
+std::vector<std::string> PurgeCommands(const std::vector<std::string>& names);
+
 std::string SetTransferFormatCommand(bool binary);
 std::string SetCalculatorIOCommand(int translation_mode, int checksum_type);
 std::string MakeDirectoryCommand(std::string_view name);
-// The program text ARCHIVE runs; restores translation_mode afterwards when
-// it is not 3.
+// The program text ARCHIVE runs. A translation mode other than 3 is put back
+// before ARCHIVE, so that the backup holds the user's mode, not the 3 the
+// command needed to be read.
 std::string ArchiveCommand(std::string_view name, int translation_mode);
 std::string RestoreCommand(std::string_view name);
 std::string PurgeCommand(std::string_view name);  // "'name' PURGE"
 
-// The move program file: takes the names, the destination and the source,
-// goes to the source and, for each name from the last to the first, stores
-// its value in the destination and only when that store succeeded purges the
-// name in the source (PGDIR for a directory). A name whose store fails stays
-// where it was. Ends in the source.
+// The move program file: takes the names, the destination and the source and,
+// for each name from the last to the first, recalls it in the source, goes to
+// the destination and - only when it got there - stores it, and only when
+// that store succeeded purges the name in the source (PGDIR for a
+// directory). With replace an object of the same name in the destination is
+// purged first; without it the store is skipped where the name exists. It
+// enters directories as EnterPathCommands does, evaluating nothing else, and
+// ends in the source.
 std::string MoveProgram(const std::vector<std::string>& names, std::string_view destination,
-                        std::string_view source);
-// Runs the stored move program, returns to where it is stored, purges it and
-// goes to the destination.
-std::string MoveRunCommand(std::string_view working_path, std::string_view destination);
+                        std::string_view source, bool replace);
+// Runs the move program stored in the source and purges it there.
+std::string MoveRunCommand();
 
 // The XModem program file: the transfer of the names, with any error caught
-// so that the runner always goes on.
+// (and the name list it leaves dropped) so that the runner always goes on.
 std::string XModemProgram(const std::vector<std::string>& names, bool calculator_receives);
 // Runs XModem.tmp, purges it, restores translation_mode when it is not 3
 // and restarts the server.

@@ -146,6 +146,8 @@ class CHP48Link : public CSerialPort {
   // list_text is "{" + each name and a blank + "}"; quoted_name "'" + name + "'".
   // Both make sure the calculator is in CurrentHPPath first.
   int PurgeObjects(std::string_view list_text);
+  // Purges the names in CurrentHPPath, in as many commands as they need.
+  int PurgeNames(const std::vector<std::string>& names);
   int PurgeDirectory(std::string_view quoted_name);
   int MakeHPDirectory(std::string_view name);
   // Leaves the calculator holding a program that archives its memory to the
@@ -161,12 +163,23 @@ class CHP48Link : public CSerialPort {
   // (null: none known).
   int PrepareXModemJob(bool calculator_receives, const ListingCache* cache);
 
-  // Runs a command through RunHostCommand and treats an "Error: ..." reply
-  // as failure, shown with the caption "Error Message from HP48". 1 or 0.
-  int RunCalculatorCommand(std::string_view text);
-  // Moves the calculator to CurrentHPPath and checks with PATH that it got
-  // there; refuses (0) otherwise, with HPWorkingPath set to where it is.
+  // Runs a command through RunHostCommand: refuses a text that does not fit
+  // one packet, and treats an "Error: ..." reply as failure, shown (unless
+  // show_error is false) with the caption "Error Message from HP48". A
+  // failed command's leftovers are dropped, so the stack is as it was found.
+  // 1 or 0.
+  int RunCalculatorCommand(std::string_view text, bool show_error = true);
+  // Moves the calculator to path, entering only directories, and checks with
+  // PATH that it got there; refuses (0) otherwise, naming the part of the
+  // path that is not a directory, with HPWorkingPath set to where it is.
+  int EnterDirectory(std::string_view path);
+  // EnterDirectory(CurrentHPPath).
   int EnsureInCurrentDirectory();
+  // Enters path and reads the names it holds. 1, or 0 after telling why.
+  int ListNames(std::string_view path, std::vector<std::string>& names);
+  // Asks the calculator whether it can store a variable under name (a
+  // command's name cannot); tells the user when not. 1 or 0.
+  int CheckStorableName(std::string_view name);
 
   // Reply text of the last directory request and of the last host command:
   // the decoded data fields concatenated.
@@ -227,6 +240,9 @@ class CHP48Link : public CSerialPort {
   uint8_t m_txMark = 1;      // start of packet sent
   int m_stripParity = 0;     // mask bit 7 before block checks (port runs with parity)
   int m_fillState = 1;       // 1 new input, 0 in progress, -1 input exhausted
+  // Depth of the calculator's stack after the last command, as its reply
+  // showed it; -1 when unknown (the calculator ran a program of its own).
+  int m_stackDepth = -1;
 
  private:
   // A fill source's byte read ahead and the encoding that did not fit into

@@ -5,6 +5,7 @@
 #include <string>
 #include <thread>
 
+#include "hpview/listing_parser.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/wait_cursor.h"
@@ -18,31 +19,80 @@ std::string TransioCommand(int mode) { return std::string(1, char('0' + mode)) +
 
 }  // namespace
 
-int CHP48Link::RunCalculatorCommand(std::string_view text) {
-  if (!RunHostCommand(text)) return 0;
-  std::string_view error = hp48::ErrorLine(HostReply);
-  if (!error.empty()) {
-    ShowMessage(error, hp48::kErrorCaption);
+int CHP48Link::RunCalculatorCommand(std::string_view text, bool show_error) {
+  const int before = m_stackDepth;
+  if (!RunHostCommand(text)) {
+    m_stackDepth = -1;
     return 0;
   }
+  m_stackDepth = hp48::StackDepthInReply(HostReply);
+  const std::string error(hp48::ErrorLine(HostReply));
+  if (error.empty()) return 1;
+  // A failed command leaves what it pushed before the error (on a syntax
+  // error, the whole command as a string): drop it, so the calculator's
+  // stack is as the user left it. The caller still reads this reply.
+  if (before >= 0 && m_stackDepth > before) {
+    const std::string reply = HostReply;
+    const bool dropped = RunHostCommand(std::to_string(m_stackDepth - before) + " DROPN") &&
+                         hp48::ErrorLine(HostReply).empty();
+    m_stackDepth = dropped ? before : -1;
+    HostReply = reply;
+  }
+  if (show_error) ShowMessage(error, hp48::kErrorCaption);
+  return 0;
+}
+
+int CHP48Link::EnterDirectory(std::string_view path) {
+  const std::string wanted(path);
+  const std::vector<std::string> commands = hp48::EnterPathCommands(wanted, true);
+  if (commands.empty()) {
+    ShowMessage(wanted + " cannot be entered: it holds a name that is not a valid HP48 name.",
+                "Error");
+    return 0;
+  }
+  for (const std::string& command : commands) {
+    if (!RunCalculatorCommand(command)) {
+      m_session.HPWorkingPath.clear();  // somewhere on the way: unknown
+      return 0;
+    }
+  }
+  const std::string actual = hp48::PathInReply(HostReply);
+  m_session.HPWorkingPath = actual;
+  if (!actual.empty()) RunCalculatorCommand("DROP");
+  if (actual == wanted) return 1;
+  ShowMessage(hp48::NotEnteredMessage(wanted, actual), "Error");
+  return 0;
+}
+
+int CHP48Link::EnsureInCurrentDirectory() { return EnterDirectory(m_session.CurrentHPPath); }
+
+int CHP48Link::ListNames(std::string_view path, std::vector<std::string>& names) {
+  names.clear();
+  if (!EnterDirectory(path)) return 0;
+  const ParsedListing listing = ReadDirectory() ? ParseListing(DirectoryListing) : ParsedListing{};
+  if (!listing.HasHeader || listing.HeaderPath != path) {
+    ShowMessage("Could not read the calculator's directory " + std::string(path), "Error");
+    return 0;
+  }
+  names = listing.Names;
   return 1;
 }
 
-int CHP48Link::EnsureInCurrentDirectory() {
-  const std::string wanted = m_session.CurrentHPPath;
-  // The move and the check in one line: "HOME D PATH". A directory that no
-  // longer exists does not fail, it leaves the calculator where it was.
-  m_session.HPWorkingPath = wanted;
-  if (!RunCalculatorCommand(hp48::CommandForm(wanted) + "PATH")) return 0;
-  const std::string actual = hp48::PathInReply(HostReply);
-  if (!actual.empty()) RunCalculatorCommand("DROP");
-  if (actual == wanted) return 1;
-  if (!actual.empty()) m_session.HPWorkingPath = actual;
-  ShowMessage("The HP48 is not in " + wanted +
-                  (actual.empty() ? std::string() : " but in " + actual) +
-                  "\nNothing was changed.",
-              "Error");
-  return 0;
+int CHP48Link::CheckStorableName(std::string_view name) {
+  if (!hp48::IsCalculatorName(name)) {
+    ShowMessage("Not a valid HP48 name: " + std::string(name) + " (" + hp48::NameProblem(name) +
+                    ")",
+                "Error");
+    return 0;
+  }
+  const bool storable = RunCalculatorCommand(hp48::StorableNameCommand(name), false) &&
+                        hp48::TopOfStack(HostReply) == "1";
+  if (hp48::ErrorLine(HostReply).empty()) RunCalculatorCommand("DROP");
+  if (!storable)
+    ShowMessage("The HP48 cannot store a variable named " + std::string(name) +
+                    ": it is the name of one of its commands.",
+                "Error");
+  return storable ? 1 : 0;
 }
 
 int CHP48Link::QueryCalculatorState() {
@@ -66,6 +116,7 @@ int CHP48Link::QueryCalculatorState() {
   m_session.Settings.TranslationMode = state.TranslationMode;
   m_session.CurrentHPPath = state.Path;
   m_session.HPWorkingPath = state.Path;
+  m_stackDepth = hp48::StackDepthInReply(HostReply);
   return RunCalculatorCommand(hp48::kDropStateCommand);
 }
 
@@ -93,6 +144,21 @@ int CHP48Link::PurgeObjects(std::string_view list_text) {
   return RunCalculatorCommand(command);
 }
 
+int CHP48Link::PurgeNames(const std::vector<std::string>& names) {
+  WaitCursor wait(m_session.MainWindow);
+  for (const std::string& name : names) {
+    if (!hp48::IsCalculatorName(name)) {
+      ShowMessage("Not a valid HP48 name: " + name + " (" + hp48::NameProblem(name) + ")",
+                  "Error");
+      return 0;
+    }
+  }
+  if (!EnsureInCurrentDirectory()) return 0;
+  for (const std::string& command : hp48::PurgeCommands(names))
+    if (!RunCalculatorCommand(command)) return 0;
+  return 1;
+}
+
 int CHP48Link::PurgeDirectory(std::string_view quoted_name) {
   WaitCursor wait(m_session.MainWindow);
   const std::string command = std::string(quoted_name) + " PGDIR";
@@ -107,7 +173,7 @@ int CHP48Link::MakeHPDirectory(std::string_view name) {
     ShowMessage("Not a valid HP48 name: " + std::string(name), "Error");
     return 0;
   }
-  if (m_session.CurrentHPPath != m_session.HPWorkingPath) ChangeDirectory();
+  if (m_session.CurrentHPPath != m_session.HPWorkingPath && !EnsureInCurrentDirectory()) return 0;
   // Quoted: a bare name that is a program or directory further up would
   // be evaluated instead of naming the new directory.
   return RunCalculatorCommand(hp48::MakeDirectoryCommand(name));
@@ -117,10 +183,13 @@ int CHP48Link::StartArchive(std::string_view name) {
   WaitCursor wait(m_session.MainWindow);
   const int mode = m_session.Settings.TranslationMode;
   const std::string command = hp48::ArchiveCommand(name, mode);
-  if (!hp48::IsPlainName(name) || !hp48::FitsOnePacket(command)) {
+  if (!hp48::IsCalculatorName(name) || !hp48::FitsOnePacket(command)) {
     ShowMessage("Not a valid name for the archive: " + std::string(name), "Error");
     return 0;
   }
+  // ARCHIVE stops on a name it cannot tag, and with it the program that
+  // was to restart the server.
+  if (!CheckStorableName(name)) return 0;
   m_noInitPacket = 1;
   // The calculator reads "\<<" in a command only in translation mode 3; the
   // program switches back to the user's mode after the archive.
@@ -141,15 +210,33 @@ int CHP48Link::StartArchive(std::string_view name) {
 
 int CHP48Link::RestoreBackup(std::string_view name) {
   const std::string command = hp48::RestoreCommand(name);
-  if (!hp48::IsPlainName(name) || !hp48::FitsOnePacket(command)) {
+  if (!hp48::IsCalculatorName(name) || !hp48::FitsOnePacket(command)) {
     ShowMessage("Not a valid name for a backup: " + std::string(name), "Error");
     return 0;
   }
-  // The calculator restarts while it restores: no reply is collected.
   BeginTransaction();
   SendPacket('C', 0, EncodeCommand(command));
   FlushOutput();
-  return 1;
+  m_lastWrite = std::chrono::steady_clock::now();
+  m_stackDepth = -1;
+  // A calculator that restores restarts and answers nothing. One that
+  // cannot (the variable holds no backup) answers with its error, which must
+  // be read here, not by the next command.
+  const int first = ReceivePacket();
+  if (first == kTimeout) return 1;
+  if (first == 'S' && m_rxSeq == 0) {
+    TakeInitParams(m_data);
+    SendAck();
+  } else {
+    SendPacket('N', 0, {});  // garbled: ask for it again
+  }
+  if (!CollectHostReply()) return 0;
+  const std::string error(hp48::ErrorLine(HostReply));
+  if (error.empty()) return 1;
+  // RESTORE put the recalled object back on the stack.
+  RunHostCommand("DROP");
+  ShowMessage(error, hp48::kErrorCaption);
+  return 0;
 }
 
 }  // namespace dravik

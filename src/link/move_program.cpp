@@ -1,5 +1,6 @@
 // Moving calculator objects between directories with the uploaded program
 // cdhp48xx.tmp.
+#include <algorithm>
 #include <string>
 
 #include "link/hp48_commands.h"
@@ -8,6 +9,19 @@
 #include "link/wait_cursor.h"
 
 namespace dravik {
+namespace {
+
+bool Holds(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+std::string Joined(const std::vector<std::string>& names) {
+  std::string text;
+  for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
+  return text;
+}
+
+}  // namespace
 
 int CHP48Link::MoveObjects(std::string_view destination) {
   WaitCursor wait(m_session.MainWindow);
@@ -16,8 +30,9 @@ int CHP48Link::MoveObjects(std::string_view destination) {
   const std::string dest(destination);
   if (names.empty()) return 0;
   for (const std::string& name : names) {
-    if (!hp48::IsPlainName(name)) {
-      ShowMessage("Not a valid HP48 name: " + name, "Error");
+    if (!hp48::IsCalculatorName(name)) {
+      ShowMessage("Not a valid HP48 name: " + name + " (" + hp48::NameProblem(name) + ")",
+                  "Error");
       return 0;
     }
   }
@@ -33,11 +48,36 @@ int CHP48Link::MoveObjects(std::string_view destination) {
       return 0;
     }
   }
-  const std::string run = hp48::MoveRunCommand(source, dest);
-  if (!hp48::FitsOnePacket(run)) return RunCalculatorCommand(run);  // refused and shown
 
-  if (!EnsureInCurrentDirectory()) return 0;
-  TempProgramFile program(hp48::kMoveProgramName, hp48::MoveProgram(names, dest, source));
+  // Before anything is stored: the destination is a directory, what it
+  // holds already, and every object is in the source the user sees.
+  std::vector<std::string> there, here;
+  if (!ListNames(dest, there) || !ListNames(source, here)) return 0;
+  std::vector<std::string> missing, clashing;
+  for (const std::string& name : names) {
+    if (!Holds(here, name)) missing.push_back(name);
+    if (Holds(there, name)) clashing.push_back(name);
+  }
+  if (!missing.empty()) {
+    ShowMessage("Not in " + source + ": " + Joined(missing) + "\nNothing was moved.", "Error");
+    return 0;
+  }
+  bool replace = false;
+  if (!clashing.empty()) {
+    const MessageAnswer answer =
+        m_session.MainWindow
+            ? m_session.MainWindow->ShowMessage(
+                  dest + " already holds " + Joined(clashing) + ".\nReplace " +
+                      (clashing.size() == 1 ? "it" : "them") + " with the moved " +
+                      (clashing.size() == 1 ? "object?" : "objects?"),
+                  "Move", MessageIcon::Question, MessageButtons::YesNo)
+            : MessageAnswer::No;
+    if (answer != MessageAnswer::Yes) return 0;
+    replace = true;
+  }
+
+  TempProgramFile program(hp48::kMoveProgramName,
+                          hp48::MoveProgram(names, dest, source, replace));
   if (!program.ok()) {
     ShowMessage("Could not create " + program.path(), "ERROR");
     return 0;
@@ -51,13 +91,24 @@ int CHP48Link::MoveObjects(std::string_view destination) {
   }
   program.Remove();
 
-  const int ok = RunCalculatorCommand(hp48::MoveRunCommand(m_session.HPWorkingPath, dest));
-  m_session.HPWorkingPath = source;
+  // The program is stored in the source, runs from there and ends there.
+  const int ok = RunCalculatorCommand(hp48::MoveRunCommand());
   m_session.CurrentHPPath = source;
-  ChangeDirectory();
+  m_session.HPWorkingPath = ok ? source : std::string();
   // A program stopped by an error did not purge itself.
-  if (!ok) RunHostCommand(hp48::PurgeCommand(hp48::kMoveProgramName));
-  return ok;
+  if (!ok && EnsureInCurrentDirectory())
+    RunCalculatorCommand(hp48::PurgeCommand(hp48::kMoveProgramName), false);
+  if (!ok) return 0;
+  // What is still in the source could not be stored in the destination.
+  if (!ListNames(source, here)) return 0;
+  std::vector<std::string> stayed;
+  for (const std::string& name : names)
+    if (Holds(here, name)) stayed.push_back(name);
+  if (!stayed.empty()) {
+    ShowMessage("Not moved (still in " + source + "): " + Joined(stayed), "Error");
+    return 0;
+  }
+  return 1;
 }
 
 }  // namespace dravik

@@ -20,7 +20,10 @@ std::string SafeFileName(const std::string& name) {
   return out;
 }
 
-CSerialPort::CSerialPort(Session& session) : m_session(session) {}
+CSerialPort::CSerialPort(Session& session) : m_session(session) {
+  // A cancel that arrives by a signal ends a wait on the device at once.
+  m_hPort.SetInterruptFlag(&m_cancel);
+}
 
 CSerialPort::~CSerialPort() { CloseAll(); }
 

@@ -95,8 +95,9 @@ class CSerialPort {
   std::atomic<int> m_skipAll{0};
   std::atomic<int> m_skipCurrent{0};
   int m_timeout = 1;  // read time-out in seconds
-  // Milliseconds in one second of a time-out. Only fuzz targets change it
-  // (to 0, so that a read ends at once when the input is used up).
+  // Milliseconds in one second of a time-out. Only fuzz targets (to 0, so
+  // that a read ends at once when the input is used up) and tests that wait
+  // out many time-outs change it.
   int m_msPerSecond = 1000;
   int m_byteCount = 0;
   // Report every byte read and every write to the session's trace as

@@ -26,10 +26,13 @@ struct TransferJob {
   bool SendJobActive = false;
   bool ReceiveJobActive = false;
   bool UseXModem = false;
+  // Items left out of the job before it started, each "item (why)".
+  std::vector<std::string> Refused;
 
   void Clear() {
     TransferList.clear();
     TransferSizes.clear();
+    Refused.clear();
     SendJobActive = ReceiveJobActive = UseXModem = false;
   }
 };

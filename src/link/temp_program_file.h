@@ -1,5 +1,10 @@
-// A calculator program written to a file in the config folder for upload,
-// removed again when the object goes out of scope.
+// A calculator program written to a file for upload, removed again when the
+// object goes out of scope.
+//
+// The calculator stores an upload under the file's name, so the name is
+// fixed ("cdhp48xx.tmp", "XModem.tmp"); the file lives in a folder of its
+// own inside the config folder, made afresh for each program, so that two
+// runs at once never upload each other's program.
 #pragma once
 
 #include <string>
@@ -9,8 +14,8 @@ namespace dravik {
 
 class TempProgramFile {
  public:
-  // Creates (or truncates) the config folder's file name and writes text to
-  // it, without a line end.
+  // Creates a new private folder in the config folder and in it the file
+  // name holding text, without a line end.
   TempProgramFile(std::string_view name, std::string_view text);
   ~TempProgramFile() { Remove(); }
   TempProgramFile(const TempProgramFile&) = delete;
@@ -18,9 +23,11 @@ class TempProgramFile {
 
   bool ok() const { return ok_; }
   const std::string& path() const { return path_; }
+  // Removes the file and its folder.
   void Remove();
 
  private:
+  std::string folder_;
   std::string path_;
   bool ok_ = false;
 };

@@ -18,6 +18,18 @@ void CXModemLink::ShowError(std::string_view text) {
     window->ShowMessage(text, "ERROR", MessageIcon::Error);
 }
 
+void CXModemLink::SendCancel() {
+  const uint8_t cancel[2] = {m_can, m_can};
+  WriteBytes(cancel, sizeof cancel);
+}
+
+void CXModemLink::DrainInput() {
+  constexpr int kQuietMs = 200;
+  uint8_t byte = 0;
+  for (int i = 0; i < 4 * kBlockSize && m_hPort.ReadByte(byte, kQuietMs); ++i) {
+  }
+}
+
 bool CXModemLink::ReadAnswer(uint8_t& byte) {
   if (ReadByte(byte)) return true;
   m_silence = 1;

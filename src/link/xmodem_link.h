@@ -66,6 +66,10 @@ class CXModemLink : public CSerialPort {
   void ShowWarning(std::string_view text);
   // Cuts XModem's fill from a received file (hpfile/xmodem_fill.h).
   void RemoveFill(const std::string& path);
+  // CAN twice: the peer stops and leaves its transfer.
+  void SendCancel();
+  // Reads and drops bytes until the line has been quiet a moment.
+  void DrainInput();
 };
 
 // Sum of the bytes modulo 256: the XModem checksum of one block.

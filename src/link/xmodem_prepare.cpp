@@ -1,7 +1,7 @@
 // Loading the calculator with the XModem program XModem.tmp before an
 // XModem job.
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <string>
 #include <thread>
 
@@ -10,19 +10,15 @@
 #include "link/hp48_link.h"
 #include "link/temp_program_file.h"
 #include "link/wait_cursor.h"
+#include "platform/file_to_send.h"
 
 namespace dravik {
 namespace {
 
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
-// The first byte of a file, or -1 when it cannot be read.
-int FirstByte(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return -1;
-  int c = std::fgetc(f);
-  std::fclose(f);
-  return c;
+bool Holds(const std::vector<std::string>& names, const std::string& name) {
+  return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 }  // namespace
@@ -30,37 +26,69 @@ int FirstByte(const std::string& path) {
 int CHP48Link::PrepareXModemJob(bool calculator_receives, const ListingCache* cache) {
   WaitCursor wait(m_session.MainWindow);
   TransferJob& job = m_session.Job;
+  const std::string& here = m_session.CurrentHPPath;
+  job.Refused.clear();
+  // What the directory holds: XRECV stores over a name that is taken, and
+  // XSEND of a missing name sends nothing. Read once, when the first item
+  // has passed what the PC can check.
+  std::vector<std::string> taken;
+  bool known = false;
+  auto read_taken = [&]() {
+    if (known) return true;
+    const ListingEntry* listed = cache ? cache->Entry() : nullptr;
+    if (listed && !listed->Stale) taken = listed->Names;
+    else if (!ListNames(here, taken)) return false;
+    return known = true;
+  };
+
   std::vector<std::string> names;
   bool text_refused = false;
   for (size_t i = 0; i < job.TransferList.size();) {
     const std::string& entry = job.TransferList[i];
+    std::string name = calculator_receives ? entry.substr(entry.find_last_of('/') + 1) : entry;
     std::string refusal;
-    if (calculator_receives && FirstByte(entry) == '%') {
-      // A calculator text file: XRECV would store it as a string, header and
-      // padding included.
-      if (!text_refused) ShowMessage("Only binary files are transmitted with XModem!", "Attention");
-      text_refused = true;
-      refusal = "text";
+    if (calculator_receives) {
+      refusal = FileToSendProblem(entry);
+      if (!refusal.empty()) {
+        ShowMessage("Could not open file: " + entry + " (" + refusal + ")", "Attention");
+      } else if (!IsCalculatorBinaryFile(entry)) {
+        // A calculator text file, or any other file: XRECV would store it
+        // as a string, padding included.
+        if (!text_refused) ShowMessage("Only binary files are transmitted with XModem!", "Attention");
+        text_refused = true;
+        refusal = "not in the calculator's binary form";
+      }
     }
-    std::string name = entry;
-    if (calculator_receives) name = entry.substr(entry.find_last_of('/') + 1);
-    if (refusal.empty() && !hp48::IsPlainName(name)) {
+    if (refusal.empty() && !hp48::IsCalculatorName(name)) {
       ShowMessage("Not a valid HP48 name: " + name, "Attention");
-      refusal = "name";
+      refusal = "not a valid HP48 name: " + hp48::NameProblem(name);
+    }
+    if (refusal.empty() && !read_taken()) return 0;
+    if (refusal.empty() && !calculator_receives && !Holds(taken, name)) {
+      ShowMessage(name + " is not in " + here, "Attention");
+      refusal = "not in " + here;
     }
     if (!refusal.empty()) {
+      job.Refused.push_back(entry + " (" + refusal + ")");
       // The sizes stay aligned with the list.
       if (i < job.TransferSizes.size()) job.TransferSizes.erase(job.TransferSizes.begin() + i);
       job.TransferList.erase(job.TransferList.begin() + i);
       continue;
     }
-    if (calculator_receives && (!cache || cache->IsNewName(name) == 0)) name += ".1";
+    if (calculator_receives) {
+      // XRECV stores over a taken name as STO does: the first free one of
+      // NAME, NAME.1, NAME.2, ..., as Kermit uploads get.
+      std::string free = name;
+      for (int n = 1; Holds(taken, free); ++n) free = name + "." + std::to_string(n);
+      taken.push_back(free);
+      name = free;
+    }
     names.push_back(name);
     ++i;
   }
   if (job.TransferList.empty()) return 0;
 
-  if (m_session.CurrentHPPath != m_session.HPWorkingPath) ChangeDirectory();
+  if (m_session.CurrentHPPath != m_session.HPWorkingPath && !EnsureInCurrentDirectory()) return 0;
   const int mode = m_session.Settings.TranslationMode;
   TempProgramFile program(hp48::kXModemProgramName,
                           hp48::XModemProgram(names, calculator_receives));

@@ -35,29 +35,55 @@ int CXModemLink::ReceiveFileOverXModem() {
   m_retries = 0;
   bool first = true;
   bool ended = false;  // EOT seen and acknowledged
+  // A block that did not come whole or good is asked for again, up to the
+  // retry limit; the sender keeps its data until the block is acknowledged.
+  auto ask_again = [&](bool silent) {
+    WriteByte(m_nak);
+    if (++m_retries < kMaxRetries) return true;
+    m_silence = silent ? 1 : 0;
+    SendCancel();  // the sender stops waiting for a good answer
+    return false;
+  };
   for (;;) {
-    if (FlagSet()) break;
+    if (FlagSet()) {
+      SendCancel();  // the sender must not wait for answers that never come
+      break;
+    }
     if (!first) {
-      if (!ReadAnswer(header)) break;
+      if (!ReadByte(header)) {
+        // Silence where a block or EOT should start: the answer to the last
+        // block may have been lost.
+        if (!ask_again(true)) break;
+        continue;
+      }
       if (header == m_can) break;
       if (header == m_eot) {
         WriteByte(m_ack);
         ended = true;
         break;
       }
+      if (header != m_soh) {
+        // Noise between blocks: wait for the line to fall quiet, then ask.
+        DrainInput();
+        if (!ask_again(false)) break;
+        continue;
+      }
     }
     first = false;
     SetTimeouts(kByteTimeout);
 
     uint8_t number = 0, complement = 0, check = 0;
-    bool whole = ReadAnswer(number) && ReadAnswer(complement);
-    for (int i = 0; whole && i < kBlockSize; ++i) whole = ReadAnswer(m_receiveBlock[i]);
-    if (whole) whole = ReadAnswer(check);
-    if (!whole) break;  // silence inside a block: no NAK, the transfer ends
+    bool whole = ReadByte(number) && ReadByte(complement);
+    for (int i = 0; whole && i < kBlockSize; ++i) whole = ReadByte(m_receiveBlock[i]) != 0;
+    if (whole) whole = ReadByte(check) != 0;
+    if (!whole) {
+      // A byte was lost inside the block: the block timed out.
+      if (!ask_again(true)) break;
+      continue;
+    }
 
     bool repetition = blocks > 0 && number == lastGood;
-    bool good = header == m_soh &&
-                (repetition || number == static_cast<uint8_t>(lastGood + 1)) &&
+    bool good = (repetition || number == static_cast<uint8_t>(lastGood + 1)) &&
                 complement == static_cast<uint8_t>(255 - number) &&
                 check == XModemChecksum(m_receiveBlock.data(), kBlockSize);
     if (good) {
@@ -68,17 +94,21 @@ int CXModemLink::ReceiveFileOverXModem() {
       else ++blocks;
       if (!WriteFileBlock(m_receiveBlock.data(), kBlockSize)) {
         // The file cannot hold the data (disk full): stop the sender.
-        WriteByte(m_can);
+        SendCancel();
         break;
       }
       m_session.Post(kProgressPackets, blocks);
       m_session.Post(kProgressBytes, blocks * kBlockSize);
-      if (FlagSet()) break;
+      if (FlagSet()) {
+        SendCancel();
+        break;
+      }
       WriteByte(m_ack);
       continue;
     }
-    WriteByte(m_nak);
-    if (++m_retries >= kMaxRetries) break;
+    // A repeated byte leaves the rest of the block on the line.
+    DrainInput();
+    if (!ask_again(false)) break;
   }
 
   if (m_silence) ShowError("No response from HP");

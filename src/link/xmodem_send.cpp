@@ -48,7 +48,7 @@ int CXModemLink::SendFileOverXModem() {
   bool repeat = false;    // the block about to go out is a repetition
   for (;;) {
     if (FlagSet()) {
-      WriteByte(m_can);
+      SendCancel();
       break;
     }
     m_sendBlock.fill(m_padByte);
@@ -89,7 +89,7 @@ int CXModemLink::SendFileOverXModem() {
     if (!SeekInputFile(-count)) m_byteCount = 0;
     else m_byteCount -= count;
     if (m_retries >= kMaxRetries) {
-      WriteByte(m_can);
+      SendCancel();
       aborted = true;
       break;
     }

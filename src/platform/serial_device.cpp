@@ -30,6 +30,8 @@ speed_t SpeedFor(uint32_t baud) {
   }
 }
 
+constexpr uint32_t kSpeeds[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
+
 // Errors that mean the device itself is gone, not a passing condition.
 bool IsGone(int error) { return error == EIO || error == ENXIO || error == ENODEV || error == EBADF; }
 
@@ -39,6 +41,14 @@ long long NowMs() {
 }
 
 }  // namespace
+
+bool IsSupportedSpeed(uint32_t baud) { return SpeedFor(baud) != B0; }
+
+std::string SupportedSpeeds() {
+  std::string text;
+  for (uint32_t speed : kSpeeds) text += (text.empty() ? "" : ", ") + std::to_string(speed);
+  return text;
+}
 
 std::string DescribeDeviceError(DeviceError error, const std::string& device) {
   switch (error) {
@@ -57,6 +67,15 @@ std::string DescribeDeviceError(DeviceError error, const std::string& device) {
       return "Cannot open " + device + ": the line settings were refused.";
     case DeviceError::BadSlot:
       return "No serial device for " + (device.empty() ? std::string("this port") : device) + ".";
+    case DeviceError::IsDirectory:
+      return "Cannot open " + device + ": it is a directory, not a serial device.";
+    case DeviceError::ReadOnly:
+      return "Cannot open " + device + ": it is on a read-only file system.";
+    case DeviceError::UnsupportedSpeed:
+      return "Cannot open " + device + ": the line speed is not supported (use one of " +
+             SupportedSpeeds() + ").";
+    case DeviceError::OpenFailed:
+      return "Cannot open " + device + ".";
   }
   return "Cannot open " + device + ".";
 }
@@ -65,12 +84,17 @@ SerialDevice::~SerialDevice() { Close(); }
 
 DeviceError SerialDevice::Open(const std::string& path, const LineSettings& line) {
   Close();
+  if (!IsSupportedSpeed(line.baud)) return DeviceError::UnsupportedSpeed;
   int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) {
-    if (errno == ENOENT || errno == ENXIO || errno == ENODEV) return DeviceError::NotFound;
-    if (errno == EACCES || errno == EPERM) return DeviceError::NoPermission;
-    if (errno == EBUSY) return DeviceError::Busy;
-    return DeviceError::NotFound;
+    switch (errno) {
+      case ENOENT: case ENXIO: case ENODEV: case ENOTDIR: return DeviceError::NotFound;
+      case EACCES: case EPERM: return DeviceError::NoPermission;
+      case EBUSY: return DeviceError::Busy;
+      case EISDIR: return DeviceError::IsDirectory;
+      case EROFS: return DeviceError::ReadOnly;
+      default: return DeviceError::OpenFailed;
+    }
   }
   // Exclusive use, as the Windows share mode 0: a lock every cooperating
   // program honours, and TIOCEXCL so that even others cannot open it.
@@ -158,7 +182,7 @@ bool SerialDevice::ReadByte(uint8_t& byte, int timeout_ms) {
     if (left <= 0) return false;
     pollfd p{fd_, POLLIN, 0};
     int r = ::poll(&p, 1, static_cast<int>(left));
-    if (r < 0 && errno != EINTR) return false;
+    if (r < 0 && (errno != EINTR || Interrupted())) return false;
     // Read once more after a hang-up: bytes that came before it still count.
     if (r > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL))) hung_up = true;
   }
@@ -181,7 +205,8 @@ bool SerialDevice::Write(const uint8_t* data, size_t size, int timeout_ms) {
     long long left = deadline - NowMs();
     if (left <= 0) return false;
     pollfd p{fd_, POLLOUT, 0};
-    if (::poll(&p, 1, static_cast<int>(left)) < 0 && errno != EINTR) return false;
+    if (::poll(&p, 1, static_cast<int>(left)) < 0 && (errno != EINTR || Interrupted()))
+      return false;
   }
   return true;
 }

@@ -6,6 +6,7 @@
 // soon as one byte is there.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,13 +16,22 @@ namespace dravik {
 // The closed set of results of opening a device.
 enum class DeviceError {
   Ok,
-  NotFound,      // no such device
-  Busy,          // another program holds it
-  NoPermission,  // the user may not open it
-  NotATerminal,  // not a serial device
-  ConfigFailed,  // the line settings were refused
-  BadSlot,       // port number outside 1..4, or no device for the slot
+  NotFound,          // no such device
+  Busy,              // another program holds it
+  NoPermission,      // the user may not open it
+  NotATerminal,      // not a serial device
+  ConfigFailed,      // the line settings were refused
+  BadSlot,           // port number outside 1..4, or no device for the slot
+  IsDirectory,       // the path names a folder
+  ReadOnly,          // on a read-only file system
+  UnsupportedSpeed,  // no such line speed (see IsSupportedSpeed)
+  OpenFailed,        // any other reason the system gave
 };
+
+// The line speeds a device can be set to.
+bool IsSupportedSpeed(uint32_t baud);
+// "300, 600, ..., 115200" for messages.
+std::string SupportedSpeeds();
 
 // A sentence for the user: why a device could not be opened, and the usual fix.
 std::string DescribeDeviceError(DeviceError error, const std::string& device);
@@ -41,6 +51,9 @@ class SerialDevice {
   SerialDevice& operator=(const SerialDevice&) = delete;
 
   DeviceError Open(const std::string& path, const LineSettings& line);
+  // A read or write that a signal interrupts gives up at once when this
+  // flag is set (the user's cancel); otherwise it goes on waiting.
+  void SetInterruptFlag(const std::atomic<int>* flag) { interrupt_ = flag; }
   bool IsOpen() const { return fd_ >= 0; }
   // Closes the device if open; drops whatever is buffered. True if it was open.
   bool Close();
@@ -68,6 +81,8 @@ class SerialDevice {
   size_t begin_ = 0;
   size_t end_ = 0;
   bool lost_ = false;
+  const std::atomic<int>* interrupt_ = nullptr;
+  bool Interrupted() const { return interrupt_ && interrupt_->load() != 0; }
 };
 
 }  // namespace dravik

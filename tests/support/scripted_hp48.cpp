@@ -150,7 +150,7 @@ void ScriptedHp48::Run() {
       SendText(on_command ? on_command(data) : std::string("Empty Stack"));
     } else if (p.type == 'G' && data == "D") {
       Record("G D");
-      SendText(listing);
+      SendText(on_listing ? on_listing() : listing);
     } else if (p.type == 'G' && data == "F") {
       Record("G F");
       peer_.Send('Y', 0, "", 1);

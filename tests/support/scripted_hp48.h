@@ -28,6 +28,7 @@ class ScriptedHp48 {
   // Set before the link talks to it.
   std::function<std::string(const std::string& command)> on_command;
   std::string listing;            // reply to G D
+  std::function<std::string()> on_listing;  // when set, the reply to G D
   bool refuse_uploads = false;    // answer an upload's S with an E packet
 
   std::vector<std::string> log() const;

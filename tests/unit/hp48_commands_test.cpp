@@ -64,7 +64,8 @@ TEST(CommandTexts, ExactTexts) {
   EXPECT_EQ(SetTransferFormatCommand(true), "-35 SF");
   EXPECT_EQ(SetTransferFormatCommand(false), "-35 CF");
   EXPECT_EQ(ArchiveCommand("MAR99", 3), ":IO:MAR99 \\<<ARCHIVE SERVER\\>>");
-  EXPECT_EQ(ArchiveCommand("MAR99", 1), ":IO:MAR99 \\<<ARCHIVE 1 TRANSIO SERVER\\>>");
+  // The user's mode is back before ARCHIVE: the backup holds it, not the 3.
+  EXPECT_EQ(ArchiveCommand("MAR99", 1), ":IO:MAR99 \\<<1 TRANSIO ARCHIVE SERVER\\>>");
   EXPECT_EQ(RestoreCommand("MAR99"), "'MAR99' RCL RESTORE");
   EXPECT_EQ(MakeDirectoryCommand("GAMES"), "'GAMES' CRDIR");
   EXPECT_EQ(XModemRunCommand(3), "\\<<XModem.tmp 'XModem.tmp' PURGE SERVER\\>>");
@@ -75,25 +76,53 @@ TEST(CommandTexts, PathForms) {
   EXPECT_EQ(CommandForm("HOME\\GAMES\\"), "HOME GAMES ");
   EXPECT_EQ(ListForm("HOME\\WORK\\"), "{HOME WORK }");
   EXPECT_EQ(DestinationList("HOME\\GAMES\\"), "{ HOME GAMES }");
-  EXPECT_EQ(MoveRunCommand("HOME\\WORK\\", "HOME\\GAMES\\"),
-            "cdhp48xx.tmp {HOME WORK } EVAL 'cdhp48xx.tmp' PURGE { HOME GAMES } EVAL");
+  EXPECT_EQ(MoveRunCommand(), "cdhp48xx.tmp 'cdhp48xx.tmp' PURGE");
 }
 
-TEST(CommandTexts, MoveProgramStoresBeforeItPurges) {
-  std::string p = MoveProgram({"A", "B"}, "HOME\\GAMES\\", "HOME\\WORK\\");
-  EXPECT_EQ(p.rfind("%%HP: T(3)A(D)F(.);\\<<{A B } { HOME GAMES } {HOME WORK } \\-> L D P \\<<P EVAL",
-                    0),
+TEST(CommandTexts, EnteringAPathEvaluatesOnlyDirectories) {
+  EXPECT_EQ(EnterPathCommands("HOME\\", true), (std::vector<std::string>{"HOME PATH"}));
+  EXPECT_EQ(EnterPathCommands("HOME\\GAMES\\", false),
+            (std::vector<std::string>{"HOME 'GAMES' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END"}));
+  // Deeper paths take several commands, each fitting one packet; only the
+  // last reports where the calculator got to.
+  const std::string longest(kMaxNameLength, 'L');
+  const auto commands = EnterPathCommands("HOME\\" + longest + "\\AB\\CD\\" + longest + "\\", true);
+  ASSERT_EQ(commands.size(), 5u);
+  EXPECT_EQ(commands[0], "HOME");
+  EXPECT_EQ(commands[3], "'CD' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END");
+  EXPECT_EQ(commands[4].substr(commands[4].size() - 8), "END PATH");
+  for (const std::string& c : commands) EXPECT_TRUE(FitsOnePacket(c)) << c;
+  EXPECT_TRUE(EnterPathCommands("HOME\\A B\\", true).empty());
+  EXPECT_TRUE(EnterPathCommands("HOME\\" + longest + "X\\", true).empty());
+
+  EXPECT_EQ(NotEnteredMessage("HOME\\A\\PRG\\", "HOME\\A\\"),
+            "HOME\\A\\PRG\\ cannot be entered: PRG in HOME\\A\\ is not a directory.\n"
+            "Nothing was changed.");
+  // Entered a like-named directory further up instead: still the first
+  // name that differs.
+  EXPECT_EQ(NotEnteredMessage("HOME\\A\\B\\", "HOME\\B\\").substr(0, 46),
+            "HOME\\A\\B\\ cannot be entered: A in HOME\\ is not");
+}
+
+TEST(CommandTexts, MoveProgramChecksBeforeItStoresAndStoresBeforeItPurges) {
+  std::string p = MoveProgram({"A", "B"}, "HOME\\GAMES\\", "HOME\\WORK\\", false);
+  EXPECT_EQ(p.rfind("%%HP: T(3)A(D)F(.);\\<<{A B } { HOME GAMES } {HOME WORK } \\-> L D P ", 0),
             0u);
-  EXPECT_LT(p.find("IFERR STO"), p.find("PURGE"));
+  EXPECT_EQ(p.find("P EVAL"), std::string::npos);  // a path list is never evaluated
+  EXPECT_EQ(p.find("D EVAL"), std::string::npos);
+  EXPECT_LT(p.find("IF PATH D SAME VARS 3 PICK POS NOT AND THEN"), p.find("IFERR STO"));
+  EXPECT_LT(p.find("IFERR STO"), p.find("IFERR PURGE"));
   EXPECT_EQ(p.find('\n'), std::string::npos);
-  EXPECT_EQ(p.substr(p.size() - 12), "STEP \\>> \\>>");
+  EXPECT_EQ(p.substr(p.size() - 19), "-1 STEP \\>> \\>> \\>>");
+  std::string r = MoveProgram({"A"}, "HOME\\", "HOME\\W\\", true);
+  EXPECT_LT(r.find("IF PATH D SAME THEN DUP IFERR PURGE THEN PGDIR END IFERR STO"), r.size());
 }
 
 TEST(CommandTexts, XModemProgramCatchesTransferErrors) {
   EXPECT_EQ(XModemProgram({"GAME.LIB", "NOTES"}, true),
-            "%%HP: T(3)A(D)F(.);\\<< IFERR { GAME.LIB NOTES } XRECV THEN END \\>>");
+            "%%HP: T(3)A(D)F(.);\\<< IFERR { GAME.LIB NOTES } XRECV THEN DROP END \\>>");
   EXPECT_EQ(XModemProgram({"X"}, false),
-            "%%HP: T(3)A(D)F(.);\\<< IFERR { X } XSEND THEN END \\>>");
+            "%%HP: T(3)A(D)F(.);\\<< IFERR { X } XSEND THEN DROP END \\>>");
 }
 
 TEST(CommandTexts, ErrorRepliesAndPathsInReplies) {
@@ -103,6 +132,27 @@ TEST(CommandTexts, ErrorRepliesAndPathsInReplies) {
   EXPECT_EQ(ErrorLine("1: \"Error: not really\"\r\n"), "");
   EXPECT_EQ(PathInReply("2: 'D'\r\n1:          { HOME D }\r\n"), "HOME\\D\\");
   EXPECT_EQ(PathInReply("Empty Stack"), "");
+  EXPECT_EQ(StackDepthInReply("Empty Stack"), 0);
+  EXPECT_EQ(StackDepthInReply("12:                    1\r\n1:  \"a\r\n3: b\"\r\n"), 12);
+  EXPECT_EQ(StackDepthInReply("Error: Invalid Syntax\r\n1:  \"X\"\r\n"), 1);
+  EXPECT_EQ(StackDepthInReply("Error: Too Few Arguments\r\nEmpty Stack"), 0);
+  EXPECT_EQ(StackDepthInReply("garbage"), -1);
+  EXPECT_EQ(TopOfStack("2: 0\r\n1:                     1\r\n"), "1");
+}
+
+TEST(CommandTexts, LongNameListsGoInSeveralPurges) {
+  std::vector<std::string> names;
+  for (int i = 0; i < 30; ++i) names.push_back("NAME" + std::to_string(i));
+  const auto commands = PurgeCommands(names);
+  ASSERT_EQ(commands.size(), 3u);
+  std::string all;
+  for (const std::string& c : commands) {
+    EXPECT_TRUE(FitsOnePacket(c)) << c;
+    all += c.substr(1, c.size() - 8);
+  }
+  EXPECT_EQ(all.substr(0, 12), "NAME0 NAME1 ");
+  EXPECT_EQ(all.size(), 10 * 6 + 20 * 7u);
+  EXPECT_EQ(PurgeCommands({"A", "B"}), (std::vector<std::string>{"{A B } PURGE"}));
 }
 
 TEST(CommandTexts, WhatMayGoIntoOneCommand) {
@@ -116,6 +166,9 @@ TEST(CommandTexts, WhatMayGoIntoOneCommand) {
   EXPECT_TRUE(IsPlainName("X1"));
   for (const char* bad : {"", "A B", "A'B", "A}", "{A", "A\\B", "A:B", "A\x01"})
     EXPECT_FALSE(IsPlainName(bad)) << bad;
+  EXPECT_TRUE(IsCalculatorName(std::string(kMaxNameLength, 'N')));
+  EXPECT_FALSE(IsCalculatorName(std::string(kMaxNameLength + 1, 'N')));
+  EXPECT_EQ(NameProblem(std::string(kMaxNameLength + 1, 'N')), "longer than 40 characters");
 }
 
 }  // namespace

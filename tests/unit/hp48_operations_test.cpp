@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,7 @@ class OperationsTest : public ::testing::Test {
     ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
     // Each "PATH" answers where the scripted calculator is.
     server.on_command = [this](const std::string& c) { return Answer(c); };
+    server.on_listing = [this] { return calculator_path + " 1\r\n" + contents[calculator_path]; };
   }
   ~OperationsTest() override {
     server.Stop();
@@ -41,9 +43,25 @@ class OperationsTest : public ::testing::Test {
   std::string Answer(const std::string& command) {
     auto it = replies.find(command);
     if (it != replies.end()) return it->second;
+    // The scripted move program moves everything out of the source.
+    if (command == hp48::MoveRunCommand()) contents[calculator_path].clear();
+    Follow(command);
     if (command.size() >= 4 && command.compare(command.size() - 4, 4, "PATH") == 0)
       return "1:" + std::string(10, ' ') + calculator_path + "\r\n";
     return "Empty Stack";
+  }
+  // Goes where a guarded path command leads: HOME, then each quoted name
+  // that is not listed in not_directories.
+  void Follow(const std::string& command) {
+    const bool home = command.rfind("HOME", 0) == 0;
+    if (!home && command.find("VTYPE") == std::string::npos) return;
+    std::string path = home ? "{ HOME" : calculator_path.substr(0, calculator_path.size() - 2);
+    for (size_t at = command.find('\''); at != std::string::npos;
+         at = command.find('\'', command.find('\'', at + 1) + 1)) {
+      const std::string name = command.substr(at + 1, command.find('\'', at + 1) - at - 1);
+      if (!not_directories.count(name)) path += " " + name;
+    }
+    calculator_path = path + " }";
   }
   Strings Captions() const {
     Strings out;
@@ -58,6 +76,8 @@ class OperationsTest : public ::testing::Test {
   ScriptedHp48 server;
   std::string calculator_path = "{ HOME }";
   std::map<std::string, std::string> replies;
+  std::set<std::string> not_directories;
+  std::map<std::string, std::string> contents;  // listing lines by path list
 };
 
 TEST_F(OperationsTest, ConnectionCheckReadsStateAndClearsTheStack) {
@@ -71,6 +91,7 @@ TEST_F(OperationsTest, ConnectionCheckReadsStateAndClearsTheStack) {
   EXPECT_EQ(session().Settings.TranslationMode, 1);
   EXPECT_FALSE(session().BinaryMode);
   EXPECT_FALSE(link.window.wait_cursor());
+  EXPECT_EQ(hp().m_stackDepth, 0);  // as the answer to "4 DROPN" shows
 }
 
 TEST_F(OperationsTest, UnreadableConnectionCheckChangesNothing) {
@@ -89,23 +110,39 @@ TEST_F(OperationsTest, ErrorReplyIsAFailureShownWithItsFirstLine) {
   EXPECT_EQ(Captions(), (Strings{"Error Message from HP48: Error: Non-Empty Directory"}));
 }
 
+TEST_F(OperationsTest, AFailedCommandLeavesTheStackAsItWasFound) {
+  hp().m_stackDepth = 2;  // the user's two objects, as the last reply showed
+  // What the failed command pushed goes; the user's objects stay.
+  replies["{A D } PURGE"] = "Error: Non-Empty Directory\r\n4: 7\r\n3: 8\r\n2: 'A'\r\n1: 'D'\r\n";
+  EXPECT_EQ(hp().RunCalculatorCommand("{A D } PURGE"), 0);
+  EXPECT_EQ(hp48::ErrorLine(hp().HostReply), "Error: Non-Empty Directory");
+  // A syntax error pushes the whole command as a string.
+  replies["'B' PGDIR"] = "Error: Invalid Syntax\r\n3: 7\r\n2: 8\r\n1: \"'B' PGDIR\"\r\n";
+  EXPECT_EQ(hp().RunCalculatorCommand("'B' PGDIR"), 0);
+  EXPECT_EQ(hp().m_stackDepth, 2);
+  EXPECT_EQ(server.commands(), (Strings{"{A D } PURGE", "2 DROPN", "'B' PGDIR", "1 DROPN"}));
+}
+
 TEST_F(OperationsTest, PurgesFirstMakeSureWhereTheCalculatorIs) {
   session().CurrentHPPath = "HOME\\D\\";
-  calculator_path = "{ HOME D }";
   EXPECT_EQ(hp().PurgeObjects("{A B }"), 1);
   EXPECT_EQ(hp().PurgeDirectory("'E'"), 1);
-  EXPECT_EQ(server.commands(), (Strings{"HOME D PATH", "DROP", "{A B } PURGE", "HOME D PATH",
-                                        "DROP", "'E' PGDIR"}));
+  const std::string enter_d = "HOME 'D' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH";
+  EXPECT_EQ(server.commands(), (Strings{enter_d, "DROP", "{A B } PURGE", enter_d, "DROP",
+                                        "'E' PGDIR"}));
 }
 
 TEST_F(OperationsTest, PurgeIsRefusedWhenTheCalculatorStayedElsewhere) {
-  // D was deleted on the calculator: "HOME D" leaves it in HOME.
+  // D was deleted on the calculator, or holds a program: the calculator
+  // leaves it alone and stays in HOME.
+  not_directories = {"D"};
   session().CurrentHPPath = "HOME\\D\\";
   EXPECT_EQ(hp().PurgeObjects("{A }"), 0);
-  EXPECT_EQ(server.commands(), (Strings{"HOME D PATH", "DROP"}));
+  EXPECT_EQ(server.commands(),
+            (Strings{"HOME 'D' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH", "DROP"}));
   EXPECT_EQ(session().HPWorkingPath, "HOME\\");
-  EXPECT_EQ(Captions(), (Strings{"Error: The HP48 is not in HOME\\D\\ but in HOME\\\n"
-                                 "Nothing was changed."}));
+  EXPECT_EQ(Captions(), (Strings{"Error: HOME\\D\\ cannot be entered: D in HOME\\ is not a "
+                                 "directory.\nNothing was changed."}));
 }
 
 TEST_F(OperationsTest, CommandTooLongForOnePacketIsNotSent) {
@@ -135,40 +172,75 @@ TEST_F(OperationsTest, SettingsCommands) {
 
 TEST_F(OperationsTest, ArchiveSwitchesToModeThreeAndLeavesServerMode) {
   session().Settings.TranslationMode = 1;
+  replies["'MAR99' TYPE 6 =="] = "1:                     1\r\n";
   EXPECT_EQ(hp().StartArchive("MAR99"), 1);
   EXPECT_EQ(hp().m_noInitPacket, 1);
-  server.WaitForLog(3);
-  EXPECT_EQ(server.log(), (Strings{"C 3 TRANSIO", "C :IO:MAR99 \\<<ARCHIVE 1 TRANSIO SERVER\\>>",
-                                   "G F"}));
+  server.WaitForLog(5);
+  EXPECT_EQ(server.log(), (Strings{"C 'MAR99' TYPE 6 ==", "C DROP", "C 3 TRANSIO",
+                                   "C :IO:MAR99 \\<<1 TRANSIO ARCHIVE SERVER\\>>", "G F"}));
 }
 
 TEST_F(OperationsTest, ArchiveInModeThreeSendsOneCommand) {
   session().Settings.TranslationMode = 3;
+  replies["'MAR99' TYPE 6 =="] = "1:                     1\r\n";
   EXPECT_EQ(hp().StartArchive("MAR99"), 1);
-  server.WaitForLog(2);
-  EXPECT_EQ(server.log(), (Strings{"C :IO:MAR99 \\<<ARCHIVE SERVER\\>>", "G F"}));
+  server.WaitForLog(4);
+  EXPECT_EQ(server.log(), (Strings{"C 'MAR99' TYPE 6 ==", "C DROP",
+                                   "C :IO:MAR99 \\<<ARCHIVE SERVER\\>>", "G F"}));
 }
 
-TEST_F(OperationsTest, RestoreSendsItsCommandAndReadsNoReply) {
-  EXPECT_EQ(hp().RestoreBackup("MAR99"), 1);
-  // The link did not wait for the answer; the command arrives all the same.
-  server.WaitForLog(1);
-  EXPECT_EQ(server.commands(), (Strings{"'MAR99' RCL RESTORE"}));
+TEST_F(OperationsTest, RestoreReadsTheAnswerOfACalculatorThatCannotRestore) {
+  replies["'MAR99' RCL RESTORE"] = "Error: Bad Argument Type\r\n1:                     7\r\n";
+  EXPECT_EQ(hp().RestoreBackup("MAR99"), 0);
+  EXPECT_EQ(server.commands(), (Strings{"'MAR99' RCL RESTORE", "DROP"}));
+  EXPECT_EQ(Captions(), (Strings{"Error Message from HP48: Error: Bad Argument Type"}));
 }
 
 TEST_F(OperationsTest, MoveUploadsItsProgramAfterPurgingAnOldCopy) {
   session().CurrentHPPath = session().HPWorkingPath = "HOME\\WORK\\";
   calculator_path = "{ HOME WORK }";
+  contents["{ HOME WORK }"] = "A 10 Real Number 1\r\nB 10 Real Number 2\r\n";
   session().Job.TransferList = {"A", "B"};
-  EXPECT_EQ(hp().MoveObjects("HOME\\GAMES\\"), 1);
+  EXPECT_EQ(hp().MoveObjects("HOME\\GAMES\\"), 1) << ::testing::PrintToString(Captions());
+  const std::string enter_work = "C HOME 'WORK' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH";
   EXPECT_EQ(server.log(),
-            (Strings{"C HOME WORK PATH", "C DROP", "C 'cdhp48xx.tmp' PURGE", "upload cdhp48xx.tmp",
-                     "C cdhp48xx.tmp {HOME WORK } EVAL 'cdhp48xx.tmp' PURGE { HOME GAMES } EVAL",
-                     "C HOME WORK "}));
+            (Strings{"C HOME 'GAMES' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH", "C DROP",
+                     "G D", enter_work, "C DROP", "G D", "C 'cdhp48xx.tmp' PURGE",
+                     "upload cdhp48xx.tmp", "C cdhp48xx.tmp 'cdhp48xx.tmp' PURGE", enter_work,
+                     "C DROP", "G D"}));
   EXPECT_EQ(server.uploads().at("cdhp48xx.tmp"),
-            hp48::MoveProgram({"A", "B"}, "HOME\\GAMES\\", "HOME\\WORK\\"));
+            hp48::MoveProgram({"A", "B"}, "HOME\\GAMES\\", "HOME\\WORK\\", false));
   EXPECT_EQ(session().CurrentHPPath, "HOME\\WORK\\");
-  EXPECT_FALSE(std::filesystem::exists(config / "dravik/cdhp48xx.tmp"));
+  EXPECT_TRUE(std::filesystem::is_empty(config / "dravik"));  // no program file left
+}
+
+TEST_F(OperationsTest, MoveChecksDestinationAndSourcesAndAsksBeforeReplacing) {
+  contents["{ HOME }"] = "G 10 Directory 1\r\nS 10 String 1\r\nEQ 10 Algebraic 1\r\n";
+  contents["{ HOME G }"] = "EQ 10 Real Number 1\r\n";
+  not_directories = {"S", "NOSUCH"};
+  session().Job.TransferList = {"EQ"};
+  // Not a directory, or not there: refused before anything is stored.
+  EXPECT_EQ(hp().MoveObjects("HOME\\S\\"), 0);
+  EXPECT_EQ(hp().MoveObjects("HOME\\NOSUCH\\"), 0);
+  session().Job.TransferList = {"EQ", "GONE"};
+  EXPECT_EQ(hp().MoveObjects("HOME\\G\\"), 0);
+  // G holds an EQ already: the window is asked; No keeps everything.
+  session().Job.TransferList = {"EQ"};
+  link.window.answer = MessageAnswer::No;
+  EXPECT_EQ(hp().MoveObjects("HOME\\G\\"), 0);
+  EXPECT_TRUE(server.uploads().empty());
+  EXPECT_EQ(Captions(),
+            (Strings{"Error: HOME\\S\\ cannot be entered: S in HOME\\ is not a directory.\n"
+                     "Nothing was changed.",
+                     "Error: HOME\\NOSUCH\\ cannot be entered: NOSUCH in HOME\\ is not a "
+                     "directory.\nNothing was changed.",
+                     "Error: Not in HOME\\: GONE\nNothing was moved.",
+                     "Move: HOME\\G\\ already holds EQ.\nReplace it with the moved object?"}));
+  // Yes: the program replaces it.
+  link.window.answer = MessageAnswer::Yes;
+  EXPECT_EQ(hp().MoveObjects("HOME\\G\\"), 1);
+  EXPECT_EQ(server.uploads().at("cdhp48xx.tmp"),
+            hp48::MoveProgram({"EQ"}, "HOME\\G\\", "HOME\\", true));
 }
 
 TEST_F(OperationsTest, MoveIntoAMovedDirectoryIsRefused) {
@@ -176,45 +248,52 @@ TEST_F(OperationsTest, MoveIntoAMovedDirectoryIsRefused) {
   EXPECT_EQ(hp().MoveObjects("HOME\\D\\E\\"), 0);
   EXPECT_EQ(hp().MoveObjects("HOME\\D\\"), 0);
   EXPECT_EQ(hp().MoveObjects("HOME\\"), 0);  // already there
-  EXPECT_EQ(hp().MoveObjects("HOME\\DX\\"), 1);  // only a like-named neighbour
   EXPECT_EQ(Captions()[0], "Error: Cannot move D into HOME\\D\\E\\: it lies inside D");
-  EXPECT_EQ(server.commands().front(), "HOME PATH");
+  EXPECT_TRUE(server.commands().empty());
+  contents["{ HOME }"] = "X 1 Real Number 1\r\nD 1 Directory 1\r\n";
+  EXPECT_EQ(hp().MoveObjects("HOME\\DX\\"), 1);  // only a like-named neighbour
 }
 
 TEST_F(OperationsTest, MoveStopsWhenTheProgramCannotBeSent) {
   server.refuse_uploads = true;
+  contents["{ HOME }"] = "A 1 Real Number 1\r\n";
   session().Job.TransferList = {"A"};
   EXPECT_EQ(hp().MoveObjects("HOME\\G\\"), 0);
-  EXPECT_EQ(server.log(),
-            (Strings{"C HOME PATH", "C DROP", "C 'cdhp48xx.tmp' PURGE", "upload refused"}));
-  EXPECT_FALSE(std::filesystem::exists(config / "dravik/cdhp48xx.tmp"));
+  const Strings log = server.log();
+  EXPECT_EQ(Strings(log.end() - 2, log.end()), (Strings{"C 'cdhp48xx.tmp' PURGE", "upload refused"}));
+  EXPECT_TRUE(std::filesystem::is_empty(config / "dravik"));
 }
 
 TEST_F(OperationsTest, FailedMoveRunPurgesTheLeftOverProgram) {
-  replies["cdhp48xx.tmp {HOME } EVAL 'cdhp48xx.tmp' PURGE { HOME G } EVAL"] =
-      "Error: Undefined Name\r\n1: 'B'\r\n";
+  replies[hp48::MoveRunCommand()] = "Error: Undefined Name\r\n1: 'B'\r\n";
+  contents["{ HOME }"] = "B 1 Real Number 1\r\n";
   session().Job.TransferList = {"B"};
   EXPECT_EQ(hp().MoveObjects("HOME\\G\\"), 0);
   Strings log = server.log();
-  ASSERT_GE(log.size(), 2u);
-  EXPECT_EQ(log[log.size() - 2], "C HOME ");
-  EXPECT_EQ(log.back(), "C 'cdhp48xx.tmp' PURGE");
+  ASSERT_GE(log.size(), 5u);
+  EXPECT_EQ(Strings(log.end() - 5, log.end()),
+            (Strings{"C cdhp48xx.tmp 'cdhp48xx.tmp' PURGE", "C 1 DROPN", "C HOME PATH", "C DROP",
+                     "C 'cdhp48xx.tmp' PURGE"}));
 }
 
 TEST_F(OperationsTest, XModemSendRefusesTextFilesOnceAndKeepsSizesAligned) {
-  ScratchFolder pc;
+  ScratchFolder pc, other;
+  const std::vector<uint8_t> object = {'H', 'P', 'H', 'P', '4', '8', '-', 'R'};
   testing::WriteBytes(pc / "T1", {'%', '%', 'H', 'P'});
-  testing::WriteBytes(pc / "GAME.LIB", {'H', 'P', 'H', 'P'});
-  testing::WriteBytes(pc / "T2", {'%', '%'});
-  testing::WriteBytes(pc / "NOTES", {'H'});
-  session().Job.TransferList = {pc / "T1", pc / "GAME.LIB", pc / "T2", pc / "NOTES"};
-  session().Job.TransferSizes = {4, 4, 2, 1};
+  testing::WriteBytes(pc / "GAME.LIB", object);
+  testing::WriteBytes(pc / "T2", {'o', 'k'});  // text without a header is text all the same
+  testing::WriteBytes(pc / "NOTES", object);
+  testing::WriteBytes(other / "NOTES", object);
+  session().Job.TransferList = {pc / "T1", pc / "GAME.LIB", pc / "T2", pc / "NOTES",
+                                other / "NOTES"};
+  session().Job.TransferSizes = {4, 8, 2, 8, 8};
   session().Settings.TranslationMode = 1;
   ListingCache cache(session());
   session().CurrentHPPath = "HOME\\";
-  // NOTES is already on the calculator: it comes in as NOTES.1.
+  // NOTES and NOTES.1 are already on the calculator: the two NOTES come in
+  // as NOTES.2 and NOTES.3.
   struct Canned : ListingLink {
-    std::string text = "{ HOME } 1\r\nNOTES 5 String 1\r\n";
+    std::string text = "{ HOME } 1\r\nNOTES 5 String 1\r\nNOTES.1 5 String 1\r\n";
     int ChangeDirectory() override { return 1; }
     int GoHome() override { return 1; }
     int ReadDirectory() override { return 1; }
@@ -224,15 +303,18 @@ TEST_F(OperationsTest, XModemSendRefusesTextFilesOnceAndKeepsSizesAligned) {
 
   EXPECT_EQ(hp().PrepareXModemJob(true, &cache), 1);
   server.WaitForLog(5);
-  EXPECT_EQ(session().Job.TransferList, (Strings{pc / "GAME.LIB", pc / "NOTES"}));
-  EXPECT_EQ(session().Job.TransferSizes, (std::vector<uint32_t>{4, 1}));
+  EXPECT_EQ(session().Job.TransferList, (Strings{pc / "GAME.LIB", pc / "NOTES", other / "NOTES"}));
+  EXPECT_EQ(session().Job.TransferSizes, (std::vector<uint32_t>{8, 8, 8}));
+  EXPECT_EQ(session().Job.Refused,
+            (Strings{pc / "T1" + " (not in the calculator's binary form)",
+                     pc / "T2" + " (not in the calculator's binary form)"}));
   EXPECT_EQ(Captions(), (Strings{"Attention: Only binary files are transmitted with XModem!"}));
   EXPECT_EQ(server.log(),
             (Strings{"C 'XModem.tmp' PURGE", "upload XModem.tmp", "C 3 TRANSIO",
                      "C \\<<XModem.tmp 'XModem.tmp' PURGE 1 TRANSIO SERVER\\>>", "G F"}));
   EXPECT_EQ(server.uploads().at("XModem.tmp"),
-            "%%HP: T(3)A(D)F(.);\\<< IFERR { GAME.LIB NOTES.1 } XRECV THEN END \\>>");
-  EXPECT_FALSE(std::filesystem::exists(config / "dravik/XModem.tmp"));
+            "%%HP: T(3)A(D)F(.);\\<< IFERR { GAME.LIB NOTES.2 NOTES.3 } XRECV THEN DROP END \\>>");
+  EXPECT_TRUE(std::filesystem::is_empty(config / "dravik"));
 }
 
 TEST_F(OperationsTest, XModemJobOfTextFilesOnlySendsNothing) {
@@ -245,15 +327,18 @@ TEST_F(OperationsTest, XModemJobOfTextFilesOnlySendsNothing) {
   EXPECT_EQ(link.window.messages().size(), 1u);
 }
 
-TEST_F(OperationsTest, XModemReceiveInModeThreeAsksForTheNamesAsTheyAre) {
-  session().Job.TransferList = {"A", "B"};
+TEST_F(OperationsTest, XModemReceiveAsksForTheNamesThatAreThere) {
+  session().Job.TransferList = {"A", "NOPE", "B"};
   session().Settings.TranslationMode = 3;
+  contents["{ HOME }"] = "A 1 Real Number 1\r\nB 1 Real Number 1\r\n";
   EXPECT_EQ(hp().PrepareXModemJob(false, nullptr), 1);
-  server.WaitForLog(4);
-  EXPECT_EQ(server.log(), (Strings{"C 'XModem.tmp' PURGE", "upload XModem.tmp",
+  server.WaitForLog(7);
+  EXPECT_EQ(server.log(), (Strings{"C HOME PATH", "C DROP", "G D", "C 'XModem.tmp' PURGE",
+                                   "upload XModem.tmp",
                                    "C \\<<XModem.tmp 'XModem.tmp' PURGE SERVER\\>>", "G F"}));
   EXPECT_EQ(server.uploads().at("XModem.tmp"),
-            "%%HP: T(3)A(D)F(.);\\<< IFERR { A B } XSEND THEN END \\>>");
+            "%%HP: T(3)A(D)F(.);\\<< IFERR { A B } XSEND THEN DROP END \\>>");
+  EXPECT_EQ(session().Job.Refused, (Strings{"NOPE (not in HOME\\)"}));
 }
 
 }  // namespace

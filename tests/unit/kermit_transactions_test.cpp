@@ -607,7 +607,7 @@ TEST(CalculatorDirectory, PathsAndCommandTexts) {
 
   std::vector<std::string> texts;
   PeerThread server(t.pty.master(), [&](KermitPeer& peer) {
-    for (int i = 0; i < 2; ++i) {
+    for (int i = 0; i < 3; ++i) {
       texts.push_back(Expect(peer, 'C', 0).data);
       peer.Send('S', 0, kCalcInit, 1);
       Expect(peer, 'Y', 0);
@@ -623,7 +623,11 @@ TEST(CalculatorDirectory, PathsAndCommandTexts) {
   EXPECT_EQ(t.session.HPWorkingPath, "HOME\\GAMES\\CHESS\\");
   EXPECT_EQ(t.link->Finish(), 1);
   server.Join();
-  EXPECT_EQ(texts, std::vector<std::string>({"HOME ", "HOME GAMES CHESS ", "F"}));
+  // Each name is entered only when it holds a directory; two names take two
+  // commands.
+  EXPECT_EQ(texts, std::vector<std::string>(
+                       {"HOME", "HOME 'GAMES' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END",
+                        "'CHESS' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END", "F"}));
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(ListingCacheTest, ReadMovesTheCalculatorShowsReadingAndStoresAtFront) {
   EXPECT_EQ(window.cursor_changes(), (std::vector<bool>{true, false, true, false}));
 }
 
-TEST_F(ListingCacheTest, StaleEntryIsRefilledInPlace) {
+TEST_F(ListingCacheTest, AnEntryReadAgainIsRefilledInPlace) {
   ReadAt("HOME\\A\\", "{ HOME A } 1\r\nOLD 1 Real x\r\n");
   ReadAt("HOME\\B\\", "{ HOME B } 1\r\n");
   cache.MarkStale("HOME\\A\\");
@@ -87,6 +87,11 @@ TEST_F(ListingCacheTest, StaleEntryIsRefilledInPlace) {
   EXPECT_EQ(cache.FindEntry("HOME\\A\\"), 1);  // kept its position
   EXPECT_EQ(cache.IsStale("HOME\\A\\"), 0);
   EXPECT_EQ(cache.Entry("HOME\\A\\")->Names, (Strings{"NEW"}));
+  EXPECT_EQ(cache.EntryAt(2), nullptr);
+  // Read again while current: still the one entry, not a second one.
+  ReadAt("HOME\\A\\", "{ HOME A } 1\r\nNEWER 2 List x\r\n");
+  EXPECT_EQ(cache.FindEntry("HOME\\A\\"), 1);
+  EXPECT_EQ(cache.Entry("HOME\\A\\")->Names, (Strings{"NEWER"}));
   EXPECT_EQ(cache.EntryAt(2), nullptr);
 }
 

@@ -142,14 +142,27 @@ TEST_F(XModemReceiveTest, SenderThatNeverStartsGetsTwelveNaksAndLeavesNoFile) {
   EXPECT_TRUE(folder.Names().empty());
 }
 
-TEST_F(XModemReceiveTest, SilenceInsideABlockAbortsAndDeletesOnlyTheNewFile) {
+TEST_F(XModemReceiveTest, ABlockThatLostAByteIsAskedAgainAndSilenceEndsTheTransfer) {
+  link.m_msPerSecond = 100;  // tenth-second time-outs: twelve silences take a second
   WriteBytes(folder / "OBJ", {9, 9, 9});  // an older file of the same name
   auto result = Receive({"OBJ"});
   EXPECT_EQ(NextByte(), kNak);
   EXPECT_EQ(Offer(1, Filled(0x11)), kAck);
-  std::vector<uint8_t> part = FrameXBlock(2, Filled(0x22));
+  std::vector<uint8_t> cut = FrameXBlock(2, Filled(0x22));
+  cut.erase(cut.begin() + 60);  // one byte lost on the line: the block times out
+  peer.Write(cut);
+  EXPECT_EQ(NextByte(), kNak);
+  EXPECT_EQ(Offer(2, Filled(0x22)), kAck);
+  // The sender falls silent inside block 3: asked again, twelve times at
+  // most, then told to stop.
+  std::vector<uint8_t> part = FrameXBlock(3, Filled(0x33));
   part.resize(40);
   peer.Write(part);
+  int naks = 0;
+  uint8_t b = 0;
+  while ((b = NextByte()) == kNak) ++naks;
+  EXPECT_EQ(naks, 12);
+  EXPECT_EQ(b, kCan);
   EXPECT_EQ(result.get(), 0);
   EXPECT_EQ(window.texts(),
             (std::vector<std::string>{"No response from HP", "Transfer was aborted"}));
@@ -170,6 +183,8 @@ TEST_F(XModemReceiveTest, TwelveBadBlocksOrACancelAbortTheTransfer) {
     peer.Write(bad);
     ASSERT_EQ(NextByte(), kNak) << i;
   }
+  EXPECT_EQ(NextByte(), kCan);  // the sender is told to stop
+  EXPECT_EQ(NextByte(), kCan);
   EXPECT_EQ(result.get(), 0);
   EXPECT_EQ(window.texts(), std::vector<std::string>{"Transfer was aborted"});
   EXPECT_TRUE(folder.Names().empty());

@@ -133,6 +133,7 @@ TEST_F(XModemSendTest, TwelveFailuresSendCanAndEndTheJob) {
     peer.Write(i % 2 ? kNak : 'x');
   }
   EXPECT_EQ(NextByte(), kCan);
+  EXPECT_EQ(NextByte(), kCan);
   EXPECT_EQ(result.get(), 0);
   EXPECT_EQ(window.texts(), std::vector<std::string>{"Transfer was aborted"});
   EXPECT_EQ(window.messages()[0].caption, "ERROR");

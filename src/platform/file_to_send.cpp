@@ -1,0 +1,34 @@
+#include "platform/file_to_send.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace dravik {
+
+std::string FileToSendProblem(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0)
+    return errno == ENOENT ? "no such file" : std::strerror(errno);
+  if (S_ISDIR(st.st_mode)) return "it is a directory";
+  // A FIFO or a device would block or never end.
+  if (!S_ISREG(st.st_mode)) return "not a regular file";
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  return {};
+}
+
+bool IsCalculatorBinaryFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  char head[7] = {};
+  const ssize_t n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  return n == static_cast<ssize_t>(sizeof head) && std::memcmp(head, "HPHP48-", sizeof head) == 0;
+}
+
+}  // namespace dravik
