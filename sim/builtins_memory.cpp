@@ -1,5 +1,5 @@
 // Variables, directories and memory: STO, RCL, PURGE, CRDIR, PGDIR, HOME,
-// UPDIR, PATH, VARS, TYPE, BYTES, MEM.
+// UPDIR, PATH, VARS, TYPE, VTYPE, BYTES, MEM.
 #include <array>
 
 #include "builtin_table.h"
@@ -141,6 +141,18 @@ std::string TypeOf(Impl& c, const std::string&) {
   return {};
 }
 
+// VTYPE: the type number of what a name holds, found as RCL finds it; -1
+// when nothing of that name is there. Nothing is evaluated.
+std::string VariableType(Impl& c, const std::string&) {
+  const Object& name = *Level(c, 1);
+  if (name.kind != Kind::GlobalName) return kBadType;
+  const Obj v = c.Lookup(name.text);
+  const int t = v ? TypeNumber(*v) : -1;
+  Drop(c, 1);
+  Push(c, MakeReal(t));
+  return {};
+}
+
 // BYTES of a name measures the variable (its entry with the object).
 std::string ByteSize(Impl& c, const std::string&) {
   Obj o = Level(c, 1);
@@ -180,6 +192,7 @@ constexpr std::array kTable = {
     BuiltinCommand{"CRDIR", 1, CrDir}, BuiltinCommand{"HOME", 0, Home},
     BuiltinCommand{"UPDIR", 0, UpDir}, BuiltinCommand{"PATH", 0, PathList},
     BuiltinCommand{"VARS", 0, Vars},   BuiltinCommand{"TYPE", 1, TypeOf},
+    BuiltinCommand{"VTYPE", 1, VariableType},
     BuiltinCommand{"BYTES", 1, ByteSize}, BuiltinCommand{"MEM", 0, Mem},
 };
 

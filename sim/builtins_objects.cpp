@@ -74,6 +74,27 @@ std::string HeadTail(Impl& c, const std::string& w) {
   return {};
 }
 
+// POS: where an object first stands in a list, or a text in a string;
+// 0 when nowhere.
+std::string Pos(Impl& c, const std::string&) {
+  const Object& in = Level(c, 2)->Untagged();
+  const Object& what = *Level(c, 1);
+  long long at = 0;
+  if (in.kind == Kind::List) {
+    const Nibbles wanted = Encode(what);
+    for (size_t i = 0; i < in.items.size() && at == 0; ++i)
+      if (Encode(*in.items[i]) == wanted) at = static_cast<long long>(i) + 1;
+  } else if (in.kind == Kind::String && what.kind == Kind::String) {
+    const size_t found = in.text.find(what.text);
+    if (found != std::string::npos) at = static_cast<long long>(found) + 1;
+  } else {
+    return kBadType;
+  }
+  Drop(c, 2);
+  Push(c, MakeReal(at));
+  return {};
+}
+
 std::string Sub(Impl& c, const std::string&) {
   Obj o = Level(c, 3);
   long long a = 0, b = 0;
@@ -182,7 +203,7 @@ constexpr std::array kTable = {
     BuiltinCommand{"CHR", 1, Chr},           BuiltinCommand{"NUM", 1, Num},
     BuiltinCommand{"\x8dLIST", 1, ToList},   BuiltinCommand{"OBJ\x8d", 1, FromObject},
     BuiltinCommand{"STR\x8d", 1, FromString}, BuiltinCommand{"\x8dSTR", 1, ToString},
-    BuiltinCommand{"BLANK", 2, Blank},
+    BuiltinCommand{"BLANK", 2, Blank},       BuiltinCommand{"POS", 2, Pos},
 };
 
 }  // namespace

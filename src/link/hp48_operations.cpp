@@ -222,14 +222,22 @@ int CHP48Link::RestoreBackup(std::string_view name) {
   // A calculator that restores restarts and answers nothing. One that
   // cannot (the variable holds no backup) answers with its error, which must
   // be read here, not by the next command.
-  const int first = ReceivePacket();
-  if (first == kTimeout) return 1;
-  if (first == 'S' && m_rxSeq == 0) {
-    TakeInitParams(m_data);
-    SendAck();
-  } else {
-    SendPacket('N', 0, {});  // garbled: ask for it again
+  // Only the S that opens such an answer counts: a restarted server's idle
+  // NAK or line noise does not. The answer comes at once or not at all.
+  constexpr auto kAnswerWait = std::chrono::seconds(3);
+  const auto deadline = std::chrono::steady_clock::now() + kAnswerWait;
+  const int timeout = m_timeout;
+  SetTimeouts(1);
+  bool answered = false;
+  while (!answered && !m_cancel && std::chrono::steady_clock::now() < deadline) {
+    const int type = ReceivePacket();
+    answered = type == 'S' && m_rxSeq == 0;
+    if (type == kBadPacket) SendPacket('N', 0, {});  // garbled: ask for it again
   }
+  SetTimeouts(timeout);
+  if (!answered) return 1;
+  TakeInitParams(m_data);
+  SendAck();
   if (!CollectHostReply()) return 0;
   const std::string error(hp48::ErrorLine(HostReply));
   if (error.empty()) return 1;

@@ -195,22 +195,29 @@ TEST_F(SimOperationsTest, MoveObjectsAndADirectoryWithItsContents) {
   EXPECT_EQ(UserNames("HOME\\G\\D\\"), (Strings{"X"}));
   EXPECT_EQ(Where(), "{ HOME W }");
   EXPECT_EQ(session.CurrentHPPath, "HOME\\W\\");
-  EXPECT_FALSE(std::filesystem::exists(config / "dravik/cdhp48xx.tmp"));
+  EXPECT_TRUE(std::filesystem::is_empty(config / "dravik"));  // no program file left
 }
 
-TEST_F(SimOperationsTest, MoveKeepsWhatCannotBeStoredAndIgnoresAStaleProgram) {
+TEST_F(SimOperationsTest, MoveAsksBeforeReplacingAndIgnoresAStaleProgram) {
   // G already holds a directory D; W holds a left-over move program that
   // would move the wrong objects.
   Start("'G' CRDIR G 'D' CRDIR HOME 'W' CRDIR W 1 'A' STO 'D' CRDIR D 5 'X' STO UPDIR "
         "\\<< { A } { HOME } { HOME W } \\-> L D P \\<< \\>> \\>> 'cdhp48xx.tmp' STO 1 TRANSIO");
   session.CurrentHPPath = session.HPWorkingPath = "HOME\\W\\";
   session.Job.TransferList = {"A", "D"};
-  link->MoveObjects("HOME\\G\\");
-  EXPECT_EQ(UserNames("HOME\\W\\"), (Strings{"D"}));
-  EXPECT_EQ(UserNames("HOME\\W\\D\\"), (Strings{"X"}));
-  EXPECT_EQ(TypeOf("HOME\\G\\", "A"), "Real Number");
+  window.answer = MessageAnswer::No;
+  EXPECT_EQ(link->MoveObjects("HOME\\G\\"), 0);
+  EXPECT_EQ(Messages(), (Strings{"Move: HOME\\G\\ already holds D.\nReplace it with the moved object?"}));
+  EXPECT_EQ(UserNames("HOME\\W\\"), (Strings{"cdhp48xx.tmp", "D", "A"}));  // nothing moved
   EXPECT_TRUE(UserNames("HOME\\G\\D\\").empty());
+
+  window.answer = MessageAnswer::Yes;
+  EXPECT_EQ(link->MoveObjects("HOME\\G\\"), 1) << ::testing::PrintToString(Messages());
+  EXPECT_TRUE(UserNames("HOME\\W\\").empty());
+  EXPECT_EQ(UserNames("HOME\\G\\D\\"), (Strings{"X"}));  // W's D replaced G's
+  EXPECT_EQ(TypeOf("HOME\\G\\", "A"), "Real Number");
   EXPECT_EQ(TypeOf("HOME\\", "A"), "");
+  EXPECT_EQ(Calc("DEPTH"), "1:                     0\r\n");
 }
 
 TEST_F(SimOperationsTest, MoveIntoItselfIsRefusedBeforeAnythingHappens) {
@@ -267,10 +274,21 @@ TEST_F(SimOperationsTest, ArchiveIsReceivedAndRestored) {
   ASSERT_EQ(link->QueryCalculatorState(), 1);
   EXPECT_EQ(session.Settings.TranslationMode, 1);
 
-  Calc("'KEEP' PURGE 8 'LATER' STO");
+  // A variable that holds no backup: the calculator's answer is read and
+  // is a failure; what RESTORE left on the stack goes.
+  Calc("\"not a backup\" 'NB' STO");
+  EXPECT_EQ(link->RestoreBackup("NB"), 0);
+  EXPECT_EQ(Messages(), (Strings{"Error Message from HP48: Error: Bad Argument Type"}));
+  EXPECT_EQ(Calc("DEPTH"), "1:                     0\r\n");
+
+  Calc("DROP 'NB' PURGE 'KEEP' PURGE 8 'LATER' STO");
   ASSERT_EQ(link->SendFiles({pc / "MAR99"}), 1);
   ASSERT_EQ(link->RestoreBackup("MAR99"), 1);
   EXPECT_TRUE(Eventually([&] {
+    // The backup holds the user's translation mode, not the 3 the archive
+    // command needed.
+    if (sim->WithCalculator([](sim::Calculator& c) { return c.TranslationMode(); }) != 1)
+      return false;
     Strings n = UserNames("HOME\\");
     return std::find(n.begin(), n.end(), "KEEP") != n.end() &&
            std::find(n.begin(), n.end(), "LATER") == n.end();
