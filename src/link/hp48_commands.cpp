@@ -99,42 +99,52 @@ std::vector<std::string> PathNames(std::string_view path) {
 }
 
 std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path) {
-  const std::string tail = report_path ? "PATH" : "";
+  const std::string report = report_path ? "PATH " : "";
   std::vector<std::string> commands;
-  std::string command = "HOME ";
+  std::string command = "HOME " + report;
   for (const std::string& name : PathNames(path)) {
     if (!IsCalculatorName(name)) return {};
     // The name is quoted, so it is only a name until the calculator has
     // said it holds a directory; then EVAL enters it.
-    std::string piece = "'" + name + "' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END ";
-    if (command.size() + piece.size() + tail.size() > kMaxCommandText) {
+    std::string piece = "'" + name + "' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END " + report;
+    if (command.size() + piece.size() - 1 > kMaxCommandText) {
       command.pop_back();
       commands.push_back(command);
       command.clear();
     }
     command += piece;
   }
-  command += tail;
-  if (command.back() == ' ') command.pop_back();
+  command.pop_back();
   commands.push_back(command);
   return commands;
 }
 
-std::string NotEnteredMessage(std::string_view wanted, std::string_view actual) {
-  if (actual.empty())
-    return "The HP48 did not say where it is after going to " + std::string(wanted) +
-           "\nNothing was changed.";
-  const std::vector<std::string> want = PathNames(wanted);
-  const std::vector<std::string> got = PathNames(actual);
-  size_t i = 0;
-  while (i < want.size() && i < got.size() && want[i] == got[i]) ++i;
-  if (i >= want.size())
-    return "The HP48 is not in " + std::string(wanted) + " but in " + std::string(actual) +
-           "\nNothing was changed.";
-  std::string parent = "HOME\\";
-  for (size_t k = 0; k < i; ++k) parent += want[k] + "\\";
-  return std::string(wanted) + " cannot be entered: " + want[i] + " in " + parent +
-         " is not a directory.\nNothing was changed.";
+std::vector<std::string> PathsInReply(std::string_view reply, size_t count) {
+  const std::vector<std::string_view> lines = EndedLines(reply);
+  if (lines.size() < count) return {};
+  std::vector<std::string> paths;
+  for (size_t i = lines.size() - count; i < lines.size(); ++i) {
+    const std::string_view value = StackValue(lines[i]);
+    const bool list = value.size() >= 2 && value.front() == '{' && value.back() == '}';
+    paths.push_back(list ? PathFromList(value) : std::string());
+  }
+  return paths;
+}
+
+std::string NotEnteredMessage(std::string_view wanted, const std::vector<std::string>& reached) {
+  const std::vector<std::string> names = PathNames(wanted);
+  const std::string unchanged = "\nNothing was changed.";
+  if (reached.size() != names.size() + 1)
+    return "The HP48 did not say where it went on the way to " + std::string(wanted) + unchanged;
+  std::string expected = "HOME\\";
+  for (size_t i = 0; i < names.size(); ++i) {
+    const std::string parent = expected;
+    expected += names[i] + "\\";
+    if (reached[i + 1] != expected)
+      return std::string(wanted) + " cannot be entered: " + names[i] + " in " + parent +
+             " is not a directory." + unchanged;
+  }
+  return "The HP48 is not in " + std::string(wanted) + unchanged;
 }
 
 bool ParseCalculatorState(std::string_view reply, CalculatorState& out) {

@@ -65,14 +65,19 @@ std::vector<std::string> PathNames(std::string_view path);
 // directories: HOME, then each name is evaluated only when the calculator
 // reports it holds a directory (VTYPE 15); any other name is left alone.
 // Plain words only, so they parse under every translation mode. With
-// report_path the last command ends in PATH, so its reply shows where the
-// calculator got to. Each fits one packet; empty when a name breaks the name
-// rule.
+// report_path, PATH follows HOME and each name, so the stack shows where
+// each step led (one list per step, PathNames(path).size() + 1 in all).
+// Each command fits one packet; none when a name breaks the name rule.
 std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path);
 
-// What to tell the user when the calculator, asked to enter wanted, ended in
-// actual: names the first part of wanted that is not a directory.
-std::string NotEnteredMessage(std::string_view wanted, std::string_view actual);
+// The paths the last count stack lines of a reply show (empty for a line
+// that is no path list); empty when the reply has fewer lines.
+std::vector<std::string> PathsInReply(std::string_view reply, size_t count);
+
+// What to tell the user when the calculator, asked to enter wanted, went
+// through reached (the path after HOME and after each name): names the first
+// part of wanted that is not a directory where it should be.
+std::string NotEnteredMessage(std::string_view wanted, const std::vector<std::string>& reached);
 
 // What the connection check reads from the calculator.
 struct CalculatorState {

@@ -279,6 +279,10 @@ class CHP48Link : public CSerialPort {
   void AdvanceSeq();
   // ReceivePacket without the trace report.
   int ReadPacket();
+  // Runs the guarded commands that enter path; reached gets where the path
+  // led after HOME and after each name. HPWorkingPath becomes where the
+  // calculator ended. 0 when a command failed.
+  int WalkPath(std::string_view path, std::vector<std::string>& reached);
   // Every transaction the client starts: sequence 0, block check 1, parity
   // from the settings, and nothing stale in the input.
   void BeginTransaction(bool discard_input = true);

@@ -42,25 +42,39 @@ int CHP48Link::RunCalculatorCommand(std::string_view text, bool show_error) {
   return 0;
 }
 
+int CHP48Link::WalkPath(std::string_view path, std::vector<std::string>& reached) {
+  reached.clear();
+  const std::vector<std::string> commands = hp48::EnterPathCommands(path, true);
+  const int depth = m_stackDepth;
+  for (const std::string& command : commands) {
+    if (RunCalculatorCommand(command)) continue;
+    // The lists of the commands that ran before go too.
+    if (depth >= 0 && m_stackDepth > depth)
+      RunCalculatorCommand(std::to_string(m_stackDepth - depth) + " DROPN", false);
+    m_session.HPWorkingPath.clear();  // somewhere on the way: unknown
+    return 0;
+  }
+  const size_t steps = hp48::PathNames(path).size() + 1;
+  reached = hp48::PathsInReply(HostReply, steps);
+  RunCalculatorCommand(std::to_string(steps) + " DROPN");
+  m_session.HPWorkingPath = reached.empty() ? std::string() : reached.back();
+  return 1;
+}
+
 int CHP48Link::EnterDirectory(std::string_view path) {
   const std::string wanted(path);
-  const std::vector<std::string> commands = hp48::EnterPathCommands(wanted, true);
-  if (commands.empty()) {
+  const std::string before = m_session.HPWorkingPath;
+  if (hp48::EnterPathCommands(wanted, true).empty()) {
     ShowMessage(wanted + " cannot be entered: it holds a name that is not a valid HP48 name.",
                 "Error");
     return 0;
   }
-  for (const std::string& command : commands) {
-    if (!RunCalculatorCommand(command)) {
-      m_session.HPWorkingPath.clear();  // somewhere on the way: unknown
-      return 0;
-    }
-  }
-  const std::string actual = hp48::PathInReply(HostReply);
-  m_session.HPWorkingPath = actual;
-  if (!actual.empty()) RunCalculatorCommand("DROP");
-  if (actual == wanted) return 1;
-  ShowMessage(hp48::NotEnteredMessage(wanted, actual), "Error");
+  std::vector<std::string> reached;
+  if (!WalkPath(wanted, reached)) return 0;
+  if (m_session.HPWorkingPath == wanted) return 1;
+  ShowMessage(hp48::NotEnteredMessage(wanted, reached), "Error");
+  // Back to where it was, so that nothing changed.
+  if (!before.empty() && before != m_session.HPWorkingPath) WalkPath(before, reached);
   return 0;
 }
 

@@ -182,6 +182,10 @@ TEST_F(CliCalculatorTest, CommandsRightAfterEachOtherAreNotLost) {
 
 TEST_F(CliCalculatorTest, MkdirRmRmdirAndMv) {
   Start("1 'A' STO 2 'B' STO 3 'C' STO 'D' CRDIR D 4 'X' STO HOME 'G' CRDIR");
+  // The calculator purges a missing name without a word; rm does not.
+  CliRun missing = Cli("rm NOSUCH");
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.err, "dravik-cli: NOSUCH is not in HOME\\\n");
   CliRun mk = Cli("mkdir NEW");
   EXPECT_EQ(mk.status, 0) << mk.err;
   EXPECT_EQ(TypeOf("HOME\\", "NEW"), "Directory");
@@ -208,6 +212,41 @@ TEST_F(CliCalculatorTest, MkdirRmRmdirAndMv) {
   CliRun rmdir = Cli("--cd HOME/G rmdir D");
   EXPECT_EQ(rmdir.status, 0) << rmdir.err;
   EXPECT_TRUE(UserNames("HOME\\G\\").empty());
+}
+
+TEST_F(CliCalculatorTest, PathsAndMovesRunNothingAndLoseNothing) {
+  // Two objects of the user's on the stack; PRG would leave a trace if run.
+  Start("\\<< 42 'SIDE' STO \\>> 'PRG' STO \"hi\" 'GREET' STO 'X+1' 'EQ' STO 'GAMES' CRDIR "
+        "'WORK' CRDIR WORK 5 'EQ' STO HOME 7 8");
+  const std::string stack = "2:                     7\r\n1:                     8\r\n";
+  CliRun cd = Cli("cd HOME/PRG");
+  EXPECT_EQ(cd.status, 1);
+  EXPECT_EQ(cd.err,
+            "\rError: HOME\\PRG\\ cannot be entered: PRG in HOME\\ is not a directory.\n"
+            "Nothing was changed.\n");
+  // Not a directory, not there, or not in the directory the user is in.
+  for (const char* refused : {"mv EQ NOSUCHDIR", "mv EQ GREET", "mv EQ PRG",
+                              "--cd GAMES mv EQ HOME/WORK"}) {
+    CliRun mv = Cli(refused);
+    EXPECT_EQ(mv.status, 1) << refused;
+  }
+  EXPECT_EQ(TypeOf("HOME\\", "SIDE"), "");
+  EXPECT_EQ(TypeOf("HOME\\", "NOSUCHDIR"), "");
+  EXPECT_EQ(TypeOf("HOME\\", "EQ"), "Algebraic");
+  EXPECT_EQ(TypeOf("HOME\\", "GREET"), "String");
+  EXPECT_EQ(TypeOf("HOME\\GAMES\\", "EQ"), "");
+  // WORK holds an EQ: replaced only when the command line says so.
+  CliRun clash = Cli("--cd HOME mv EQ WORK");
+  EXPECT_EQ(clash.status, 1);
+  EXPECT_NE(clash.err.find("HOME\\WORK\\ already holds EQ."), std::string::npos) << clash.err;
+  EXPECT_NE(clash.err.find("mv --replace replaces them"), std::string::npos) << clash.err;
+  EXPECT_EQ(TypeOf("HOME\\WORK\\", "EQ"), "Real Number");
+  CliRun replace = Cli("--cd HOME mv --replace EQ WORK");
+  EXPECT_EQ(replace.status, 0) << replace.err;
+  EXPECT_EQ(TypeOf("HOME\\WORK\\", "EQ"), "Algebraic");
+  EXPECT_EQ(TypeOf("HOME\\", "EQ"), "");
+  // Whatever failed, the stack is as the user left it.
+  EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.StackDisplay(); }), stack);
 }
 
 TEST_F(CliCalculatorTest, TransferSettings) {

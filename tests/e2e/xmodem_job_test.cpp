@@ -176,6 +176,16 @@ TEST_F(SimXModemJobTest, CommandLineGetsAndSendsByXModem) {
   ASSERT_TRUE(link->Open());
   ExpectBackInServer(1);
   EXPECT_EQ(BinaryOf("C"), BinaryOf("A"));
+  link->CloseAll();
+
+  // Text without a header is still no binary object: refused, and the
+  // command fails although C went (as C.1: C is taken).
+  testing::WriteBytes(pc / "T", {'o', 'k'});
+  EXPECT_EQ(cli("xsend '" + (pc / "T") + "' '" + (pc / "C") + "'"), 1);
+  ASSERT_TRUE(link->Open());
+  ExpectBackInServer(1);
+  EXPECT_EQ(BinaryOf("C.1"), BinaryOf("A"));
+  EXPECT_EQ(UserNames(), (Strings{"C.1", "C", "A"}));
 }
 
 }  // namespace

@@ -88,20 +88,23 @@ TEST(CommandTexts, EnteringAPathEvaluatesOnlyDirectories) {
   const std::string longest(kMaxNameLength, 'L');
   const auto commands = EnterPathCommands("HOME\\" + longest + "\\AB\\CD\\" + longest + "\\", true);
   ASSERT_EQ(commands.size(), 5u);
-  EXPECT_EQ(commands[0], "HOME");
-  EXPECT_EQ(commands[3], "'CD' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END");
+  EXPECT_EQ(commands[0], "HOME PATH");
+  EXPECT_EQ(commands[3], "'CD' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH");
   EXPECT_EQ(commands[4].substr(commands[4].size() - 8), "END PATH");
   for (const std::string& c : commands) EXPECT_TRUE(FitsOnePacket(c)) << c;
   EXPECT_TRUE(EnterPathCommands("HOME\\A B\\", true).empty());
   EXPECT_TRUE(EnterPathCommands("HOME\\" + longest + "X\\", true).empty());
 
-  EXPECT_EQ(NotEnteredMessage("HOME\\A\\PRG\\", "HOME\\A\\"),
+  // Each step's PATH tells which name did not lead where it should.
+  EXPECT_EQ(PathsInReply("3: 9\r\n2: { HOME }\r\n1:   { HOME A }\r\n", 2),
+            (std::vector<std::string>{"HOME\\", "HOME\\A\\"}));
+  EXPECT_EQ(NotEnteredMessage("HOME\\A\\PRG\\", {"HOME\\", "HOME\\A\\", "HOME\\A\\"}),
             "HOME\\A\\PRG\\ cannot be entered: PRG in HOME\\A\\ is not a directory.\n"
             "Nothing was changed.");
-  // Entered a like-named directory further up instead: still the first
-  // name that differs.
-  EXPECT_EQ(NotEnteredMessage("HOME\\A\\B\\", "HOME\\B\\").substr(0, 46),
-            "HOME\\A\\B\\ cannot be entered: A in HOME\\ is not");
+  // WORK is not in GAMES, but the calculator found the one in HOME.
+  EXPECT_EQ(NotEnteredMessage("HOME\\GAMES\\WORK\\", {"HOME\\", "HOME\\GAMES\\", "HOME\\WORK\\"}),
+            "HOME\\GAMES\\WORK\\ cannot be entered: WORK in HOME\\GAMES\\ is not a directory.\n"
+            "Nothing was changed.");
 }
 
 TEST(CommandTexts, MoveProgramChecksBeforeItStoresAndStoresBeforeItPurges) {

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -45,23 +46,28 @@ class OperationsTest : public ::testing::Test {
     if (it != replies.end()) return it->second;
     // The scripted move program moves everything out of the source.
     if (command == hp48::MoveRunCommand()) contents[calculator_path].clear();
+    size_t n = 0;
+    if (command == "DROP") n = 1;
+    if (command.size() > 6 && command.substr(command.size() - 6) == " DROPN") n = std::stoul(command);
+    if (n) stack.resize(stack.size() > n ? stack.size() - n : 0);
     Follow(command);
-    if (command.size() >= 4 && command.compare(command.size() - 4, 4, "PATH") == 0)
-      return "1:" + std::string(10, ' ') + calculator_path + "\r\n";
-    return "Empty Stack";
+    if (stack.empty()) return "Empty Stack";
+    std::string shown;
+    for (size_t k = 0; k < stack.size(); ++k)
+      shown += std::to_string(stack.size() - k) + ":" + std::string(10, ' ') + stack[k] + "\r\n";
+    return shown;
   }
-  // Goes where a guarded path command leads: HOME, then each quoted name
-  // that is not listed in not_directories.
+  // Runs a guarded path command: HOME, PATH, and each quoted name entered
+  // unless it is listed in not_directories.
   void Follow(const std::string& command) {
-    const bool home = command.rfind("HOME", 0) == 0;
-    if (!home && command.find("VTYPE") == std::string::npos) return;
-    std::string path = home ? "{ HOME" : calculator_path.substr(0, calculator_path.size() - 2);
-    for (size_t at = command.find('\''); at != std::string::npos;
-         at = command.find('\'', command.find('\'', at + 1) + 1)) {
-      const std::string name = command.substr(at + 1, command.find('\'', at + 1) - at - 1);
-      if (!not_directories.count(name)) path += " " + name;
+    if (command.rfind("HOME", 0) != 0 && command.find("VTYPE") == std::string::npos) return;
+    std::istringstream words(command);
+    for (std::string w; words >> w;) {
+      if (w == "HOME") calculator_path = "{ HOME }";
+      if (w == "PATH") stack.push_back(calculator_path);
+      if (w.size() > 2 && w.front() == '\'' && !not_directories.count(w.substr(1, w.size() - 2)))
+        calculator_path.insert(calculator_path.size() - 1, w.substr(1, w.size() - 2) + " ");
     }
-    calculator_path = path + " }";
   }
   Strings Captions() const {
     Strings out;
@@ -75,6 +81,7 @@ class OperationsTest : public ::testing::Test {
   PtyLink link{3};
   ScriptedHp48 server;
   std::string calculator_path = "{ HOME }";
+  Strings stack;  // what the scripted calculator's PATH commands left
   std::map<std::string, std::string> replies;
   std::set<std::string> not_directories;
   std::map<std::string, std::string> contents;  // listing lines by path list
@@ -127,8 +134,8 @@ TEST_F(OperationsTest, PurgesFirstMakeSureWhereTheCalculatorIs) {
   session().CurrentHPPath = "HOME\\D\\";
   EXPECT_EQ(hp().PurgeObjects("{A B }"), 1);
   EXPECT_EQ(hp().PurgeDirectory("'E'"), 1);
-  const std::string enter_d = "HOME 'D' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH";
-  EXPECT_EQ(server.commands(), (Strings{enter_d, "DROP", "{A B } PURGE", enter_d, "DROP",
+  const std::string enter_d = "HOME PATH 'D' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH";
+  EXPECT_EQ(server.commands(), (Strings{enter_d, "2 DROPN", "{A B } PURGE", enter_d, "2 DROPN",
                                         "'E' PGDIR"}));
 }
 
@@ -139,7 +146,7 @@ TEST_F(OperationsTest, PurgeIsRefusedWhenTheCalculatorStayedElsewhere) {
   session().CurrentHPPath = "HOME\\D\\";
   EXPECT_EQ(hp().PurgeObjects("{A }"), 0);
   EXPECT_EQ(server.commands(),
-            (Strings{"HOME 'D' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH", "DROP"}));
+            (Strings{"HOME PATH 'D' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH", "2 DROPN"}));
   EXPECT_EQ(session().HPWorkingPath, "HOME\\");
   EXPECT_EQ(Captions(), (Strings{"Error: HOME\\D\\ cannot be entered: D in HOME\\ is not a "
                                  "directory.\nNothing was changed."}));
@@ -202,12 +209,13 @@ TEST_F(OperationsTest, MoveUploadsItsProgramAfterPurgingAnOldCopy) {
   contents["{ HOME WORK }"] = "A 10 Real Number 1\r\nB 10 Real Number 2\r\n";
   session().Job.TransferList = {"A", "B"};
   EXPECT_EQ(hp().MoveObjects("HOME\\GAMES\\"), 1) << ::testing::PrintToString(Captions());
-  const std::string enter_work = "C HOME 'WORK' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH";
+  const std::string enter_work =
+      "C HOME PATH 'WORK' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH";
   EXPECT_EQ(server.log(),
-            (Strings{"C HOME 'GAMES' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH", "C DROP",
-                     "G D", enter_work, "C DROP", "G D", "C 'cdhp48xx.tmp' PURGE",
+            (Strings{"C HOME PATH 'GAMES' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH",
+                     "C 2 DROPN", "G D", enter_work, "C 2 DROPN", "G D", "C 'cdhp48xx.tmp' PURGE",
                      "upload cdhp48xx.tmp", "C cdhp48xx.tmp 'cdhp48xx.tmp' PURGE", enter_work,
-                     "C DROP", "G D"}));
+                     "C 2 DROPN", "G D"}));
   EXPECT_EQ(server.uploads().at("cdhp48xx.tmp"),
             hp48::MoveProgram({"A", "B"}, "HOME\\GAMES\\", "HOME\\WORK\\", false));
   EXPECT_EQ(session().CurrentHPPath, "HOME\\WORK\\");
@@ -272,7 +280,7 @@ TEST_F(OperationsTest, FailedMoveRunPurgesTheLeftOverProgram) {
   Strings log = server.log();
   ASSERT_GE(log.size(), 5u);
   EXPECT_EQ(Strings(log.end() - 5, log.end()),
-            (Strings{"C cdhp48xx.tmp 'cdhp48xx.tmp' PURGE", "C 1 DROPN", "C HOME PATH", "C DROP",
+            (Strings{"C cdhp48xx.tmp 'cdhp48xx.tmp' PURGE", "C 1 DROPN", "C HOME PATH", "C 1 DROPN",
                      "C 'cdhp48xx.tmp' PURGE"}));
 }
 
@@ -333,7 +341,7 @@ TEST_F(OperationsTest, XModemReceiveAsksForTheNamesThatAreThere) {
   contents["{ HOME }"] = "A 1 Real Number 1\r\nB 1 Real Number 1\r\n";
   EXPECT_EQ(hp().PrepareXModemJob(false, nullptr), 1);
   server.WaitForLog(7);
-  EXPECT_EQ(server.log(), (Strings{"C HOME PATH", "C DROP", "G D", "C 'XModem.tmp' PURGE",
+  EXPECT_EQ(server.log(), (Strings{"C HOME PATH", "C 1 DROPN", "G D", "C 'XModem.tmp' PURGE",
                                    "upload XModem.tmp",
                                    "C \\<<XModem.tmp 'XModem.tmp' PURGE SERVER\\>>", "G F"}));
   EXPECT_EQ(server.uploads().at("XModem.tmp"),
