@@ -1,18 +1,24 @@
 // dravik-cli's calculator commands, run as the program itself against the
 // simulated HP48.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "app/settings_file.h"
+#include "child_program.h"
 #include "scratch_folder.h"
 #include "simulated_hp48.h"
 
@@ -71,6 +77,14 @@ class CliCalculatorTest : public ::testing::Test {
     auto err = testing::ReadBytes(scratch / "stderr");
     run.err.assign(err.begin(), err.end());
     return run;
+  }
+
+  // Waits (bounded) until the condition holds.
+  template <typename Condition>
+  bool Eventually(Condition condition, int ms = 20000) {
+    for (int i = 0; i < ms / 25 && !condition(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    return condition();
   }
 
   Strings UserNames(const std::string& path) {
@@ -249,6 +263,72 @@ TEST_F(CliCalculatorTest, PathsAndMovesRunNothingAndLoseNothing) {
   EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.StackDisplay(); }), stack);
 }
 
+TEST_F(CliCalculatorTest, AnInterruptEndsATransferAsACancel) {
+  sim::SimOptions options;
+  options.baud = 4800;  // the object takes seconds to go over
+  options.auto_eval = true;
+  options.auto_eval_delay = std::chrono::milliseconds(200);
+  Start("\"" + std::string(6000, 'x') + "\" 'BIG' STO", options);
+  const char* bin = std::getenv("DRAVIK_BINARY_DIR");
+  for (const std::string command : {"get", "xget"}) {
+    SCOPED_TRACE(command);
+    testing::ChildProgram cli({std::string(bin ? bin : ".") + "/dravik-cli", "-q", "-C",
+                               pc.path(), "--device", sim->device(), command, "BIG"},
+                              "");
+    ASSERT_TRUE(cli.started());
+    // The file is open once the transfer has begun; let some data go over.
+    ASSERT_TRUE(Eventually([&] { return std::filesystem::exists(pc / "BIG"); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(cli.Signal(command == "get" ? SIGINT : SIGTERM, 20000), 130);
+    EXPECT_FALSE(std::filesystem::exists(pc / "BIG"));  // no half file
+    // The device is not left exclusive to a process that is gone.
+    const int fd = ::open(sim->device().c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    int exclusive = -1;
+    EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+    ::close(fd);
+    EXPECT_EQ(exclusive, 0);
+    // The calculator was told (CAN ends its XSEND at once) and answers.
+    EXPECT_TRUE(Eventually([&] { return sim->InServer(); }, 5000));
+    EXPECT_EQ(Cli("state").status, 0);
+  }
+  EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.StackDisplay(); }),
+            "Empty Stack");
+}
+
+TEST_F(CliCalculatorTest, OptionsAndFilesAreCheckedBeforeTheLine) {
+  struct Case {
+    std::string arguments;
+    int status;
+    std::string err;
+  };
+  const std::string device = "--device /nonexistent ";  // never reached
+  testing::WriteBytes(pc / "a b", {'1'});
+  const Case cases[] = {
+      {"--port 4294967297 state", 2, "dravik-cli: --port takes 1 to 4\n"},
+      {"--baud 4294976896 state", 2, "dravik-cli: --baud takes a line speed such as 9600\n"},
+      {"--check 4294967297 state", 2, "dravik-cli: --check takes 1, 2 or 3\n"},
+      {"--device '' state", 2, "dravik-cli: --device needs a device path\n"},
+      {"--baud 9601 state", 2,
+       "dravik-cli: --baud 9601 is not a supported line speed (300, 600, 1200, 2400, 4800, "
+       "9600, 19200, 38400, 57600, 115200)\n"},
+      {"--device /tmp state", 1,
+       "dravik-cli: Cannot open /tmp: it is a directory, not a serial device.\n"},
+      {device + "send '" + pc / "missing" + "'", 2,
+       "dravik-cli: cannot send " + pc / "missing" + ": no such file\n"},
+      {device + "xsend '" + pc.path() + "'", 2,
+       "dravik-cli: cannot send " + pc.path() + ": it is a directory\n"},
+      {device + "send '" + pc / "a b" + "'", 2,
+       "dravik-cli: cannot send " + pc / "a b" +
+           ": \"a b\" cannot be a calculator name (holds a blank, a control character or one "
+           "of ' \" # { } [ ] ( ) < > , ; : \\)\n"},
+  };
+  for (const Case& c : cases) {
+    CliRun run = Cli(c.arguments, /*with_device=*/false);
+    EXPECT_EQ(run.status, c.status) << c.arguments;
+    EXPECT_EQ(run.err, c.err) << c.arguments;
+  }
+}
+
 TEST_F(CliCalculatorTest, TransferSettings) {
   Start();
   EXPECT_EQ(Cli("binary").status, 0);
@@ -328,6 +408,26 @@ TEST_F(CliCalculatorTest, ArchiveAndRestore) {
   options.auto_eval = true;
   options.auto_eval_delay = std::chrono::milliseconds(300);
   Start("7 'KEEP' STO", options);
+  // A command's name cannot be stored under: refused before the calculator
+  // leaves its server.
+  for (const char* name : {"SIN", "HOME"}) {
+    CliRun refused = Cli(std::string("archive ") + name);
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_NE(refused.err.find(std::string("The HP48 cannot store a variable named ") + name),
+              std::string::npos)
+        << refused.err;
+  }
+  // A file that is no backup: the calculator's refusal is read and fails
+  // the command, and the next command reads only its own answer.
+  testing::WriteBytes(pc / "NOTBAK", {'"', 'x', '"'});
+  CliRun not_backup = Cli("restore '" + pc / "NOTBAK" + "'");
+  EXPECT_EQ(not_backup.status, 1);
+  EXPECT_NE(not_backup.err.find("Error: Bad Argument Type"), std::string::npos) << not_backup.err;
+  CliRun state = Cli("state");
+  EXPECT_EQ(state.status, 0) << state.err;
+  EXPECT_EQ(state.out.rfind("path: HOME\\\n", 0), 0u) << state.out;
+  sim->WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("'NOTBAK' PURGE"); });
+
   CliRun archive = Cli("archive MAR99");
   ASSERT_EQ(archive.status, 0) << archive.err;
   EXPECT_EQ(archive.out, pc / "MAR99" + "\n");
