@@ -109,6 +109,10 @@ class CHP48Link : public CSerialPort {
   // could not be opened or read, the receiver refused it (X or Z in the
   // acknowledgement of a data packet), or the line failed.
   int SendFiles(const std::vector<std::string>& list);
+  // What SendFiles checks before it touches the line: each file is a
+  // regular file that opens for reading and its name is a calculator name
+  // (hp48::IsCalculatorName). Tells the user about the first that is not.
+  int CheckFilesToSend(const std::vector<std::string>& list);
   // Asks for the named objects and stores them in CurrentPCFolder
   // (kermit_receive.cpp). 1 when every object arrived or was skipped by the
   // user, 0 otherwise.

@@ -9,6 +9,7 @@
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/wait_cursor.h"
+#include "platform/file_to_send.h"
 
 namespace dravik {
 namespace {
@@ -107,6 +108,24 @@ int CHP48Link::CheckStorableName(std::string_view name) {
                     ": it is the name of one of its commands.",
                 "Error");
   return storable ? 1 : 0;
+}
+
+int CHP48Link::CheckFilesToSend(const std::vector<std::string>& list) {
+  for (const std::string& path : list) {
+    if (!FileToSendProblem(path).empty()) {
+      ShowMessage("Could not open file: " + path, "ERROR");
+      return 0;
+    }
+    // The calculator stores the file under its name; a longer one would be
+    // cut short in the packet, another not be named by later commands.
+    const std::string name = path.substr(path.find_last_of('/') + 1);
+    if (!hp48::IsCalculatorName(name)) {
+      ShowMessage("Not a valid HP48 name: " + name + " (" + hp48::NameProblem(name) + ")",
+                  "ERROR");
+      return 0;
+    }
+  }
+  return 1;
 }
 
 int CHP48Link::QueryCalculatorState() {

@@ -24,6 +24,7 @@ int CHP48Link::SendFiles(const std::vector<std::string>& list) {
   m_byteCount = 0;
   StoredNames.clear();
   SkippedItems.clear();
+  if (!CheckFilesToSend(list)) return 0;
   SendRun run(list);
   BeginTransaction();
   SendPacket('S', 0, MakeInitParams());

@@ -214,20 +214,21 @@ TEST_F(KermitTransactions, SkipCurrentSendsZDiscardAndSkipAllStaysPressed) {
   EXPECT_EQ(names, expected);
 }
 
-TEST_F(KermitTransactions, AFileThatCannotBeOpenedEndsTheCalculatorsSide) {
+TEST_F(KermitTransactions, AFileThatCannotGoIsRefusedBeforeTheLine) {
   std::string missing = (dir_ / "nope").string();
-  std::string e_text;
-  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
-    Expect(peer, 'S', 0);
-    peer.Send('Y', 0, "~- @-# 1", 1);
-    e_text = Expect(peer, 'E', 0).data;
-  });
+  std::string folder = dir_.string();
+  std::string long_name = Write(std::string(41, 'L'), "x");
   EXPECT_EQ(link().SendFiles({missing}), 0);
-  server.Join();
-  EXPECT_EQ(e_text, "Could not open file");
-  ASSERT_EQ(window().messages().size(), 1u);
+  EXPECT_EQ(link().SendFiles({folder}), 0);
+  EXPECT_EQ(link().SendFiles({long_name}), 0);
+  PeerPacket p;
+  EXPECT_FALSE(t_.peer().Read(p, 1, 300));  // nothing reached the calculator
+  ASSERT_EQ(window().messages().size(), 3u);
   EXPECT_EQ(window().messages()[0].text, "Could not open file: " + missing);
   EXPECT_EQ(window().messages()[0].caption, "ERROR");
+  EXPECT_EQ(window().messages()[1].text, "Could not open file: " + folder);
+  EXPECT_EQ(window().messages()[2].text,
+            "Not a valid HP48 name: " + std::string(41, 'L') + " (longer than 40 characters)");
 }
 
 TEST_F(KermitTransactions, AReadErrorIsNotTakenForTheEndOfTheFile) {
