@@ -6,7 +6,6 @@
 #include "cli/cli_link.h"
 #include "cli/connected_link.h"
 #include "cli/item_checks.h"
- (Calculator paths entered name by name only where the calculator reports a directory; moves check destination, sources and same-named objects first; failed commands leave the stack as found; XModem refusals named, free .N names chosen, dropped-byte blocks asked again; unique temporary program folders; dravik-cli options, interrupts and item checks)
 #include "link/transfer_check.h"
 
 namespace dravik::cli {

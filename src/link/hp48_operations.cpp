@@ -250,7 +250,6 @@ int CHP48Link::RestoreBackup(std::string_view name) {
   BeginTransaction();
   SendPacket('C', 0, EncodeCommand(command));
   FlushOutput();
-  m_lastWrite = std::chrono::steady_clock::now();
   m_stackDepth = -1;
   // A calculator that restores restarts and answers nothing. One that
   // cannot (the variable holds no backup) answers with its error, which must
