@@ -24,7 +24,8 @@ TEST(TempProgramFile, EachProgramHasAFileOfItsOwnUnderTheFixedName) {
     const auto bytes = testing::ReadBytes(a.path());
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "program A");
   }
-  EXPECT_TRUE(std::filesystem::is_empty(config / "dravik"));  // nothing left behind
+  for (const auto& entry : std::filesystem::directory_iterator(config / "dravik"))
+    ADD_FAILURE() << "left behind: " << entry.path();
   ::unsetenv("XDG_CONFIG_HOME");
 }
 
