@@ -133,6 +133,8 @@ int CHP48Link::ReadDirectory() {
         SendAck();
         return 1;
       default:
+        // A cancelled reply leaves the calculator inside its send otherwise.
+        if (m_cancel && IsOpen()) SendError(kCancelledText);
         return 0;
     }
   }
@@ -159,6 +161,7 @@ int CHP48Link::CollectHostReply() {
         SendAck();
         return 1;
       default:
+        if (m_cancel && IsOpen()) SendError(kCancelledText);
         return 0;
     }
   }

@@ -297,6 +297,25 @@ TEST_F(KermitTransactions, CancelDuringASendSendsAnErrorPacket) {
   EXPECT_EQ(e_text, "FILES CANCELLED");
 }
 
+TEST_F(KermitTransactions, CancelDuringAListingEndsTheCalculatorsSend) {
+  std::string e_text;
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'G', 0);
+    peer.Send('S', 0, "~* @-#Y1", 1);
+    Expect(peer, 'Y', 0);
+    link().Cancel();  // Ctrl+C while the listing comes in
+    peer.Send('X', 1, "", 1);
+    PeerPacket p;
+    while (peer.Read(p, 1, 5000) && p.type == 'Y') {
+    }
+    EXPECT_EQ(p.type, 'E');
+    e_text = p.data;
+  });
+  EXPECT_EQ(link().ReadDirectory(), 0);
+  server.Join();
+  EXPECT_EQ(e_text, "FILES CANCELLED");
+}
+
 TEST_F(KermitTransactions, ReceiveOneObject) {
   std::string r_data;
   PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
