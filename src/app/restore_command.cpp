@@ -27,8 +27,8 @@ void Settle(int ms) {
 
 bool RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name) {
   if (name.empty()) return false;
-  if (!hp48::IsPlainName(name)) {
-    Tell(ctx, "Not a valid name for a backup: " + name);
+  if (!hp48::IsCalculatorName(name)) {
+    Tell(ctx, "Not a valid name for a backup: " + name + " (" + hp48::NameProblem(name) + ")");
     return false;
   }
   // An older variable of that name would make the calculator keep the upload

@@ -8,7 +8,6 @@
 #include "hpview/hp_path.h"
 #include "hpview/hp_tree_view.h"
 #include "hpview/listing_parser.h"
-#include "link/hp48_commands.h"
 #include "link/hp48_listing_link.h"
 #include "link/wait_cursor.h"
 
@@ -29,24 +28,6 @@ uint32_t WholeSize(const std::string& text) {
 }
 
 QString FromEngine(const std::string& text) { return QString::fromStdString(text); }
-
-// Purges the names in CurrentHPPath as "{A B } PURGE" commands, as many as
-// it takes for each to fit one packet. 1 when all of them ran.
-int PurgeInPackets(CHP48Link& link, const std::vector<std::string>& names) {
-  constexpr std::string_view kEnd = "} PURGE";
-  std::string list(1, '{');
-  for (const std::string& name : names) {
-    if (list.size() > 1 && list.size() + name.size() + 1 + kEnd.size() > hp48::kMaxCommandText) {
-      list += '}';
-      if (!link.PurgeObjects(list)) return 0;
-      list.assign(1, '{');
-    }
-    list.append(name);
-    list += ' ';
-  }
-  list += '}';
-  return link.PurgeObjects(list);
-}
 
 }  // namespace
 
@@ -291,7 +272,9 @@ void CRemoteView::DeleteSelection() {
   // The purges make sure the calculator is in CurrentHPPath first: after
   // "Read all" or browsing cached directories it may be anywhere.
   if (!objects.empty()) {
-    if (PurgeInPackets(ctx_.kermit, objects))
+    // As many purge commands as the names need: a long selection does not
+    // fit one packet.
+    if (ctx_.kermit.PurgeNames(objects))
       ForgetNames(objects);
     else
       all_done = false;
