@@ -11,16 +11,19 @@
 
 #include "hpview/listing_cache.h"
 #include "link/hp48_link.h"
+#include "link/operation_log.h"
 #include "link/session.h"
 #include "link/xmodem_link.h"
 
 namespace dravik {
 
 struct AppContext {
-  AppContext() = default;
+  AppContext() { session.Log = &log; }
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
+  // The jobs and calculator operations of this run, for the log pane.
+  OperationLog log;
   Session session;
   CHP48Link kermit{session};   // holds the port, but during an XModem job
   CXModemLink xmodem{session};  // holds it only during an XModem job

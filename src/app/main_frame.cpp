@@ -13,6 +13,7 @@
 
 #include "app/app_context.h"
 #include "app/icons.h"
+#include "app/log_dock.h"
 #include "app/window_boundary.h"
 #include "hpview/hp_tree_view.h"
 #include "hpview/remote_view.h"
@@ -69,6 +70,8 @@ const CommandText kCommands[] = {
     {CMainFrame::Command::About, "&About", "About.", "Info", nullptr, {}},
     {CMainFrame::Command::NewFolder, "New folder", "Create new HP48 folder.", "New folder",
      "tb_new_folder", {}},
+    {CMainFrame::Command::SaveLog, "Save &Log...", "Save the log as a text file.", "Save Log",
+     nullptr, {}},
 };
 
 }  // namespace
@@ -78,6 +81,7 @@ CMainFrame::CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* paren
   ctx_.PanesBusy = true;
   setWindowIcon(DravikIcon("dravik"));
   CreateActions();
+  CreateLogDock();
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
@@ -182,6 +186,9 @@ void CMainFrame::CreateMenus() {
   view->addAction(action(Command::Refresh));
   view->addAction(action(Command::Panic));
   view->addAction(action(Command::CheckOut));
+  view->addSeparator();
+  view->addAction(action(Command::Log));
+  view->addAction(action(Command::SaveLog));
 
   menuBar()->addAction(action(Command::About));
 }
@@ -260,9 +267,30 @@ void CMainFrame::CreatePanes() {
   panes_.hpList->SetPanes(panes_);
 }
 
+void CMainFrame::CreateLogDock() {
+  logDock_ = new CLogDock(ctx_.log, this);
+  addDockWidget(Qt::BottomDockWidgetArea, logDock_);
+  logDock_->hide();
+  QAction* show = logDock_->toggleViewAction();
+  show->setText("&Log");
+  show->setStatusTip("Show or hide the log of jobs and calculator operations.");
+  show->setToolTip("Log");
+  actions_[Command::Log] = show;
+  connect(action(Command::SaveLog), &QAction::triggered, logDock_, &CLogDock::OnSaveLog);
+}
+
 QString CMainFrame::messageText() const { return messagePane_->text(); }
 
-void CMainFrame::SetMessageText(const QString& text) { messagePane_->setText(text); }
+void CMainFrame::SetMessageText(const QString& text) {
+  // A prompt shown for a toolbar button or menu item would cover it.
+  statusBar()->clearMessage();
+  messagePane_->setText(text);
+}
+
+bool CMainFrame::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip && (boundary_.Busy() || ctx_.JobRunning)) return true;
+  return QMainWindow::event(event);
+}
 
 void CMainFrame::UpdateStatusPanes() {
   if (ctx_.JobRunning) return;  // the worker may be changing what they show

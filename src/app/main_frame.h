@@ -17,6 +17,7 @@ class QSplitter;
 namespace dravik {
 
 struct AppContext;
+class CLogDock;
 class WindowBoundary;
 
 class CMainFrame : public QMainWindow {
@@ -27,7 +28,7 @@ class CMainFrame : public QMainWindow {
   enum class Command {
     Send, SendXModem, CommSettings, SetFavoritePath, BmpToGrob, GrobToBmp, Delete, Exit,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
-    StatusBar, Refresh, Panic, CheckOut, About, NewFolder,
+    StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog,
   };
 
   CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent = nullptr);
@@ -36,6 +37,7 @@ class CMainFrame : public QMainWindow {
   const Panes& panes() const { return panes_; }
   QAction* action(Command command) const { return actions_.at(command); }
   QComboBox* driveSelector() const { return driveCombo_; }
+  CLogDock* logDock() const { return logDock_; }
   // The text of the status bar's message pane.
   QString messageText() const;
   void SetMessageText(const QString& text);
@@ -74,6 +76,9 @@ class CMainFrame : public QMainWindow {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // While an operation runs, the status bar keeps the link's texts: a
+  // button's prompt under the resting mouse would hide them.
+  bool event(QEvent* event) override;
 
  private:
   void CreateActions();
@@ -81,6 +86,8 @@ class CMainFrame : public QMainWindow {
   void CreateToolBar();
   void CreateStatusBar();
   void CreatePanes();
+  // The log pane, hidden, and its two commands.
+  void CreateLogDock();
   // The mounted file systems in the drive selector, the current one chosen.
   void FillDriveSelector();
   void Send(bool xmodem);
@@ -94,6 +101,7 @@ class CMainFrame : public QMainWindow {
   QSplitter* pcRow_ = nullptr;
   QSplitter* hpRow_ = nullptr;
   QComboBox* driveCombo_ = nullptr;
+  CLogDock* logDock_ = nullptr;
   QLabel* messagePane_ = nullptr;
   QLabel* formatPane_ = nullptr;
   QLabel* baudPane_ = nullptr;

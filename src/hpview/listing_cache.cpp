@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "hpview/listing_parser.h"
+#include "link/operation_log.h"
 #include "link/wait_cursor.h"
 
 namespace dravik {
@@ -27,6 +28,7 @@ const ListingEntry* ListingCache::EntryAt(int position) const {
 int ListingCache::ReadListing(ListingLink& link) {
   WaitCursor wait(session_.MainWindow);
   const std::string path = session_.CurrentHPPath;
+  LoggedOperation op(session_.Log, "Read " + path);
   if (ShowReading) ShowReading(path);
   if (session_.CurrentHPPath != session_.HPWorkingPath) link.ChangeDirectory();
   const int read_ok = link.ReadDirectory();
@@ -37,11 +39,10 @@ int ListingCache::ReadListing(ListingLink& link) {
     // exists leaves it where it was). Keep the cache honest and remember
     // where the calculator really is, so the next operation moves it.
     session_.HPWorkingPath = parsed.HeaderPath;
-    if (session_.MainWindow)
-      session_.MainWindow->ShowMessage(
-          "The HP48 could not go to " + path + "\nIt is in " + parsed.HeaderPath, "Error",
-          MessageIcon::Error);
-    return 0;
+    const std::string text = "The HP48 could not go to " + path + "\nIt is in " + parsed.HeaderPath;
+    if (session_.Log) session_.Log->NoteError(text);
+    if (session_.MainWindow) session_.MainWindow->ShowMessage(text, "Error", MessageIcon::Error);
+    return op.Result(0);
   }
 
   // A path read again keeps its one entry, stale or not.
@@ -57,7 +58,7 @@ int ListingCache::ReadListing(ListingLink& link) {
   entry->Sizes = std::move(parsed.Sizes);
   entry->Types = std::move(parsed.Types);
   entry->Stale = read_ok ? 0 : 1;
-  return read_ok ? 1 : 0;
+  return op.Result(read_ok ? 1 : 0);
 }
 
 int ListingCache::FindEntry(std::string_view path) const {

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "link/operation_log.h"
 #include "link/wait_cursor.h"
 
 namespace dravik {
@@ -40,11 +41,12 @@ int Walk(ListingCache& cache, ListingLink& link, Session& session) {
 
 int ReadAllListings(ListingCache& cache, ListingLink& link, Session& session) {
   WaitCursor wait(session.MainWindow);
+  LoggedOperation op(session.Log, "Read all directories");
   link.GoHome();
   cache.ClearCache();
   const int ok = Walk(cache, link, session);
   if (session.HPWorkingPath != "HOME\\" && !session.LinkClosedByUser) link.GoHome();
-  return ok && !session.LinkClosedByUser ? 1 : 0;
+  return op.Result(ok && !session.LinkClosedByUser ? 1 : 0);
 }
 
 }  // namespace dravik

@@ -9,6 +9,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "jobs/transfer_job.h"
@@ -49,6 +50,8 @@ class JobWorker {
   void Run(Kind kind);
   int RunProtocol(Kind kind);
   CSerialPort& LinkInUse();
+  // The job as its log entry names it.
+  std::string LogText(Kind kind) const;
   void ClearLinkFlags();
 
   AppContext& ctx_;

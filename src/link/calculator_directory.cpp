@@ -2,16 +2,19 @@
 // ending its server mode.
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
+#include "link/operation_log.h"
 
 namespace dravik {
 
 int CHP48Link::GoHome() {
+  LoggedOperation op(m_session.Log, "Go to HOME");
   m_session.HPWorkingPath = "HOME\\";
   m_session.CurrentHPPath = m_session.HPWorkingPath;
-  return RunHostCommand("HOME");
+  return op.Result(RunHostCommand("HOME"));
 }
 
 int CHP48Link::ChangeDirectory() {
+  LoggedOperation op(m_session.Log, "Go to " + m_session.CurrentHPPath);
   m_session.HPWorkingPath = m_session.CurrentHPPath;
   // Name by name, entering only what the calculator says is a directory: a
   // program on the path is never run.
@@ -20,7 +23,7 @@ int CHP48Link::ChangeDirectory() {
   if (commands.empty()) return 0;
   for (const std::string& command : commands)
     if (!RunCalculatorCommand(command, false)) return 0;
-  return 1;
+  return op.Result(1);
 }
 
 void CHP48Link::UpDirectory() {
@@ -37,11 +40,12 @@ int CHP48Link::Finish() {
   // Whatever the calculator runs next (a program the user starts with
   // EVAL) may change its stack.
   m_stackDepth = -1;
+  LoggedOperation op(m_session.Log, "Finish server");
   BeginTransaction();
   SendPacket('G', 0, "F");
   // The packet must leave before a caller closes the port.
   FlushOutput();
-  return 1;
+  return op.Result(1);
 }
 
 }  // namespace dravik

@@ -281,6 +281,13 @@ class CHP48Link : public CSerialPort {
   void AppendEncoded(int a);
   void Decode(std::string_view data, std::string* text, int* write_ok);
   void AdvanceSeq();
+  // QueryCalculatorState, MoveObjects and PrepareXModemJob without their
+  // log entries.
+  int ReadCalculatorState();
+  int MoveObjectsUnlogged(std::string_view destination);
+  int PrepareXModemUnlogged(bool calculator_receives, const ListingCache* cache);
+  // ReadDirectory's exchange, without its log entry.
+  int ReadListingPackets();
   // ReceivePacket without the trace report.
   int ReadPacket();
   // Runs the guarded commands that enter path; reached gets where the path

@@ -8,6 +8,7 @@
 #include "hpview/listing_parser.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
+#include "link/operation_log.h"
 #include "link/wait_cursor.h"
 #include "platform/file_to_send.h"
 
@@ -130,6 +131,10 @@ int CHP48Link::CheckFilesToSend(const std::vector<std::string>& list) {
 
 int CHP48Link::QueryCalculatorState() {
   WaitCursor wait(m_session.MainWindow);
+  return Logged(m_session.Log, "Connection check", [this] { return ReadCalculatorState(); });
+}
+
+int CHP48Link::ReadCalculatorState() {
   if (!RunHostCommand(hp48::kQueryStateCommand)) return 0;
   hp48::CalculatorState state;
   if (!hp48::ParseCalculatorState(HostReply, state)) {
@@ -155,30 +160,37 @@ int CHP48Link::QueryCalculatorState() {
 
 int CHP48Link::SetTransferFormat() {
   WaitCursor wait(m_session.MainWindow);
-  return RunCalculatorCommand(hp48::SetTransferFormatCommand(m_session.BinaryMode));
+  LoggedOperation op(m_session.Log, m_session.BinaryMode ? "Binary mode" : "ASCII mode");
+  return op.Result(RunCalculatorCommand(hp48::SetTransferFormatCommand(m_session.BinaryMode)));
 }
 
 int CHP48Link::SetCalculatorIO() {
   const LinkSettings& s = m_session.Settings;
+  LoggedOperation op(m_session.Log, "Set HP: translation mode " +
+                                        std::to_string(s.TranslationMode) + ", checksum type " +
+                                        std::to_string(s.ChecksumType));
   if (s.TranslationMode < 0 || s.TranslationMode > 3 || s.ChecksumType < 1 ||
       s.ChecksumType > 3) {
     ShowMessage("Translation mode must be 0 to 3 and checksum type 1 to 3.", "Error");
     return 0;
   }
   WaitCursor wait(m_session.MainWindow);
-  return RunCalculatorCommand(hp48::SetCalculatorIOCommand(s.TranslationMode, s.ChecksumType));
+  return op.Result(
+      RunCalculatorCommand(hp48::SetCalculatorIOCommand(s.TranslationMode, s.ChecksumType)));
 }
 
 int CHP48Link::PurgeObjects(std::string_view list_text) {
   WaitCursor wait(m_session.MainWindow);
+  LoggedOperation op(m_session.Log, "Delete " + std::string(list_text));
   const std::string command = std::string(list_text) + " PURGE";
-  if (!hp48::FitsOnePacket(command)) return RunCalculatorCommand(command);  // refused, shown
+  if (!hp48::FitsOnePacket(command)) return op.Result(RunCalculatorCommand(command));  // refused
   if (!EnsureInCurrentDirectory()) return 0;
-  return RunCalculatorCommand(command);
+  return op.Result(RunCalculatorCommand(command));
 }
 
 int CHP48Link::PurgeNames(const std::vector<std::string>& names) {
   WaitCursor wait(m_session.MainWindow);
+  LoggedOperation op(m_session.Log, "Delete " + NamesForLog(names));
   for (const std::string& name : names) {
     if (!hp48::IsCalculatorName(name)) {
       ShowMessage("Not a valid HP48 name: " + name + " (" + hp48::NameProblem(name) + ")",
@@ -189,19 +201,21 @@ int CHP48Link::PurgeNames(const std::vector<std::string>& names) {
   if (!EnsureInCurrentDirectory()) return 0;
   for (const std::string& command : hp48::PurgeCommands(names))
     if (!RunCalculatorCommand(command)) return 0;
-  return 1;
+  return op.Result(1);
 }
 
 int CHP48Link::PurgeDirectory(std::string_view quoted_name) {
   WaitCursor wait(m_session.MainWindow);
+  LoggedOperation op(m_session.Log, "Delete directory " + std::string(quoted_name));
   const std::string command = std::string(quoted_name) + " PGDIR";
-  if (!hp48::FitsOnePacket(command)) return RunCalculatorCommand(command);
+  if (!hp48::FitsOnePacket(command)) return op.Result(RunCalculatorCommand(command));
   if (!EnsureInCurrentDirectory()) return 0;
-  return RunCalculatorCommand(command);
+  return op.Result(RunCalculatorCommand(command));
 }
 
 int CHP48Link::MakeHPDirectory(std::string_view name) {
   WaitCursor wait(m_session.MainWindow);
+  LoggedOperation op(m_session.Log, "New folder " + std::string(name));
   if (!hp48::IsPlainName(name)) {
     ShowMessage("Not a valid HP48 name: " + std::string(name), "Error");
     return 0;
@@ -209,11 +223,12 @@ int CHP48Link::MakeHPDirectory(std::string_view name) {
   if (m_session.CurrentHPPath != m_session.HPWorkingPath && !EnsureInCurrentDirectory()) return 0;
   // Quoted: a bare name that is a program or directory further up would
   // be evaluated instead of naming the new directory.
-  return RunCalculatorCommand(hp48::MakeDirectoryCommand(name));
+  return op.Result(RunCalculatorCommand(hp48::MakeDirectoryCommand(name)));
 }
 
 int CHP48Link::StartArchive(std::string_view name) {
   WaitCursor wait(m_session.MainWindow);
+  LoggedOperation op(m_session.Log, "Start archive " + std::string(name));
   const int mode = m_session.Settings.TranslationMode;
   const std::string command = hp48::ArchiveCommand(name, mode);
   if (!hp48::IsCalculatorName(name) || !hp48::FitsOnePacket(command)) {
@@ -238,10 +253,11 @@ int CHP48Link::StartArchive(std::string_view name) {
   Finish();
   Pause(300);
   FlushOutput();
-  return 1;
+  return op.Result(1);
 }
 
 int CHP48Link::RestoreBackup(std::string_view name) {
+  LoggedOperation op(m_session.Log, "Restore " + std::string(name));
   const std::string command = hp48::RestoreCommand(name);
   if (!hp48::IsCalculatorName(name) || !hp48::FitsOnePacket(command)) {
     ShowMessage("Not a valid name for a backup: " + std::string(name), "Error");
@@ -267,12 +283,12 @@ int CHP48Link::RestoreBackup(std::string_view name) {
     if (type == kBadPacket) SendPacket('N', 0, {});  // garbled: ask for it again
   }
   SetTimeouts(timeout);
-  if (!answered) return 1;
+  if (!answered) return op.Result(1);
   TakeInitParams(m_data);
   SendAck();
   if (!CollectHostReply()) return 0;
   const std::string error(hp48::ErrorLine(HostReply));
-  if (error.empty()) return 1;
+  if (error.empty()) return op.Result(1);
   // RESTORE put the recalled object back on the stack.
   RunHostCommand("DROP");
   ShowMessage(error, hp48::kErrorCaption);

@@ -6,12 +6,22 @@
 
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
+#include "link/operation_log.h"
 
 namespace dravik {
 namespace {
 constexpr std::string_view kNoResponse =
     "No response from HP48\n\nPut your HP in Server-Mode and check the settings";
 constexpr int kMaxTries = 5;  // the seventh bad reply in a row means silence
+
+// A command as the log names it: on one line, long programs cut short.
+std::string CommandForLog(std::string_view text) {
+  constexpr size_t kMax = 60;
+  std::string out;
+  for (char c : text.substr(0, kMax)) out += (c == '\r' || c == '\n' || c == '\t') ? ' ' : c;
+  if (text.size() > kMax) out += "...";
+  return "Command " + out;
+}
 
 bool IsAcceptable(int type) {
   switch (type) {
@@ -22,6 +32,7 @@ bool IsAcceptable(int type) {
 }  // namespace
 
 void CHP48Link::ShowMessage(std::string_view text, std::string_view caption) {
+  if (m_session.Log) m_session.Log->NoteError(text);
   if (m_session.MainWindow)
     m_session.MainWindow->ShowMessage(text, caption, MessageIcon::Error, MessageButtons::Ok);
 }
@@ -44,8 +55,11 @@ void CHP48Link::BeginTransaction(bool discard_input) {
 }
 
 void CHP48Link::NoResponse() {
-  ShowMessage(kNoResponse, "Error");
+  // Closed before the message: the window offers its connection check with
+  // it, which needs the device free.
   CloseAll();
+  if (m_session.Log) m_session.Log->NoteError(kNoResponse);
+  if (m_session.MainWindow) m_session.MainWindow->ShowNoResponse(kNoResponse);
   if (m_session.MainWindow && m_session.MainWindow->RunCommSettingsDialog()) {
     // The user may have changed the settings; the link works with them.
     Open();
@@ -108,6 +122,13 @@ int CHP48Link::SendNak() {
 int CHP48Link::SendError(std::string_view text) { return SendPacket('E', m_seq, text); }
 
 int CHP48Link::ReadDirectory() {
+  LoggedOperation op(m_session.Log, "List " + m_session.HPWorkingPath);
+  const int ok = ReadListingPackets();
+  if (m_session.Log) m_session.Log->AddBytes(static_cast<int64_t>(DirectoryListing.size()));
+  return op.Result(ok);
+}
+
+int CHP48Link::ReadListingPackets() {
   std::string status = "Reading " + m_session.CurrentHPPath + " ...";
   DirectoryListing.clear();
   BeginTransaction();
@@ -175,6 +196,7 @@ std::string CHP48Link::EncodeCommand(std::string_view text) {
 }
 
 int CHP48Link::RunHostCommand(std::string_view text) {
+  LoggedOperation op(m_session.Log, CommandForLog(text));
   // The calculator decodes a command like any data field: an unprefixed "#"
   // would take the next character as a control character, a CR would end
   // the packet. The whole command must go in one packet.
@@ -188,7 +210,7 @@ int CHP48Link::RunHostCommand(std::string_view text) {
   }
   BeginTransaction();
   SendPacket('C', 0, field);
-  return CollectHostReply();
+  return op.Result(CollectHostReply());
 }
 
 }  // namespace dravik

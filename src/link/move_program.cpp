@@ -5,6 +5,7 @@
 
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
+#include "link/operation_log.h"
 #include "link/temp_program_file.h"
 #include "link/wait_cursor.h"
 
@@ -25,6 +26,13 @@ std::string Joined(const std::vector<std::string>& names) {
 
 int CHP48Link::MoveObjects(std::string_view destination) {
   WaitCursor wait(m_session.MainWindow);
+  return Logged(m_session.Log,
+                "Move " + NamesForLog(m_session.Job.TransferList) + " to " +
+                    std::string(destination),
+                [&] { return MoveObjectsUnlogged(destination); });
+}
+
+int CHP48Link::MoveObjectsUnlogged(std::string_view destination) {
   const std::vector<std::string> names = m_session.Job.TransferList;
   const std::string source = m_session.CurrentHPPath;
   const std::string dest(destination);

@@ -18,6 +18,8 @@
 
 namespace dravik {
 
+class OperationLog;
+
 // The items of the next or current file job.
 struct TransferJob {
   static constexpr size_t kMaxItems = 200;
@@ -64,6 +66,9 @@ struct Session {
   // Where the links report every packet (dravik-cli --trace); null: no
   // trace. Set before any link runs and left alone while one does.
   PacketTrace* Trace = nullptr;
+  // Where the operations and jobs note what they did (the window's log
+  // pane); null: no log.
+  OperationLog* Log = nullptr;
 
   void Post(int code, long value) {
     if (ProgressSink* sink = ProgressWindow.load()) sink->post(code, value);

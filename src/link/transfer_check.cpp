@@ -6,6 +6,7 @@
 
 #include "hpview/listing_parser.h"
 #include "link/object_checksum.h"
+#include "link/operation_log.h"
 
 namespace dravik {
 namespace {
@@ -18,6 +19,7 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
 }
 
 void Report(CHP48Link& link, const std::string& text) {
+  if (OperationLog* log = link.session().Log) log->NoteError(text);
   if (MainWindowHandle* window = link.session().MainWindow)
     window->ShowMessage(text, "ERROR", MessageIcon::Error);
 }
@@ -65,6 +67,21 @@ class ListingOnce {
   bool calculator_ = false;
 };
 
+// What the comparison found, for the job's log entry.
+void Log(CHP48Link& link, const std::string& name, ObjectCheckNote note) {
+  if (OperationLog* log = link.session().Log) log->NoteCheck(name, note);
+}
+
+ObjectCheckNote NoteFor(ObjectCheck check) {
+  switch (check) {
+    case ObjectCheck::Match: return ObjectCheckNote::Match;
+    case ObjectCheck::Mismatch: return ObjectCheckNote::Mismatch;
+    case ObjectCheck::NotListed: return ObjectCheckNote::NotListed;
+    case ObjectCheck::NotCheckable: break;
+  }
+  return ObjectCheckNote::Unchecked;
+}
+
 const char* kNotCalculator = " was not checked: the server is not a calculator and lists no checksum.";
 
 }  // namespace
@@ -78,17 +95,22 @@ int CheckSentObjects(CHP48Link& link, const std::vector<std::string>& paths) {
     std::vector<uint8_t> file = ReadFile(paths[i]);
     if (!IsBinaryObjectFile(file)) continue;
     if (!listing.Read()) {
+      Log(link, name, ObjectCheckNote::Unchecked);
       Report(link, name + " was sent, but the calculator's directory could not be read to check "
                           "it: an unchecked copy is on the calculator.");
       result = 0;
       continue;
     }
     if (!listing.FromCalculator()) {
+      Log(link, name, ObjectCheckNote::Unchecked);
       // The server's name for the file may be a whole path of its own.
       Note(link, paths[i].substr(paths[i].find_last_of('/') + 1) + kNotCalculator);
       continue;
     }
-    switch (CheckObjectFile(file, name, link.DirectoryListing, TransferDirection::Sent)) {
+    const ObjectCheck check =
+        CheckObjectFile(file, name, link.DirectoryListing, TransferDirection::Sent);
+    Log(link, name, NoteFor(check));
+    switch (check) {
       case ObjectCheck::Match:
       case ObjectCheck::NotCheckable:
         break;
@@ -117,6 +139,7 @@ int CheckReceivedObjects(CHP48Link& link) {
     std::vector<uint8_t> file = ReadFile(object.path);
     if (!IsBinaryObjectFile(file)) continue;
     if (!listing.Read()) {
+      Log(link, object.name, ObjectCheckNote::Unchecked);
       // A file Dravik keeps is one that matched the calculator's copy.
       std::remove(object.path.c_str());
       Report(link, object.name +
@@ -126,11 +149,13 @@ int CheckReceivedObjects(CHP48Link& link) {
       continue;
     }
     if (!listing.FromCalculator()) {
+      Log(link, object.name, ObjectCheckNote::Unchecked);
       Note(link, object.name + kNotCalculator);
       continue;
     }
     ObjectCheck check =
         CheckObjectFile(file, object.name, link.DirectoryListing, TransferDirection::Received);
+    Log(link, object.name, NoteFor(check));
     if (check == ObjectCheck::Mismatch) {
       std::remove(object.path.c_str());
       Report(link, object.name +

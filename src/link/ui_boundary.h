@@ -39,6 +39,11 @@ class MainWindowHandle {
   virtual MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
                                     MessageIcon icon,
                                     MessageButtons buttons = MessageButtons::Ok) = 0;
+  // The calculator did not answer: says so with text (caption "Error"). A
+  // window may offer to look into why; the port is closed meanwhile.
+  virtual void ShowNoResponse(std::string_view text) {
+    ShowMessage(text, "Error", MessageIcon::Error, MessageButtons::Ok);
+  }
   // Runs the communication settings dialog modally. True when the user left
   // it with OK (the settings in the session may have changed), false for
   // Cancel/Exit.

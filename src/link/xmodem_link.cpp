@@ -4,6 +4,7 @@
 #include <string>
 
 #include "hpfile/xmodem_fill.h"
+#include "link/operation_log.h"
 
 namespace dravik {
 
@@ -14,6 +15,7 @@ uint8_t XModemChecksum(const uint8_t* data, int size) {
 }
 
 void CXModemLink::ShowError(std::string_view text) {
+  if (m_session.Log) m_session.Log->NoteError(text);
   if (MainWindowHandle* window = m_session.MainWindow)
     window->ShowMessage(text, "ERROR", MessageIcon::Error);
 }

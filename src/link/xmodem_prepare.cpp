@@ -8,6 +8,7 @@
 #include "hpview/listing_cache.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
+#include "link/operation_log.h"
 #include "link/temp_program_file.h"
 #include "link/wait_cursor.h"
 #include "platform/file_to_send.h"
@@ -25,6 +26,12 @@ bool Holds(const std::vector<std::string>& names, const std::string& name) {
 
 int CHP48Link::PrepareXModemJob(bool calculator_receives, const ListingCache* cache) {
   WaitCursor wait(m_session.MainWindow);
+  return Logged(m_session.Log,
+                calculator_receives ? "Prepare XModem send" : "Prepare XModem receive",
+                [&] { return PrepareXModemUnlogged(calculator_receives, cache); });
+}
+
+int CHP48Link::PrepareXModemUnlogged(bool calculator_receives, const ListingCache* cache) {
   TransferJob& job = m_session.Job;
   const std::string& here = m_session.CurrentHPPath;
   job.Refused.clear();

@@ -29,7 +29,7 @@ TEST(Icons, EveryNamedDrawingIsThereAndDraws) {
       "pctree_folder_open", "pc_folder", "pc_file", "pc_hp_binary", "pc_hp_text", "pc_picture",
       "pc_ga0", "tb_send", "tb_send_xmodem", "tb_comm_settings", "tb_finish", "tb_read_all",
       "tb_check_out", "tb_home", "tb_updir", "tb_new_folder", "tb_delete", "tb_refresh",
-      "tb_panic", "dravik"};
+      "tb_panic", "state_ok", "state_warning", "state_problem", "dravik"};
   for (const char* name : names) {
     const QIcon icon = DravikIcon(name);
     ASSERT_FALSE(icon.isNull()) << name;

@@ -609,6 +609,30 @@ def tb_panic():
             + rect(7, 5, 2, 5, INK) + rect(7, 11, 2, 2, INK))
 
 
+# ------------------------------------ outcomes (log pane, connection check)
+
+def state_disc(colour):
+    return path("M8 1.5a6.5 6.5 0 1 1 0 13a6.5 6.5 0 1 1 0 -13z", fill=colour,
+                stroke=INK)
+
+
+def state_ok():
+    """Passed or done: a white tick on a green disc."""
+    return state_disc(GREEN) + path("M4.5 8.2l2.3 2.3l4.7 -4.7", stroke=PAPER,
+                                    width=2)
+
+
+def state_warning():
+    """Worth a look: an exclamation mark on a yellow triangle."""
+    return tb_panic()
+
+
+def state_problem():
+    """Failed: a white cross on a red disc."""
+    return state_disc(RED) + path("M5.5 5.5l5 5M10.5 5.5l-5 5", stroke=PAPER,
+                                  width=2)
+
+
 # ---------------------------------------------------------- the program
 
 def dravik():
@@ -745,6 +769,7 @@ ICONS = [
     "tb_send", "tb_send_xmodem", "tb_comm_settings", "tb_finish",
     "tb_read_all", "tb_check_out", "tb_home", "tb_updir", "tb_new_folder",
     "tb_delete", "tb_refresh", "tb_panic",
+    "state_ok", "state_warning", "state_problem",
     "dravik",
 ]
 
