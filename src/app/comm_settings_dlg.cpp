@@ -12,6 +12,7 @@
 #include <QRadioButton>
 
 #include "app/app_context.h"
+#include "app/diagnose_dlg.h"
 #include "app/settings_file.h"
 #include "platform/device_users.h"
 #include "platform/port_slots.h"
@@ -100,11 +101,14 @@ void CCommSettingsDlg::CreateControls() {
   ok_->setDefault(true);
   exit_ = new QPushButton("&Exit");
   setHp_ = new QPushButton("&Set HP");
-  exit_->setAutoDefault(false);
-  setHp_->setAutoDefault(false);
+  diagnose_ = new QPushButton("&Diagnose");
+  diagnose_->setToolTip("Check the connection to the calculator and say what stands in its way");
+  for (QPushButton* b : {exit_, setHp_, diagnose_}) b->setAutoDefault(false);
   connect(ok_, &QPushButton::clicked, this, &CCommSettingsDlg::OnOk);
   connect(exit_, &QPushButton::clicked, this, &QDialog::reject);
   connect(setHp_, &QPushButton::clicked, this, &CCommSettingsDlg::OnSetHp);
+  // The caller has closed the port: the check can have the device.
+  connect(diagnose_, &QPushButton::clicked, this, [this] { RunDiagnoseDialog(ctx_, this); });
 
   auto* top = new QHBoxLayout;
   top->addWidget(portBox, 1);
@@ -114,6 +118,8 @@ void CCommSettingsDlg::CreateControls() {
   buttons->addWidget(ok_);
   buttons->addWidget(exit_);
   buttons->addWidget(setHp_);
+  buttons->addStretch();
+  buttons->addWidget(diagnose_);
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(top);
   layout->addWidget(new QLabel("Put your HP in server-mode now!"));

@@ -8,6 +8,7 @@
 // The caller closes the port before showing it, so each slot's device can
 // be tried: a button whose device cannot be opened is disabled, with the
 // reason as its tool tip. Beside each button stands the device of its slot.
+// "&Diagnose" runs the connection check for the chosen slot and speed.
 #pragma once
 
 #include <QDialog>
@@ -41,6 +42,7 @@ class CCommSettingsDlg : public QDialog {
   QPushButton* OkButton() const { return ok_; }
   QPushButton* ExitButton() const { return exit_; }
   QPushButton* SetHpButton() const { return setHp_; }
+  QPushButton* DiagnoseButton() const { return diagnose_; }
 
  private:
   void CreateControls();
@@ -63,6 +65,7 @@ class CCommSettingsDlg : public QDialog {
   QPushButton* ok_ = nullptr;
   QPushButton* exit_ = nullptr;
   QPushButton* setHp_ = nullptr;
+  QPushButton* diagnose_ = nullptr;
 };
 
 // Shows the dialog modally over parent (or over the dialog that is modal

@@ -14,6 +14,9 @@ class DialogWatch : public MainWindowHandle {
                             MessageButtons buttons) override {
     return window_ ? window_->ShowMessage(text, caption, icon, buttons) : MessageAnswer::Ok;
   }
+  void ShowNoResponse(std::string_view text) override {
+    if (window_) window_->ShowNoResponse(text);
+  }
   bool RunCommSettingsDialog() override {
     shown = true;
     return window_ && window_->RunCommSettingsDialog();

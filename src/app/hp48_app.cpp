@@ -9,6 +9,7 @@
 #include "app/app_context.h"
 #include "app/comm_settings_dlg.h"
 #include "app/connect_loop.h"
+#include "app/diagnose_dlg.h"
 #include "app/main_frame.h"
 #include "app/settings_file.h"
 #include "app/window_boundary.h"
@@ -35,6 +36,12 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& o
         return false;
       }
       options.port = arguments[++i];
+    } else if (a == "--trace") {
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+        error = "--trace needs a file name";
+        return false;
+      }
+      options.trace = arguments[++i];
     } else if (a == "--help" || a == "-h") {
       options.help = true;
     } else if (a == "--version") {
@@ -52,12 +59,14 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& o
 }
 
 std::string UsageText() {
-  return "Usage: dravik [--simulate | --port DEVICE] [FILE...]\n\n"
+  return "Usage: dravik [--simulate | --port DEVICE] [--trace FILE] [FILE...]\n\n"
          "Moves files between this computer and an HP48 calculator in Kermit\n"
          "server mode on a serial line. FILEs are sent to the calculator's\n"
          "current directory once it answers.\n\n"
          "  --simulate     run against a simulated HP48 (no hardware needed)\n"
          "  --port DEVICE  use this serial device for this run (e.g. /dev/ttyUSB0)\n"
+         "  --trace FILE   append every packet and XModem block of this run to FILE,\n"
+         "                 with its direction and time (for bug reports)\n"
          "  --help         show this text\n"
          "  --version      show the version\n";
 }
@@ -66,6 +75,7 @@ CHP48App::CHP48App(AppContext& ctx, WindowBoundary& boundary) : ctx_(ctx), bound
 
 CHP48App::~CHP48App() {
   boundary_.commSettingsDialog = nullptr;
+  boundary_.diagnoseDialog = nullptr;
   ctx_.session.MainWindow = nullptr;
 }
 
@@ -109,6 +119,7 @@ bool CHP48App::InitInstance(const StartOptions& options) {
   Session& session = ctx_.session;
   session.MainWindow = &boundary_;
   boundary_.commSettingsDialog = [this] { return RunCommSettingsDialog(ctx_, frame_.get()); };
+  boundary_.diagnoseDialog = [this] { RunDiagnoseDialog(ctx_, frame_.get()); };
   // 1. The window with its panes (the PC panes fill themselves); the first
   // file to send must be readable, or there is nothing to start for.
   frame_ = std::make_unique<CMainFrame>(ctx_, boundary_);

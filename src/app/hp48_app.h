@@ -18,6 +18,7 @@ class WindowBoundary;
 struct StartOptions {
   bool simulate = false;             // --simulate: a simulated calculator on COM1
   std::string port;                  // --port PATH: the device for this run
+  std::string trace;                 // --trace FILE: every packet of this run goes there
   std::vector<std::string> files;    // files to send once connected
   bool help = false;
   bool version = false;

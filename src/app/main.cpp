@@ -9,6 +9,7 @@
 #include "app/app_context.h"
 #include "app/hp48_app.h"
 #include "app/window_boundary.h"
+#include "link/trace_file.h"
 
 #ifdef DRAVIK_HAVE_SIM
 #include "simulated_hp48.h"
@@ -34,12 +35,26 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // Every packet and XModem block of this run goes to the trace file; one
+  // that cannot be written is refused before anything starts.
+  std::unique_ptr<dravik::TraceFile> trace;
+  if (!options.trace.empty()) {
+    trace = std::make_unique<dravik::TraceFile>(options.trace);
+    if (!trace->ok()) {
+      std::fprintf(stderr, "dravik: %s\n", trace->error().c_str());
+      return 2;
+    }
+  }
+
   int qt_argc = 1;
   QApplication app(qt_argc, argv);
   QApplication::setApplicationName("Dravik");
   QApplication::setApplicationVersion(DRAVIK_VERSION);
+  // Wayland matches the window to the desktop entry by this name.
+  QGuiApplication::setDesktopFileName("org.dravik.Dravik");
 
   auto ctx = std::make_unique<dravik::AppContext>();
+  ctx->session.Trace = trace.get();
 #ifdef DRAVIK_HAVE_SIM
   std::unique_ptr<dravik::sim::SimulatedHp48> simulator;
   if (options.simulate) {

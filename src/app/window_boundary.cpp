@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QThread>
 #include <QWidget>
+#include <algorithm>
 
 namespace dravik {
 
@@ -43,8 +45,28 @@ MessageAnswer WindowBoundary::ShowMessage(std::string_view text, std::string_vie
   return OnGuiThread([&] { return ShowMessageHere(t, c, icon, buttons); });
 }
 
+void WindowBoundary::ShowNoResponse(std::string_view text) {
+  const QString t = FromEngine(text);
+  OnGuiThread([&] {
+    // A test's scripted answers know no Diagnose button.
+    if (answerScript || !diagnoseDialog) {
+      ShowMessageHere(t, "Error", MessageIcon::Error, MessageButtons::Ok);
+      return;
+    }
+    bool diagnose = false;
+    ShowMessageHere(t, "Error", MessageIcon::Error, MessageButtons::Ok, "&Diagnose", &diagnose);
+    if (diagnose) {
+      const bool waiting = QApplication::overrideCursor() != nullptr;
+      if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
+      diagnoseDialog();
+      if (waiting) QApplication::restoreOverrideCursor();
+    }
+  });
+}
+
 MessageAnswer WindowBoundary::ShowMessageHere(const QString& text, const QString& caption,
-                                              MessageIcon icon, MessageButtons buttons) {
+                                              MessageIcon icon, MessageButtons buttons,
+                                              const QString& extra, bool* extraChosen) {
   if (answerScript) return answerScript(text, caption);
   QMessageBox box(owner_);
   box.setWindowTitle(caption);
@@ -63,12 +85,15 @@ MessageAnswer WindowBoundary::ShowMessageHere(const QString& text, const QString
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
   }
+  QPushButton* extraButton =
+      extra.isEmpty() ? nullptr : box.addButton(extra, QMessageBox::ActionRole);
   // The wait cursor of the operation that raised the box must not hide the
   // arrow the user needs to answer it.
   const bool waiting = QApplication::overrideCursor() != nullptr;
   if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
   const int answer = box.exec();
   if (waiting) QApplication::restoreOverrideCursor();
+  if (extraChosen) *extraChosen = extraButton && box.clickedButton() == extraButton;
   switch (answer) {
     case QMessageBox::Yes: return MessageAnswer::Yes;
     case QMessageBox::No: return MessageAnswer::No;
@@ -100,7 +125,8 @@ void WindowBoundary::SetStatusText(std::string_view text) {
 }
 
 void WindowBoundary::SetWaitCursor(bool on) {
-  OnGuiThread([on] {
+  OnGuiThread([this, on] {
+    busy_ = std::max(0, busy_ + (on ? 1 : -1));
     if (on)
       QApplication::setOverrideCursor(Qt::WaitCursor);
     else if (QApplication::overrideCursor())

@@ -30,6 +30,9 @@ class WindowBoundary : public QObject, public MainWindowHandle {
   QWidget* Owner() const { return owner_; }
   // Runs the communication settings dialog; true for OK.
   std::function<bool()> commSettingsDialog;
+  // Runs the connection check's dialog; when set, the no-response message
+  // offers it with a "Diagnose" button.
+  std::function<void()> diagnoseDialog;
   // Shows a text in the status bar's message pane.
   std::function<void(const QString&)> statusText;
   // Tests answer message boxes here instead of a user: called on the GUI
@@ -38,21 +41,28 @@ class WindowBoundary : public QObject, public MainWindowHandle {
 
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                             MessageButtons buttons) override;
+  void ShowNoResponse(std::string_view text) override;
   bool RunCommSettingsDialog() override;
   void SetStatusText(std::string_view text) override;
   void SetWaitCursor(bool on) override;
   void KeepResponsive() override;
+  // An operation runs on the link (its wait cursor is up).
+  bool Busy() const { return busy_ > 0; }
 
  private:
   // Runs f on the GUI thread and returns its result.
   template <typename F>
   auto OnGuiThread(F f) -> decltype(f());
 
+  // extra, when not empty, is one more button; *extraChosen tells whether
+  // the user left the box with it.
   MessageAnswer ShowMessageHere(const QString& text, const QString& caption, MessageIcon icon,
-                                MessageButtons buttons);
+                                MessageButtons buttons, const QString& extra = {},
+                                bool* extraChosen = nullptr);
 
   QPointer<QWidget> owner_;
   qint64 lastPumpMs_ = 0;
+  int busy_ = 0;  // wait cursors up, on the GUI thread
 };
 
 }  // namespace dravik
