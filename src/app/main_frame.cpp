@@ -271,6 +271,12 @@ void CMainFrame::CreateLogDock() {
   logDock_ = new CLogDock(ctx_.log, this);
   addDockWidget(Qt::BottomDockWidgetArea, logDock_);
   logDock_->hide();
+  // Shown the first time, it takes a strip of the window, not half of it.
+  connect(logDock_, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    if (!visible || logDockSized_) return;
+    logDockSized_ = true;
+    resizeDocks({logDock_}, {std::max(120, height() / 5)}, Qt::Vertical);
+  });
   QAction* show = logDock_->toggleViewAction();
   show->setText("&Log");
   show->setStatusTip("Show or hide the log of jobs and calculator operations.");

@@ -102,6 +102,7 @@ class CMainFrame : public QMainWindow {
   QSplitter* hpRow_ = nullptr;
   QComboBox* driveCombo_ = nullptr;
   CLogDock* logDock_ = nullptr;
+  bool logDockSized_ = false;
   QLabel* messagePane_ = nullptr;
   QLabel* formatPane_ = nullptr;
   QLabel* baudPane_ = nullptr;
