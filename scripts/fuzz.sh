@@ -3,11 +3,14 @@
 # each for a bounded time on its seed corpus fuzz/corpus/<target>/.
 # Fails when a target crashes or a sanitizer reports.
 #   FUZZ_SECONDS=30   time per target
+#   FUZZ_SEED=N        a fixed seed, so a run can be repeated (CI uses one)
 #   bash scripts/fuzz.sh [TARGET...]   (default: every target)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 dir=build-fuzz
 seconds="${FUZZ_SECONDS:-30}"
+seed_option=()
+[ -n "${FUZZ_SEED:-}" ] && seed_option=(-seed="$FUZZ_SEED")
 CC=clang CXX=clang++ cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DDRAVIK_FUZZ=ON -DDRAVIK_BUILD_APP=OFF >/dev/null
 cmake --build "$dir" --target dravik_fuzz_targets -j2
@@ -26,7 +29,7 @@ for t in "${targets[@]}"; do
   mkdir -p "$work" "$artifacts" "$seeds"
   echo "== $t: ${seconds}s"
   if ! "$dir/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-      -artifact_prefix="$artifacts" -print_final_stats=1 "$work" "$seeds" \
+      -artifact_prefix="$artifacts" -print_final_stats=1 "${seed_option[@]}" "$work" "$seeds" \
       >"$dir/fuzz/$t.log" 2>&1; then
     echo "!! $t FAILED (log: $dir/fuzz/$t.log; inputs: $artifacts)"
     grep -E 'ERROR|runtime error|SUMMARY|Test unit written' "$dir/fuzz/$t.log" | head -20 || true

@@ -154,6 +154,7 @@ std::string Unary(Impl& c, const std::string& w) {
     if (x < 0) return kBadValue;
     r = w == "LN" ? std::log(x) : std::log10(x);
   }
+  if (std::isinf(r) || std::fabs(r) > 9.99999999999e499L) return "Overflow";
   Drop(c, 1);
   Push(c, MakeReal(RealFromDouble(r)));
   return {};

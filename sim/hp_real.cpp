@@ -37,6 +37,9 @@ HpReal RealFromInt(long long v) { return RealFromDouble(static_cast<long double>
 HpReal RealFromDouble(long double v) {
   if (v == 0 || std::isnan(v)) return HpReal{};
   bool neg = v < 0;
+  // Beyond the largest real the calculator gives its largest real, as it
+  // does with the overflow flag clear; printf would write "inf" here.
+  if (std::isinf(v) || std::fabs(v) > 9.99999999999e499L) return HpReal{neg, 499, 999999999999ULL};
   char buf[64];
   std::snprintf(buf, sizeof buf, "%.14Le", std::fabs(v));
   // d.dddddddddddddde+XX

@@ -104,6 +104,7 @@ TEST(CommandLanguage, ErrorsStopTheLineAndSyntaxErrorsRunNothing) {
             "Error: Infinite Result\r\n" + Level(2, "1") + Level(1, "0"));
   EXPECT_EQ(calc.TypeOf("HOME\\", "A"), "Real Number");
   EXPECT_EQ(calc.TypeOf("HOME\\", "B"), "");
+  EXPECT_EQ(calc.RunCommandLine("CLEAR 1E400 SQ 2000 EXP"), "Error: Overflow\r\n" + Level(1, "1.E400"));
   calc.RunCommandLine("CLEAR");
   // Missing closing delimiters are supplied, as the command line does.
   EXPECT_EQ(calc.RunCommandLine("3 'C' STO { 1 2"), Level(1, "{ 1 2 }"));
