@@ -4,13 +4,16 @@
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QTimer>
+#include <QToolTip>
 #include <algorithm>
 #include <sys/stat.h>
 
 #include "app/app_context.h"
 #include "app/settings_file.h"
 #include "pcview/pc_file_kind.h"
+#include "pcview/pc_file_tip.h"
 #include "pcview/pc_item.h"
 #include "pcview/pc_tree_view.h"
 #include "platform/config_folder.h"
@@ -283,7 +286,36 @@ void CPCView::keyPressEvent(QKeyEvent* event) {
 void CPCView::contextMenuEvent(QContextMenuEvent* event) {
   QTreeWidgetItem* item =
       event->reason() == QContextMenuEvent::Mouse ? itemAt(event->pos()) : currentItem();
-  ExploreItem(item);
+  const bool file = item && item->data(0, kKindRole).toInt() == kFileItem;
+  const std::string path = ctx_.session.CurrentPCFolder + ItemName(item);
+  if (!file || ctx_.session.CurrentPCFolder.empty() || ClassifyByContent(path) != kSlotHpBinary) {
+    ExploreItem(item);
+    return;
+  }
+  QMenu menu(this);
+  QAction* backup = menu.addAction("Open as &Backup...");
+  backup->setStatusTip("Show the variables the calculator file holds, to extract or send them.");
+  QAction* explore = menu.addAction("Show in File &Manager");
+  const QPoint at = event->reason() == QContextMenuEvent::Mouse
+                        ? event->globalPos()
+                        : viewport()->mapToGlobal(visualItemRect(item).bottomLeft());
+  QAction* chosen = menu.exec(at);
+  if (chosen == backup) emit openBackupRequested(ShownName(path));
+  if (chosen == explore) ExploreItem(item);
+}
+
+bool CPCView::viewportEvent(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return QTreeWidget::viewportEvent(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  QTreeWidgetItem* item = itemAt(help->pos());
+  QString tip;
+  if (item && item->data(0, kKindRole).toInt() == kFileItem && !ctx_.session.CurrentPCFolder.empty())
+    tip = PcFileTip(ctx_.session.CurrentPCFolder + ItemName(item), item->text(0));
+  if (tip.isEmpty())
+    QToolTip::hideText();
+  else
+    QToolTip::showText(help->globalPos(), tip, viewport(), visualItemRect(item));
+  return true;
 }
 
 }  // namespace dravik

@@ -72,7 +72,8 @@ class CPCView : public QTreeWidget {
   // desktop's text editor.
   void OpenItem(QTreeWidgetItem* item);
   // Right-click: the desktop's file manager on the item's folder (the
-  // current folder on empty space or a file).
+  // current folder on empty space or a file). On a calculator file in
+  // binary form a menu offers it with "Open as Backup...".
   void ExploreItem(QTreeWidgetItem* item);
 
   // The icon slot of an item, and the slots of the image list.
@@ -86,7 +87,14 @@ class CPCView : public QTreeWidget {
   // Starts the editor and the file manager; tests put their own here.
   ProgramStarter startProgram = StartDetached;
 
+ signals:
+  // "Open as Backup..." on the file at path.
+  void openBackupRequested(const QString& path);
+
  protected:
+  // Tool tips are made when asked for: what a calculator file holds, a
+  // picture's preview (pc_file_tip.h).
+  bool viewportEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
   void startDrag(Qt::DropActions supported) override;
