@@ -46,6 +46,8 @@ const CommandText kCommands[] = {
      "BMP --> GROB", nullptr, {}},
     {CMainFrame::Command::GrobToBmp, "Convert &GROB --> BMP", "Convert GROB --> BMP.",
      "GROB --> BMP", nullptr, {}},
+    {CMainFrame::Command::Preview, "&Preview", "Show the Graphic object as a picture.",
+     "Preview", nullptr, QKeySequence(Qt::Key_Space)},
     {CMainFrame::Command::Delete, "&Delete", "Delete selected files", "Delete", "tb_delete",
      QKeySequence(Qt::Key_Delete)},
     {CMainFrame::Command::Exit, "&Exit", "Exit the application.", "Exit", nullptr,
@@ -148,6 +150,7 @@ void CMainFrame::CreateActions() {
   bind(Command::CheckOut, &CMainFrame::OnCheckOut);
   bind(Command::About, &CMainFrame::OnAbout);
   bind(Command::NewFolder, &CMainFrame::OnNewFolder);
+  bind(Command::Preview, &CMainFrame::OnPreview);
   connect(action(Command::Exit), &QAction::triggered, this, &QWidget::close);
   connect(action(Command::StatusBar), &QAction::toggled, this,
           [this](bool on) { statusBar()->setVisible(on); });
@@ -173,6 +176,7 @@ void CMainFrame::CreateMenus() {
   hp->addAction(action(Command::ReadAll));
   hp->addAction(action(Command::NewFolder));
   hp->addAction(action(Command::Finish));
+  hp->addAction(action(Command::Preview));
   hp->addSeparator();
   QMenu* mode = hp->addMenu("&Mode");
   mode->addAction(action(Command::Ascii));
@@ -265,6 +269,13 @@ void CMainFrame::CreatePanes() {
   panes_.pcList->SetPanes(panes_);
   panes_.hpTree->SetPanes(panes_);
   panes_.hpList->SetPanes(panes_);
+  // Space previews only in the object list, and only on a Graphic row.
+  QAction* preview = action(Command::Preview);
+  preview->setShortcutContext(Qt::WidgetShortcut);
+  preview->setEnabled(false);
+  panes_.hpList->addAction(preview);
+  connect(panes_.hpList, &QTreeWidget::currentItemChanged, this,
+          [this, preview] { preview->setEnabled(panes_.hpList->CanPreview()); });
 }
 
 void CMainFrame::CreateLogDock() {

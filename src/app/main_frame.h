@@ -27,6 +27,7 @@ class CMainFrame : public QMainWindow {
   // The commands of the menu and the toolbar.
   enum class Command {
     Send, SendXModem, CommSettings, SetFavoritePath, BmpToGrob, GrobToBmp, Delete, Exit,
+    Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
     StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog,
   };
@@ -72,6 +73,7 @@ class CMainFrame : public QMainWindow {
   void OnCheckOut();
   void OnAbout();
   void OnNewFolder();
+  void OnPreview();
   void OnDriveChange(int index);
 
  protected:

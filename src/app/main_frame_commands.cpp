@@ -174,6 +174,8 @@ void CMainFrame::OnAbout() {
   dialog.exec();
 }
 
+void CMainFrame::OnPreview() { panes_.hpList->PreviewCurrent(); }
+
 void CMainFrame::OnNewFolder() {
   CNewFolderDlg dialog(ctx_, this);
   if (dialog.exec() != QDialog::Accepted) return;

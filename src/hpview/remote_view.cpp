@@ -16,9 +16,11 @@ namespace {
 
 constexpr char kUpRowName[] = "..";
 
-// The whole-number part of a Size text ("24.5" -> 24); 0 when it does not
-// begin with a digit. Sizes beyond 32 bits stop at the largest.
-uint32_t WholeSize(const std::string& text) {
+QString FromEngine(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+uint32_t CRemoteView::WholeSize(const std::string& text) {
   uint64_t value = 0;
   for (char c : text) {
     if (c < '0' || c > '9') break;
@@ -26,10 +28,6 @@ uint32_t WholeSize(const std::string& text) {
   }
   return static_cast<uint32_t>(value);
 }
-
-QString FromEngine(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
 
 CRemoteView::CRemoteView(AppContext& ctx, QWidget* parent) : QTreeWidget(parent), ctx_(ctx) {
   setRootIsDecorated(false);

@@ -20,6 +20,8 @@
 namespace dravik {
 
 struct AppContext;
+class CGrobPreviewDlg;
+struct MonoPicture;
 
 class CRemoteView : public QTreeWidget {
   Q_OBJECT
@@ -62,11 +64,22 @@ class CRemoteView : public QTreeWidget {
   // The parent directory, as the ".." row and Backspace open it.
   void GoUp();
 
+  // Whether the row with the focus is a Graphic object.
+  bool CanPreview() const;
+  // "Preview": fetches the Graphic object of the focus row in binary form
+  // (switching the calculator to binary for the fetch and back) into a
+  // temporary folder that is removed afterwards, and shows it in a Preview
+  // window. The window (it deletes itself when closed), or null when there
+  // was nothing to show; what went wrong has been told.
+  CGrobPreviewDlg* PreviewCurrent();
+
   // Runs a file job modally; a test puts its own here.
   std::function<JobOutcome(AppContext&, QWidget*)> RunTransfer = RunTransferDialog;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // On a Graphic row: a menu with "Preview".
+  void contextMenuEvent(QContextMenuEvent* event) override;
   void startDrag(Qt::DropActions actions) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -74,6 +87,9 @@ class CRemoteView : public QTreeWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // The whole-number part of a Size text ("24.5" -> 24); 0 when it does not
+  // begin with a digit. Sizes beyond 32 bits stop at the largest.
+  static uint32_t WholeSize(const std::string& text);
   bool IsUpRow(const QTreeWidgetItem* row) const;
   bool IsDirectoryRow(const QTreeWidgetItem* row) const;
   // The directory a row leads to (a subdirectory, or the parent for ".."),
@@ -93,6 +109,14 @@ class CRemoteView : public QTreeWidget {
   void ForgetDirectory(const std::string& name);
   void SetDropHighlight(QTreeWidgetItem* row);
   void SetStatus(const std::string& text);
+  // Receives the named object into folder by a transfer job and reads it as
+  // a picture; empty, or what went wrong ("-" when the user was told
+  // already or stopped the job).
+  // Sets the calculator's transfer mode (flag -35) and BinaryMode; false,
+  // with BinaryMode as it was, when the calculator did not take it.
+  bool SwitchTransferFormat(bool binary);
+  std::string FetchPicture(const std::string& name, uint32_t size, const std::string& folder,
+                           MonoPicture* picture);
 
   AppContext& ctx_;
   Panes panes_;

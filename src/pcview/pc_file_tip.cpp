@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/picture_pixmap.h"
+#include "app/picture_image.h"
 #include "grob/picture_file.h"
 #include "grob/picture_processing.h"
 #include "hpfile/calculator_file.h"

@@ -1,4 +1,4 @@
-#include "app/picture_pixmap.h"
+#include "app/picture_image.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -24,15 +24,6 @@ int EnlargementFactor(QSize picture, QSize box, int maxFactor) {
   if (picture.isEmpty()) return 1;
   const int fit = std::min(box.width() / picture.width(), box.height() / picture.height());
   return std::clamp(fit, 1, maxFactor);
-}
-
-QPixmap CrispPixmap(const QImage& image, int factor, qreal devicePixelRatio) {
-  const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-  const QSize device(qRound(image.width() * factor * ratio), qRound(image.height() * factor * ratio));
-  QPixmap pixmap = QPixmap::fromImage(
-      image.scaled(device, Qt::IgnoreAspectRatio, Qt::FastTransformation));
-  pixmap.setDevicePixelRatio(ratio);
-  return pixmap;
 }
 
 QString ImageHtml(const QImage& image, QSize box) {

@@ -1,11 +1,9 @@
 // Calculator pictures on the screen: a black and white picture as a QImage,
-// enlarged by a whole factor with every calculator pixel a sharp square
-// (nearest neighbour, in device pixels on a high-DPI screen), and as an
+// the whole factor that enlarges it to fill a space, and the picture as an
 // image inside a rich-text tool tip.
 #pragma once
 
 #include <QImage>
-#include <QPixmap>
 #include <QSize>
 #include <QString>
 
@@ -19,11 +17,6 @@ QImage MonoImage(const MonoPicture& picture);
 // The largest whole factor, from 1 to maxFactor, by which a picture of
 // that size still fits within box (1 when it does not fit as it is).
 int EnlargementFactor(QSize picture, QSize box, int maxFactor = 8);
-
-// The image enlarged by factor for a screen of that device pixel ratio:
-// factor x ratio device pixels per picture pixel, no smoothing, so that it
-// shows factor times its size in the layout.
-QPixmap CrispPixmap(const QImage& image, int factor, qreal devicePixelRatio);
 
 // An <img> element holding the image as PNG data, width x height pixels on
 // the page. A picture larger than box is shrunk to fit it (smoothly: its

@@ -1,0 +1,71 @@
+// Pictures in the window: "Preview" of a Graphic object on the calculator.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "app/main_frame.h"
+#include "app/picture_view.h"
+#include "hpview/grob_preview_dlg.h"
+#include "hpview/remote_view.h"
+#include "pcview/pc_view.h"
+#include "support/pane_events.h"
+#include "support/sim_window.h"
+
+namespace dravik {
+namespace {
+
+QStringList PreviewFolders() {
+  return QDir(QDir::tempPath()).entryList({"dravik-preview-*"}, QDir::AllEntries | QDir::Hidden);
+}
+
+TEST(GraphicPreview, SpaceOnPicFetchesItInBinaryShowsItAndLeavesNothingBehind) {
+  testing::SimWindow w;
+  ASSERT_FALSE(w.session().BinaryMode);  // the demo calculator sends text
+  CRemoteView& list = *w.frame().panes().hpList;
+  list.RefreshList();
+  QAction* preview = w.frame().action(CMainFrame::Command::Preview);
+  list.setCurrentItem(testing::RowNamed(&list, "GREET"));
+  EXPECT_FALSE(preview->isEnabled());  // a String
+  list.setCurrentItem(testing::RowNamed(&list, "PIC"));
+  ASSERT_TRUE(preview->isEnabled());
+  const QStringList before = PreviewFolders();
+
+  // Space is the command's key in the object list.
+  w.frame().show();
+  QApplication::setActiveWindow(&w.frame());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame()));
+  list.setFocus();
+  QTest::keyClick(&list, Qt::Key_Space);
+
+  auto* dialog = w.frame().findChild<CGrobPreviewDlg*>();
+  ASSERT_NE(dialog, nullptr) << (w.messages().empty() ? "" : w.messages().back());
+  EXPECT_TRUE(dialog->isVisible());
+  EXPECT_EQ(dialog->windowTitle(), "Preview - PIC");
+  const QImage& shown = dialog->view().image();
+  EXPECT_EQ(shown.size(), QSize(131, 64));
+  // The demo picture: a frame and a diagonal.
+  EXPECT_EQ(shown.pixelIndex(0, 0), 1);
+  EXPECT_EQ(shown.pixelIndex(2, 1), 1);
+  EXPECT_EQ(shown.pixelIndex(3, 1), 0);
+  EXPECT_GE(dialog->view().factor(), 2);
+  // Nothing left of the fetch, and the calculator sends text again.
+  EXPECT_EQ(PreviewFolders(), before);
+  EXPECT_TRUE(w.pcFolder().Names().empty());
+  EXPECT_FALSE(w.session().BinaryMode);
+  EXPECT_FALSE(w.calculator().WithCalculator([](sim::Calculator& c) { return c.BinaryTransfers(); }));
+
+  // Save as PNG, and a second save asks before replacing the file.
+  const std::string png = w.pcFolder() / "PIC.png";
+  EXPECT_TRUE(dialog->SaveAsPng(png));
+  EXPECT_TRUE(QImage(QString::fromStdString(png)).size() == QSize(131, 64));
+  w.answer = [](const QString&, const QString&) { return MessageAnswer::No; };
+  EXPECT_FALSE(dialog->SaveAsPng(png));
+  EXPECT_EQ(w.messages().back(), "Dravik: The file " + png + " already exists\nReplace it?");
+  EXPECT_TRUE(testing::RowNamed(w.frame().panes().pcList, "PIC.png"));
+}
+
+}  // namespace
+}  // namespace dravik
