@@ -46,6 +46,10 @@ const CommandText kCommands[] = {
      "BMP --> GROB", nullptr, {}},
     {CMainFrame::Command::GrobToBmp, "Convert &GROB --> BMP", "Convert GROB --> BMP.",
      "GROB --> BMP", nullptr, {}},
+    {CMainFrame::Command::PngToGrob, "Convert P&NG --> GROB...",
+     "Convert a PNG or other picture to a GROB.", "PNG --> GROB", nullptr, {}},
+    {CMainFrame::Command::GrobToPng, "Convert GR&OB --> PNG...", "Convert a GROB to a PNG.",
+     "GROB --> PNG", nullptr, {}},
     {CMainFrame::Command::Preview, "&Preview", "Show the Graphic object as a picture.",
      "Preview", nullptr, QKeySequence(Qt::Key_Space)},
     {CMainFrame::Command::Delete, "&Delete", "Delete selected files", "Delete", "tb_delete",
@@ -136,6 +140,8 @@ void CMainFrame::CreateActions() {
   bind(Command::SetFavoritePath, &CMainFrame::OnSetFavoritePath);
   bind(Command::BmpToGrob, &CMainFrame::OnBmpToGrob);
   bind(Command::GrobToBmp, &CMainFrame::OnGrobToBmp);
+  bind(Command::PngToGrob, &CMainFrame::OnPngToGrob);
+  bind(Command::GrobToPng, &CMainFrame::OnGrobToPng);
   bind(Command::Delete, &CMainFrame::OnDelete);
   bind(Command::Home, &CMainFrame::OnHome);
   bind(Command::UpDir, &CMainFrame::OnUpDir);
@@ -165,6 +171,8 @@ void CMainFrame::CreateMenus() {
   file->addSeparator();
   file->addAction(action(Command::BmpToGrob));
   file->addAction(action(Command::GrobToBmp));
+  file->addAction(action(Command::PngToGrob));
+  file->addAction(action(Command::GrobToPng));
   file->addSeparator();
   file->addAction(action(Command::Delete));
   file->addSeparator();

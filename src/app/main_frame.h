@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <map>
+#include <string>
 
 #include "app/panes.h"
 
@@ -27,7 +28,7 @@ class CMainFrame : public QMainWindow {
   // The commands of the menu and the toolbar.
   enum class Command {
     Send, SendXModem, CommSettings, SetFavoritePath, BmpToGrob, GrobToBmp, Delete, Exit,
-    Preview,
+    PngToGrob, GrobToPng, Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
     StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog,
   };
@@ -51,6 +52,12 @@ class CMainFrame : public QMainWindow {
   // Lays the splitter out for the window's size: column 0 a quarter of the
   // width, row 0 half the height less 30 pixels, each at least 50.
   void LayOutPanes();
+  // The picture conversions once the input is chosen: a PNG (or any
+  // picture Qt reads) to a GROB beside it, through the options dialog, and
+  // a GROB to a PNG beside it. An existing output is replaced only when
+  // the user says so. True when the file was written.
+  bool ConvertPngToGrob(const std::string& file);
+  bool ConvertGrobToPng(const std::string& file);
 
  public slots:
   void OnSend();
@@ -59,6 +66,8 @@ class CMainFrame : public QMainWindow {
   void OnSetFavoritePath();
   void OnBmpToGrob();
   void OnGrobToBmp();
+  void OnPngToGrob();
+  void OnGrobToPng();
   void OnDelete();
   void OnHome();
   void OnUpDir();

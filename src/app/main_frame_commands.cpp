@@ -1,16 +1,12 @@
 // The commands of CMainFrame: sending and deleting (on the side the user
 // works on), the calculator's directories, its transfer mode, archive and
-// restore, the picture conversions, Refresh, Panic and About.
-#include <QFileDialog>
-#include <QFileInfo>
-
+// restore, Refresh, Panic and About.
 #include "app/about_dlg.h"
 #include "app/app_context.h"
 #include "app/main_frame.h"
 #include "app/name_dialogs.h"
 #include "app/restore_command.h"
 #include "app/window_boundary.h"
-#include "grob/picture_conversion.h"
 #include "hpview/hp_path.h"
 #include "hpview/hp_tree_view.h"
 #include "hpview/listing_walk.h"
@@ -48,39 +44,6 @@ void CMainFrame::Send(bool xmodem) {
 
 void CMainFrame::OnSend() { Send(false); }
 void CMainFrame::OnSendXModem() { Send(true); }
-
-namespace {
-
-// Asks for a picture file, starting in the PC folder shown with the file
-// that has the focus in the PC list chosen.
-QString AskForPicture(QWidget* parent, const std::string& folder, const std::string& focused,
-                      const QString& caption, const QString& filter) {
-  return QFileDialog::getOpenFileName(parent, caption, QString::fromStdString(folder + focused),
-                                      filter);
-}
-
-// The converted file goes beside the picture it came from.
-std::string FolderOf(const QString& file) {
-  return QFileInfo(file).absolutePath().toStdString() + "/";
-}
-
-}  // namespace
-
-void CMainFrame::OnBmpToGrob() {
-  const QString file = AskForPicture(this, ctx_.session.CurrentPCFolder,
-                                     panes_.pcList->FocusedName(), "Convert BMP --> GROB",
-                                     "Bitmaps (*.bmp *.BMP);;All files (*)");
-  if (file.isEmpty()) return;
-  if (BmpFileToGrob(file.toStdString(), FolderOf(file), &boundary_).ok) panes_.pcList->Refresh();
-}
-
-void CMainFrame::OnGrobToBmp() {
-  const QString file = AskForPicture(this, ctx_.session.CurrentPCFolder,
-                                     panes_.pcList->FocusedName(), "Convert GROB --> BMP",
-                                     "All files (*);;GROB files (*.grb *.GRB)");
-  if (file.isEmpty()) return;
-  if (GrobFileToBmp(file.toStdString(), FolderOf(file), &boundary_).ok) panes_.pcList->Refresh();
-}
 
 void CMainFrame::OnDelete() {
   const int side = ActiveSide();

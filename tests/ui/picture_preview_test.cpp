@@ -1,4 +1,5 @@
-// Pictures in the window: "Preview" of a Graphic object on the calculator.
+// Pictures in the window: "Preview" of a Graphic object on the calculator,
+// and "Convert PNG --> GROB".
 #include <QAction>
 #include <QApplication>
 #include <QDir>
@@ -7,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "app/main_frame.h"
+#include "app/png_to_grob_dlg.h"
 #include "app/picture_view.h"
 #include "hpview/grob_preview_dlg.h"
 #include "hpview/remote_view.h"
 #include "pcview/pc_view.h"
+#include "support/modal_driver.h"
 #include "support/pane_events.h"
 #include "support/sim_window.h"
 
@@ -65,6 +68,47 @@ TEST(GraphicPreview, SpaceOnPicFetchesItInBinaryShowsItAndLeavesNothingBehind) {
   EXPECT_FALSE(dialog->SaveAsPng(png));
   EXPECT_EQ(w.messages().back(), "Dravik: The file " + png + " already exists\nReplace it?");
   EXPECT_TRUE(testing::RowNamed(w.frame().panes().pcList, "PIC.png"));
+}
+
+TEST(PngToGrob, DitheringRefusesAPictureTooLargeForACalculatorUntilItIsFitToTheScreen) {
+  testing::SimWindow w({}, false);
+  // 1200 x 1000 pixels: 150000 bytes of GROB, more than a calculator holds.
+  QImage photo(1200, 1000, QImage::Format_Grayscale8);
+  for (int y = 0; y < photo.height(); ++y) memset(photo.scanLine(y), y % 256, photo.width());
+  const std::string png = w.pcFolder() / "photo.png";
+  ASSERT_TRUE(photo.save(QString::fromStdString(png)));
+
+  QString refusal;
+  {
+    testing::ModalDriver user([&](QDialog& d) {
+      auto& options = dynamic_cast<CPngToGrobDlg&>(d);
+      options.SetDithering(true);
+      refusal = options.refusal();
+      testing::ClickButton(d, "&Convert");  // disabled: nothing happens
+      d.reject();
+    });
+    EXPECT_FALSE(w.frame().ConvertPngToGrob(png));
+  }
+  EXPECT_EQ(refusal.toStdString(),
+            "The picture is too large for a calculator (1200 \u00d7 1000 pixels). "
+            "\"Fit to the screen\" shrinks it.");
+  EXPECT_EQ(w.pcFolder().Names(), std::vector<std::string>{"photo.png"});
+
+  testing::ModalDriver fitting([&](QDialog& d) {
+    auto& options = dynamic_cast<CPngToGrobDlg&>(d);
+    options.SetDithering(true);
+    options.SetFitToScreen(true);
+    EXPECT_TRUE(options.refusal().isEmpty());
+    EXPECT_EQ(options.preview().image().height(), 64);
+    testing::ClickButton(d, "&Convert");
+  });
+  EXPECT_TRUE(w.frame().ConvertPngToGrob(png));
+  MonoPicture grob;
+  std::string_view message;
+  ASSERT_TRUE(GrobFileToMono(testing::ReadBytes(w.pcFolder() / "photo.grb"), &grob, &message));
+  EXPECT_EQ(grob.height, 64u);
+  EXPECT_LE(grob.width, 131u);
+  EXPECT_TRUE(testing::RowNamed(w.frame().panes().pcList, "photo.grb"));
 }
 
 }  // namespace
