@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QMenuBar>
 #include <QResizeEvent>
@@ -50,6 +51,9 @@ const CommandText kCommands[] = {
      "Convert a PNG or other picture to a GROB.", "PNG --> GROB", nullptr, {}},
     {CMainFrame::Command::GrobToPng, "Convert GR&OB --> PNG...", "Convert a GROB to a PNG.",
      "GROB --> PNG", nullptr, {}},
+    {CMainFrame::Command::OpenBackup, "&Open Backup...",
+     "Show what a backup or other calculator file holds, to extract or send its variables.",
+     "Open Backup", nullptr, {}},
     {CMainFrame::Command::Preview, "&Preview", "Show the Graphic object as a picture.",
      "Preview", nullptr, QKeySequence(Qt::Key_Space)},
     {CMainFrame::Command::Delete, "&Delete", "Delete selected files", "Delete", "tb_delete",
@@ -142,6 +146,7 @@ void CMainFrame::CreateActions() {
   bind(Command::GrobToBmp, &CMainFrame::OnGrobToBmp);
   bind(Command::PngToGrob, &CMainFrame::OnPngToGrob);
   bind(Command::GrobToPng, &CMainFrame::OnGrobToPng);
+  bind(Command::OpenBackup, &CMainFrame::OnOpenBackup);
   bind(Command::Delete, &CMainFrame::OnDelete);
   bind(Command::Home, &CMainFrame::OnHome);
   bind(Command::UpDir, &CMainFrame::OnUpDir);
@@ -173,6 +178,8 @@ void CMainFrame::CreateMenus() {
   file->addAction(action(Command::GrobToBmp));
   file->addAction(action(Command::PngToGrob));
   file->addAction(action(Command::GrobToPng));
+  file->addSeparator();
+  file->addAction(action(Command::OpenBackup));
   file->addSeparator();
   file->addAction(action(Command::Delete));
   file->addSeparator();
@@ -277,6 +284,8 @@ void CMainFrame::CreatePanes() {
   panes_.pcList->SetPanes(panes_);
   panes_.hpTree->SetPanes(panes_);
   panes_.hpList->SetPanes(panes_);
+  connect(panes_.pcList, &CPCView::openBackupRequested, this,
+          [this](const QString& file) { OpenBackupFile(QFile::encodeName(file).toStdString()); });
   // Space previews only in the object list, and only on a Graphic row.
   QAction* preview = action(Command::Preview);
   preview->setShortcutContext(Qt::WidgetShortcut);

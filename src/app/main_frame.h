@@ -18,6 +18,7 @@ class QSplitter;
 namespace dravik {
 
 struct AppContext;
+class CBackupWindow;
 class CLogDock;
 class WindowBoundary;
 
@@ -28,7 +29,7 @@ class CMainFrame : public QMainWindow {
   // The commands of the menu and the toolbar.
   enum class Command {
     Send, SendXModem, CommSettings, SetFavoritePath, BmpToGrob, GrobToBmp, Delete, Exit,
-    PngToGrob, GrobToPng, Preview,
+    PngToGrob, GrobToPng, OpenBackup, Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
     StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog,
   };
@@ -58,6 +59,9 @@ class CMainFrame : public QMainWindow {
   // the user says so. True when the file was written.
   bool ConvertPngToGrob(const std::string& file);
   bool ConvertGrobToPng(const std::string& file);
+  // The "Backup" window of a calculator file (null, after telling why,
+  // when it is none in binary form).
+  CBackupWindow* OpenBackupFile(const std::string& file);
 
  public slots:
   void OnSend();
@@ -68,6 +72,7 @@ class CMainFrame : public QMainWindow {
   void OnGrobToBmp();
   void OnPngToGrob();
   void OnGrobToPng();
+  void OnOpenBackup();
   void OnDelete();
   void OnHome();
   void OnUpDir();

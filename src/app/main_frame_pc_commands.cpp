@@ -1,10 +1,13 @@
 // The PC-side commands of CMainFrame: the drive selector, the favourite
-// folder and the "Check out" mode.
+// folder, the "Check out" mode and the Backup window.
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <filesystem>
 
 #include "app/app_context.h"
+#include "app/backup_window.h"
 #include "app/main_frame.h"
 #include "app/settings_file.h"
 #include "pcview/pc_item.h"
@@ -61,6 +64,17 @@ void CMainFrame::OnCheckOut() {
   ctx_.CheckOutMode = !ctx_.CheckOutMode;
   action(Command::CheckOut)->setChecked(ctx_.CheckOutMode);
   panes_.pcList->Refresh();
+}
+
+void CMainFrame::OnOpenBackup() {
+  const std::string& folder = ctx_.session.CurrentPCFolder;
+  const QString file = QFileDialog::getOpenFileName(
+      this, "Open Backup", ShownName(folder + panes_.pcList->FocusedName()), "All files (*)");
+  if (!file.isEmpty()) OpenBackupFile(QFile::encodeName(file).toStdString());
+}
+
+CBackupWindow* CMainFrame::OpenBackupFile(const std::string& file) {
+  return CBackupWindow::Open(ctx_, panes_, file, this);
 }
 
 }  // namespace dravik
