@@ -1,6 +1,8 @@
 // The commands of CMainFrame: sending and deleting (on the side the user
 // works on), the calculator's directories, its transfer mode, archive and
 // restore, Refresh, Panic and About.
+#include <filesystem>
+
 #include "app/about_dlg.h"
 #include "app/app_context.h"
 #include "app/main_frame.h"
@@ -100,10 +102,16 @@ void CMainFrame::OnArchive() {
   TransferJob& job = ctx_.session.Job;
   job.Clear();
   job.TransferList = {ctx_.ArchiveName};
-  RunArchivingDialog(ctx_, this);
+  const JobOutcome outcome = RunArchivingDialog(ctx_, this);
   job.Clear();
   ctx_.kermit.m_noInitPacket = 0;
   panes_.pcList->Refresh();
+  // What the backup holds, straight away: its variables can be taken out
+  // of it from there.
+  const auto& received = ctx_.kermit.ReceivedObjects;
+  if (outcome == JobOutcome::Completed && !received.empty() &&
+      std::filesystem::exists(received.back().path))
+    OpenBackupFile(received.back().path);
 }
 
 void CMainFrame::OnRestore() {

@@ -12,6 +12,8 @@
 
 #include "app/app_context.h"
 #include "app/settings_file.h"
+#include "grob/picture_file.h"
+#include "hpfile/calculator_file.h"
 #include "pcview/pc_file_kind.h"
 #include "pcview/pc_file_tip.h"
 #include "pcview/pc_item.h"
@@ -245,8 +247,22 @@ void CPCView::OpenItem(QTreeWidgetItem* item) {
     ChangeFolder(name);
     return;
   }
-  const QString file = ShownName(ctx_.session.CurrentPCFolder + name);
+  const std::string path = ctx_.session.CurrentPCFolder + name;
+  const QString file = ShownName(path);
+  // A backup is binary: a text editor would show nothing of it.
+  if (IsBackupFile(path)) {
+    emit openBackupRequested(file);
+    return;
+  }
   Launch(TextEditorCommand(file), file);
+}
+
+bool CPCView::IsBackupFile(const std::string& path) {
+  std::vector<uint8_t> bytes;
+  if (ClassifyByContent(path) != kSlotHpBinary ||
+      ReadPictureFile(path, bytes) != PictureReadStatus::Ok)
+    return false;
+  return ReadCalculatorFile(std::move(bytes)).backup;
 }
 
 void CPCView::ExploreItem(QTreeWidgetItem* item) {

@@ -68,8 +68,8 @@ class CPCView : public QTreeWidget {
   bool Ascending() const { return ascending_; }
   void ReverseSort();
 
-  // Double-click and Enter: a folder is entered, a file opens in the
-  // desktop's text editor.
+  // Double-click and Enter: a folder is entered, a backup opens in the
+  // "Backup" window, any other file in the desktop's text editor.
   void OpenItem(QTreeWidgetItem* item);
   // Right-click: the desktop's file manager on the item's folder (the
   // current folder on empty space or a file). On a calculator file in
@@ -88,7 +88,7 @@ class CPCView : public QTreeWidget {
   ProgramStarter startProgram = StartDetached;
 
  signals:
-  // "Open as Backup..." on the file at path.
+  // "Open as Backup..." on the file at path, or a backup opened.
   void openBackupRequested(const QString& path);
 
  protected:
@@ -118,6 +118,8 @@ class CPCView : public QTreeWidget {
   // The folder a child item stands for.
   std::string FolderOfItem(const QTreeWidgetItem* item) const;
   bool Launch(const QStringList& command, const QString& what);
+  // A calculator file in binary form holding a backup (the Archive result).
+  static bool IsBackupFile(const std::string& path);
 
   AppContext& ctx_;
   Panes panes_;
