@@ -1,5 +1,5 @@
 // Variables, directories and memory: STO, RCL, PURGE, CRDIR, PGDIR, HOME,
-// UPDIR, PATH, VARS, TYPE, VTYPE, BYTES, MEM.
+// UPDIR, PATH, VARS, TVARS, TYPE, VTYPE, BYTES, MEM.
 #include <array>
 
 #include "builtin_table.h"
@@ -134,6 +134,25 @@ std::string Vars(Impl& c, const std::string&) {
   return {};
 }
 
+// TVARS: the names in the current directory (not above it) holding an
+// object of the type number given, in the order VARS lists them.
+std::string TypedVars(Impl& c, const std::string&) {
+  HpReal t;
+  long long type = 0;
+  if (!RealArg(Level(c, 1), &t) || !RealToInt(t, &type)) return kBadType;
+  std::vector<Obj> items;
+  const Object& dir = c.Cwd();
+  for (size_t k = dir.entries.size(); k-- > 0;) {
+    const auto& entry = dir.entries[k];
+    if (!entry.name.empty() && entry.obj && TypeNumber(*entry.obj) == type) {
+      items.push_back(MakeName(entry.name));
+    }
+  }
+  Drop(c, 1);
+  Push(c, MakeComposite(Kind::List, std::move(items)));
+  return {};
+}
+
 std::string TypeOf(Impl& c, const std::string&) {
   int t = TypeNumber(*Level(c, 1));
   Drop(c, 1);
@@ -192,7 +211,7 @@ constexpr std::array kTable = {
     BuiltinCommand{"CRDIR", 1, CrDir}, BuiltinCommand{"HOME", 0, Home},
     BuiltinCommand{"UPDIR", 0, UpDir}, BuiltinCommand{"PATH", 0, PathList},
     BuiltinCommand{"VARS", 0, Vars},   BuiltinCommand{"TYPE", 1, TypeOf},
-    BuiltinCommand{"VTYPE", 1, VariableType},
+    BuiltinCommand{"VTYPE", 1, VariableType}, BuiltinCommand{"TVARS", 1, TypedVars},
     BuiltinCommand{"BYTES", 1, ByteSize}, BuiltinCommand{"MEM", 0, Mem},
 };
 

@@ -51,6 +51,7 @@ constexpr std::array kCommands = {
     Entry{"SUB", S(96)},     Entry{"CHR", S(97)},     Entry{"NUM", S(98)},
     Entry{"CASE", S(102)},   Entry{"\x89", S(99)},    Entry{"\x8a", S(100)},   Entry{"\x8b", S(101)},
     Entry{"VTYPE", S(103)},  Entry{"POS", S(104)},
+    Entry{"TVARS", S(105)},
 };
 
 }  // namespace

@@ -51,9 +51,11 @@ XModemTiming XModemTiming::Scaled(double f) const {
   return t;
 }
 
-std::string XModemSend(SimLine& line, const Bytes& data, const XModemTiming& timing) {
+std::string XModemSend(SimLine& line, const Bytes& data, const XModemTiming& timing,
+                       const std::function<void()>& waiting) {
   // A NAK left over from the previous transfer does not start this one.
   line.DiscardInput();
+  if (waiting) waiting();
   const std::string start = {static_cast<char>(kNak), static_cast<char>(kCan)};
   uint8_t b = AwaitByte(line, timing.start_wait, start);  // a 'C' is ignored
   if (b == 0) return "Timeout";

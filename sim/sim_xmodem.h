@@ -3,6 +3,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 #include "calculator.h"
 #include "sim_line.h"
@@ -24,7 +25,10 @@ struct XModemTiming {
 
 // Sends one object. Empty result on success, else "Timeout" (no receiver)
 // or "Transfer Failed".
-std::string XModemSend(SimLine& line, const Bytes& data, const XModemTiming& timing);
+// waiting, when given, is called once the line is cleared and the sender
+// listens for the receiver's first NAK.
+std::string XModemSend(SimLine& line, const Bytes& data, const XModemTiming& timing,
+                       const std::function<void()>& waiting = {});
 
 // Receives one transfer; data gets the whole blocks. Empty result on
 // success, else "Transfer Failed".

@@ -130,7 +130,7 @@ void SimulatedHp48::WaitAtKeyboard() {
 }
 
 std::string SimulatedHp48::XModemSend(const Bytes& data) {
-  return sim::XModemSend(line_, data, xmodem_timing_);
+  return sim::XModemSend(line_, data, xmodem_timing_, [this] { ++xmodem_sends_waiting_; });
 }
 
 std::string SimulatedHp48::XModemReceive(Bytes& data) {

@@ -63,6 +63,8 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   // Requests lost because they came while the server went back to idle.
   uint64_t RequestsLostGoingIdle() const { return server_.RequestsLostGoingIdle(); }
   FaultCounts IncomingFaults() const { return line_.IncomingFaults(); }
+  // How many XSEND transfers have begun listening for a receiver's NAK.
+  int XModemSendsWaiting() const { return xmodem_sends_waiting_; }
 
   // Runs f with the calculator, which is not in use meanwhile.
   template <typename F>
@@ -106,7 +108,8 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   std::condition_variable key_cv_;
   bool eval_pressed_ = false;
   bool server_typed_ = false;
-  bool restarted_ = false;  // the last command line restored a backup
+  bool restarted_ = false;
+  std::atomic<int> xmodem_sends_waiting_{0};  // the last command line restored a backup
   std::atomic<bool> stopping_{false};
   std::thread thread_;
 };

@@ -99,23 +99,26 @@ std::vector<std::string> PathNames(std::string_view path) {
 }
 
 std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path) {
-  const std::string report = report_path ? "PATH " : "";
-  std::vector<std::string> commands;
-  std::string command = "HOME " + report;
+  // The steps in order; a step never spans two commands, but a PATH may
+  // start the next one, as the stack carries every list to the end.
+  std::vector<std::string> steps{"HOME"};
+  if (report_path) steps.emplace_back("PATH");
   for (const std::string& name : PathNames(path)) {
     if (!IsCalculatorName(name)) return {};
     // The name is quoted, so it is only a name until the calculator has
-    // said it holds a directory; then EVAL enters it.
-    std::string piece = "'" + name + "' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END " + report;
-    if (command.size() + piece.size() - 1 > kMaxCommandText) {
-      command.pop_back();
-      commands.push_back(command);
-      command.clear();
-    }
-    command += piece;
+    // listed it among the directories here; then EVAL enters it.
+    steps.push_back("'" + name + "' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END");
+    if (report_path) steps.emplace_back("PATH");
   }
-  command.pop_back();
-  commands.push_back(command);
+  std::vector<std::string> commands{""};
+  for (const std::string& step : steps) {
+    std::string& command = commands.back();
+    if (!command.empty() && command.size() + 1 + step.size() > kMaxCommandText) {
+      commands.push_back(step);
+    } else {
+      command += (command.empty() ? "" : " ") + step;
+    }
+  }
   return commands;
 }
 
@@ -254,7 +257,7 @@ std::string MoveProgram(const std::vector<std::string>& names, std::string_view 
   // HOME, each name only when it holds a directory.
   text +=
       " \\-> L D P \\<< \\<< HOME TAIL WHILE DUP SIZE REPEAT DUP HEAD "
-      "IF DUP VTYPE 15 == THEN EVAL ELSE DROP END TAIL END DROP \\>> \\-> E \\<<"
+      "IF 15 TVARS OVER POS THEN EVAL ELSE DROP END TAIL END DROP \\>> \\-> E \\<<"
       "P E EVAL L SIZE 1 FOR A L A GET DUP DUP RCL SWAP D E EVAL ";
   // In D, with the name, the value and the name on the stack: store only
   // when the calculator got to D and the name is free there (or may be

@@ -62,8 +62,10 @@ std::string DestinationList(std::string_view path);
 std::vector<std::string> PathNames(std::string_view path);
 
 // The commands that move the calculator to path while entering only
-// directories: HOME, then each name is evaluated only when the calculator
-// reports it holds a directory (VTYPE 15); any other name is left alone.
+// directories: HOME, then each name is evaluated only when the current
+// directory lists it among its directories (15 TVARS, which every HP48
+// model has, and which never looks above the current directory); any other
+// name is left alone.
 // Plain words only, so they parse under every translation mode. With
 // report_path, PATH follows HOME and each name, so the stack shows where
 // each step led (one list per step, PathNames(path).size() + 1 in all).

@@ -155,9 +155,12 @@ TEST(SimulatedHp48, XsendGoesToLrzszRxOneTransferPerName) {
   RawDevice device(sim.device());
   sim.PressEval();
   // XSEND ignores a NAK that was waiting before it began; rx sends its first
-  // one at once and repeats it only after ten seconds.
-  std::this_thread::sleep_for(300ms);
+  // one at once and repeats it only after ten seconds: each rx starts once
+  // the calculator listens.
+  int transfer = 0;
   for (const auto& [name, object] : {std::pair{"R.x", r}, std::pair{"S.x", s}}) {
+    ++transfer;
+    ASSERT_TRUE(WaitFor([&] { return sim.XModemSendsWaiting() == transfer; }));
     testing::LrzszPeer rx(device.fd(), {"rx", "-q", "-X", name}, folder.path());
     ASSERT_TRUE(rx.started());
     EXPECT_EQ(rx.Wait(30000), 0);

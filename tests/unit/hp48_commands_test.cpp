@@ -82,15 +82,17 @@ TEST(CommandTexts, PathForms) {
 TEST(CommandTexts, EnteringAPathEvaluatesOnlyDirectories) {
   EXPECT_EQ(EnterPathCommands("HOME\\", true), (std::vector<std::string>{"HOME PATH"}));
   EXPECT_EQ(EnterPathCommands("HOME\\GAMES\\", false),
-            (std::vector<std::string>{"HOME 'GAMES' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END"}));
+            (std::vector<std::string>{"HOME 'GAMES' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END"}));
   // Deeper paths take several commands, each fitting one packet; only the
   // last reports where the calculator got to.
   const std::string longest(kMaxNameLength, 'L');
   const auto commands = EnterPathCommands("HOME\\" + longest + "\\AB\\CD\\" + longest + "\\", true);
-  ASSERT_EQ(commands.size(), 5u);
-  EXPECT_EQ(commands[0], "HOME PATH");
-  EXPECT_EQ(commands[3], "'CD' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH");
-  EXPECT_EQ(commands[4].substr(commands[4].size() - 8), "END PATH");
+  std::string joined;
+  for (const std::string& c : commands) joined += c + " ";
+  EXPECT_EQ(joined, "HOME PATH '" + longest + "' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH "
+                    "'AB' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH "
+                    "'CD' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH '" + longest +
+                    "' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH ");
   for (const std::string& c : commands) EXPECT_TRUE(FitsOnePacket(c)) << c;
   EXPECT_TRUE(EnterPathCommands("HOME\\A B\\", true).empty());
   EXPECT_TRUE(EnterPathCommands("HOME\\" + longest + "X\\", true).empty());

@@ -67,7 +67,7 @@ class OperationsTest : public ::testing::Test {
   // Runs a guarded path command: HOME, PATH, and each quoted name entered
   // unless it is listed in not_directories.
   void Follow(const std::string& command) {
-    if (command.rfind("HOME", 0) != 0 && command.find("VTYPE") == std::string::npos) return;
+    if (command.rfind("HOME", 0) != 0 && command.find("TVARS") == std::string::npos) return;
     std::istringstream words(command);
     for (std::string w; words >> w;) {
       if (w == "HOME") calculator_path = "{ HOME }";
@@ -141,7 +141,7 @@ TEST_F(OperationsTest, PurgesFirstMakeSureWhereTheCalculatorIs) {
   session().CurrentHPPath = "HOME\\D\\";
   EXPECT_EQ(hp().PurgeObjects("{A B }"), 1);
   EXPECT_EQ(hp().PurgeDirectory("'E'"), 1);
-  const std::string enter_d = "HOME PATH 'D' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH";
+  const std::string enter_d = "HOME PATH 'D' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH";
   EXPECT_EQ(server.commands(), (Strings{enter_d, "2 DROPN", "{A B } PURGE", enter_d, "2 DROPN",
                                         "'E' PGDIR"}));
 }
@@ -153,7 +153,7 @@ TEST_F(OperationsTest, PurgeIsRefusedWhenTheCalculatorStayedElsewhere) {
   session().CurrentHPPath = "HOME\\D\\";
   EXPECT_EQ(hp().PurgeObjects("{A }"), 0);
   EXPECT_EQ(server.commands(),
-            (Strings{"HOME PATH 'D' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH", "2 DROPN"}));
+            (Strings{"HOME PATH 'D' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH", "2 DROPN"}));
   EXPECT_EQ(session().HPWorkingPath, "HOME\\");
   EXPECT_EQ(Captions(), (Strings{"Error: HOME\\D\\ cannot be entered: D in HOME\\ is not a "
                                  "directory.\nNothing was changed."}));
@@ -217,9 +217,9 @@ TEST_F(OperationsTest, MoveUploadsItsProgramAfterPurgingAnOldCopy) {
   session().Job.TransferList = {"A", "B"};
   EXPECT_EQ(hp().MoveObjects("HOME\\GAMES\\"), 1) << ::testing::PrintToString(Captions());
   const std::string enter_work =
-      "C HOME PATH 'WORK' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH";
+      "C HOME PATH 'WORK' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH";
   EXPECT_EQ(server.log(),
-            (Strings{"C HOME PATH 'GAMES' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END PATH",
+            (Strings{"C HOME PATH 'GAMES' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH",
                      "C 2 DROPN", "G D", enter_work, "C 2 DROPN", "G D", "C 'cdhp48xx.tmp' PURGE",
                      "upload cdhp48xx.tmp", "C cdhp48xx.tmp 'cdhp48xx.tmp' PURGE", enter_work,
                      "C 2 DROPN", "G D"}));

@@ -646,8 +646,8 @@ TEST(CalculatorDirectory, PathsAndCommandTexts) {
   // Each name is entered only when it holds a directory; two names take two
   // commands.
   EXPECT_EQ(texts, std::vector<std::string>(
-                       {"HOME", "HOME 'GAMES' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END",
-                        "'CHESS' IF DUP VTYPE 15 == THEN EVAL ELSE DROP END", "F"}));
+                       {"HOME", "HOME 'GAMES' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END",
+                        "'CHESS' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END", "F"}));
 }
 
 }  // namespace
