@@ -234,5 +234,21 @@ TEST(CalculatorPanes, DropsOnTheTree) {
   EXPECT_TRUE(w.messages().empty());
 }
 
+TEST(CalculatorPanes, XModemDropOnATreeItemKeepsTheNameFreeThere) {
+  // HOME holds GREET, WORK does not: the object keeps its name in WORK.
+  sim::SimOptions options;
+  options.auto_eval = true;
+  options.auto_eval_delay = std::chrono::milliseconds(200);
+  SimWindow w(options);
+  Panes p(w);
+  const auto greet = w.calculator().WithCalculator([](sim::Calculator& c) { return c.BinaryOf("HOME\\", "GREET"); });
+  testing::WriteBytes(w.pcFolder() / "GREET", greet);
+  StartPcDrag(w, {w.pcFolder() / "GREET"});
+  EXPECT_TRUE(DropOn(p.tree, p.tree->ItemOfPath("HOME\\WORK\\"), *PaneDragData(), Qt::ShiftModifier));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\WORK\\"), "GREET"));
+  EXPECT_FALSE(Holds(Names(w, "HOME\\WORK\\"), "GREET.1"));
+  for (const auto& m : w.messages()) ADD_FAILURE() << m;
+}
+
 }  // namespace
 }  // namespace dravik
