@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "app/app_context.h"
@@ -37,8 +39,15 @@ std::string PathOf(const QTreeWidgetItem* item) {
   return item ? item->data(kName, CBackupWindow::kPathRole).toByteArray().toStdString() : std::string();
 }
 
+// The object list's icon of a type word. The list shows the listing's short
+// words ("Real"); a file's rows have the calculator's full ones.
 QIcon TypeIcon(const std::string& type) {
   if (type == "Directory") return RowIconPicture(kIconDirCurrent);
+  static constexpr std::pair<std::string_view, std::string_view> kShortWords[] = {
+      {"Real Number", "Real"}, {"Complex Number", "Complex"},
+      {"Binary Integer", "Binary"}, {"Global Name", "Global"}};
+  for (const auto& [full, brief] : kShortWords)
+    if (type == full) return RowIconPicture(IconForType(brief));
   return RowIconPicture(IconForType(type));
 }
 
@@ -73,7 +82,7 @@ CBackupWindow::CBackupWindow(AppContext& ctx, const Panes& panes, const std::str
   const QString name = ShownName(BaseName(path_));
   setWindowTitle("Backup - " + name);
 
-  QString what = file_.backup ? "Backup of HOME named " + FromEngine(file_.backup_name)
+  QString what = file_.backup ? "backup of the calculator's HOME directory"
                               : FromEngine(TypeWord(file_.nibbles(), Untagged(file_.walk.object)));
   auto* heading = new QLabel("<b>" + name.toHtmlEscaped() + "</b>: " + what.toHtmlEscaped());
 
@@ -104,7 +113,7 @@ CBackupWindow::CBackupWindow(AppContext& ctx, const Panes& panes, const std::str
   layout->addWidget(damage_);
   layout->addWidget(buttons);
   Fill();
-  resize(560, 420);
+  resize(600, 480);
 }
 
 void CBackupWindow::Fill() {
@@ -150,8 +159,11 @@ void CBackupWindow::Fill() {
   }
   damage_->setVisible(!damage_->text().isEmpty());
   tree_->expandAll();
-  for (int c = kName; c <= kChecksum; ++c) tree_->resizeColumnToContents(c);
-  tree_->setColumnWidth(kName, std::max(tree_->columnWidth(kName), 160));
+  // The name takes what the other columns leave.
+  tree_->header()->setStretchLastSection(false);
+  for (int c = kType; c <= kChecksum; ++c) tree_->resizeColumnToContents(c);
+  tree_->header()->setSectionResizeMode(kName, QHeaderView::Stretch);
+  tree_->header()->setMinimumSectionSize(60);
   tree_->setCurrentItem(tree_->topLevelItem(0));
   UpdateButtons();
 }
