@@ -23,6 +23,11 @@ class CXModemLink : public CSerialPort {
   static constexpr int kBlockSize = 128;
   static constexpr int kMaxRetries = 12;
   static constexpr int kStartTimeout = 5;  // seconds: waiting for the peer to start
+  // Receiving, a NAK goes out each second until the sender starts: the
+  // calculator's XSEND drops what came before it began listening, and
+  // waiting kStartTimeout after each lost NAK cost seconds per object. The
+  // patience in all stays kMaxRetries * kStartTimeout.
+  static constexpr int kStartNakInterval = 1;
   static constexpr int kAnswerTimeout = 2; // seconds: the answer to a block we sent
   static constexpr int kByteTimeout = 1;   // seconds: each byte inside a block received
 

@@ -6,7 +6,7 @@
 namespace dravik {
 
 int CXModemLink::ReceiveFileOverXModem() {
-  SetTimeouts(kStartTimeout);
+  SetTimeouts(kStartNakInterval);
   m_retries = 0;
   uint8_t lastGood = 0;
   long blocks = 0;  // distinct blocks stored
@@ -14,7 +14,7 @@ int CXModemLink::ReceiveFileOverXModem() {
   // Start: NAK until a block begins.
   uint8_t header = 0;
   bool started = false;
-  for (int naks = 0; naks < kMaxRetries; ++naks) {
+  for (int naks = 0; naks < kMaxRetries * kStartTimeout / kStartNakInterval; ++naks) {
     WriteByte(m_nak);
     bool heard = ReadByte(header) != 0;
     m_silence = heard ? 0 : 1;
@@ -32,6 +32,7 @@ int CXModemLink::ReceiveFileOverXModem() {
     return 0;  // the sender never started: no message
   }
 
+  SetTimeouts(kStartTimeout);
   m_retries = 0;
   bool first = true;
   bool ended = false;  // EOT seen and acknowledged
