@@ -26,7 +26,8 @@ class CXModemLink : public CSerialPort {
   // Receiving, a NAK goes out each second until the sender starts: the
   // calculator's XSEND drops what came before it began listening, and
   // waiting kStartTimeout after each lost NAK cost seconds per object. The
-  // patience in all stays kMaxRetries * kStartTimeout.
+  // patience stays kMaxRetries * kStartTimeout of silence, or kMaxRetries
+  // answers that do not start a block.
   static constexpr int kStartNakInterval = 1;
   static constexpr int kAnswerTimeout = 2; // seconds: the answer to a block we sent
   static constexpr int kByteTimeout = 1;   // seconds: each byte inside a block received

@@ -14,10 +14,15 @@ int CXModemLink::ReceiveFileOverXModem() {
   // Start: NAK until a block begins.
   uint8_t header = 0;
   bool started = false;
-  for (int naks = 0; naks < kMaxRetries * kStartTimeout / kStartNakInterval; ++naks) {
+  // Other bytes than a block's start count as failed tries, as before any
+  // block; silence counts by time.
+  int silent_seconds = 0;
+  for (int answers = 0; answers < kMaxRetries && silent_seconds < kMaxRetries * kStartTimeout;) {
     WriteByte(m_nak);
     bool heard = ReadByte(header) != 0;
     m_silence = heard ? 0 : 1;
+    if (heard) ++answers;
+    else silent_seconds += kStartNakInterval;
     if (FlagSet()) {
       m_silence = 0;
       break;
