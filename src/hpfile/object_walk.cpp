@@ -244,6 +244,8 @@ const WalkedObject& Untagged(const WalkedObject& object) {
 }
 
 std::string TypeWord(const NibbleView& in, const WalkedObject& object) {
+  // Cut before its prolog was whole: nothing tells what it was.
+  if (!object.whole && object.prolog == 0) return "Unknown";
   switch (object.prolog) {
     case kPrologSystemBinary: return "System Binary";
     case kPrologReal: return "Real Number";

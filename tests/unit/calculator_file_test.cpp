@@ -163,6 +163,7 @@ TEST(CalculatorFile, ADamagedBackupSaysWhereItBreaksAndKeepsWhatCanBeRead) {
     const CalculatorFile cut = ReadCalculatorFile({whole.begin(), whole.begin() + size});
     EXPECT_FALSE(cut.complete()) << size;
     EXPECT_FALSE(InspectRows(cut, "MAR99").empty());
+    for (const InspectRow& row : InspectRows(cut, "MAR99")) EXPECT_NE(row.type, "Extended Object") << size;
   }
   // Cut inside IOPAR, the newest variable.
   const CalculatorFile cut = ReadCalculatorFile({whole.begin(), whole.begin() + 110});
