@@ -7,6 +7,7 @@
 #include <QHeaderView>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -57,6 +58,11 @@ CLogDock::CLogDock(OperationLog& log, QWidget* parent) : QDockWidget("Log", pare
   setWidget(body);
 
   for (const LogEntry& entry : log_.Entries()) AddRow(entry);
+  // Rows added while the dock was hidden could not scroll it: opened, it
+  // shows the latest ones, once it has its size.
+  connect(this, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+    if (visible) QTimer::singleShot(0, list_, [this] { list_->scrollToBottom(); });
+  });
   // Entries are finished on the thread of their operation (a job's worker
   // too): the rows are added on the GUI thread.
   log_.SetListener([this](const LogEntry& entry) {

@@ -136,7 +136,12 @@ void CMainFrame::CreateActions() {
   action(Command::StatusBar)->setChecked(true);
 
   auto bind = [this](Command c, void (CMainFrame::*slot)()) {
-    connect(action(c), &QAction::triggered, this, slot);
+    connect(action(c), &QAction::triggered, this, [this, slot] {
+      (this->*slot)();
+      // A toolbar button whose command opened a dialog never saw the mouse
+      // leave: its prompt would stay in the status bar.
+      statusBar()->clearMessage();
+    });
   };
   bind(Command::Send, &CMainFrame::OnSend);
   bind(Command::SendXModem, &CMainFrame::OnSendXModem);
@@ -338,6 +343,7 @@ void CMainFrame::UpdateStatusPanes() {
   action(Command::Ascii)->setChecked(!ctx_.session.BinaryMode);
   action(Command::Binary)->setChecked(ctx_.session.BinaryMode);
   action(Command::CheckOut)->setChecked(ctx_.CheckOutMode);
+  SelectCurrentDrive();
 }
 
 void CMainFrame::TrackActivePane(QWidget* now) {

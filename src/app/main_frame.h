@@ -106,6 +106,8 @@ class CMainFrame : public QMainWindow {
   void CreateLogDock();
   // The mounted file systems in the drive selector, the current one chosen.
   void FillDriveSelector();
+  // Shows the drive that holds CurrentPCFolder, wherever the folder was chosen.
+  void SelectCurrentDrive();
   void Send(bool xmodem);
   void TrackActivePane(QWidget* now);
 

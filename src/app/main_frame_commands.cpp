@@ -136,8 +136,11 @@ void CMainFrame::OnPanic() {
   panes_.hpList->RefreshList();
   panes_.hpTree->OnInitialUpdate();
   panes_.hpTree->RebuildTree();
-  panes_.pcTree->OnInitialUpdate();
   ctx_.PanesBusy = false;
+  // The PC side too starts afresh: drives mounted or gone since the start
+  // show in the folder tree and in the drive selector.
+  panes_.pcTree->OnInitialUpdate();
+  FillDriveSelector();
 }
 
 void CMainFrame::OnAbout() {

@@ -1,5 +1,6 @@
 // The PC-side commands of CMainFrame: the drive selector, the favourite
 // folder, the "Check out" mode and the Backup window.
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QFile>
@@ -21,8 +22,18 @@ void CMainFrame::FillDriveSelector() {
   const std::vector<MountedDrive>& drives = panes_.pcTree->Drives();
   for (const MountedDrive& d : drives)
     driveCombo_->addItem(DriveIcon(d.kind), ShownName(d.path), QByteArray::fromStdString(d.path));
-  if (const MountedDrive* current = DriveOf(drives, ctx_.session.CurrentPCFolder))
-    driveCombo_->setCurrentIndex(static_cast<int>(current - drives.data()));
+  SelectCurrentDrive();
+}
+
+void CMainFrame::SelectCurrentDrive() {
+  // Not before the panes exist, nor under the user's hands while the list
+  // is open.
+  if (!panes_.pcTree || !driveCombo_ || driveCombo_->view()->isVisible()) return;
+  const std::vector<MountedDrive>& drives = panes_.pcTree->Drives();
+  if (const MountedDrive* current = DriveOf(drives, ctx_.session.CurrentPCFolder)) {
+    const int index = static_cast<int>(current - drives.data());
+    if (index < driveCombo_->count()) driveCombo_->setCurrentIndex(index);
+  }
 }
 
 void CMainFrame::OnDriveChange(int index) {

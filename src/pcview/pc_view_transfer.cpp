@@ -3,7 +3,10 @@
 // and deleting to the trash.
 #include <QDragMoveEvent>
 #include <QDropEvent>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
 #include <limits>
 
 #include "app/app_context.h"
@@ -94,6 +97,23 @@ void CPCView::MoveFilesInto(const std::string& folder) {
   Refresh();
 }
 
+namespace {
+
+// Qt trashes into the current folder when the home trash's parent
+// (~/.local/share on a fresh account) is missing: it is made first, private
+// to the user as the freedesktop base directories ask.
+void MakeDataFolder() {
+  const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+  if (data.isEmpty() || QFileInfo(data).isDir()) return;
+  QStringList missing;
+  for (QFileInfo f(data); !f.exists() && !f.isRoot(); f = QFileInfo(f.absolutePath()))
+    missing.prepend(f.absoluteFilePath());
+  for (const QString& folder : missing)
+    QDir().mkdir(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+}  // namespace
+
 void CPCView::DeleteSelection() {
   const std::string& folder = ctx_.session.CurrentPCFolder;
   if (folder.empty()) return;  // drives are not deleted
@@ -109,6 +129,7 @@ void CPCView::DeleteSelection() {
   if (ShowPcMessage(ctx_, question, "Delete", MessageIcon::Question, MessageButtons::YesNo) !=
       MessageAnswer::Yes)
     return;
+  MakeDataFolder();
   std::string failed;
   for (const std::string& name : names)
     if (!QFile::moveToTrash(ShownName(folder + name))) failed += "\n" + name;

@@ -2,13 +2,21 @@
 #include <QAction>
 #include <QApplication>
 #include <QStatusBar>
+#include <QComboBox>
 #include <QStatusTipEvent>
+#include <QTest>
+#include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
 #include "app/app_context.h"
+#include "app/log_dock.h"
 #include "app/main_frame.h"
 #include "app/window_boundary.h"
+#include "jobs/transfer_job.h"
+#include "link/operation_log.h"
+#include "pcview/pc_tree_view.h"
+#include "platform/mounts.h"
 #include "support/sim_window.h"
 
 namespace dravik {
@@ -43,6 +51,45 @@ TEST(MainFrame, LinkTextsWinOverAButtonsPromptWhileAnOperationRuns) {
   EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), "");
   EXPECT_EQ(frame.messageText().toStdString(), "Reading HOME\\ ...");
   boundary.SetWaitCursor(false);
+}
+
+// Nothing the window shows stays behind what happened: a button's prompt
+// after its command, the check's "Reading ..." after a job, the drive
+// selector after Panic, the log's oldest rows when it is opened.
+TEST(MainFrame, WhatTheWindowShowsIsCurrentAfterEachCommand) {
+  testing::SimWindow w;
+  CMainFrame& frame = w.frame();
+  frame.show();
+  QStatusTipEvent hover("Check the all files for their content");
+  QApplication::sendEvent(&frame, &hover);
+  frame.action(CMainFrame::Command::CheckOut)->trigger();
+  EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), "");
+
+  // Binary objects are checked against a listing read after the job.
+  frame.action(CMainFrame::Command::Binary)->trigger();
+  ASSERT_TRUE(w.session().BinaryMode);
+  TransferJob& job = w.session().Job;
+  job.Clear();
+  job.TransferList = {"PIC"};
+  job.ReceiveJobActive = true;
+  ASSERT_EQ(RunTransferDialog(w.ctx(), &frame), JobOutcome::Completed);
+  job.Clear();
+  EXPECT_EQ(frame.messageText().toStdString(), "Ready");
+
+  QComboBox* drives = frame.driveSelector();
+  drives->clear();
+  frame.action(CMainFrame::Command::Panic)->trigger();
+  EXPECT_EQ(drives->count(), static_cast<int>(frame.panes().pcTree->Drives().size()));
+  EXPECT_EQ(drives->currentData().toByteArray().toStdString(),
+            DriveOf(MountedDrives(), w.session().CurrentPCFolder)->path);
+
+  for (int i = 0; i < 30; ++i) LoggedOperation(&w.ctx().log, "Entry " + std::to_string(i)).End(LogOutcome::Done);
+  QTreeWidget* log = frame.logDock()->List();
+  for (int i = 0; i < 500 && log->topLevelItemCount() < 30; ++i) QTest::qWait(10);
+  frame.action(CMainFrame::Command::Log)->trigger();
+  QTest::qWait(50);
+  const QRect last = log->visualItemRect(log->topLevelItem(log->topLevelItemCount() - 1));
+  EXPECT_TRUE(log->viewport()->rect().contains(last)) << last.y();
 }
 
 TEST(MainFrame, ConnectsToTheSimulatedCalculator) {

@@ -43,6 +43,20 @@ std::string ReadText(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// Whether a file named prefix... with that text is in the home trash or in
+// the trash of the scratch folders' own file system.
+bool InTrash(const std::string& prefix, const std::string& text) {
+  const std::string home =
+      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
+  const std::string top = DriveFolder(DriveOf(MountedDrives(), testing::ScratchFolder().path())->path);
+  for (const std::string& trash : {home + "/Trash/files", top + ".Trash-" + std::to_string(getuid()) + "/files"}) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(trash, ec))
+      if (e.path().filename().string().rfind(prefix, 0) == 0 && ReadText(e.path()) == text) return true;
+  }
+  return false;
+}
+
 class PcPanes : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -256,18 +270,30 @@ TEST_F(PcPanes, DeleteMovesToTheTrashOnlyAfterConfirmation) {
   list().DeleteSelection();
   EXPECT_EQ(messages.back(), "Delete: Move gone.txt to the trash?");
   EXPECT_FALSE(fs::exists(pc / "gone.txt"));
-  // The home trash, or the trash of the scratch folder's own file system.
-  const std::string home =
-      QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
-  const std::string top = DriveFolder(DriveOf(MountedDrives(), pc.path())->path);
-  bool inTrash = false;
-  for (const std::string& trash : {home + "/Trash/files", top + ".Trash-" + std::to_string(getuid()) + "/files"}) {
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator(trash, ec))
-      inTrash |= e.path().filename().string().rfind("gone", 0) == 0 && ReadText(e.path()) == "bye";
-  }
-  EXPECT_TRUE(inTrash);
+  EXPECT_TRUE(InTrash("gone", "bye"));
   EXPECT_EQ(RowNames(&list()), (QStringList{"..", "old"}));
+}
+
+TEST_F(PcPanes, DeleteWithoutADataFolderYetStillGoesToTheTrash) {
+  // A fresh account: no ~/.local/share. Qt alone would trash into the
+  // current folder (its files/ and info/).
+  testing::ScratchFolder scratch;
+  const std::string data = scratch / "fresh/share";
+  const QByteArray saved = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(data));
+  const fs::path cwd = fs::current_path();
+  fs::current_path(scratch.path());
+  WriteText(pc / "old.txt", "was here");
+  list().Refresh();
+  Select({"old.txt"});
+  list().DeleteSelection();
+  const bool trashed = InTrash("old", "was here");
+  fs::current_path(cwd);
+  qputenv("XDG_DATA_HOME", saved);
+  EXPECT_TRUE(messages.size() == 1 && !fs::exists(pc / "old.txt")) << messages.back();
+  EXPECT_TRUE(trashed);
+  EXPECT_FALSE(fs::exists(scratch / "files"));
+  EXPECT_EQ(fs::status(data).permissions() & fs::perms::all, fs::perms::owner_all);
 }
 
 TEST_F(PcPanes, FoldersThatCannotBeReadAreReported) {
