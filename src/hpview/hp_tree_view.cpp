@@ -1,5 +1,7 @@
 #include "hpview/hp_tree_view.h"
 
+#include <algorithm>
+
 #include <QStringList>
 
 #include "app/app_context.h"
@@ -24,6 +26,11 @@ QStringList NamesBelowHome(const std::string& path) {
 bool SortsBefore(const QString& a, const QString& b) {
   const int c = a.compare(b, Qt::CaseInsensitive);
   return c < 0 || (c == 0 && a < b);
+}
+
+bool HoldsDirectories(const ListingEntry* e) {
+  return e && std::any_of(e->Types.begin(), e->Types.end(),
+                          [](const std::string& t) { return IsDirectoryType(t); });
 }
 
 }  // namespace
@@ -142,9 +149,11 @@ void CHPTreeView::UpdateImages() {
     for (int i = 0; i < item->childCount(); ++i) pending.push_back(item->child(i));
     const std::string path = ItemPath(item);
     const bool current = ctx_.cache.FindEntry(path) >= 0 && !ctx_.cache.IsStale(path);
-    // A directory not read yet may hold subdirectories: it can be expanded.
-    item->setChildIndicatorPolicy(current ? QTreeWidgetItem::DontShowIndicatorWhenChildless
-                                          : QTreeWidgetItem::ShowIndicator);
+    // A directory not read yet may hold subdirectories, one read (by "Read
+    // all") may hold some not in the tree yet: either can be expanded.
+    const bool leaf = current && !HoldsDirectories(ctx_.cache.Entry(path));
+    item->setChildIndicatorPolicy(leaf ? QTreeWidgetItem::DontShowIndicatorWhenChildless
+                                       : QTreeWidgetItem::ShowIndicator);
     if (item != root) SetImages(item, current ? kTreeDirCurrent : kTreeDirStale, kTreeDirSelected);
   }
 }

@@ -87,6 +87,10 @@ TEST(CalculatorPanes, ReadAllReadsEachDirectoryAndBrowsingAfterwardsSendsNothing
   EXPECT_EQ(w.session().CurrentHPPath, "HOME\\");
   EXPECT_EQ(TreeImageOf(p.tree, "HOME\\A\\"), kTreeDirCurrent);
   EXPECT_EQ(TreeImageOf(p.tree, "HOME\\D\\"), kTreeDirCurrent);
+  // A holds B, which the tree has not taken in yet: A can be opened, D not.
+  EXPECT_EQ(p.tree->ItemOfPath("HOME\\A\\")->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+  EXPECT_EQ(p.tree->ItemOfPath("HOME\\D\\")->childIndicatorPolicy(),
+            QTreeWidgetItem::DontShowIndicatorWhenChildless);
   EXPECT_EQ(RowNamed(p.list, "A")->data(0, CRemoteView::kIconRole).toInt(), kIconDirCurrent);
 
   // A silent calculator: any read now would end in "No response".
