@@ -26,7 +26,11 @@ void Settle(int ms) {
 }  // namespace
 
 bool RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name) {
-  if (name.empty()) return false;
+  if (name.empty()) {
+    // Nothing focused: the command would otherwise seem to do nothing.
+    Tell(ctx, "Choose the backup file in the PC file list first.");
+    return false;
+  }
   if (!hp48::IsCalculatorName(name)) {
     Tell(ctx, "Not a valid name for a backup: " + name + " (" + hp48::NameProblem(name) + ")");
     return false;

@@ -87,6 +87,10 @@ TEST(CalculatorCommands, RestoreOnlyAfterTheWholeBackupArrivedUnderItsName) {
   w.ctx().cache.MarkStale();
   EXPECT_TRUE(RestoreArchive(w.ctx(), *list, "MAR99"));
   EXPECT_TRUE(Eventually([&] { return !Holds(Names(w, "HOME\\"), "LATER"); }));
+
+  // No PC file focused: said, not silently ignored.
+  EXPECT_FALSE(RestoreArchive(w.ctx(), *list, ""));
+  EXPECT_EQ(w.messages().back(), "Error: Choose the backup file in the PC file list first.");
 }
 
 TEST(CalculatorCommands, NewFolderRefusesAnExistingNameOfAnyKind) {
