@@ -145,6 +145,15 @@ void CRemoteView::Fill() {
                       dir ? 1 : 0, icon);
     }
   }
+  // A read that failed would pass for an empty (or shorter) directory: the
+  // last row says so. After the listing's rows, so that the indexes stay.
+  if (ctx_.cache.IsStale()) {
+    const QString text = FromEngine("Could not read " + path + " (F5 reads it again)");
+    QTreeWidgetItem* unread = MakeRow(text, {}, {}, 0, kIconDirStale);
+    unread->setFlags(Qt::ItemIsEnabled);
+    unread->setToolTip(0, text);
+    rows << unread;
+  }
   addTopLevelItems(rows);
 }
 

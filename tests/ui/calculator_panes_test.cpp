@@ -108,6 +108,19 @@ TEST(CalculatorPanes, ReadAllReadsEachDirectoryAndBrowsingAfterwardsSendsNothing
   EXPECT_TRUE(w.messages().empty());
 }
 
+TEST(CalculatorPanes, AListingThatCouldNotBeReadIsNotShownAsAnEmptyDirectory) {
+  SimWindow w;
+  Panes p(w);
+  w.boundary().commSettingsDialog = [] { return false; };  // "&Exit"
+  w.ctx().kermit.m_msPerSecond = 20;  // time-outs of a few tens of milliseconds
+  w.calculator().SetSilent(true);
+  w.session().CurrentHPPath = "HOME\\WORK\\";
+  p.list->RefreshList();
+  EXPECT_EQ(RowNames(p.list), (QStringList{"..", "Could not read HOME\\WORK\\ (F5 reads it again)"}));
+  p.list->selectAll();  // the row is no object to send, delete or move
+  EXPECT_TRUE(p.list->selectedItems().empty());
+}
+
 TEST(CalculatorPanes, DeleteAfterReadAllPurgesTheObjectShownAndNoOther) {
   SimWindow w({}, true, Memory("7 'X' STO GAMES 8 'X' STO HOME"));
   Panes p(w);
