@@ -83,6 +83,14 @@ class CHP48Link : public CSerialPort {
   std::string MakeInitParams();
   // Adopts the peer's send-init parameters (each byte one field).
   void TakeInitParams(std::string_view fields);
+  // Whether a reply of this type is the peer's send-init parameters (its S,
+  // or the ACK of our S or I) naming a control or 8th-bit prefix that peers
+  // do not use, seen for the first time. Those packets carry only the
+  // 6-bit block check, which lets one damaged packet in 64 through, and a
+  // wrong prefix would garble every file of the transaction while every
+  // later check passes: such a packet is asked for again, and believed
+  // when it comes back the same.
+  bool DoubtfulInit(int type);
 
   // The encoded data of the next packet.
   const std::string& DataBuffer() const { return m_dataBuf; }
@@ -303,6 +311,8 @@ class CHP48Link : public CSerialPort {
   void DropPartialFile();
 
   std::string m_sendBuf;                        // last packet sent
+  int m_sentType = 0;                           // its type letter
+  std::string m_doubtedInit;                    // the last DoubtfulInit answer
   std::array<uint8_t, kLineMax + 3> m_rxBuf{};  // last line read
   int m_rxLineLen = 0;
   std::string m_dataBuf;                        // encoded data of the next packet

@@ -13,6 +13,7 @@ CHP48Link::CHP48Link(Session& session) : CSerialPort(session) {
 CHP48Link::~CHP48Link() { CloseAll(); }
 
 int CHP48Link::SendPacket(int type, int seq, std::string_view data) {
+  m_sentType = type;
   m_sendBuf.assign(static_cast<size_t>(std::max(m_padCount, 0)), static_cast<char>(m_padChar));
   m_sendBuf += static_cast<char>(m_txMark);
   const size_t from = m_sendBuf.size();

@@ -27,6 +27,18 @@ std::string CHP48Link::MakeInitParams() {
   return p;
 }
 
+bool CHP48Link::DoubtfulInit(int type) {
+  const bool init = type == 'S' || (type == 'Y' && (m_sentType == 'S' || m_sentType == 'I'));
+  if (!init || m_rxSeq != 0) return false;
+  const std::string_view f = m_data;
+  const bool odd_qctl = f.size() >= 6 && f[5] != '#';
+  const bool odd_qbin = f.size() >= 7 && f[6] != 'Y' && f[6] != 'N' && f[6] != ' ' && f[6] != '&';
+  if (!odd_qctl && !odd_qbin) return false;
+  if (f == m_doubtedInit) return false;  // the same twice: the peer means it
+  m_doubtedInit = std::string(f);
+  return true;
+}
+
 void CHP48Link::TakeInitParams(std::string_view fields) {
   const size_t n = fields.size();
   auto field = [&](size_t i) { return static_cast<uint8_t>(fields[i]); };

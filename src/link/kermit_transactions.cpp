@@ -73,7 +73,16 @@ int CHP48Link::AwaitReply() {
   int type = ReceivePacket();
   if (m_cancel) return kFailed;
   for (int tries = 0;; ++tries) {
-    if (m_rxSeq == m_seq && IsAcceptable(type)) return type;
+    if (m_rxSeq == m_seq && IsAcceptable(type)) {
+      if (!DoubtfulInit(type)) return type;
+      if (type == 'S') {
+        // Asked for again by its sequence number.
+        SendPacket('N', m_seq, {});
+        type = ReceivePacket();
+        continue;
+      }
+      // An answer to our S or I: sent again, it is answered again.
+    }
     if (tries > kMaxTries) {
       NoResponse();
       return kFailed;

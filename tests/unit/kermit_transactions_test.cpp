@@ -161,6 +161,53 @@ TEST_F(KermitTransactions, RetransmitsOnSilenceWrongSequenceAndOtherNaks) {
   EXPECT_EQ(link().SendFiles({path}), 1);
 }
 
+// The send-init exchange has only the 6-bit check: a damaged answer that
+// passes it and names a prefix nobody uses is asked for again; a peer that
+// names it twice means it.
+TEST_F(KermitTransactions, AnOddPrefixInTheInitExchangeIsBelievedOnlyTwice) {
+  std::string path = Write("A", "x");
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'S', 0);
+    peer.Send('Y', 0, "~- @-$Y3", 1);  // QCTL damaged into '$'
+    Expect(peer, 'S', 0);
+    peer.Send('Y', 0, "~- @-# 3", 1);
+    Expect(peer, 'F', 1, 3);
+    peer.Send('Y', 1, "", 3);
+    Expect(peer, 'D', 2, 3);
+    peer.Send('Y', 2, "", 3);
+    Expect(peer, 'Z', 3, 3);
+    peer.Send('Y', 3, "", 3);
+    Expect(peer, 'B', 4, 3);
+    peer.Send('Y', 4, "", 3);
+  });
+  EXPECT_EQ(link().SendFiles({path}), 1);
+  server.Join();
+  EXPECT_EQ(link().m_peerQctl, '#');
+
+  PeerThread sender(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'I', 0);
+    peer.Send('Y', 0, "~- @-# 1", 1);
+    Expect(peer, 'R', 0);
+    peer.Send('S', 0, "~* @-#%1", 1);  // QBIN damaged into '%'
+    Expect(peer, 'N', 0);
+    peer.Send('S', 0, "~* @-!Y1", 1);  // a peer that quotes with '!'
+    Expect(peer, 'N', 0);
+    peer.Send('S', 0, "~* @-!Y1", 1);
+    Expect(peer, 'Y', 0);
+    peer.Send('F', 1, "B", 1);
+    Expect(peer, 'Y', 1);
+    peer.Send('D', 2, "!J", 1);
+    Expect(peer, 'Y', 2);
+    peer.Send('Z', 3, "", 1);
+    Expect(peer, 'Y', 3);
+    peer.Send('B', 4, "", 1);
+    Expect(peer, 'Y', 4);
+  });
+  EXPECT_EQ(link().ReceiveFiles({"B"}), 1);
+  sender.Join();
+  EXPECT_EQ(Read("B"), "\n");
+}
+
 TEST_F(KermitTransactions, ASecondAckOfThePreviousPacketIsPassedOver) {
   // A packet answered twice (the calculator repeats what it thinks lost):
   // sending the next one again would start a round of duplicates.
