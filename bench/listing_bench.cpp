@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "hpview/listing_cache.h"
-#include "hpview/listing_parser.h"
+#include "listing/listing_cache.h"
+#include "listing/listing_parser.h"
 
 namespace {
 

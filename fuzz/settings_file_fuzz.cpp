@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = [] {

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 #include "link/hp48_link.h"
 #include "link/operation_log.h"
 #include "link/session.h"

@@ -13,7 +13,7 @@
 
 #include "app/app_context.h"
 #include "app/diagnose_dlg.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "platform/device_users.h"
 #include "platform/port_slots.h"
 #include "platform/serial_device.h"

@@ -15,7 +15,7 @@
 #include <array>
 #include <string>
 
-#include "app/link_settings.h"
+#include "settings/link_settings.h"
 
 class QButtonGroup;
 class QComboBox;

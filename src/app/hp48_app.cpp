@@ -11,7 +11,7 @@
 #include "app/connect_loop.h"
 #include "app/diagnose_dlg.h"
 #include "app/main_frame.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "app/window_boundary.h"
 #include "hpview/hp_tree_view.h"
 #include "hpview/remote_view.h"

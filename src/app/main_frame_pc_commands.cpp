@@ -10,7 +10,7 @@
 #include "app/app_context.h"
 #include "app/backup_window.h"
 #include "app/main_frame.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "pcview/pc_item.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"

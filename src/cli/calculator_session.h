@@ -9,7 +9,7 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_link.h"
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 #include "link/hp48_link.h"
 
 namespace dravik::cli {

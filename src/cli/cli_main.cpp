@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "cli/cli_command.h"
 #include "cli/console_boundary.h"
 #include "cli/interrupt.h"

@@ -5,8 +5,8 @@
 #include <QStringList>
 
 #include "app/app_context.h"
-#include "hpview/hp_path.h"
-#include "hpview/listing_parser.h"
+#include "listing/hp_path.h"
+#include "listing/listing_parser.h"
 #include "hpview/remote_view.h"
 #include "link/wait_cursor.h"
 

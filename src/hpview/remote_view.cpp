@@ -5,9 +5,9 @@
 #include <set>
 
 #include "app/app_context.h"
-#include "hpview/hp_path.h"
+#include "listing/hp_path.h"
 #include "hpview/hp_tree_view.h"
-#include "hpview/listing_parser.h"
+#include "listing/listing_parser.h"
 #include "link/hp48_listing_link.h"
 #include "link/wait_cursor.h"
 

@@ -1,6 +1,6 @@
 #include "link/hp48_commands.h"
 
-#include "hpview/listing_parser.h"
+#include "listing/listing_parser.h"
 
 namespace dravik::hp48 {
 namespace {

@@ -1,7 +1,7 @@
 // Lets the listing cache read directories through the Kermit link.
 #pragma once
 
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 #include "link/hp48_link.h"
 
 namespace dravik {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/link_settings.h"
+#include "settings/link_settings.h"
 #include "link/packet_trace.h"
 #include "link/ui_boundary.h"
 

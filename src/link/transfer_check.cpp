@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "hpview/listing_parser.h"
+#include "listing/listing_parser.h"
 #include "link/object_checksum.h"
 #include "link/operation_log.h"
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/operation_log.h"

@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 
 #include "app/app_context.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "grob/picture_file.h"
 #include "hpfile/calculator_file.h"
 #include "pcview/pc_file_kind.h"

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "recording_window.h"
-#include "hpview/listing_cache.h"
-#include "hpview/listing_walk.h"
+#include "listing/listing_cache.h"
+#include "listing/listing_walk.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/hp48_listing_link.h"

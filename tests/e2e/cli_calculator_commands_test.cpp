@@ -17,7 +17,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "child_program.h"
 #include "scratch_folder.h"
 #include "simulated_hp48.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "child_program.h"
 #include "kermit_peer.h"
 #include "pty_pair.h"

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "recording_window.h"
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 #include "link/hp48_link.h"
 #include "link/hp48_listing_link.h"
 #include "link/xmodem_job.h"

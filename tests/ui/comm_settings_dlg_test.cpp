@@ -16,7 +16,7 @@
 #include "app/app_context.h"
 #include "app/comm_settings_dlg.h"
 #include "app/main_frame.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "child_program.h"
 #include "platform/serial_device.h"
 #include "pty_pair.h"

@@ -13,7 +13,7 @@
 
 #include "app/app_context.h"
 #include "app/main_frame.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "app/window_boundary.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"

@@ -9,7 +9,7 @@
 #include "app/app_context.h"
 #include "app/hp48_app.h"
 #include "app/main_frame.h"
-#include "app/settings_file.h"
+#include "settings/settings_file.h"
 #include "app/window_boundary.h"
 #include "hpview/remote_view.h"
 #include "pty_pair.h"

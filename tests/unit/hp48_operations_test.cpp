@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 #include "link/hp48_commands.h"
 #include "pty_link.h"
 #include "scratch_folder.h"

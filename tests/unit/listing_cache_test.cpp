@@ -1,4 +1,4 @@
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 
 #include <gtest/gtest.h>
 

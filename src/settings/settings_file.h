@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/link_settings.h"
+#include "settings/link_settings.h"
 #include "link/session.h"
 
 namespace dravik {

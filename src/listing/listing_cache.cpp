@@ -1,8 +1,8 @@
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 
 #include <utility>
 
-#include "hpview/listing_parser.h"
+#include "listing/listing_parser.h"
 #include "link/operation_log.h"
 #include "link/wait_cursor.h"
 

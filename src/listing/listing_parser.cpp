@@ -1,4 +1,4 @@
-#include "hpview/listing_parser.h"
+#include "listing/listing_parser.h"
 
 namespace dravik {
 namespace {

@@ -2,7 +2,7 @@
 // first from HOME, each directory's subdirectories in listing order.
 #pragma once
 
-#include "hpview/listing_cache.h"
+#include "listing/listing_cache.h"
 
 namespace dravik {
 

@@ -1,4 +1,4 @@
-#include "hpview/listing_walk.h"
+#include "listing/listing_walk.h"
 
 #include <string>
 

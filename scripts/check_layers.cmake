@@ -1,0 +1,22 @@
+# Fails when a file of the engine or of the command-line front end includes
+# a header of the window folders. Run by the build (target layer_check):
+#   cmake -DSOURCE_DIR=<checkout> -P scripts/check_layers.cmake
+set(below link cli grob hpfile diagnose platform listing settings)
+set(windows app hpview pcview jobs)
+list(JOIN windows "|" window_alternatives)
+set(offences "")
+foreach(folder IN LISTS below)
+  file(GLOB_RECURSE files "${SOURCE_DIR}/src/${folder}/*.cpp" "${SOURCE_DIR}/src/${folder}/*.h")
+  foreach(file IN LISTS files)
+    file(STRINGS "${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[\"<](${window_alternatives})/")
+    foreach(line IN LISTS lines)
+      file(RELATIVE_PATH shown "${SOURCE_DIR}" "${file}")
+      string(STRIP "${line}" line)
+      list(APPEND offences "${shown}: ${line}")
+    endforeach()
+  endforeach()
+endforeach()
+if(offences)
+  list(JOIN offences "\n  " listed)
+  message(FATAL_ERROR "The engine must not include window headers:\n  ${listed}")
+endif()
