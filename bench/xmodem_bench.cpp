@@ -36,7 +36,7 @@ class QuietWindow : public MainWindowHandle {
     std::fprintf(stderr, "message: %.*s\n", static_cast<int>(text.size()), text.data());
     return MessageAnswer::Ok;
   }
-  bool RunCommSettingsDialog() override { return false; }
+  SettingsAnswer RunCommSettingsDialog(LinkSettings&) override { return SettingsAnswer::Cancel; }
   void SetStatusText(std::string_view) override {}
   void SetWaitCursor(bool) override {}
 };

@@ -1,6 +1,7 @@
 // Everything one running Dravik window works with: the session (settings,
-// paths, the current job, the window boundary), the two links on the one
-// serial port, the calculator listing cache and the frame's own flags.
+// paths, the current job, the window boundary), the line (its own thread
+// with the two links on the one serial port), the calculator listing cache
+// and the frame's own flags.
 //
 // The program builds one AppContext in main(); a test builds fresh ones, so
 // every pane and dialog takes the context it serves instead of reaching for
@@ -9,11 +10,10 @@
 
 #include <string>
 
-#include "listing/listing_cache.h"
-#include "link/hp48_link.h"
+#include "app/calculator_line.h"
 #include "link/operation_log.h"
 #include "link/session.h"
-#include "link/xmodem_link.h"
+#include "listing/listing_cache.h"
 
 namespace dravik {
 
@@ -24,21 +24,20 @@ struct AppContext {
 
   // The jobs and calculator operations of this run, for the log pane.
   OperationLog log;
+  // The window's own copy: what the panes show, the settings, and what the
+  // line last reported (where the calculator is, its transfer format).
   Session session;
-  CHP48Link kermit{session};   // holds the port, but during an XModem job
-  CXModemLink xmodem{session};  // holds it only during an XModem job
   // The parsed calculator listings by path. The object list fills itself
   // from it; the directory tree and the frame's commands read it too.
   ListingCache cache{session};
+  // Every operation that talks to the calculator runs there, one at a time.
+  CalculatorLine line{session, log};
 
   // The panes are being built or rebuilt: resizing leaves the splitter
   // alone and the panes' first-display set-up does nothing.
   bool PanesBusy = true;
   // PC files are classified by name and content.
   bool CheckOutMode = false;
-  // A file job's worker runs: the GUI thread leaves the links and the
-  // settings record alone until the job's dialog has ended.
-  bool JobRunning = false;
   // Texts typed in the "Archive Name" and "New Folder" dialogs.
   std::string ArchiveName;
   std::string NewFolderName;

@@ -205,22 +205,26 @@ bool CBackupWindow::ExtractTo(const QTreeWidgetItem* item, const std::string& pa
   return true;
 }
 
-JobOutcome CBackupWindow::SendToCalculator(const QTreeWidgetItem* item) {
+uint64_t CBackupWindow::SendToCalculator(const QTreeWidgetItem* item,
+                                         std::function<void(const JobResult&)> done) {
   ExtractedObject object;
-  if (!panes_.hpList || !Take(item, &object)) return JobOutcome::Failed;
-  // The calculator stores the variable under its file's name.
-  QTemporaryDir folder(QDir::tempPath() + "/dravik-send-XXXXXX");
-  const std::string file = QFile::encodeName(folder.path()).toStdString() + "/" + object.name;
-  if (!folder.isValid() || WritePictureFile(file, object.file, false) != PictureWriteStatus::Ok) {
+  if (!panes_.hpList || !Take(item, &object)) return 0;
+  // The calculator stores the variable under its file's name. The folder
+  // lives until the send is over.
+  auto folder = std::make_shared<QTemporaryDir>(QDir::tempPath() + "/dravik-send-XXXXXX");
+  const std::string file = QFile::encodeName(folder->path()).toStdString() + "/" + object.name;
+  if (!folder->isValid() || WritePictureFile(file, object.file, false) != PictureWriteStatus::Ok) {
     Tell("Cannot write a temporary copy of " + object.name + ".");
-    return JobOutcome::Failed;
+    return 0;
   }
   TransferJob& job = ctx_.session.Job;
   job.Clear();
   job.SendJobActive = true;  // by Kermit, whatever the last send used
   job.TransferList = {file};
   job.TransferSizes = {static_cast<uint32_t>(object.file.size())};
-  return panes_.hpList->DropIntoCurrent();
+  return panes_.hpList->DropIntoCurrent([folder, done](const JobResult& result) {
+    if (done) done(result);
+  });
 }
 
 void CBackupWindow::OnExtract() {

@@ -7,6 +7,8 @@
 // read and where it breaks; nothing is written from what is damaged.
 #pragma once
 
+#include <functional>
+
 #include <QDialog>
 #include <string>
 
@@ -49,9 +51,12 @@ class CBackupWindow : public QDialog {
   bool ExtractTo(const QTreeWidgetItem* item, const std::string& path);
   // "Send to Calculator": sends the item's variable (or directory) into the
   // calculator's current directory through the transfer dialog, from a
-  // temporary file named after it that is removed afterwards. Failed (after
-  // telling why) when it cannot be taken out of the file.
-  JobOutcome SendToCalculator(const QTreeWidgetItem* item);
+  // temporary file named after it that is removed once the send is over;
+  // done (may be empty) gets the job's result. The send's operation on the
+  // line, or 0 (after telling why) when the item cannot be taken out of the
+  // file.
+  uint64_t SendToCalculator(const QTreeWidgetItem* item,
+                            std::function<void(const JobResult&)> done = {});
 
  private:
   CBackupWindow(AppContext& ctx, const Panes& panes, const std::string& path, CalculatorFile file,

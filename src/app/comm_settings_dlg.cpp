@@ -178,18 +178,15 @@ void CCommSettingsDlg::OnOk() {
 }
 
 void CCommSettingsDlg::OnSetHp() {
-  // No answer runs the link's no-response handling in here, this dialog
-  // again included; either way the port is closed afterwards.
-  ctx_.kermit.Open();
-  ctx_.kermit.SetCalculatorIO();
-  ctx_.kermit.CloseAll();
+  setCalculator_ = true;
   accept();
 }
 
-bool RunCommSettingsDialog(AppContext& ctx, QWidget* parent) {
+SettingsAnswer RunCommSettingsDialog(AppContext& ctx, QWidget* parent) {
   if (QWidget* modal = QApplication::activeModalWidget()) parent = modal;
   CCommSettingsDlg dialog(ctx, parent);
-  return dialog.exec() == QDialog::Accepted;
+  if (dialog.exec() != QDialog::Accepted) return SettingsAnswer::Cancel;
+  return dialog.SetCalculatorAsked() ? SettingsAnswer::OkSetCalculator : SettingsAnswer::Ok;
 }
 
 }  // namespace dravik

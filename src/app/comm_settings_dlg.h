@@ -1,9 +1,10 @@
 // CCommSettingsDlg: the modal "COM-Settings" dialog. The user picks the port
 // slot, the line speed, the Kermit checksum type and the calculator's
 // translation mode; every choice takes effect in the session's settings at
-// once. "OK" also writes the settings file, "&Set HP" pushes checksum and
-// translation to the calculator, "&Exit" and the close box leave without
-// either (the choices stay for this run).
+// once. "OK" also writes the settings file, "&Set HP" leaves asking for
+// checksum and translation to be pushed to the calculator (which the line
+// does, not the dialog), "&Exit" and the close box leave without either
+// (the choices stay for this run).
 //
 // The caller closes the port before showing it, so each slot's device can
 // be tried: a button whose device cannot be opened is disabled, with the
@@ -15,6 +16,7 @@
 #include <array>
 #include <string>
 
+#include "link/ui_boundary.h"
 #include "settings/link_settings.h"
 
 class QButtonGroup;
@@ -43,6 +45,8 @@ class CCommSettingsDlg : public QDialog {
   QPushButton* ExitButton() const { return exit_; }
   QPushButton* SetHpButton() const { return setHp_; }
   QPushButton* DiagnoseButton() const { return diagnose_; }
+  // The user left with "&Set HP": the calculator is to take the settings.
+  bool SetCalculatorAsked() const { return setCalculator_; }
 
  private:
   void CreateControls();
@@ -66,12 +70,13 @@ class CCommSettingsDlg : public QDialog {
   QPushButton* exit_ = nullptr;
   QPushButton* setHp_ = nullptr;
   QPushButton* diagnose_ = nullptr;
+  bool setCalculator_ = false;
 };
 
 // Shows the dialog modally over parent (or over the dialog that is modal
-// now, when a job's worker asks for it); true when it ended with OK or
-// "&Set HP".
-bool RunCommSettingsDialog(AppContext& ctx, QWidget* parent);
+// now); how the user left it. With OkSetCalculator the caller has the line
+// push the settings to the calculator.
+SettingsAnswer RunCommSettingsDialog(AppContext& ctx, QWidget* parent);
 
 // Why a slot's button is disabled: its device (empty: the slot has none)
 // cannot be opened - busy (naming the programs that hold it when they can

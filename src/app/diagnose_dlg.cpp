@@ -143,14 +143,11 @@ void CDiagnoseDlg::closeEvent(QCloseEvent* event) {
 
 void RunDiagnoseDialog(AppContext& ctx, QWidget* parent) {
   if (QWidget* modal = QApplication::activeModalWidget()) parent = modal;
-  // The line checks need the device to themselves.
-  const bool reopen = ctx.kermit.IsOpen();
-  if (reopen) ctx.kermit.CloseAll();
-  {
-    CDiagnoseDlg dialog(DoctorRequestFor(ctx.session), parent);
-    dialog.exec();
-  }
-  if (reopen) ctx.kermit.Open();
+  // The line checks need the device to themselves: they run from the
+  // settings dialog and the no-response message, when the link has closed
+  // the port.
+  CDiagnoseDlg dialog(DoctorRequestFor(ctx.session), parent);
+  dialog.exec();
 }
 
 }  // namespace dravik

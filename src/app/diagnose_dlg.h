@@ -65,8 +65,8 @@ class CDiagnoseDlg : public QDialog {
 DoctorRequest DoctorRequestFor(const Session& session);
 
 // Shows the dialog modally for the session's settings, over parent or the
-// dialog that is modal now. An open port is closed for the checks and
-// opened again afterwards.
+// dialog that is modal now. It is offered where the link has closed the
+// port (the settings dialog, the no-response message).
 void RunDiagnoseDialog(AppContext& ctx, QWidget* parent);
 
 }  // namespace dravik

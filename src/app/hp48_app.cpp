@@ -8,14 +8,12 @@
 
 #include "app/app_context.h"
 #include "app/comm_settings_dlg.h"
-#include "app/connect_loop.h"
 #include "app/diagnose_dlg.h"
 #include "app/main_frame.h"
 #include "settings/settings_file.h"
 #include "app/window_boundary.h"
 #include "hpview/hp_tree_view.h"
 #include "hpview/remote_view.h"
-#include "link/wait_cursor.h"
 
 namespace dravik {
 
@@ -118,7 +116,15 @@ void CHP48App::LoadSettings(const StartOptions& options) {
 bool CHP48App::InitInstance(const StartOptions& options) {
   Session& session = ctx_.session;
   session.MainWindow = &boundary_;
-  boundary_.commSettingsDialog = [this] { return RunCommSettingsDialog(ctx_, frame_.get()); };
+  ctx_.line.SetWindow(&boundary_);
+  // The line's no-response handling runs the dialog with the settings it
+  // works with; the dialog edits the window's copy, which goes back.
+  boundary_.commSettingsDialog = [this](LinkSettings& settings) {
+    ctx_.session.Settings = settings;
+    const SettingsAnswer answer = RunCommSettingsDialog(ctx_, frame_.get());
+    settings = ctx_.session.Settings;
+    return answer;
+  };
   boundary_.diagnoseDialog = [this] { RunDiagnoseDialog(ctx_, frame_.get()); };
   // 1. The window with its panes (the PC panes fill themselves); the first
   // file to send must be readable, or there is nothing to start for.
@@ -129,22 +135,28 @@ bool CHP48App::InitInstance(const StartOptions& options) {
   // 3. The window stands on the screen during the connection attempts.
   frame_->setWindowTitle("Dravik - connecting...");
   frame_->show();
-  QApplication::processEvents();
   // 4.-6. Default settings, then those of the settings file.
-  WaitCursor wait(&boundary_);
   LoadSettings(options);
-  // 7.-8. Open the port and check until the calculator answers.
-  session.LinkClosedByUser = false;
-  ctx_.kermit.Open();
-  if (!ConnectUntilAnswered(ctx_.kermit)) return false;
-  // 9. The calculator answers: its replies get more time from now on.
-  ctx_.kermit.SetTimeouts(5);
-  // 10. The files of the command line go to the current directory.
-  if (session.Job.SendJobActive) frame_->panes().hpList->DropIntoCurrent();
-  // 11. The calculator panes show the current directory and the tree.
-  frame_->panes().hpList->RefreshList();
-  frame_->panes().hpTree->RebuildTree();
-  frame_->setWindowTitle("Dravik");
+  // 7.-9. The line opens the port and checks until the calculator answers;
+  // the window takes input meanwhile.
+  const TransferJob job = session.Job;
+  session.Job.Clear();
+  frame_->ConnectWith(false, [this, job](bool connected) {
+    if (!connected) {
+      // The user gave up connecting: the program ends.
+      QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+      return;
+    }
+    frame_->setWindowTitle("Dravik");
+    // 10. The files of the command line go to the current directory.
+    if (job.SendJobActive) {
+      ctx_.session.Job = job;
+      frame_->panes().hpList->DropIntoCurrent();
+    }
+    // 11. The calculator panes show the current directory and the tree.
+    frame_->panes().hpList->RefreshList();
+    frame_->panes().hpTree->RebuildTree();
+  });
   return true;
 }
 

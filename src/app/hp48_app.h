@@ -37,7 +37,8 @@ class CHP48App {
   ~CHP48App();
 
   // The start-up steps; false when the program should end (a first file
-  // word that cannot be read, or the user gave up connecting).
+  // word that cannot be read). The connection check runs on the line; when
+  // the user gives up connecting, the event loop ends with 1.
   bool InitInstance(const StartOptions& options);
   CMainFrame* frame() const { return frame_.get(); }
 

@@ -7,10 +7,13 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QResizeEvent>
+#include <QCloseEvent>
+#include <QDeadlineTimer>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 
 #include "app/app_context.h"
 #include "app/icons.h"
@@ -82,6 +85,18 @@ const CommandText kCommands[] = {
      "tb_new_folder", {}},
     {CMainFrame::Command::SaveLog, "Save &Log...", "Save the log as a text file.", "Save Log",
      nullptr, {}},
+    {CMainFrame::Command::Stop, "S&top", "Stop what runs on the calculator line now.", "Stop",
+     "tb_stop", QKeySequence(Qt::Key_Escape)},
+};
+
+// The commands that cannot wait their turn on the line: while it is busy
+// they are disabled. Transfers, deletes, moves and listings queue instead.
+constexpr CMainFrame::Command kNeedFreeLine[] = {
+    CMainFrame::Command::CommSettings, CMainFrame::Command::Home,
+    CMainFrame::Command::ReadAll,      CMainFrame::Command::Finish,
+    CMainFrame::Command::Ascii,        CMainFrame::Command::Binary,
+    CMainFrame::Command::Archive,      CMainFrame::Command::Restore,
+    CMainFrame::Command::Panic,        CMainFrame::Command::NewFolder,
 };
 
 }  // namespace
@@ -100,6 +115,7 @@ CMainFrame::CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* paren
   boundary_.statusText = [this](const QString& text) { SetMessageText(text); };
   connect(qApp, &QApplication::focusChanged, this,
           [this](QWidget*, QWidget* now) { TrackActivePane(now); });
+  connect(&ctx_.line, &CalculatorLine::changed, this, &CMainFrame::OnLineChanged);
   ctx_.PanesBusy = false;
   ctx_.CheckOutMode = false;
   // The panes' first display, now that they all exist.
@@ -128,9 +144,12 @@ void CMainFrame::CreateActions() {
     if (!c.key.isEmpty()) a->setShortcut(c.key);
     actions_[c.command] = a;
   }
-  // Del and F5 work wherever the focus is in the window.
+  // Del, F5 and Esc work wherever the focus is in the window.
   action(Command::Delete)->setShortcutContext(Qt::WindowShortcut);
   action(Command::Refresh)->setShortcutContext(Qt::WindowShortcut);
+  action(Command::Stop)->setShortcutContext(Qt::WindowShortcut);
+  action(Command::Stop)->setEnabled(false);
+  for (Command c : kNeedFreeLine) idleTips_[c] = action(c)->toolTip();
   for (Command c : {Command::Ascii, Command::Binary, Command::StatusBar, Command::CheckOut})
     action(c)->setCheckable(true);
   action(Command::StatusBar)->setChecked(true);
@@ -167,6 +186,7 @@ void CMainFrame::CreateActions() {
   bind(Command::About, &CMainFrame::OnAbout);
   bind(Command::NewFolder, &CMainFrame::OnNewFolder);
   bind(Command::Preview, &CMainFrame::OnPreview);
+  bind(Command::Stop, &CMainFrame::OnStop);
   connect(action(Command::Exit), &QAction::triggered, this, &QWidget::close);
   connect(action(Command::StatusBar), &QAction::toggled, this,
           [this](bool on) { statusBar()->setVisible(on); });
@@ -248,11 +268,23 @@ void CMainFrame::CreateToolBar() {
   bar->addSeparator();
   bar->addAction(action(Command::Refresh));
   bar->addAction(action(Command::Panic));
+  bar->addSeparator();
+  bar->addAction(action(Command::Stop));
 }
 
 void CMainFrame::CreateStatusBar() {
   messagePane_ = new QLabel("Ready");
   statusBar()->addWidget(messagePane_, 1);
+  // What waits on the line, and Stop for what runs: shown only then.
+  waitingPane_ = new QLabel;
+  waitingPane_->hide();
+  statusBar()->addWidget(waitingPane_);
+  stopButton_ = new QToolButton;
+  stopButton_->setDefaultAction(action(Command::Stop));
+  stopButton_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+  stopButton_->setAutoRaise(true);
+  stopButton_->hide();
+  statusBar()->addWidget(stopButton_);
   auto pane = [this](const char* text) {
     auto* label = new QLabel(text);
     label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -323,21 +355,77 @@ QString CMainFrame::messageText() const { return messagePane_->text(); }
 void CMainFrame::SetMessageText(const QString& text) {
   // A prompt shown for a toolbar button or menu item would cover it.
   statusBar()->clearMessage();
+  // Not ready while the line works: the pane says what it does.
+  if (text == "Ready" && ctx_.line.Busy()) {
+    const QString busy = ctx_.line.BusyText();
+    if (!busy.isEmpty()) {
+      messagePane_->setText(busy);
+      return;
+    }
+  }
   messagePane_->setText(text);
 }
 
 bool CMainFrame::event(QEvent* event) {
-  if (event->type() == QEvent::StatusTip && (boundary_.Busy() || ctx_.JobRunning)) return true;
+  if (event->type() == QEvent::StatusTip && ctx_.line.Busy()) return true;
   return QMainWindow::event(event);
 }
 
+void CMainFrame::OnStop() { ctx_.line.Stop(); }
+
+void CMainFrame::OnLineChanged() {
+  const LineQueue queue = ctx_.line.Queue();
+  const bool busy = ctx_.line.Busy();
+  const QString doing = ctx_.line.BusyText();
+  for (Command c : kNeedFreeLine) {
+    QAction* a = action(c);
+    a->setEnabled(!busy);
+    const QString tip = idleTips_[c].isEmpty() ? a->text().remove('&') : idleTips_[c];
+    a->setToolTip(busy ? tip + " - the line is busy: " + doing + " (Stop ends it)" : idleTips_[c]);
+  }
+  action(Command::Stop)->setEnabled(queue.runningId != 0);
+  action(Command::Stop)->setToolTip(queue.runningId != 0
+                                        ? "Stop: " + QString::fromStdString(queue.running)
+                                        : QStringLiteral("Stop"));
+  stopButton_->setVisible(queue.runningId != 0);
+  QStringList waiting;
+  for (const auto& [id, what] : queue.waiting) waiting << QString::fromStdString(what);
+  waitingPane_->setVisible(!waiting.isEmpty());
+  waitingPane_->setText(QStringLiteral("%1 waiting").arg(waiting.size()));
+  waitingPane_->setToolTip("Waiting for the line:\n" + waiting.join('\n'));
+  // The wait is over: the pane no longer says what the line did.
+  if (lineWasBusy_ && !busy) SetMessageText("Ready");
+  lineWasBusy_ = busy;
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+  if (ctx_.line.Busy()) {
+    const std::string text = "The calculator line is busy: " + ctx_.line.BusyText().toStdString() +
+                             ".\nStop it and quit?";
+    if (boundary_.ShowMessage(text, "Dravik", MessageIcon::Question,
+                              MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes) {
+      event->ignore();
+      return;
+    }
+  }
+  // Nobody answers the line's boxes any more; what runs stops (a receive
+  // removes its partial file), what waits is dropped, and the port goes
+  // back before the window does.
+  boundary_.SetClosing(true);
+  ctx_.line.Close();
+  QDeadlineTimer deadline(5000);
+  while (ctx_.line.Busy() && !deadline.hasExpired())
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  ctx_.line.Shutdown(1000);
+  QMainWindow::closeEvent(event);
+}
+
 void CMainFrame::UpdateStatusPanes() {
-  if (ctx_.JobRunning) return;  // the worker may be changing what they show
   const LinkSettings& s = ctx_.session.Settings;
   formatPane_->setText(ctx_.session.BinaryMode ? "Binary" : "ASCII");
   baudPane_->setText(QString::number(s.BaudRate));
   portPane_->setText(QStringLiteral("COM%1").arg(s.PortNumber));
-  portPane_->setToolTip(QString::fromStdString(ctx_.kermit.DevicePath()));
+  portPane_->setToolTip(QString::fromStdString(ctx_.line.DevicePath()));
   translationPane_->setText(QStringLiteral("Trans. Mode: %1").arg(s.TranslationMode));
   checksumPane_->setText(QStringLiteral("CHK: %1").arg(s.ChecksumType));
   action(Command::Ascii)->setChecked(!ctx_.session.BinaryMode);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -14,6 +15,7 @@ class QAction;
 class QComboBox;
 class QLabel;
 class QSplitter;
+class QToolButton;
 
 namespace dravik {
 
@@ -31,7 +33,7 @@ class CMainFrame : public QMainWindow {
     Send, SendXModem, CommSettings, SetFavoritePath, BmpToGrob, GrobToBmp, Delete, Exit,
     PngToGrob, GrobToPng, OpenBackup, Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
-    StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog,
+    StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog, Stop,
   };
 
   CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent = nullptr);
@@ -62,6 +64,14 @@ class CMainFrame : public QMainWindow {
   // The "Backup" window of a calculator file (null, after telling why,
   // when it is none in binary form).
   CBackupWindow* OpenBackupFile(const std::string& file);
+  // Has the line take the window's settings and repeat the connection
+  // check until the calculator answers or the user gives up (pushing the
+  // settings to the calculator first when setCalculator); done gets
+  // whether it answered.
+  void ConnectWith(bool setCalculator, std::function<void(bool connected)> done = {});
+  // The status bar's Stop button and the label of what waits on the line.
+  QToolButton* stopButton() const { return stopButton_; }
+  QLabel* waitingLabel() const { return waitingPane_; }
 
  public slots:
   void OnSend();
@@ -89,12 +99,18 @@ class CMainFrame : public QMainWindow {
   void OnNewFolder();
   void OnPreview();
   void OnDriveChange(int index);
+  // Ends what runs on the line (Esc, the toolbar's and the status bar's
+  // Stop).
+  void OnStop();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
   // While an operation runs, the status bar keeps the link's texts: a
   // button's prompt under the resting mouse would hide them.
   bool event(QEvent* event) override;
+  // While something runs or waits on the line: asks once, stops it, waits
+  // (bounded) for the line to give the port back, then closes.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   void CreateActions();
@@ -109,7 +125,12 @@ class CMainFrame : public QMainWindow {
   // Shows the drive that holds CurrentPCFolder, wherever the folder was chosen.
   void SelectCurrentDrive();
   void Send(bool xmodem);
+  void SetBinaryMode(bool binary);
   void TrackActivePane(QWidget* now);
+  // The commands that need the line follow whether it is busy: those that
+  // cannot wait their turn are disabled, with a tool tip that says what the
+  // line does; Stop is there while something runs.
+  void OnLineChanged();
 
   AppContext& ctx_;
   WindowBoundary& boundary_;
@@ -127,6 +148,11 @@ class CMainFrame : public QMainWindow {
   QLabel* portPane_ = nullptr;
   QLabel* translationPane_ = nullptr;
   QLabel* checksumPane_ = nullptr;
+  QLabel* waitingPane_ = nullptr;
+  QToolButton* stopButton_ = nullptr;
+  // Tool tips of the commands as they are while the line is free.
+  std::map<Command, QString> idleTips_;
+  bool lineWasBusy_ = false;
   int activeSide_ = -1;
 };
 

@@ -15,7 +15,6 @@
 #include "hpview/remote_view.h"
 #include "jobs/transfer_job.h"
 #include "link/hp48_listing_link.h"
-#include "link/wait_cursor.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
 
@@ -54,64 +53,80 @@ void CMainFrame::OnDelete() {
 }
 
 void CMainFrame::OnHome() {
-  WaitCursor wait(&boundary_);
-  ctx_.kermit.GoHome();
-  panes_.hpList->RefreshList();
+  ctx_.line.Run<int>(
+      "Going to HOME", [](LineSide& line) { return line.kermit.GoHome(); },
+      [this](int) {
+        ctx_.session.CurrentHPPath = "HOME\\";
+        panes_.hpList->RefreshList();
+      });
 }
 
 void CMainFrame::OnUpDir() { panes_.hpList->GoUp(); }
 
 void CMainFrame::OnReadAll() {
-  WaitCursor wait(&boundary_);
   panes_.hpTree->ShowReadingAll();
-  HP48ListingLink link(ctx_.kermit);
-  ReadAllListings(ctx_.cache, link, ctx_.session);
-  panes_.hpList->RefreshList();
-  panes_.hpTree->RebuildTree();
+  struct Walked {
+    std::vector<ListingEntry> entries;  // newest first, as the cache keeps them
+  };
+  ctx_.line.Run<Walked>(
+      "Reading all directories",
+      [](LineSide& line) {
+        ListingCache read(line.session);
+        HP48ListingLink link(line.kermit);
+        ReadAllListings(read, link, line.session);
+        Walked walked;
+        for (int i = 0; const ListingEntry* e = read.EntryAt(i); ++i) walked.entries.push_back(*e);
+        return walked;
+      },
+      [this](Walked walked) {
+        // What was read replaces what was known; a stopped walk leaves the
+        // rest to be read when it is shown.
+        ctx_.cache.ClearCache();
+        for (auto it = walked.entries.rbegin(); it != walked.entries.rend(); ++it)
+          ctx_.cache.Store(std::move(*it));
+        ctx_.session.CurrentHPPath = "HOME\\";
+        panes_.hpList->RefreshList();
+        panes_.hpTree->RebuildTree();
+      });
 }
 
 void CMainFrame::OnFinish() {
-  WaitCursor wait(&boundary_);
-  ctx_.kermit.Finish();
+  ctx_.line.Run<int>("Finishing the server", [](LineSide& line) { return line.kermit.Finish(); });
 }
 
-void CMainFrame::OnAscii() {
-  if (ctx_.session.BinaryMode) {
-    ctx_.session.BinaryMode = false;
-    // The calculator did not take it: it still sends in binary.
-    if (!ctx_.kermit.SetTransferFormat()) ctx_.session.BinaryMode = true;
+void CMainFrame::SetBinaryMode(bool binary) {
+  if (ctx_.session.BinaryMode == binary) {
+    UpdateStatusPanes();
+    return;
   }
+  ctx_.line.Run<int>(
+      binary ? "Switching to Binary" : "Switching to ASCII",
+      [binary](LineSide& line) {
+        line.session.BinaryMode = binary;
+        // The calculator did not take it: it still sends as before.
+        if (!line.kermit.SetTransferFormat()) line.session.BinaryMode = !binary;
+        return 1;
+      },
+      [this](int) { UpdateStatusPanes(); });
+  // The menu shows the mode the calculator is in until it has answered.
   UpdateStatusPanes();
 }
 
-void CMainFrame::OnBinary() {
-  if (!ctx_.session.BinaryMode) {
-    ctx_.session.BinaryMode = true;
-    if (!ctx_.kermit.SetTransferFormat()) ctx_.session.BinaryMode = false;
-  }
-  UpdateStatusPanes();
-}
+void CMainFrame::OnAscii() { SetBinaryMode(false); }
+void CMainFrame::OnBinary() { SetBinaryMode(true); }
 
 void CMainFrame::OnArchive() {
   CArchiveNameDlg dialog(ctx_, this);
   if (dialog.exec() != QDialog::Accepted || ctx_.ArchiveName.empty()) return;
-  WaitCursor wait(&boundary_);
-  // Without the calculator's archive program waiting for EVAL, no archive
-  // would ever come.
-  if (!ctx_.kermit.StartArchive(ctx_.ArchiveName)) return;
-  TransferJob& job = ctx_.session.Job;
-  job.Clear();
-  job.TransferList = {ctx_.ArchiveName};
-  const JobOutcome outcome = RunArchivingDialog(ctx_, this);
-  job.Clear();
-  ctx_.kermit.m_noInitPacket = 0;
-  panes_.pcList->Refresh();
-  // What the backup holds, straight away: its variables can be taken out
-  // of it from there.
-  const auto& received = ctx_.kermit.ReceivedObjects;
-  if (outcome == JobOutcome::Completed && !received.empty() &&
-      std::filesystem::exists(received.back().path))
-    OpenBackupFile(received.back().path);
+  const std::string folder = ctx_.session.CurrentPCFolder;
+  StartArchive(ctx_, this, [this, folder](JobResult result) {
+    if (ctx_.session.CurrentPCFolder == folder) panes_.pcList->Refresh();
+    // What the backup holds, straight away: its variables can be taken out
+    // of it from there.
+    if (result.outcome == JobOutcome::Completed && !result.received.empty() &&
+        std::filesystem::exists(result.received.back().path))
+      OpenBackupFile(result.received.back().path);
+  });
 }
 
 void CMainFrame::OnRestore() {
@@ -119,7 +134,6 @@ void CMainFrame::OnRestore() {
 }
 
 void CMainFrame::OnRefresh() {
-  WaitCursor wait(&boundary_);
   panes_.pcList->Refresh();
   panes_.pcTree->SyncToCurrentFolder();
   panes_.pcTree->viewport()->update();
@@ -128,15 +142,18 @@ void CMainFrame::OnRefresh() {
 }
 
 void CMainFrame::OnPanic() {
-  WaitCursor wait(&boundary_);
-  ctx_.PanesBusy = true;
-  ctx_.kermit.QueryCalculatorState();
-  ctx_.cache.ClearCache();
-  panes_.hpList->OnInitialUpdate();
-  panes_.hpList->RefreshList();
-  panes_.hpTree->OnInitialUpdate();
-  panes_.hpTree->RebuildTree();
-  ctx_.PanesBusy = false;
+  ctx_.line.Run<int>(
+      "Checking the calculator", [](LineSide& line) { return line.kermit.QueryCalculatorState(); },
+      [this](int) {
+        ctx_.PanesBusy = true;
+        ctx_.cache.ClearCache();
+        panes_.hpList->OnInitialUpdate();
+        panes_.hpList->RefreshList();
+        panes_.hpTree->OnInitialUpdate();
+        panes_.hpTree->RebuildTree();
+        ctx_.PanesBusy = false;
+        UpdateStatusPanes();
+      });
   // The PC side too starts afresh: drives mounted or gone since the start
   // show in the folder tree and in the drive selector.
   panes_.pcTree->OnInitialUpdate();
@@ -153,7 +170,6 @@ void CMainFrame::OnPreview() { panes_.hpList->PreviewCurrent(); }
 void CMainFrame::OnNewFolder() {
   CNewFolderDlg dialog(ctx_, this);
   if (dialog.exec() != QDialog::Accepted) return;
-  WaitCursor wait(&boundary_);
   const QString name = QString::fromStdString(ctx_.NewFolderName);
   CRemoteView* list = panes_.hpList;
   for (int i = 0; i < list->topLevelItemCount(); ++i) {
@@ -164,10 +180,16 @@ void CMainFrame::OnNewFolder() {
     }
   }
   if (name.isEmpty()) return;
-  ctx_.kermit.MakeHPDirectory(ctx_.NewFolderName);
-  ctx_.cache.MarkStale();
-  list->RefreshList();
-  list->setFocus();
+  const std::string folder = ctx_.NewFolderName;
+  const std::string path = ctx_.session.CurrentHPPath;
+  ctx_.line.Run<int>(
+      "Creating " + folder,
+      [folder](LineSide& line) { return line.kermit.MakeHPDirectory(folder); },
+      [this, list, path](int) {
+        ctx_.cache.MarkStale(path);
+        if (ctx_.session.CurrentHPPath == path) list->RefreshList();
+        list->setFocus();
+      });
 }
 
 }  // namespace dravik

@@ -1,8 +1,8 @@
 #include "app/restore_command.h"
 
-#include <QDeadlineTimer>
-#include <QEventLoop>
-#include <QCoreApplication>
+#include <chrono>
+#include <memory>
+#include <thread>
 
 #include "app/app_context.h"
 #include "hpview/remote_view.h"
@@ -16,53 +16,86 @@ void Tell(AppContext& ctx, const std::string& text) {
     ctx.session.MainWindow->ShowMessage(text, "Error", MessageIcon::Error);
 }
 
-// Lets the calculator settle after the upload; the window keeps painting.
-void Settle(int ms) {
-  QDeadlineTimer deadline(ms);
-  while (!deadline.hasExpired())
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
+// Lets the calculator settle after the upload; a stop ends the wait.
+void Settle(LineSide& line, int ms) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+  while (std::chrono::steady_clock::now() < end && !line.StopAsked())
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
 }
 
-}  // namespace
+// What the restore left: whether the command went, and why not.
+struct RestoreRun {
+  bool sent = false;
+  std::string stored;  // the name the calculator stored the upload under
+};
 
-bool RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name) {
-  if (name.empty()) {
-    // Nothing focused: the command would otherwise seem to do nothing.
-    Tell(ctx, "Choose the backup file in the PC file list first.");
-    return false;
-  }
-  if (!hp48::IsCalculatorName(name)) {
-    Tell(ctx, "Not a valid name for a backup: " + name + " (" + hp48::NameProblem(name) + ")");
-    return false;
-  }
-  // An older variable of that name would make the calculator keep the upload
-  // as NAME.1 and restore the old one.
-  list.RefreshList();
-  if (ctx.cache.FindEntry() >= 0 && !ctx.cache.IsNewName(name)) {
-    Tell(ctx, name + " already exists in " + ctx.session.CurrentHPPath +
-                  "\nPurge or rename it first. Nothing was restored.");
-    return false;
-  }
+void SendAndRestore(AppContext& ctx, CRemoteView& list, const std::string& name,
+                    std::function<void(bool)> done) {
   TransferJob& job = ctx.session.Job;
   job.Clear();
   job.TransferList = {ctx.session.CurrentPCFolder + name};
   job.SendJobActive = true;  // by Kermit, whatever the last send used
-  const JobOutcome outcome = list.DropIntoCurrent();
-  // A skipped, cancelled or failed send leaves no complete backup to restore.
-  if (outcome != JobOutcome::Completed) return false;
-  const std::vector<std::string>& stored = ctx.kermit.StoredNames;
-  if (stored.size() != 1 || stored[0] != name) {
-    Tell(ctx, "The HP48 stored the archive as " + (stored.empty() ? std::string("?") : stored[0]) +
-                  ". Nothing was restored.");
-    return false;
+  auto run = std::make_shared<RestoreRun>();
+  JobSteps steps;
+  // In the same operation as the send: nothing else may reach the
+  // calculator between the upload and the restore.
+  steps.after = [name, run](LineSide& line, JobResult& result) {
+    // A skipped, cancelled or failed send leaves no complete backup.
+    if (result.outcome != JobOutcome::Completed) return;
+    const std::vector<std::string>& stored = result.storedNames;
+    run->stored = stored.size() == 1 ? stored[0] : std::string("?");
+    if (stored.size() != 1 || stored[0] != name) return;
+    Settle(line, 1000);
+    if (line.StopAsked() || !line.kermit.RestoreBackup(name)) return;
+    run->sent = true;
+    // The calculator restarted with another memory: where it stands is
+    // unknown until it is moved again.
+    line.session.HPWorkingPath.clear();
+  };
+  const uint64_t id = list.DropIntoCurrent(
+      [&ctx, name, run, done](const JobResult& result) {
+        if (result.outcome == JobOutcome::Completed && !run->sent && run->stored != name)
+          Tell(ctx, "The HP48 stored the archive as " + run->stored + ". Nothing was restored.");
+        // Nothing cached holds for the restored memory.
+        if (run->sent) ctx.cache.ClearCache();
+        if (done) done(run->sent);
+      },
+      std::move(steps));
+  if (id == 0 && done) done(false);
+}
+
+}  // namespace
+
+void RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name,
+                    std::function<void(bool)> done) {
+  auto refuse = [&ctx, &done](const std::string& text) {
+    Tell(ctx, text);
+    if (done) done(false);
+  };
+  if (name.empty()) {
+    // Nothing focused: the command would otherwise seem to do nothing.
+    refuse("Choose the backup file in the PC file list first.");
+    return;
   }
-  Settle(1000);
-  if (!ctx.kermit.RestoreBackup(name)) return false;
-  // The calculator's memory is another now and it restarted: nothing cached
-  // holds, and where it stands is unknown until it is moved again.
-  ctx.cache.ClearCache();
-  ctx.session.HPWorkingPath.clear();
-  return true;
+  if (!hp48::IsCalculatorName(name)) {
+    refuse("Not a valid name for a backup: " + name + " (" + hp48::NameProblem(name) + ")");
+    return;
+  }
+  // An older variable of that name would make the calculator keep the upload
+  // as NAME.1 and restore the old one: the listing, current, says.
+  const std::string path = ctx.session.CurrentHPPath;
+  list.RefreshList([&ctx, &list, name, path, done] {
+    if (ctx.session.CurrentHPPath != path) {
+      if (done) done(false);  // the user went elsewhere meanwhile
+      return;
+    }
+    if (ctx.cache.FindEntry(path) >= 0 && !ctx.cache.IsNewName(name)) {
+      Tell(ctx, name + " already exists in " + path + "\nPurge or rename it first. Nothing was restored.");
+      if (done) done(false);
+      return;
+    }
+    SendAndRestore(ctx, list, name, done);
+  });
 }
 
 }  // namespace dravik

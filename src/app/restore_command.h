@@ -3,6 +3,7 @@
 // under its own name, tells the calculator to restore its memory from it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace dravik {
@@ -11,7 +12,10 @@ struct AppContext;
 class CRemoteView;
 
 // name is the backup file's name in CurrentPCFolder (the calculator keeps
-// it as the variable's name). True when the restore command was sent.
-bool RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name);
+// it as the variable's name). Asks the line for the send and the restore
+// command; done (may be empty) runs with true once the restore command was
+// sent, false when nothing was restored (the user has been told why).
+void RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name,
+                    std::function<void(bool restored)> done = {});
 
 }  // namespace dravik

@@ -1,7 +1,6 @@
 #include "app/window_boundary.h"
 
 #include <QApplication>
-#include <QDateTime>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
@@ -14,6 +13,13 @@ namespace {
 
 QString FromEngine(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The answer to a box nobody is there to see: the one that changes nothing.
+MessageAnswer NobodyAnswers(MessageButtons buttons) {
+  return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoDefaultNo
+             ? MessageAnswer::No
+             : MessageAnswer::Cancel;
 }
 
 bool OnGuiThreadNow() {
@@ -42,12 +48,20 @@ auto WindowBoundary::OnGuiThread(F f) -> decltype(f()) {
 MessageAnswer WindowBoundary::ShowMessage(std::string_view text, std::string_view caption,
                                           MessageIcon icon, MessageButtons buttons) {
   const QString t = FromEngine(text), c = FromEngine(caption);
-  return OnGuiThread([&] { return ShowMessageHere(t, c, icon, buttons); });
+  if (closing_ && !OnGuiThreadNow())
+    return NobodyAnswers(buttons);
+  return OnGuiThread([&] {
+    // Closed while the call waited for the GUI thread.
+    if (closing_) return NobodyAnswers(buttons);
+    return ShowMessageHere(t, c, icon, buttons);
+  });
 }
 
 void WindowBoundary::ShowNoResponse(std::string_view text) {
   const QString t = FromEngine(text);
+  if (closing_) return;
   OnGuiThread([&] {
+    if (closing_) return;
     // A test's scripted answers know no Diagnose button.
     if (answerScript || !diagnoseDialog) {
       ShowMessageHere(t, "Error", MessageIcon::Error, MessageButtons::Ok);
@@ -84,6 +98,10 @@ MessageAnswer WindowBoundary::ShowMessageHere(const QString& text, const QString
     case MessageButtons::YesNoCancel:
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
       break;
+    case MessageButtons::YesNoDefaultNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      box.setDefaultButton(QMessageBox::No);
+      break;
   }
   QPushButton* extraButton =
       extra.isEmpty() ? nullptr : box.addButton(extra, QMessageBox::ActionRole);
@@ -102,14 +120,15 @@ MessageAnswer WindowBoundary::ShowMessageHere(const QString& text, const QString
   }
 }
 
-bool WindowBoundary::RunCommSettingsDialog() {
+SettingsAnswer WindowBoundary::RunCommSettingsDialog(LinkSettings& settings) {
+  if (closing_) return SettingsAnswer::Cancel;
   return OnGuiThread([&] {
-    if (!commSettingsDialog) return false;
+    if (!commSettingsDialog || closing_) return SettingsAnswer::Cancel;
     const bool waiting = QApplication::overrideCursor() != nullptr;
     if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
-    const bool ok = commSettingsDialog();
+    const SettingsAnswer answer = commSettingsDialog(settings);
     if (waiting) QApplication::restoreOverrideCursor();
-    return ok;
+    return answer;
   });
 }
 
@@ -125,23 +144,12 @@ void WindowBoundary::SetStatusText(std::string_view text) {
 }
 
 void WindowBoundary::SetWaitCursor(bool on) {
-  OnGuiThread([this, on] {
-    busy_ = std::max(0, busy_ + (on ? 1 : -1));
+  OnGuiThread([on] {
     if (on)
       QApplication::setOverrideCursor(Qt::WaitCursor);
     else if (QApplication::overrideCursor())
       QApplication::restoreOverrideCursor();
   });
-}
-
-void WindowBoundary::KeepResponsive() {
-  if (!OnGuiThreadNow()) return;
-  // Paint and timers only: a click or key now could start a second operation
-  // on the link that is busy below us.
-  const qint64 now = QDateTime::currentMSecsSinceEpoch();
-  if (now - lastPumpMs_ < 30) return;
-  lastPumpMs_ = now;
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 }  // namespace dravik

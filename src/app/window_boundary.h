@@ -2,15 +2,16 @@
 // settings dialog, the status bar's message pane and the wait cursor, for
 // calls from the GUI thread and from a transfer worker alike.
 //
-// A call from the worker runs on the GUI thread and blocks the worker until
-// the user has answered; a call made on the GUI thread runs directly. While
-// the link waits for the line on the GUI thread, KeepResponsive lets the
-// window repaint (user input stays held back until the operation ends).
+// A call from the line's own thread runs on the GUI thread and blocks the
+// caller until the user has answered; a call made on the GUI thread runs
+// directly. Once the window closes, calls from the line are answered at
+// once (Cancel, No) without a box: nobody is there to answer.
 #pragma once
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <atomic>
 #include <functional>
 
 #include "link/ui_boundary.h"
@@ -28,8 +29,9 @@ class WindowBoundary : public QObject, public MainWindowHandle {
   // The owner of the message boxes (the main window once it exists).
   void SetOwner(QWidget* owner) { owner_ = owner; }
   QWidget* Owner() const { return owner_; }
-  // Runs the communication settings dialog; true for OK.
-  std::function<bool()> commSettingsDialog;
+  // Runs the communication settings dialog from the settings given; they
+  // hold what the user chose unless the answer is Cancel.
+  std::function<SettingsAnswer(LinkSettings&)> commSettingsDialog;
   // Runs the connection check's dialog; when set, the no-response message
   // offers it with a "Diagnose" button.
   std::function<void()> diagnoseDialog;
@@ -42,12 +44,12 @@ class WindowBoundary : public QObject, public MainWindowHandle {
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                             MessageButtons buttons) override;
   void ShowNoResponse(std::string_view text) override;
-  bool RunCommSettingsDialog() override;
+  SettingsAnswer RunCommSettingsDialog(LinkSettings& settings) override;
   void SetStatusText(std::string_view text) override;
   void SetWaitCursor(bool on) override;
-  void KeepResponsive() override;
-  // An operation runs on the link (its wait cursor is up).
-  bool Busy() const { return busy_ > 0; }
+  // The window is closing: the line's boxes and dialogs are answered at
+  // once.
+  void SetClosing(bool closing) { closing_ = closing; }
 
  private:
   // Runs f on the GUI thread and returns its result.
@@ -61,8 +63,7 @@ class WindowBoundary : public QObject, public MainWindowHandle {
                                 bool* extraChosen = nullptr);
 
   QPointer<QWidget> owner_;
-  qint64 lastPumpMs_ = 0;
-  int busy_ = 0;  // wait cursors up, on the GUI thread
+  std::atomic<bool> closing_{false};
 };
 
 }  // namespace dravik

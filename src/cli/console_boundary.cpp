@@ -18,7 +18,8 @@ MessageAnswer ConsoleWindow::ShowMessage(std::string_view text, std::string_view
   for (char c : text)
     if (!(c == '\n' && !flat.empty() && flat.back() == '\n')) flat += c;
   const bool question =
-      buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel;
+      buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ||
+      buttons == MessageButtons::YesNoDefaultNo;
   if (question) flat += answer_yes_ ? " Yes" : " No";
   std::fprintf(stderr, "\r%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
                flat.c_str());
@@ -28,9 +29,9 @@ MessageAnswer ConsoleWindow::ShowMessage(std::string_view text, std::string_view
   return MessageAnswer::No;
 }
 
-bool ConsoleWindow::RunCommSettingsDialog() {
+SettingsAnswer ConsoleWindow::RunCommSettingsDialog(LinkSettings&) {
   std::fprintf(stderr, "Giving up. Check the device and line speed (--device, --baud).\n");
-  return false;
+  return SettingsAnswer::Cancel;
 }
 
 void ConsoleWindow::SetStatusText(std::string_view) {}

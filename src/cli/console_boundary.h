@@ -14,7 +14,7 @@ class ConsoleWindow : public MainWindowHandle {
  public:
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                             MessageButtons buttons) override;
-  bool RunCommSettingsDialog() override;
+  SettingsAnswer RunCommSettingsDialog(LinkSettings& settings) override;
   void SetStatusText(std::string_view text) override;
   void SetWaitCursor(bool) override {}
   // The messages shown so far, for the exit message of a failed command.

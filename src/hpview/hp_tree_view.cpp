@@ -8,7 +8,6 @@
 #include "listing/hp_path.h"
 #include "listing/listing_parser.h"
 #include "hpview/remote_view.h"
-#include "link/wait_cursor.h"
 
 namespace dravik {
 namespace {
@@ -201,8 +200,8 @@ void CHPTreeView::RebuildTree() {
   viewport()->repaint();
 }
 
-void CHPTreeView::RemoveChild(const std::string& name) {
-  QTreeWidgetItem* parent = ItemOfPath(ctx_.session.CurrentHPPath);
+void CHPTreeView::RemoveChild(const std::string& path, const std::string& name) {
+  QTreeWidgetItem* parent = ItemOfPath(path);
   if (!parent) return;
   if (QTreeWidgetItem* child = FindChild(parent, QString::fromStdString(name))) {
     ++Syncing;
@@ -214,7 +213,6 @@ void CHPTreeView::RemoveChild(const std::string& name) {
 
 void CHPTreeView::OnItemExpanded(QTreeWidgetItem* item) {
   if (Syncing || !IsDirectoryItem(item) || !panes_.hpList) return;
-  WaitCursor wait(ctx_.session.MainWindow);
   ctx_.session.CurrentHPPath = ItemPath(item);
   panes_.hpList->RefreshList();
   AddChildren(item);
@@ -224,7 +222,6 @@ void CHPTreeView::OnCurrentItemChanged(QTreeWidgetItem* current, QTreeWidgetItem
   if (Syncing || current == previous || !IsDirectoryItem(current) || !panes_.hpList) return;
   const std::string path = ItemPath(current);
   if (path == ctx_.session.CurrentHPPath) return;
-  WaitCursor wait(ctx_.session.MainWindow);
   ctx_.session.CurrentHPPath = path;
   panes_.hpList->RefreshList();
   AddChildren(current);

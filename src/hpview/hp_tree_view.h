@@ -40,8 +40,8 @@ class CHPTreeView : public QTreeWidget {
   // Adds the missing subdirectories of the item's directory, as the cache
   // lists them, as its children.
   void AddChildren(QTreeWidgetItem* item);
-  // Deletes the child of that name below the item of CurrentHPPath.
-  void RemoveChild(const std::string& name);
+  // Deletes the child of that name below the item of path.
+  void RemoveChild(const std::string& path, const std::string& name);
   // The placeholder "Reading all directories..." during Read all.
   void ShowReadingAll();
   // "HOME\" for the root, HOME\D\ for its child D.

@@ -73,6 +73,7 @@ void CHPTreeView::dropEvent(QDropEvent* event) {
     // once the transfer is over.
     RunAfterDrop(this, ctx_, std::move(job), [this, list, target] {
       ctx_.session.CurrentHPPath = target;
+      list->ShowCurrent();
       list->DropIntoCurrent();
     });
   } else {

@@ -9,7 +9,7 @@
 #include "hpview/hp_tree_view.h"
 #include "listing/listing_parser.h"
 #include "link/hp48_listing_link.h"
-#include "link/wait_cursor.h"
+#include "link/operation_log.h"
 
 namespace dravik {
 namespace {
@@ -53,10 +53,9 @@ CRemoteView::CRemoteView(AppContext& ctx, QWidget* parent) : QTreeWidget(parent)
   setAutoScroll(true);
   connect(this, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* row, int) { OpenRow(row); });
-  ctx_.cache.ShowReading = [this](const std::string& path) { ShowReading(path); };
 }
 
-CRemoteView::~CRemoteView() { ctx_.cache.ShowReading = nullptr; }
+CRemoteView::~CRemoteView() = default;
 
 void CRemoteView::OnInitialUpdate() {
   if (ctx_.PanesBusy) viewport()->update();
@@ -99,26 +98,84 @@ void CRemoteView::ShowReading(const std::string& path) {
   QTreeWidgetItem* row = MakeRow(FromEngine(text), {}, {}, 0, kIconDirCurrent);
   // A placeholder: nothing to select, drag or open.
   row->setFlags(Qt::ItemIsEnabled);
+  // Behind what the line does now, the read waits its turn.
+  const QString busy = ctx_.line.BusyText();
+  if (!busy.isEmpty()) row->setToolTip(0, FromEngine(text) + " once the line is free (" + busy + ")");
   addTopLevelItem(row);
   SetStatus(text);
-  viewport()->repaint();
 }
 
-void CRemoteView::ReadCurrentListing() {
-  Session& s = ctx_.session;
-  HP48ListingLink link(ctx_.kermit);
-  ctx_.cache.ReadListing(link);
-  // The calculator could not go there (the directory went away): show where
-  // it is instead of an empty list for a directory that does not exist.
-  if (ctx_.cache.FindEntry() < 0 && !s.HPWorkingPath.empty() && s.HPWorkingPath != s.CurrentHPPath &&
-      hp_path::IsWithin(s.HPWorkingPath, hp_path::kHome)) {
-    s.CurrentHPPath = s.HPWorkingPath;
-    if (ctx_.cache.FindEntry() < 0 || ctx_.cache.IsStale()) ctx_.cache.ReadListing(link);
+void CRemoteView::ReadListing(const std::string& path, std::function<void()> then) {
+  for (PendingRead& read : reads_) {
+    if (read.path != path) continue;
+    if (then) read.then.push_back(std::move(then));
+    return;
   }
+  // A read of a directory the user has left, that nobody waits for and that
+  // has not started, is no longer wanted.
+  for (auto it = reads_.begin(); it != reads_.end();) {
+    if (it->then.empty() && ctx_.line.Withdraw(it->id))
+      it = reads_.erase(it);
+    else
+      ++it;
+  }
+  struct Read {
+    bool stored = false;
+    ListingEntry entry;
+  };
+  LineRequest request = ctx_.line.RequestHere();
+  request.CurrentHPPath = path;
+  request.Job = {};
+  PendingRead read;
+  read.path = path;
+  if (then) read.then.push_back(std::move(then));
+  read.id = ctx_.line.Run<Read>(
+      "Reading " + path, std::move(request),
+      [](LineSide& line) {
+        ListingCache scratch(line.session);
+        HP48ListingLink link(line.kermit);
+        scratch.ReadListing(link);
+        Read r;
+        if (const ListingEntry* e = scratch.Entry(line.session.CurrentHPPath)) {
+          r.stored = true;
+          r.entry = *e;
+        }
+        return r;
+      },
+      [this, path](Read r) { ListingRead(path, r.stored, std::move(r.entry)); });
+  if (read.id != 0) reads_.push_back(std::move(read));
+}
+
+void CRemoteView::ListingRead(const std::string& path, bool stored, ListingEntry entry) {
+  std::vector<std::function<void()>> then;
+  for (auto it = reads_.begin(); it != reads_.end(); ++it) {
+    if (it->path != path) continue;
+    then = std::move(it->then);
+    reads_.erase(it);
+    break;
+  }
+  if (stored) ctx_.cache.Store(std::move(entry));
+  Session& s = ctx_.session;
+  if (s.CurrentHPPath == path) {
+    // The calculator could not go there (the directory went away): show
+    // where it is instead of an empty list for a directory that does not
+    // exist.
+    if (!stored && !s.HPWorkingPath.empty() && s.HPWorkingPath != path &&
+        hp_path::IsWithin(s.HPWorkingPath, hp_path::kHome)) {
+      s.CurrentHPPath = s.HPWorkingPath;
+      RefreshList();
+    } else {
+      Fill();
+      SetStatus("Ready");
+    }
+  } else if (ctx_.cache.FindEntry() < 0 || ctx_.cache.IsStale()) {
+    // The user went elsewhere meanwhile, to a directory not read yet.
+    RefreshList();
+  }
+  for (auto& f : then) f();
 }
 
 void CRemoteView::Fill() {
-  if (ctx_.cache.FindEntry() < 0 || ctx_.cache.IsStale()) ReadCurrentListing();
   dropHighlight_ = nullptr;
   clear();
   const std::string& path = ctx_.session.CurrentHPPath;
@@ -155,27 +212,40 @@ void CRemoteView::Fill() {
     rows << unread;
   }
   addTopLevelItems(rows);
+  if (panes_.hpTree) panes_.hpTree->SyncToPath();
 }
 
-void CRemoteView::RefreshList() {
-  WaitCursor wait(ctx_.session.MainWindow);
-  Fill();
+void CRemoteView::ShowCurrent() {
+  const std::string& path = ctx_.session.CurrentHPPath;
+  if (ctx_.cache.FindEntry(path) >= 0)
+    Fill();
+  else
+    ShowReading(path);
+}
+
+void CRemoteView::RefreshList(std::function<void()> then) {
+  const std::string path = ctx_.session.CurrentHPPath;
+  if (ctx_.cache.FindEntry(path) >= 0 && !ctx_.cache.IsStale(path)) {
+    Fill();
+    SetStatus("Ready");
+    if (then) then();
+    return;
+  }
+  ShowReading(path);
   if (panes_.hpTree) panes_.hpTree->SyncToPath();
-  SetStatus("Ready");
+  ReadListing(path, std::move(then));
 }
 
 void CRemoteView::OpenRow(QTreeWidgetItem* row) {
   const std::string target = TargetOfRow(row);
   if (target.empty()) return;  // objects are not received by opening them
-  WaitCursor wait(ctx_.session.MainWindow);
   ctx_.session.CurrentHPPath = target;
   RefreshList();
 }
 
 void CRemoteView::GoUp() {
   if (hp_path::IsHome(ctx_.session.CurrentHPPath)) return;
-  WaitCursor wait(ctx_.session.MainWindow);
-  ctx_.kermit.UpDirectory();
+  ctx_.session.CurrentHPPath = hp_path::Parent(ctx_.session.CurrentHPPath);
   RefreshList();
 }
 
@@ -200,107 +270,155 @@ int CRemoteView::CollectSelection() {
   return static_cast<int>(job.TransferList.size());
 }
 
-JobOutcome CRemoteView::DropIntoCurrent() {
+uint64_t CRemoteView::DropIntoCurrent(std::function<void(const JobResult&)> then, JobSteps steps) {
   TransferJob& job = ctx_.session.Job;
   if (job.ReceiveJobActive || !job.SendJobActive || job.TransferList.empty()) {
     job.Clear();
-    return JobOutcome::Failed;
+    return 0;
   }
-  Session& s = ctx_.session;
-  if (s.CurrentHPPath != s.HPWorkingPath) ctx_.kermit.ChangeDirectory();
-  const JobOutcome outcome = RunTransfer(ctx_, window());
+  const std::string path = ctx_.session.CurrentHPPath;
+  const uint64_t id = StartTransfer(
+      ctx_, window(),
+      [this, path, then](JobResult result) {
+        // Also after a skip, a cancel or a failure some files may have arrived.
+        ctx_.cache.MarkStale(path);
+        if (ctx_.session.CurrentHPPath == path)
+          RefreshList();
+        else if (panes_.hpTree)
+          panes_.hpTree->SyncToPath();
+        if (then) then(result);
+      },
+      std::move(steps));
   job.Clear();
-  // Also after a skip, a cancel or a failure some files may have arrived.
-  ctx_.cache.MarkStale();
-  RefreshList();
-  return outcome;
+  return id;
 }
 
-void CRemoteView::ForgetNames(const std::vector<std::string>& names) {
-  const ListingEntry* e = ctx_.cache.Entry();
-  if (!e) return;
-  const int first_row = hp_path::IsHome(ctx_.session.CurrentHPPath) ? 0 : 1;
-  for (const std::string& name : names) {
-    auto it = std::find(e->Names.begin(), e->Names.end(), name);
-    if (it != e->Names.end()) ctx_.cache.RemoveRow(static_cast<int>(it - e->Names.begin()) + first_row);
-  }
+void CRemoteView::ForgetNames(const std::string& path, const std::vector<std::string>& names) {
+  for (const std::string& name : names) ctx_.cache.RemoveName(path, name);
 }
 
-void CRemoteView::ForgetDirectory(const std::string& name) {
-  const std::string gone = hp_path::Child(ctx_.session.CurrentHPPath, name);
+void CRemoteView::ForgetDirectory(const std::string& path, const std::string& name) {
+  const std::string gone = hp_path::Child(path, name);
   for (int i = 0; const ListingEntry* e = ctx_.cache.EntryAt(i); ++i)
     if (hp_path::IsWithin(e->Path, gone)) ctx_.cache.MarkStale(e->Path);
-  if (panes_.hpTree) panes_.hpTree->RemoveChild(name);
+  if (panes_.hpTree) panes_.hpTree->RemoveChild(path, name);
+}
+
+void CRemoteView::ShowAfterChange(const std::string& path) {
+  if (ctx_.session.CurrentHPPath == path)
+    RefreshList();  // out of the cache when nothing failed: no traffic
 }
 
 void CRemoteView::MoveSelectionTo(const std::string& target) {
-  WaitCursor wait(ctx_.session.MainWindow);
   TransferJob& job = ctx_.session.Job;
   const std::vector<std::string> names = job.TransferList;
-  if (names.empty() || target == ctx_.session.CurrentHPPath) {
+  const std::string source = ctx_.session.CurrentHPPath;
+  if (names.empty() || target == source) {
     job.Clear();
     return;
   }
   std::set<std::string> directories;
-  if (const ListingEntry* e = ctx_.cache.Entry())
+  if (const ListingEntry* e = ctx_.cache.Entry(source))
     for (size_t i = 0; i < e->Names.size(); ++i)
       if (IsDirectoryType(e->Types[i])) directories.insert(e->Names[i]);
 
-  const int moved = ctx_.kermit.MoveObjects(target);
+  const std::string what = "Moving " + NamesForLog(names) + " to " + target;
+  ctx_.line.Run<int>(
+      what, [target](LineSide& line) { return line.kermit.MoveObjects(target); },
+      [this, names, directories, source, target](int moved) {
+        ctx_.cache.MarkStale(target);
+        auto forget = [this, names, directories, source](bool all) {
+          const ListingEntry* here = ctx_.cache.Entry(source);
+          std::vector<std::string> gone;
+          for (const std::string& name : names) {
+            const bool still_here =
+                here && std::find(here->Names.begin(), here->Names.end(), name) != here->Names.end();
+            if (all || !still_here) gone.push_back(name);
+          }
+          if (all) ForgetNames(source, gone);
+          for (const std::string& name : gone)
+            if (directories.count(name)) ForgetDirectory(source, name);
+        };
+        if (moved) {
+          forget(true);
+          ShowAfterChange(source);
+          return;
+        }
+        // Refused, or stopped part way: the calculator tells what is still
+        // here.
+        ctx_.cache.MarkStale(source);
+        if (ctx_.session.CurrentHPPath == source)
+          RefreshList([forget] { forget(false); });
+        else
+          ReadListing(source, [forget] { forget(false); });
+      });
   job.Clear();
-  ctx_.cache.MarkStale(target);
-  if (!moved) {
-    // Refused, or stopped part way: the calculator tells what is still here.
-    ctx_.cache.MarkStale();
-    RefreshList();
-  }
-  const ListingEntry* here = ctx_.cache.Entry();
-  std::vector<std::string> gone;
-  for (const std::string& name : names) {
-    const bool still_here =
-        here && std::find(here->Names.begin(), here->Names.end(), name) != here->Names.end();
-    if (moved || !still_here) gone.push_back(name);
-  }
-  if (moved) ForgetNames(gone);
-  for (const std::string& name : gone)
-    if (directories.count(name)) ForgetDirectory(name);
-  if (moved) RefreshList();  // out of the cache: no traffic
 }
 
 void CRemoteView::DeleteSelection() {
   const std::vector<QTreeWidgetItem*> rows = SelectedObjectRows();
   if (rows.empty()) return;
-  WaitCursor wait(ctx_.session.MainWindow);
-  std::vector<std::string> objects, directories;
-  for (QTreeWidgetItem* row : rows)
-    (IsDirectoryRow(row) ? directories : objects).push_back(row->text(0).toStdString());
+  const std::string path = ctx_.session.CurrentHPPath;
+  std::vector<std::string> objects, directories, all;
+  for (QTreeWidgetItem* row : rows) {
+    const std::string name = row->text(0).toStdString();
+    (IsDirectoryRow(row) ? directories : objects).push_back(name);
+    all.push_back(name);
+  }
+  // The calculator has no trash: nothing goes before the user has said
+  // yes to everything that will.
+  std::string question = all.size() == 1
+                             ? "Delete " + all.front() + " from " + path + "?"
+                             : "Delete " + std::to_string(all.size()) + " objects from " + path +
+                                   "?\n\n" + NamesForLog(all);
+  if (!directories.empty())
+    question += directories.size() == 1 && all.size() == 1
+                    ? "\n\nIt is a directory: everything in it goes too."
+                    : "\n\nDirectories go with everything in them: " + NamesForLog(directories);
+  if (!ctx_.session.MainWindow ||
+      ctx_.session.MainWindow->ShowMessage(question, "Dravik", MessageIcon::Question,
+                                           MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)
+    return;
 
-  bool all_done = true;
-  // The purges make sure the calculator is in CurrentHPPath first: after
-  // "Read all" or browsing cached directories it may be anywhere.
-  if (!objects.empty()) {
-    // As many purge commands as the names need: a long selection does not
-    // fit one packet.
-    if (ctx_.kermit.PurgeNames(objects))
-      ForgetNames(objects);
-    else
-      all_done = false;
-  }
-  if (!directories.empty() && ctx_.session.MainWindow &&
-      ctx_.session.MainWindow->ShowMessage("Delete directories?", "Dravik", MessageIcon::Question,
-                                           MessageButtons::YesNo) == MessageAnswer::Yes) {
-    for (const std::string& name : directories) {
-      if (!ctx_.kermit.PurgeDirectory("'" + name + "'")) {
-        all_done = false;
-        continue;
-      }
-      ForgetNames({name});
-      ForgetDirectory(name);
-    }
-  }
-  // A purge that failed shows the truth after a fresh read.
-  if (!all_done) ctx_.cache.MarkStale();
-  RefreshList();
+  struct Purged {
+    bool objects = false;
+    std::vector<std::string> directories;
+    bool all = true;
+  };
+  ctx_.line.Run<Purged>(
+      "Deleting " + NamesForLog(all),
+      [objects, directories](LineSide& line) {
+        Purged done;
+        // The purges make sure the calculator is in CurrentHPPath first:
+        // after "Read all" or browsing cached directories it may be anywhere.
+        // As many purge commands as the names need: a long selection does
+        // not fit one packet.
+        if (!objects.empty()) {
+          done.objects = line.kermit.PurgeNames(objects) != 0;
+          done.all = done.objects;
+        }
+        for (const std::string& name : directories) {
+          if (line.StopAsked()) {
+            done.all = false;
+            break;
+          }
+          if (line.kermit.PurgeDirectory("'" + name + "'"))
+            done.directories.push_back(name);
+          else
+            done.all = false;
+        }
+        return done;
+      },
+      [this, path, objects](Purged done) {
+        if (done.objects) ForgetNames(path, objects);
+        for (const std::string& name : done.directories) {
+          ForgetNames(path, {name});
+          ForgetDirectory(path, name);
+        }
+        // A purge that failed shows the truth after a fresh read.
+        if (!done.all) ctx_.cache.MarkStale(path);
+        ShowAfterChange(path);
+      });
 }
 
 }  // namespace dravik

@@ -4,6 +4,10 @@
 // objects dragged out of it are received (on the PC list) or moved (on a
 // directory row, "..", or a tree item); PC and desktop files dropped on it
 // are sent.
+//
+// Whatever needs the calculator is asked of the line and finishes when the
+// line answers: the list never waits. A directory whose listing is cached
+// and current shows at once.
 #pragma once
 
 #include <QIcon>
@@ -21,6 +25,7 @@ namespace dravik {
 
 struct AppContext;
 class CGrobPreviewDlg;
+struct ListingEntry;
 struct MonoPicture;
 
 class CRemoteView : public QTreeWidget {
@@ -40,23 +45,30 @@ class CRemoteView : public QTreeWidget {
   // the panes are busy this only repaints.
   void OnInitialUpdate();
 
-  // Fills the list from the cache (reading the directory when it is not
-  // cached or stale), keeps the tree in step, status "Ready".
-  void RefreshList();
+  // Shows CurrentHPPath: from the cache when its listing is there and
+  // current, else "Reading ..." until the line has read it (after whatever
+  // the line does now). Keeps the tree in step; status "Ready". then runs
+  // once the list shows the directory.
+  void RefreshList(std::function<void()> then = {});
+  // Shows CurrentHPPath from the cache, or as still to be read, without
+  // asking the line.
+  void ShowCurrent();
   // Shows "Reading HOME\..." while a listing is read.
   void ShowReading(const std::string& path);
   // Puts the selected objects into TransferList/TransferSizes; the count.
   // The ".." row is never part of it.
   int CollectSelection();
-  // Runs a queued send into CurrentHPPath, or ends a drag of calculator
-  // objects that was dropped here. Whatever became of a send, the directory
-  // is read again afterwards: some files may have arrived. The job's
-  // outcome; Failed when no send ran.
-  JobOutcome DropIntoCurrent();
+  // Asks the line for a send of the session's job into CurrentHPPath, or
+  // ends a drag of calculator objects that was dropped here. Whatever
+  // became of the send, the directory is read again afterwards (some files
+  // may have arrived); then runs with the result. The job's operation, or
+  // 0 when no send was asked for.
+  uint64_t DropIntoCurrent(std::function<void(const JobResult&)> then = {}, JobSteps steps = {});
   // Moves the objects named in TransferList from CurrentHPPath to another
   // calculator directory.
   void MoveSelectionTo(const std::string& target);
-  // Deletes the selected objects, and directories after confirmation.
+  // Deletes the selected objects and directories, after one question that
+  // names them (default No).
   void DeleteSelection();
 
   // Opens a row as a double-click does: a directory, or ".." for the parent.
@@ -69,12 +81,12 @@ class CRemoteView : public QTreeWidget {
   // "Preview": fetches the Graphic object of the focus row in binary form
   // (switching the calculator to binary for the fetch and back) into a
   // temporary folder that is removed afterwards, and shows it in a Preview
-  // window. The window (it deletes itself when closed), or null when there
-  // was nothing to show; what went wrong has been told.
-  CGrobPreviewDlg* PreviewCurrent();
+  // window once it has come (previewShown); what went wrong is told.
+  void PreviewCurrent();
 
-  // Runs a file job modally; a test puts its own here.
-  std::function<JobOutcome(AppContext&, QWidget*)> RunTransfer = RunTransferDialog;
+ signals:
+  // A Preview window has opened (it deletes itself when closed).
+  void previewShown(CGrobPreviewDlg* dialog);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -87,6 +99,13 @@ class CRemoteView : public QTreeWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  // A listing asked of the line and not yet come, with what waits for it.
+  struct PendingRead {
+    uint64_t id = 0;
+    std::string path;
+    std::vector<std::function<void()>> then;
+  };
+
   // The whole-number part of a Size text ("24.5" -> 24); 0 when it does not
   // begin with a digit. Sizes beyond 32 bits stop at the largest.
   static uint32_t WholeSize(const std::string& text);
@@ -97,32 +116,29 @@ class CRemoteView : public QTreeWidget {
   std::string TargetOfRow(const QTreeWidgetItem* row) const;
   // The selected rows in row order, without the ".." row.
   std::vector<QTreeWidgetItem*> SelectedObjectRows() const;
-  // The directory part of RefreshList: reads when needed, then fills.
+  // The rows of CurrentHPPath from the cache; keeps the tree in step.
   void Fill();
-  void ReadCurrentListing();
+  // Asks the line for the listing of path; then runs once it is shown.
+  void ReadListing(const std::string& path, std::function<void()> then);
+  void ListingRead(const std::string& path, bool stored, ListingEntry entry);
   QTreeWidgetItem* MakeRow(const QString& name, const QString& size, const QString& type,
                            int item_value, RowIcon icon) const;
-  // Takes the named objects out of the cached listing of CurrentHPPath.
-  void ForgetNames(const std::vector<std::string>& names);
-  // A directory that left CurrentHPPath: its tree item goes and its cached
-  // listings (and those below it) are stale.
-  void ForgetDirectory(const std::string& name);
+  // Takes the named objects out of the cached listing of path.
+  void ForgetNames(const std::string& path, const std::vector<std::string>& names);
+  // A directory that left path: its tree item goes and its cached listings
+  // (and those below it) are stale.
+  void ForgetDirectory(const std::string& path, const std::string& name);
+  // After objects left path (moved or purged): the list shows what is left.
+  void ShowAfterChange(const std::string& path);
   void SetDropHighlight(QTreeWidgetItem* row);
   void SetStatus(const std::string& text);
-  // Receives the named object into folder by a transfer job and reads it as
-  // a picture; empty, or what went wrong ("-" when the user was told
-  // already or stopped the job).
-  // Sets the calculator's transfer mode (flag -35) and BinaryMode; false,
-  // with BinaryMode as it was, when the calculator did not take it.
-  bool SwitchTransferFormat(bool binary);
-  std::string FetchPicture(const std::string& name, uint32_t size, const std::string& folder,
-                           MonoPicture* picture);
 
   AppContext& ctx_;
   Panes panes_;
   std::array<QIcon, kRowIconCount> icons_;
   // HPDropHighlightItem: the row that shows the drop highlight.
   QTreeWidgetItem* dropHighlight_ = nullptr;
+  std::vector<PendingRead> reads_;
 };
 
 }  // namespace dravik

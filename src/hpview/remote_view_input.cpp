@@ -108,7 +108,10 @@ void CRemoteView::dropEvent(QDropEvent* event) {
     // Files go into the directory of the row they were dropped on, or into
     // the shown directory.
     RunAfterDrop(this, ctx_, std::move(job), [this, target] {
-      if (!target.empty()) ctx_.session.CurrentHPPath = target;
+      if (!target.empty()) {
+        ctx_.session.CurrentHPPath = target;
+        ShowCurrent();
+      }
       DropIntoCurrent();
     });
   } else {

@@ -9,14 +9,12 @@
 #include "grob/picture_processing.h"
 #include "hpview/grob_preview_dlg.h"
 #include "hpview/remote_view.h"
-#include "link/wait_cursor.h"
 #include "pcview/pc_view.h"
 
 namespace dravik {
 namespace {
 
 constexpr char kGraphicType[] = "Graphic";
-constexpr char kUserTold[] = "-";
 
 std::string FolderOfPath(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
@@ -27,28 +25,21 @@ bool CRemoteView::CanPreview() const {
   return row && (row->flags() & Qt::ItemIsSelectable) && row->text(2) == kGraphicType;
 }
 
-std::string CRemoteView::FetchPicture(const std::string& name, uint32_t size,
-                                      const std::string& folder, MonoPicture* picture) {
-  Session& s = ctx_.session;
-  if (s.CurrentHPPath != s.HPWorkingPath) {
-    WaitCursor wait(s.MainWindow);
-    if (!ctx_.kermit.ChangeDirectory()) return kUserTold;
-  }
-  TransferJob& job = s.Job;
-  job.Clear();
-  job.ReceiveJobActive = true;
-  job.TransferList = {name};
-  job.TransferSizes = {size};
-  // The receive creates its file in CurrentPCFolder: the temporary folder,
-  // for the job only.
-  const std::string shown_folder = s.CurrentPCFolder;
-  s.CurrentPCFolder = folder;
-  const JobOutcome outcome = RunTransfer(ctx_, window());
-  s.CurrentPCFolder = shown_folder;
-  job.Clear();
-  if (outcome != JobOutcome::Completed) return kUserTold;
+namespace {
+
+// Sets the calculator's transfer mode (flag -35) and BinaryMode; false,
+// with BinaryMode as it was, when the calculator did not take it.
+bool SwitchTransferFormat(LineSide& line, bool binary) {
+  line.session.BinaryMode = binary;
+  if (line.kermit.SetTransferFormat()) return true;
+  line.session.BinaryMode = !binary;  // the calculator did not take it
+  return false;
+}
+
+// The picture in the received file, or what went wrong.
+std::string ReadPicture(const JobResult& result, const std::string& name, MonoPicture* picture) {
   std::string file;
-  for (const CHP48Link::ReceivedObject& o : ctx_.kermit.ReceivedObjects)
+  for (const CHP48Link::ReceivedObject& o : result.received)
     if (o.name == name) file = o.path;
   std::vector<uint8_t> bytes;
   if (file.empty() || ReadPictureFile(file, bytes) != PictureReadStatus::Ok)
@@ -58,52 +49,69 @@ std::string CRemoteView::FetchPicture(const std::string& name, uint32_t size,
   return {};
 }
 
-bool CRemoteView::SwitchTransferFormat(bool binary) {
-  WaitCursor wait(ctx_.session.MainWindow);
-  ctx_.session.BinaryMode = binary;
-  if (ctx_.kermit.SetTransferFormat()) return true;
-  ctx_.session.BinaryMode = !binary;  // the calculator did not take it
-  return false;
-}
+}  // namespace
 
-CGrobPreviewDlg* CRemoteView::PreviewCurrent() {
-  if (!CanPreview()) return nullptr;
+void CRemoteView::PreviewCurrent() {
+  if (!CanPreview()) return;
   QTreeWidgetItem* row = currentItem();
   Session& s = ctx_.session;
   const std::string name = row->text(0).toStdString();
-  std::string problem;
-  MonoPicture picture;
-  {
-    QTemporaryDir folder(QDir::tempPath() + "/dravik-preview-XXXXXX");
-    if (!folder.isValid()) {
-      problem = "Could not create a temporary folder: " + folder.errorString().toStdString();
-    } else {
-      // A picture comes as it is only in binary form: the calculator is
-      // switched for the fetch and put back as it was.
-      const bool was_binary = s.BinaryMode;
-      if (!was_binary && !SwitchTransferFormat(true)) return nullptr;
-      problem = FetchPicture(name, WholeSize(row->text(1).toStdString()),
-                             QFile::encodeName(folder.path()).toStdString() + "/", &picture);
-      if (!was_binary) SwitchTransferFormat(false);
-    }
-  }  // the fetched file and its folder are gone
-  if (problem == kUserTold) return nullptr;
-  if (!problem.empty()) {
+  auto tell = [&s, name](const std::string& problem) {
     if (s.MainWindow)
       s.MainWindow->ShowMessage("Could not show " + name + ": " + problem, "ERROR",
                                 MessageIcon::Error);
-    return nullptr;
-  }
-  const std::string start = s.CurrentPCFolder.empty()
-                                ? QFile::encodeName(QDir::homePath()).toStdString() + "/"
-                                : s.CurrentPCFolder;
-  auto* dialog = new CGrobPreviewDlg(name, std::move(picture), start, s.MainWindow, window());
-  dialog->setAttribute(Qt::WA_DeleteOnClose);
-  dialog->saved = [this](const std::string& path) {
-    if (panes_.pcList && FolderOfPath(path) == ctx_.session.CurrentPCFolder) panes_.pcList->Refresh();
   };
-  dialog->show();
-  return dialog;
+  // The fetched file goes into a folder of its own, removed with the last
+  // holder of this pointer once the picture has been read.
+  auto folder = std::make_shared<QTemporaryDir>(QDir::tempPath() + "/dravik-preview-XXXXXX");
+  if (!folder->isValid()) {
+    tell("Could not create a temporary folder: " + folder->errorString().toStdString());
+    return;
+  }
+  LineRequest request = ctx_.line.RequestHere();
+  request.CurrentPCFolder = QFile::encodeName(folder->path()).toStdString() + "/";
+  request.Job = {};
+  request.Job.ReceiveJobActive = true;
+  request.Job.TransferList = {name};
+  request.Job.TransferSizes = {WholeSize(row->text(1).toStdString())};
+  // A picture comes as it is only in binary form: the calculator is
+  // switched for the fetch and put back as it was.
+  auto switched = std::make_shared<bool>(false);
+  JobSteps steps;
+  steps.before = [switched](LineSide& line) {
+    if (line.session.BinaryMode) return true;
+    *switched = SwitchTransferFormat(line, true);
+    return *switched;
+  };
+  steps.after = [switched](LineSide& line, JobResult&) {
+    if (*switched) SwitchTransferFormat(line, false);
+  };
+  StartTransferIn(
+      ctx_, window(), std::move(request),
+      [this, folder, name, tell](JobResult result) {
+        if (result.outcome != JobOutcome::Completed) return;  // the user was told, or stopped it
+        MonoPicture picture;
+        const std::string problem = ReadPicture(result, name, &picture);
+        if (!problem.empty()) {
+          tell(problem);
+          return;
+        }
+        Session& session = ctx_.session;
+        const std::string start =
+            session.CurrentPCFolder.empty()
+                ? QFile::encodeName(QDir::homePath()).toStdString() + "/"
+                : session.CurrentPCFolder;
+        auto* dialog =
+            new CGrobPreviewDlg(name, std::move(picture), start, session.MainWindow, window());
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->saved = [this](const std::string& path) {
+          if (panes_.pcList && FolderOfPath(path) == ctx_.session.CurrentPCFolder)
+            panes_.pcList->Refresh();
+        };
+        dialog->show();
+        emit previewShown(dialog);
+      },
+      std::move(steps));
 }
 
 void CRemoteView::contextMenuEvent(QContextMenuEvent* event) {

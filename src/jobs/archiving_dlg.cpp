@@ -1,19 +1,19 @@
 #include "jobs/archiving_dlg.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QTimer>
 
 #include "app/app_context.h"
 
 namespace dravik {
 
-CArchivingDlg::CArchivingDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx), worker_(ctx) {
+CArchivingDlg::CArchivingDlg(AppContext& ctx, const std::string& name, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), relay_(std::make_shared<ProgressRelay>()) {
   setWindowTitle("Archiving");
-  name_ = new QLabel(QString::fromStdString(ctx_.ArchiveName));
+  setModal(false);
+  name_ = new QLabel(QString::fromStdString(name));
   count_ = new QLabel;
   count_->setMinimumWidth(60);
   cancel_ = new QPushButton("Cancel");
@@ -24,46 +24,25 @@ CArchivingDlg::CArchivingDlg(AppContext& ctx, QWidget* parent) : QDialog(parent)
   layout->addWidget(count_, 1, 1);
   layout->addWidget(cancel_, 2, 0, 1, 2, Qt::AlignHCenter);
   layout->setColumnStretch(1, 1);
-  connect(&relay_, &ProgressRelay::posted, this, &CArchivingDlg::OnProgress,
+  connect(relay_.get(), &ProgressRelay::posted, this, &CArchivingDlg::OnProgress,
           Qt::QueuedConnection);
   connect(cancel_, &QPushButton::clicked, this, &CArchivingDlg::reject);
 }
 
-CArchivingDlg::~CArchivingDlg() {
-  if (worker_.Running()) {
-    worker_.Cancel();
-    while (!worker_.Finished()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    worker_.Join();
-  }
-  if (ctx_.session.ProgressWindow.load() == &relay_) ctx_.session.ProgressWindow = nullptr;
-  ctx_.JobRunning = false;
-}
+CArchivingDlg::~CArchivingDlg() = default;
 
 QString CArchivingDlg::NameText() const { return name_->text(); }
 QString CArchivingDlg::CountText() const { return count_->text(); }
 
-void CArchivingDlg::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (started_) return;
-  started_ = true;
-  QTimer::singleShot(0, this, &CArchivingDlg::OnInitDialog);
-}
-
-void CArchivingDlg::OnInitDialog() {
-  ctx_.session.ProgressWindow = &relay_;
-  ctx_.JobRunning = true;
-  worker_.Start(JobWorker::Kind::Archive);
-}
-
 void CArchivingDlg::OnProgress(int code, long value) {
   if (over_) return;
-  if (code == kProgressPackets) {
+  if (code == kProgressJobStarts) {
+    show();
+    raise();
+  } else if (code == kProgressPackets) {
     count_->setText(QString::number(value));
   } else if (code == kProgressJobOver) {
     over_ = true;
-    worker_.Join();
-    ctx_.session.ProgressWindow = nullptr;
-    ctx_.JobRunning = false;
     outcome_ = static_cast<JobOutcome>(value);
     done(static_cast<int>(outcome_));
   }
@@ -71,8 +50,8 @@ void CArchivingDlg::OnProgress(int code, long value) {
 }
 
 void CArchivingDlg::reject() {
-  if (over_ || !worker_.Running()) return;
-  worker_.SkipCurrent();
+  if (over_) return;
+  ctx_.line.SkipCurrent(jobId_);
   cancel_->setEnabled(false);
 }
 

@@ -1,15 +1,15 @@
-// CArchivingDlg: the modal "Archiving" dialog. Once shown it starts the
-// receive of the archive the calculator sends (ctx.ArchiveName, into
-// CurrentPCFolder) and counts its packets. "Cancel" and Esc ask the worker
-// to stop - the calculator is told at its next data packet and the partial
-// file goes - and the dialog stays until the worker reports the end, so the
-// window never uses the link while the worker still does.
+// CArchivingDlg: the "Archiving" dialog of the archive receive (the archive
+// the calculator sends under ctx.ArchiveName, into CurrentPCFolder). It shows
+// once the job starts on the line and counts its packets. "Cancel" and Esc
+// stop the archive - the calculator is told at its next data packet and the
+// partial file goes - and the dialog stays until the job is over.
 #pragma once
 
 #include <QDialog>
+#include <memory>
 
-#include "jobs/job_worker.h"
 #include "jobs/progress_relay.h"
+#include "jobs/transfer_job.h"
 
 class QLabel;
 class QPushButton;
@@ -22,9 +22,12 @@ class CArchivingDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CArchivingDlg(AppContext& ctx, QWidget* parent = nullptr);
+  CArchivingDlg(AppContext& ctx, const std::string& name, QWidget* parent = nullptr);
   ~CArchivingDlg() override;
 
+  // The line operation that runs the archive: Cancel stops it.
+  void Attach(uint64_t id) { jobId_ = id; }
+  std::shared_ptr<ProgressRelay> Relay() const { return relay_; }
   JobOutcome Outcome() const { return outcome_; }
   QString NameText() const;
   QString CountText() const;
@@ -39,16 +42,12 @@ class CArchivingDlg : public QDialog {
   void progressShown(int code, long value);
 
  protected:
-  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void OnInitDialog();
-
   AppContext& ctx_;
-  ProgressRelay relay_;
-  JobWorker worker_;
-  bool started_ = false;
+  uint64_t jobId_ = 0;
+  std::shared_ptr<ProgressRelay> relay_;
   bool over_ = false;
   JobOutcome outcome_ = JobOutcome::Failed;
   QLabel* name_ = nullptr;   // 1014

@@ -1,13 +1,11 @@
 #include "jobs/transfer_dlg.h"
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <climits>
 #include <filesystem>
 
@@ -27,8 +25,11 @@ void ShowOnBar(QProgressBar* bar, const BarPosition& position) {
   bar->setValue(static_cast<int>(position.value / divisor));
 }
 
-CTransferDlg::CTransferDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx), worker_(ctx) {
+CTransferDlg::CTransferDlg(AppContext& ctx, const TransferJob& job, bool binary, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), job_(job), binary_(binary),
+      relay_(std::make_shared<ProgressRelay>()) {
   setWindowTitle("File Transfer");
+  setModal(false);
   itemLabel_ = new QLabel;
   itemLabel_->setMinimumWidth(380);
   itemLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
@@ -57,26 +58,19 @@ CTransferDlg::CTransferDlg(AppContext& ctx, QWidget* parent) : QDialog(parent), 
   buttons->addWidget(cancel_);
   layout->addLayout(buttons);
 
-  connect(&relay_, &ProgressRelay::posted, this, &CTransferDlg::OnProgress, Qt::QueuedConnection);
-  connect(skipAll_, &QPushButton::clicked, this, [this] { worker_.SkipAll(); });
-  connect(skipCurrent_, &QPushButton::clicked, this, [this] { worker_.SkipCurrent(); });
+  connect(relay_.get(), &ProgressRelay::posted, this, &CTransferDlg::OnProgress,
+          Qt::QueuedConnection);
+  connect(relay_.get(), &ProgressRelay::itemsPosted, this, &CTransferDlg::OnItems,
+          Qt::QueuedConnection);
+  connect(skipAll_, &QPushButton::clicked, this, [this] { ctx_.line.SkipAll(jobId_); });
+  connect(skipCurrent_, &QPushButton::clicked, this, [this] { ctx_.line.SkipCurrent(jobId_); });
   connect(cancel_, &QPushButton::clicked, this, &CTransferDlg::reject);
   if (IsReceive()) skipCurrent_->setEnabled(false);
+  job_.TransferSizes.resize(job_.TransferList.size(), 0);
+  scale_ = std::make_unique<ProgressScale>(job_.TransferSizes, IsReceive() && !binary_);
 }
 
-CTransferDlg::~CTransferDlg() {
-  // Normally the worker is over by now. If not, it must not outlive the
-  // dialog it posts to, nor wait for a message box nobody can show.
-  if (worker_.Running()) {
-    worker_.Cancel();
-    while (!worker_.Finished()) QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    worker_.Join();
-  }
-  if (ctx_.session.ProgressWindow.load() == &relay_) ctx_.session.ProgressWindow = nullptr;
-  ctx_.JobRunning = false;
-}
-
-bool CTransferDlg::IsReceive() const { return ctx_.session.Job.ReceiveJobActive; }
+CTransferDlg::~CTransferDlg() = default;
 
 QString CTransferDlg::PacketText() const { return packetLabel_->text(); }
 
@@ -88,17 +82,7 @@ void CTransferDlg::SetItemText(const QString& text) {
   itemLabel_->setText(itemLabel_->fontMetrics().elidedText(text, Qt::ElideMiddle, width));
 }
 
-void CTransferDlg::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (started_) return;
-  started_ = true;
-  // After the dialog has painted: the XModem preparation talks to the
-  // calculator for a while.
-  QTimer::singleShot(0, this, &CTransferDlg::OnInitDialog);
-}
-
-void CTransferDlg::MeasureSizes() {
-  TransferJob& job = ctx_.session.Job;
+void MeasureSizes(TransferJob& job) {
   if (!job.TransferSizes.empty() && job.TransferSizes[0] != 0 &&
       job.TransferSizes.size() >= job.TransferList.size())
     return;
@@ -110,54 +94,48 @@ void CTransferDlg::MeasureSizes() {
   }
 }
 
-void CTransferDlg::OnInitDialog() {
-  TransferJob& job = ctx_.session.Job;
-  const bool receive = IsReceive();
-  if (!job.TransferList.empty())
-    SetItemText((job.UseXModem ? "XModem: " : "") + QString::fromStdString(job.TransferList[0]));
-  ctx_.session.ProgressWindow = &relay_;
-  if (!receive) MeasureSizes();
-  // The calculator loads its XModem program and waits for EVAL; the list
-  // may lose entries it refuses.
-  if (job.UseXModem && !ctx_.kermit.PrepareXModemJob(!receive, &ctx_.cache)) {
-    Finish(JobOutcome::Failed);
-    return;
-  }
-  job.TransferSizes.resize(job.TransferList.size(), 0);
-  scale_ = std::make_unique<ProgressScale>(job.TransferSizes, receive && !ctx_.session.BinaryMode);
-  ctx_.JobRunning = true;
-  worker_.Start(receive ? JobWorker::Kind::Receive : JobWorker::Kind::Send);
+void CTransferDlg::Start() {
+  if (!job_.TransferList.empty())
+    SetItemText((job_.UseXModem ? "XModem: " : "") + QString::fromStdString(job_.TransferList[0]));
+  show();
+  raise();
+}
+
+void CTransferDlg::OnItems(const QStringList& items, const QList<quint32>& sizes) {
+  job_.TransferList.clear();
+  for (const QString& item : items) job_.TransferList.push_back(item.toStdString());
+  job_.TransferSizes.assign(sizes.begin(), sizes.end());
+  job_.TransferSizes.resize(job_.TransferList.size(), 0);
+  scale_ = std::make_unique<ProgressScale>(job_.TransferSizes, IsReceive() && !binary_);
 }
 
 void CTransferDlg::OnProgress(int code, long value) {
   if (over_) return;
-  const TransferJob& job = ctx_.session.Job;
   switch (code) {
+    case kProgressJobStarts:
+      Start();
+      break;
     case kProgressPackets:
       packetLabel_->setText((IsReceive() ? QStringLiteral("Packets received: %1")
                                          : QStringLiteral("Packets sent: %1"))
                                 .arg(value));
       break;
     case kProgressItem: {
-      const char* prefix = IsReceive() ? (job.UseXModem ? "Receiving File (XModem): "
-                                                        : "Receiving File: ")
-                                       : (job.UseXModem ? "Sending File (XModem): "
-                                                        : "Sending File: ");
-      const bool known = value >= 0 && static_cast<size_t>(value) < job.TransferList.size();
-      SetItemText(prefix + (known ? QString::fromStdString(job.TransferList[value]) : QString()));
-      if (scale_) {
-        scale_->ItemStarts(value);
-        ShowOnBar(allBar_, scale_->All());
-        ShowOnBar(currentBar_, scale_->Current());
-      }
+      const char* prefix = IsReceive() ? (job_.UseXModem ? "Receiving File (XModem): "
+                                                         : "Receiving File: ")
+                                       : (job_.UseXModem ? "Sending File (XModem): "
+                                                         : "Sending File: ");
+      const bool known = value >= 0 && static_cast<size_t>(value) < job_.TransferList.size();
+      SetItemText(prefix + (known ? QString::fromStdString(job_.TransferList[value]) : QString()));
+      scale_->ItemStarts(value);
+      ShowOnBar(allBar_, scale_->All());
+      ShowOnBar(currentBar_, scale_->Current());
       break;
     }
     case kProgressBytes:
-      if (scale_) {
-        scale_->BytesDone(value);
-        ShowOnBar(currentBar_, scale_->Current());
-        ShowOnBar(allBar_, scale_->All());
-      }
+      scale_->BytesDone(value);
+      ShowOnBar(currentBar_, scale_->Current());
+      ShowOnBar(allBar_, scale_->All());
       break;
     case kProgressJobOver:
       Finish(static_cast<JobOutcome>(value));
@@ -170,17 +148,13 @@ void CTransferDlg::OnProgress(int code, long value) {
 
 void CTransferDlg::Finish(JobOutcome outcome) {
   over_ = true;
-  worker_.Join();
-  ctx_.session.ProgressWindow = nullptr;
-  ctx_.JobRunning = false;
   outcome_ = outcome;
   done(static_cast<int>(outcome_));
 }
 
 void CTransferDlg::reject() {
   if (over_) return;
-  if (!worker_.Running()) return;  // still preparing: nothing to cancel yet
-  worker_.Cancel();
+  ctx_.line.Cancel(jobId_);
   // The request is taken; the job ends at the protocol's next check.
   for (QPushButton* b : {skipAll_, skipCurrent_, cancel_}) b->setEnabled(false);
 }

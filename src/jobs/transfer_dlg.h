@@ -1,18 +1,18 @@
-// CTransferDlg: the modal "File Transfer" dialog. Once shown it starts the
-// job of the session's TransferJob on a worker (after preparing the
-// calculator for an XModem job), shows what the link posts - the item that
-// starts, packets and bytes on two bars - and lets the user skip the
-// current file, skip the rest or cancel. It closes when the worker reports
-// that the job is over; the job's outcome is its result.
+// CTransferDlg: the "File Transfer" dialog of one file job. It stays hidden
+// while the job waits its turn on the line and shows once the job starts;
+// it shows what the link posts - the item that starts, packets and bytes on
+// two bars - and lets the user skip the current file, skip the rest or
+// cancel. It closes when the job is over. It is not modal: the window stays
+// usable while the job runs.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 #include <memory>
 
-#include "jobs/job_worker.h"
 #include "jobs/progress_relay.h"
 #include "jobs/progress_scale.h"
+#include "jobs/transfer_job.h"
 
 class QLabel;
 class QProgressBar;
@@ -26,10 +26,18 @@ class CTransferDlg : public QDialog {
   Q_OBJECT
 
  public:
-  explicit CTransferDlg(AppContext& ctx, QWidget* parent = nullptr);
+  // job: the job as asked for; binary: the calculator sends in binary form
+  // (a receive in text form is scaled on the bars).
+  CTransferDlg(AppContext& ctx, const TransferJob& job, bool binary, QWidget* parent = nullptr);
   ~CTransferDlg() override;
 
+  // The line operation that runs the job: skip and cancel go there.
+  void Attach(uint64_t id) { jobId_ = id; }
+  // Where the link posts the job's progress; shared with the operation,
+  // which may still post while the dialog goes.
+  std::shared_ptr<ProgressRelay> Relay() const { return relay_; }
   JobOutcome Outcome() const { return outcome_; }
+  bool Over() const { return over_; }
 
   // What the dialog shows: the item line (whole, the label may elide it),
   // the packet line, the bars of the current file and of all files, and
@@ -43,11 +51,13 @@ class CTransferDlg : public QDialog {
   QPushButton* CancelButton() const { return cancel_; }
 
  public slots:
-  // One post of the link: 0 packets, 1 item index, 2 bytes, 99 job over
-  // (value: the JobOutcome).
+  // One post of the link: 98 the job starts, 0 packets, 1 item index,
+  // 2 bytes, 99 job over (value: the JobOutcome).
   void OnProgress(int code, long value);
+  // The job's items as the calculator took them (an XModem job).
+  void OnItems(const QStringList& items, const QList<quint32>& sizes);
   // Esc and "&Cancel": the job gives up at its next check; the dialog
-  // stays until the worker reports the end.
+  // stays until the job is over.
   void reject() override;
 
  signals:
@@ -55,24 +65,22 @@ class CTransferDlg : public QDialog {
   void progressShown(int code, long value);
 
  protected:
-  void showEvent(QShowEvent* event) override;
-  // The close box is ignored while the worker runs.
+  // The close box is ignored while the job runs.
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // Clears the flags, shows the first item, prepares an XModem job and
-  // starts the worker; ends the dialog at once when no worker can start.
-  void OnInitDialog();
+  // The job starts: the dialog shows with its first item.
+  void Start();
   void Finish(JobOutcome outcome);
   void SetItemText(const QString& text);
-  void MeasureSizes();
-  bool IsReceive() const;
+  bool IsReceive() const { return job_.ReceiveJobActive; }
 
   AppContext& ctx_;
-  ProgressRelay relay_;
-  JobWorker worker_;
+  TransferJob job_;
+  bool binary_ = false;
+  uint64_t jobId_ = 0;
+  std::shared_ptr<ProgressRelay> relay_;
   std::unique_ptr<ProgressScale> scale_;
-  bool started_ = false;
   bool over_ = false;
   JobOutcome outcome_ = JobOutcome::Failed;
   QString itemText_;
@@ -87,5 +95,7 @@ class CTransferDlg : public QDialog {
 
 // Shows a position of any size on a bar, whose range is an int.
 void ShowOnBar(QProgressBar* bar, const BarPosition& position);
+// The byte sizes of a send's files, when the job's first is not known.
+void MeasureSizes(TransferJob& job);
 
 }  // namespace dravik

@@ -197,6 +197,9 @@ class CHP48Link : public CSerialPort {
   // the decoded data fields concatenated.
   std::string DirectoryListing;
   std::string HostReply;
+  // Said after the path in the status text while a listing is read, e.g.
+  // how far a walk over all directories has got ("(12 of 200)").
+  std::string ReadingNote;
 
   // What the last SendFiles left on the calculator: for each file whose
   // header was acknowledged, the name the calculator stored it under (its

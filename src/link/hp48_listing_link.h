@@ -13,6 +13,8 @@ class HP48ListingLink : public ListingLink {
   int GoHome() override { return link_.GoHome(); }
   int ReadDirectory() override { return link_.ReadDirectory(); }
   const std::string& DirectoryListing() const override { return link_.DirectoryListing; }
+  bool Stopped() const override { return link_.m_cancel != 0; }
+  void SetReadingNote(std::string note) override { link_.ReadingNote = std::move(note); }
 
  private:
   CHP48Link& link_;

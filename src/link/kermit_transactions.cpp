@@ -60,7 +60,17 @@ void CHP48Link::NoResponse() {
   CloseAll();
   if (m_session.Log) m_session.Log->NoteError(kNoResponse);
   if (m_session.MainWindow) m_session.MainWindow->ShowNoResponse(kNoResponse);
-  if (m_session.MainWindow && m_session.MainWindow->RunCommSettingsDialog()) {
+  const SettingsAnswer answer = m_session.MainWindow
+                                    ? m_session.MainWindow->RunCommSettingsDialog(m_session.Settings)
+                                    : SettingsAnswer::Cancel;
+  if (answer != SettingsAnswer::Cancel) {
+    if (answer == SettingsAnswer::OkSetCalculator) {
+      // "Set HP": the calculator takes the settings now; a silent one runs
+      // this handling again, the dialog included.
+      Open();
+      SetCalculatorIO();
+      CloseAll();
+    }
     // The user may have changed the settings; the link works with them.
     Open();
   } else {
@@ -138,7 +148,8 @@ int CHP48Link::ReadDirectory() {
 }
 
 int CHP48Link::ReadListingPackets() {
-  std::string status = "Reading " + m_session.CurrentHPPath + " ...";
+  std::string status = "Reading " + m_session.CurrentHPPath +
+                       (ReadingNote.empty() ? "" : " " + ReadingNote) + " ...";
   DirectoryListing.clear();
   BeginTransaction();
   SendPacket('G', 0, "D");

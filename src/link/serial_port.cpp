@@ -79,18 +79,16 @@ int CSerialPort::CloseAll() {
 }
 
 int CSerialPort::ReadByte(uint8_t& byte) {
-  // The wait is cut into slices so that the window can repaint between them;
-  // the total stays the read time-out.
+  // The wait is cut into slices so that a stop asked meanwhile ends it
+  // within one slice; the total stays the read time-out.
   constexpr int kSliceMs = 40;
   const int timeout_ms = m_timeout * m_msPerSecond;
-  MainWindowHandle* window = m_session.MainWindow;
   auto wait_for_byte = [&] {
     for (int remaining = timeout_ms;;) {
-      const int slice = window ? std::min(remaining, kSliceMs) : remaining;
+      const int slice = std::min(remaining, kSliceMs);
       if (m_hPort.ReadByte(byte, slice)) return true;
       remaining -= slice;
-      if (remaining <= 0 || m_hPort.Lost() || !m_hPort.IsOpen()) return false;
-      window->KeepResponsive();
+      if (remaining <= 0 || m_cancel || m_hPort.Lost() || !m_hPort.IsOpen()) return false;
     }
   };
   const bool read = wait_for_byte();

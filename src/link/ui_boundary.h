@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "settings/link_settings.h"
+
 namespace dravik {
 
 // Progress codes posted by the links while a job runs.
@@ -15,6 +17,7 @@ enum ProgressCode : int {
   kProgressPackets = 0,  // packets (Kermit) or blocks (XModem) so far
   kProgressItem = 1,     // index in TransferList of the item that starts
   kProgressBytes = 2,    // bytes of the current item done
+  kProgressJobStarts = 98, // the job leaves the line's queue and starts
   kProgressJobOver = 99, // the job is over; the dialog closes
 };
 
@@ -27,8 +30,16 @@ class ProgressSink {
 };
 
 enum class MessageIcon { Error, Warning, Information, Question };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+// YesNoDefaultNo: a question whose safe answer is No (Enter answers it).
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
+
+// How the user left the communication settings dialog.
+enum class SettingsAnswer {
+  Cancel,           // "&Exit": the settings stay as they were
+  Ok,               // the settings hold what the user chose
+  OkSetCalculator,  // and the calculator is to take them over ("&Set HP")
+};
 
 // The owner of the engine's message boxes and of the status bar. Calls may
 // come from the worker thread; the Qt implementation runs them on the GUI
@@ -44,18 +55,13 @@ class MainWindowHandle {
   virtual void ShowNoResponse(std::string_view text) {
     ShowMessage(text, "Error", MessageIcon::Error, MessageButtons::Ok);
   }
-  // Runs the communication settings dialog modally. True when the user left
-  // it with OK (the settings in the session may have changed), false for
-  // Cancel/Exit.
-  virtual bool RunCommSettingsDialog() = 0;
+  // Runs the communication settings dialog modally, starting from settings.
+  // Unless the answer is Cancel, settings hold what the user chose. With
+  // OkSetCalculator the caller pushes them to the calculator: the dialog
+  // itself never talks to the line.
+  virtual SettingsAnswer RunCommSettingsDialog(LinkSettings& settings) = 0;
   virtual void SetStatusText(std::string_view text) = 0;
   virtual void SetWaitCursor(bool on) = 0;
-  // Called now and then while the link waits for the line (every few tens of
-  // milliseconds of a read). A window repaints here so that it never looks
-  // frozen during a long exchange on its own thread; it must not run user
-  // input, which could start another operation on the busy link. Calls from
-  // a worker thread may do nothing.
-  virtual void KeepResponsive() {}
 };
 
 }  // namespace dravik

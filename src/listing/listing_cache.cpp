@@ -4,32 +4,40 @@
 
 #include "listing/listing_parser.h"
 #include "link/operation_log.h"
-#include "link/wait_cursor.h"
 
 namespace dravik {
 
-ListingCache::~ListingCache() { ClearCache(); }
+ListingCache::~ListingCache() = default;
 
 ListingEntry* ListingCache::Lookup(std::string_view path) const {
-  for (ListingEntry* e = front_.get(); e; e = e->Next.get())
-    if (e->Path == path) return e;
+  for (ListingEntry& e : entries_)
+    if (e.Path == path) return &e;
   return nullptr;
+}
+
+ListingEntry& ListingCache::EntryFor(const std::string& path) {
+  // A path read again keeps its one entry, stale or not.
+  if (ListingEntry* e = Lookup(path)) return *e;
+  entries_.emplace_front();
+  entries_.front().Path = path;
+  return entries_.front();
+}
+
+void ListingCache::Store(ListingEntry entry) {
+  ListingEntry& kept = EntryFor(entry.Path);
+  kept = std::move(entry);
 }
 
 const ListingEntry* ListingCache::Entry(std::string_view path) const { return Lookup(path); }
 
 const ListingEntry* ListingCache::EntryAt(int position) const {
-  if (position < 0) return nullptr;
-  const ListingEntry* e = front_.get();
-  for (int i = 0; e && i < position; ++i) e = e->Next.get();
-  return e;
+  if (position < 0 || static_cast<size_t>(position) >= entries_.size()) return nullptr;
+  return &entries_[static_cast<size_t>(position)];
 }
 
 int ListingCache::ReadListing(ListingLink& link) {
-  WaitCursor wait(session_.MainWindow);
   const std::string path = session_.CurrentHPPath;
   LoggedOperation op(session_.Log, "Read " + path);
-  if (ShowReading) ShowReading(path);
   if (session_.CurrentHPPath != session_.HPWorkingPath) link.ChangeDirectory();
   const int read_ok = link.ReadDirectory();
   ParsedListing parsed = ParseListing(link.DirectoryListing());
@@ -45,26 +53,17 @@ int ListingCache::ReadListing(ListingLink& link) {
     return op.Result(0);
   }
 
-  // A path read again keeps its one entry, stale or not.
-  ListingEntry* entry = Lookup(path);
-  if (!entry) {
-    auto fresh = std::make_unique<ListingEntry>();
-    fresh->Path = path;
-    fresh->Next = std::move(front_);
-    front_ = std::move(fresh);
-    entry = front_.get();
-  }
-  entry->Names = std::move(parsed.Names);
-  entry->Sizes = std::move(parsed.Sizes);
-  entry->Types = std::move(parsed.Types);
-  entry->Stale = read_ok ? 0 : 1;
+  ListingEntry& entry = EntryFor(path);
+  entry.Names = std::move(parsed.Names);
+  entry.Sizes = std::move(parsed.Sizes);
+  entry.Types = std::move(parsed.Types);
+  entry.Stale = read_ok ? 0 : 1;
   return op.Result(read_ok ? 1 : 0);
 }
 
 int ListingCache::FindEntry(std::string_view path) const {
-  int position = 0;
-  for (const ListingEntry* e = front_.get(); e; e = e->Next.get(), ++position)
-    if (e->Path == path) return position;
+  for (size_t i = 0; i < entries_.size(); ++i)
+    if (entries_[i].Path == path) return static_cast<int>(i);
   return -1;
 }
 
@@ -87,10 +86,19 @@ void ListingCache::RemoveRow(int row) {
   e->Types.erase(e->Types.begin() + index);
 }
 
-void ListingCache::ClearCache() {
-  // Unlinks one entry at a time so a long chain is not freed recursively.
-  while (front_) front_ = std::move(front_->Next);
+void ListingCache::RemoveName(std::string_view path, std::string_view name) {
+  ListingEntry* e = Lookup(path);
+  if (!e) return;
+  for (size_t i = 0; i < e->Names.size(); ++i) {
+    if (e->Names[i] != name) continue;
+    e->Names.erase(e->Names.begin() + static_cast<long>(i));
+    e->Sizes.erase(e->Sizes.begin() + static_cast<long>(i));
+    e->Types.erase(e->Types.begin() + static_cast<long>(i));
+    return;
+  }
 }
+
+void ListingCache::ClearCache() { entries_.clear(); }
 
 int ListingCache::CountDirectories() const {
   const ListingEntry* e = Lookup(session_.CurrentHPPath);

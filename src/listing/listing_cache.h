@@ -1,14 +1,15 @@
 // The parsed calculator listings, one per calculator directory, newest first.
 //
-// Owned by the calculator object list; the directory tree and "Read all"
-// read it too. Browsing a directory whose entry is present and not stale
+// The window keeps one for its panes (the object list fills itself from
+// it, the directory tree and the commands read it); an operation on the
+// line's own thread reads into a cache of its own and hands the entries
+// over as values. Browsing a directory whose entry is present and not stale
 // costs no traffic on the link. The cache reaches the link only through
-// ListingLink, and the object list only through the ShowReading callback, so
-// it stays free of widgets.
+// ListingLink, so it stays free of widgets.
 #pragma once
 
+#include <deque>
 #include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,6 @@ struct ListingEntry {
   std::vector<std::string> Names;  // directories first
   std::vector<std::string> Sizes;  // size fields exactly as sent
   std::vector<std::string> Types;  // type words exactly as sent
-  std::unique_ptr<ListingEntry> Next;  // the next (older) entry
   int Stale = 0;                   // 1: the directory changed since it was read
 };
 
@@ -38,6 +38,10 @@ class ListingLink {
   virtual int ReadDirectory() = 0;
   // The text the last directory request collected.
   virtual const std::string& DirectoryListing() const = 0;
+  // The user asked to stop: a walk over many directories ends.
+  virtual bool Stopped() const { return false; }
+  // Said after the path while a listing is read ("(12 of 200)").
+  virtual void SetReadingNote(std::string note) { (void)note; }
 };
 
 class ListingCache {
@@ -47,9 +51,6 @@ class ListingCache {
   ListingCache(const ListingCache&) = delete;
   ListingCache& operator=(const ListingCache&) = delete;
 
-  // Called with the path while the listing is read ("Reading HOME\D\").
-  std::function<void(const std::string& path)> ShowReading;
-
   // Reads the listing of CurrentHPPath into the cache. Returns 1 when the
   // listing is stored as the directory's current content. A read that fails
   // or ends early is stored stale (read again next time) and gives 0. When
@@ -58,6 +59,9 @@ class ListingCache {
   // HPWorkingPath becomes the directory actually listed, the user is told,
   // and the result is 0.
   int ReadListing(ListingLink& link);
+  // Keeps entry as the listing of its path (read elsewhere, e.g. on the
+  // line's own thread): it replaces the path's entry, or comes first.
+  void Store(ListingEntry entry);
 
   int FindEntry(std::string_view path) const;
   int FindEntry() const { return FindEntry(session_.CurrentHPPath); }
@@ -68,6 +72,8 @@ class ListingCache {
   // Removes one object from the entry of CurrentHPPath; row 0 is ".."
   // everywhere but in HOME.
   void RemoveRow(int row);
+  // Removes the named object from the entry of path, if it lists it.
+  void RemoveName(std::string_view path, std::string_view name);
   void ClearCache();
   int CountDirectories() const;
   std::string NameAt(int index) const;
@@ -81,9 +87,12 @@ class ListingCache {
 
  private:
   ListingEntry* Lookup(std::string_view path) const;
+  ListingEntry& EntryFor(const std::string& path);
 
   Session& session_;
-  std::unique_ptr<ListingEntry> front_;
+  // Newest first. A deque keeps every entry where it is while others come
+  // and go at the front, so a pointer to one stays good.
+  mutable std::deque<ListingEntry> entries_;
 };
 
 }  // namespace dravik

@@ -3,14 +3,9 @@
 #include <string>
 
 #include "link/operation_log.h"
-#include "link/wait_cursor.h"
 
 namespace dravik {
 namespace {
-
-void Status(Session& session, const std::string& text) {
-  if (session.MainWindow) session.MainWindow->SetStatusText(text);
-}
 
 // Drops the last level of CurrentHPPath ("HOME\A\B\" -> "HOME\A\").
 void UpOneLevel(std::string& path) {
@@ -18,17 +13,28 @@ void UpOneLevel(std::string& path) {
   path.erase(path.find_last_of('\\', path.size() - 2) + 1);
 }
 
-int Walk(ListingCache& cache, ListingLink& link, Session& session) {
-  Status(session, "Reading " + session.CurrentHPPath + " ...");
+// How far the walk has got: directories read, and those known to exist.
+struct WalkCount {
+  int read = 0;
+  int known = 1;  // HOME
+};
+
+bool Over(const ListingLink& link, const Session& session) {
+  return session.LinkClosedByUser || link.Stopped();
+}
+
+int Walk(ListingCache& cache, ListingLink& link, Session& session, WalkCount& count) {
+  ++count.read;
+  link.SetReadingNote("(" + std::to_string(count.read) + " of " + std::to_string(count.known) + ")");
   int ok = cache.ReadListing(link);
-  const int count = cache.CountDirectories();
-  for (int i = 0; i < count && !session.LinkClosedByUser; ++i) {
+  const int subdirectories = cache.CountDirectories();
+  count.known += subdirectories;
+  for (int i = 0; i < subdirectories && !Over(link, session); ++i) {
     const std::string name = cache.NameAt(i);
     if (name.empty()) break;
     session.CurrentHPPath += name + "\\";
-    Status(session, "Changing directory...");
     link.ChangeDirectory();
-    ok = Walk(cache, link, session) && ok;
+    ok = Walk(cache, link, session, count) && ok;
   }
   // Back to the parent in the walk's bookkeeping only: the calculator is
   // moved by the next directory's path, which starts at HOME, or by the
@@ -40,13 +46,14 @@ int Walk(ListingCache& cache, ListingLink& link, Session& session) {
 }  // namespace
 
 int ReadAllListings(ListingCache& cache, ListingLink& link, Session& session) {
-  WaitCursor wait(session.MainWindow);
   LoggedOperation op(session.Log, "Read all directories");
   link.GoHome();
   cache.ClearCache();
-  const int ok = Walk(cache, link, session);
-  if (session.HPWorkingPath != "HOME\\" && !session.LinkClosedByUser) link.GoHome();
-  return op.Result(ok && !session.LinkClosedByUser ? 1 : 0);
+  WalkCount count;
+  const int ok = Walk(cache, link, session, count);
+  link.SetReadingNote({});
+  if (session.HPWorkingPath != "HOME\\" && !Over(link, session)) link.GoHome();
+  return op.Result(ok && !Over(link, session) ? 1 : 0, link.Stopped());
 }
 
 }  // namespace dravik

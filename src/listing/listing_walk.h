@@ -7,8 +7,10 @@
 namespace dravik {
 
 // Goes HOME, clears the cache and walks. Ends with the calculator and
-// CurrentHPPath in "HOME\". Stops early when the user gave up the link.
-// Returns 1 when every directory was read completely.
+// CurrentHPPath in "HOME\". Stops early when the user gave up the link or
+// asked to stop. Returns 1 when every directory was read completely. The
+// status bar says which directory is read, and how many of those found so
+// far ("Reading HOME\GAMES\ (12 of 200) ...").
 int ReadAllListings(ListingCache& cache, ListingLink& link, Session& session);
 
 }  // namespace dravik

@@ -13,7 +13,6 @@
 #include "app/pane_drag.h"
 #include "hpview/pane_drop.h"
 #include "jobs/transfer_job.h"
-#include "link/wait_cursor.h"
 #include "pcview/pc_item.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
@@ -53,13 +52,12 @@ void CPCView::FinishDropOnPc() {
     job.Clear();
     return;
   }
-  if (s.HPWorkingPath != s.CurrentHPPath) {
-    WaitCursor wait(s.MainWindow);
-    ctx_.kermit.ChangeDirectory();
-  }
-  RunTransferDialog(ctx_, window());
+  // The files arrive in this folder, whatever the user looks at by then.
+  const std::string folder = s.CurrentPCFolder;
+  StartTransfer(ctx_, window(), [this, folder](JobResult) {
+    if (ctx_.session.CurrentPCFolder == folder) Refresh();
+  });
   job.Clear();
-  Refresh();
 }
 
 void CPCView::RunDrop(const std::string& targetFolder) {

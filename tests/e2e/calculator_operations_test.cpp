@@ -245,11 +245,11 @@ TEST_F(SimOperationsTest, ReadAllWalksHomeABD) {
   // HOME lists A (with B inside) before D: the newest variable comes first.
   Start("1 'R' STO 'D' CRDIR 'A' CRDIR A 'B' CRDIR HOME");
   ListingCache cache(session);
-  Strings read;
-  cache.ShowReading = [&](const std::string& p) { read.push_back(p); };
   HP48ListingLink listing(*link);
   session.CurrentHPPath = "HOME\\D\\";
   ASSERT_EQ(ReadAllListings(cache, listing, session), 1);
+  Strings read;  // the cache keeps the newest first
+  for (int i = 0; const ListingEntry* e = cache.EntryAt(i); ++i) read.insert(read.begin(), e->Path);
   EXPECT_EQ(read, (Strings{"HOME\\", "HOME\\A\\", "HOME\\A\\B\\", "HOME\\D\\"}));
   EXPECT_EQ(session.CurrentHPPath, "HOME\\");
   EXPECT_EQ(Where(), "{ HOME }");

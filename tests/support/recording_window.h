@@ -38,7 +38,7 @@ class RecordingWindow : public MainWindowHandle {
     if (hook) hook(m);
     return reply;
   }
-  bool RunCommSettingsDialog() override {
+  SettingsAnswer RunCommSettingsDialog(LinkSettings&) override {
     std::function<void()> hook;
     bool reply;
     {
@@ -48,7 +48,7 @@ class RecordingWindow : public MainWindowHandle {
       reply = settings_answer;
     }
     if (hook) hook();  // e.g. change the session's settings, as a user would
-    return reply;
+    return reply ? SettingsAnswer::Ok : SettingsAnswer::Cancel;
   }
   void SetStatusText(std::string_view text) override {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -61,21 +61,17 @@ class ListingCacheTest : public ::testing::Test {
   ListingCache cache;
 };
 
-TEST_F(ListingCacheTest, ReadMovesTheCalculatorShowsReadingAndStoresAtFront) {
-  Strings shown;
-  cache.ShowReading = [&](const std::string& p) { shown.push_back(p); };
+TEST_F(ListingCacheTest, ReadMovesTheCalculatorAndStoresAtFront) {
   ReadAt("HOME\\", "{ HOME } 100\r\nD 20 Directory 1\r\nA 10 Real Number 2\r\n");
   session.CurrentHPPath = "HOME\\D\\";
   link.reply = "{ HOME D } 100\r\nX 5 String 3\r\n";
   EXPECT_EQ(cache.ReadListing(link), 1);
 
   EXPECT_EQ(link.moves, (Strings{"HOME\\D\\"}));  // HOME needed no move
-  EXPECT_EQ(shown, (Strings{"HOME\\", "HOME\\D\\"}));
   EXPECT_EQ(cache.FindEntry("HOME\\D\\"), 0);
   EXPECT_EQ(cache.FindEntry("HOME\\"), 1);
   EXPECT_EQ(cache.FindEntry("HOME\\E\\"), -1);
   EXPECT_EQ(cache.NameAt(0), "X");
-  EXPECT_EQ(window.cursor_changes(), (std::vector<bool>{true, false, true, false}));
 }
 
 TEST_F(ListingCacheTest, AnEntryReadAgainIsRefilledInPlace) {

@@ -609,6 +609,13 @@ def tb_panic():
             + rect(7, 5, 2, 5, INK) + rect(7, 11, 2, 2, INK))
 
 
+def tb_stop():
+    # A red octagon with a white bar: what the line does now ends.
+    return (path("M5.5 1.5h5l4 4v5l-4 4h-5l-4 -4v-5z", fill=RED, stroke=INK,
+                 extra=' stroke-linejoin="round"')
+            + rect(4, 7, 8, 2, PAPER))
+
+
 # ------------------------------------ outcomes (log pane, connection check)
 
 def state_disc(colour):
@@ -768,7 +775,7 @@ ICONS = [
     "pc_ga0",
     "tb_send", "tb_send_xmodem", "tb_comm_settings", "tb_finish",
     "tb_read_all", "tb_check_out", "tb_home", "tb_updir", "tb_new_folder",
-    "tb_delete", "tb_refresh", "tb_panic",
+    "tb_delete", "tb_refresh", "tb_panic", "tb_stop",
     "state_ok", "state_warning", "state_problem",
     "dravik",
 ]

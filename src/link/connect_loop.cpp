@@ -1,4 +1,4 @@
-#include "app/connect_loop.h"
+#include "link/connect_loop.h"
 
 #include "link/hp48_link.h"
 
@@ -17,18 +17,15 @@ class DialogWatch : public MainWindowHandle {
   void ShowNoResponse(std::string_view text) override {
     if (window_) window_->ShowNoResponse(text);
   }
-  bool RunCommSettingsDialog() override {
+  SettingsAnswer RunCommSettingsDialog(LinkSettings& settings) override {
     shown = true;
-    return window_ && window_->RunCommSettingsDialog();
+    return window_ ? window_->RunCommSettingsDialog(settings) : SettingsAnswer::Cancel;
   }
   void SetStatusText(std::string_view text) override {
     if (window_) window_->SetStatusText(text);
   }
   void SetWaitCursor(bool on) override {
     if (window_) window_->SetWaitCursor(on);
-  }
-  void KeepResponsive() override {
-    if (window_) window_->KeepResponsive();
   }
   bool shown = false;
 
@@ -42,8 +39,8 @@ bool Attempt(CHP48Link& link, bool* dialog_shown) {
   Session& session = link.session();
   MainWindowHandle* window = session.MainWindow;
   DialogWatch watch(window);
-  // No worker runs while the window connects, so the boundary can be
-  // wrapped for the length of one check.
+  // The check runs on the thread that owns the line, so the boundary can
+  // be wrapped for the length of one check.
   session.MainWindow = &watch;
   const bool ok = link.QueryCalculatorState() != 0;
   session.MainWindow = window;
@@ -58,9 +55,18 @@ bool ConnectUntilAnswered(CHP48Link& link) {
   bool dialog_shown = false;
   while (!Attempt(link, &dialog_shown)) {
     link.CloseAll();
+    // Stopped by the user: no more tries, no dialog.
+    if (link.m_cancel) session.LinkClosedByUser = true;
     if (!dialog_shown && !session.LinkClosedByUser) {
-      if (!session.MainWindow || !session.MainWindow->RunCommSettingsDialog())
-        session.LinkClosedByUser = true;
+      const SettingsAnswer answer = session.MainWindow
+                                        ? session.MainWindow->RunCommSettingsDialog(session.Settings)
+                                        : SettingsAnswer::Cancel;
+      if (answer == SettingsAnswer::Cancel) session.LinkClosedByUser = true;
+      if (answer == SettingsAnswer::OkSetCalculator) {
+        link.Open();
+        link.SetCalculatorIO();
+        link.CloseAll();
+      }
     }
     if (session.LinkClosedByUser) return false;
     link.Open();
