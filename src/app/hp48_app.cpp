@@ -143,8 +143,7 @@ bool CHP48App::InitInstance(const StartOptions& options) {
   session.Job.Clear();
   frame_->ConnectWith(false, [this, job](bool connected) {
     if (!connected) {
-      // The user gave up connecting: the program ends.
-      QMetaObject::invokeMethod(qApp, [] { QCoreApplication::exit(1); }, Qt::QueuedConnection);
+      if (gaveUp) gaveUp();
       return;
     }
     frame_->setWindowTitle("Dravik");

@@ -4,6 +4,7 @@
 // gives up, then sends the files and fills the calculator panes.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,9 +39,12 @@ class CHP48App {
 
   // The start-up steps; false when the program should end (a first file
   // word that cannot be read). The connection check runs on the line; when
-  // the user gives up connecting, the event loop ends with 1.
+  // the user gives up connecting, gaveUp is called.
   bool InitInstance(const StartOptions& options);
   CMainFrame* frame() const { return frame_.get(); }
+
+  // Called when the user gave up connecting: the program ends there.
+  std::function<void()> gaveUp;
 
  private:
   bool FirstFileReadable(const std::vector<std::string>& files);

@@ -81,6 +81,8 @@ int main(int argc, char** argv) {
   int result = 1;
   {
     dravik::CHP48App hp48(*ctx, boundary);
+    // Giving up connecting ends the program as a failure.
+    hp48.gaveUp = [] { QCoreApplication::exit(1); };
     if (hp48.InitInstance(options)) result = app.exec();
   }
   // The Kermit link closes the port and its files when it goes.

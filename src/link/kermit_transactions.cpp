@@ -150,6 +150,7 @@ int CHP48Link::ReadDirectory() {
 int CHP48Link::ReadListingPackets() {
   std::string status = "Reading " + m_session.CurrentHPPath +
                        (ReadingNote.empty() ? "" : " " + ReadingNote) + " ...";
+  if (m_session.MainWindow) m_session.MainWindow->SetStatusText(status);
   DirectoryListing.clear();
   BeginTransaction();
   SendPacket('G', 0, "D");

@@ -52,6 +52,7 @@ CBackupWindow* ArchiveDemoMemory(SimWindow& w) {
     d.accept();
   });
   w.frame().OnArchive();
+  w.Settle();
   return w.frame().findChild<CBackupWindow*>();
 }
 
@@ -66,6 +67,7 @@ TEST(BackupWindow, ArchiveOpensTheTreeAsTheCalculatorListsItAndExtractsByteExact
   SimWindow w(AutoEval());
   CRemoteView* list = w.frame().panes().hpList;
   list->RefreshList();
+  w.Settle();
   CBackupWindow* window = ArchiveDemoMemory(w);
   ASSERT_NE(window, nullptr) << (w.messages().empty() ? "" : w.messages().back());
   EXPECT_EQ(window->windowTitle(), "Backup - MAR99");
@@ -115,14 +117,21 @@ TEST(BackupWindow, SendToCalculatorStoresOneVariableInTheCurrentDirectoryOnly) {
   SimWindow w(AutoEval());
   CRemoteView* list = w.frame().panes().hpList;
   list->RefreshList();
+  w.Settle();
   CBackupWindow* window = ArchiveDemoMemory(w);
   ASSERT_NE(window, nullptr);
   const Bytes greet = CalculatorCopy(w, "HOME\\", "GREET");
   w.calculator().WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("'GREET' PURGE"); });
 
   list->OpenRow(RowNamed(list, "WORK"));
+  w.Settle();
   ASSERT_EQ(w.session().CurrentHPPath, "HOME\\WORK\\");
-  EXPECT_EQ(window->SendToCalculator(ItemAt(window->tree(), {"", "GREET"})), JobOutcome::Completed);
+  JobOutcome outcome = JobOutcome::Failed;
+  EXPECT_NE(window->SendToCalculator(ItemAt(window->tree(), {"", "GREET"}),
+                                     [&](const JobResult& result) { outcome = result.outcome; }),
+            0u);
+  w.Settle();
+  EXPECT_EQ(outcome, JobOutcome::Completed);
   EXPECT_EQ(CalculatorCopy(w, "HOME\\WORK\\", "GREET"), greet);
   EXPECT_TRUE(CalculatorCopy(w, "HOME\\", "GREET").empty());  // nothing else restored
   EXPECT_NE(RowNamed(list, "GREET"), nullptr);                 // the pane listed again

@@ -50,6 +50,14 @@ QString FormatPane(SimWindow& w) {
   return {};
 }
 
+// Runs the restore and waits for its end; whether the command was sent.
+bool Restore(SimWindow& w, const std::string& name) {
+  bool restored = false;
+  RestoreArchive(w.ctx(), *w.frame().panes().hpList, name, [&](bool sent) { restored = sent; });
+  w.Settle();
+  return restored;
+}
+
 TEST(CalculatorCommands, RestoreOnlyAfterTheWholeBackupArrivedUnderItsName) {
   sim::SimOptions options;
   options.auto_eval = true;
@@ -57,39 +65,42 @@ TEST(CalculatorCommands, RestoreOnlyAfterTheWholeBackupArrivedUnderItsName) {
   SimWindow w(options);
   CRemoteView* list = w.frame().panes().hpList;
   list->RefreshList();
+  w.Settle();
   // A backup of the demo memory.
-  ASSERT_EQ(w.ctx().kermit.StartArchive("MAR99"), 1);
-  w.ctx().kermit.ClearFlags();
-  ASSERT_EQ(w.ctx().kermit.ReceiveFiles({"MAR99"}), 1);
-  w.ctx().kermit.m_noInitPacket = 0;
+  ASSERT_TRUE(w.OnLine([](LineSide& line) {
+    if (!line.kermit.StartArchive("MAR99")) return false;
+    const int received = line.kermit.ReceiveFiles({"MAR99"});
+    line.kermit.m_noInitPacket = 0;
+    return received == 1;
+  }));
   ASSERT_TRUE(Eventually([&] { return w.calculator().InServer(); }));
-  ASSERT_EQ(w.ctx().kermit.QueryCalculatorState(), 1);
+  ASSERT_TRUE(w.OnLine([](LineSide& line) { return line.kermit.QueryCalculatorState() == 1; }));
   w.calculator().WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("1 'LATER' STO"); });
   w.ctx().cache.MarkStale();
 
-  // The send was cancelled: the calculator restores nothing.
-  list->RunTransfer = [](AppContext& ctx, QWidget* parent) {
-    RunTransferDialog(ctx, parent);
-    return JobOutcome::Cancelled;
-  };
-  EXPECT_FALSE(RestoreArchive(w.ctx(), *list, "MAR99"));
-  // An older MAR99 is there (the upload above): the new one would be kept
-  // as MAR99.1 and the old one restored.
-  list->RunTransfer = RunTransferDialog;
-  EXPECT_FALSE(RestoreArchive(w.ctx(), *list, "MAR99"));
+  // The send is stopped as it starts: the calculator restores nothing.
+  auto stop = QObject::connect(&w.ctx().line, &CalculatorLine::changed, [&] {
+    if (w.ctx().line.Queue().running.rfind("Sending", 0) == 0) w.ctx().line.Stop();
+  });
+  EXPECT_FALSE(Restore(w, "MAR99"));
+  QObject::disconnect(stop);
+  // An older MAR99 is there (the upload above, or a part of it): the new
+  // one would be kept as MAR99.1 and the old one restored.
+  w.calculator().WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("1 'MAR99' STO"); });
+  w.ctx().cache.MarkStale();
+  EXPECT_FALSE(Restore(w, "MAR99"));
   EXPECT_TRUE(Holds(Names(w, "HOME\\"), "LATER"));
-  ASSERT_EQ(w.messages().size(), 1u);
-  EXPECT_EQ(w.messages()[0],
+  EXPECT_EQ(w.messages().back(),
             "Error: MAR99 already exists in HOME\\\nPurge or rename it first. Nothing was restored.");
 
   // Sent whole under its own name: restored.
   w.calculator().WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("'MAR99' PURGE"); });
   w.ctx().cache.MarkStale();
-  EXPECT_TRUE(RestoreArchive(w.ctx(), *list, "MAR99"));
+  EXPECT_TRUE(Restore(w, "MAR99"));
   EXPECT_TRUE(Eventually([&] { return !Holds(Names(w, "HOME\\"), "LATER"); }));
 
   // No PC file focused: said, not silently ignored.
-  EXPECT_FALSE(RestoreArchive(w.ctx(), *list, ""));
+  EXPECT_FALSE(Restore(w, ""));
   EXPECT_EQ(w.messages().back(), "Error: Choose the backup file in the PC file list first.");
 }
 
@@ -97,6 +108,7 @@ TEST(CalculatorCommands, NewFolderRefusesAnExistingNameOfAnyKind) {
   SimWindow w;
   CRemoteView* list = w.frame().panes().hpList;
   list->RefreshList();
+  w.Settle();
   // The name the user types; empty: Cancel.
   QString typed;
   testing::ModalDriver user([&](QDialog& d) {
@@ -109,6 +121,7 @@ TEST(CalculatorCommands, NewFolderRefusesAnExistingNameOfAnyKind) {
   EXPECT_EQ(w.messages(), Strings{"ERROR: Folder already exists!"});
   typed = "NEWDIR";
   w.frame().OnNewFolder();
+  w.Settle();
   EXPECT_EQ(w.ctx().session.CurrentHPPath, "HOME\\");
   ASSERT_NE(RowNamed(list, "NEWDIR"), nullptr);
   EXPECT_EQ(RowNamed(list, "NEWDIR")->text(2), "Directory");
@@ -124,12 +137,16 @@ TEST(CalculatorCommands, TransferModeFollowsOnlyWhatTheCalculatorTook) {
   SimWindow w;
   ASSERT_EQ(FormatPane(w), "ASCII");
   w.frame().OnBinary();
+  w.Settle();
   EXPECT_EQ(FormatPane(w), "Binary");
   EXPECT_TRUE(w.calculator().WithCalculator([](sim::Calculator& c) { return c.BinaryTransfers(); }));
   // The calculator does not answer: it still sends in binary.
-  w.ctx().kermit.CloseAll();
-  w.session().LinkClosedByUser = true;
+  w.OnLine([](LineSide& line) {
+    line.session.LinkClosedByUser = true;
+    return line.kermit.CloseAll();
+  });
   w.frame().OnAscii();
+  w.Settle();
   EXPECT_EQ(FormatPane(w), "Binary");
   EXPECT_TRUE(w.frame().action(CMainFrame::Command::Binary)->isChecked());
 }

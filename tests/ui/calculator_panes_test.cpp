@@ -42,6 +42,7 @@ struct Panes {
   explicit Panes(SimWindow& w) : list(w.frame().panes().hpList), tree(w.frame().panes().hpTree) {
     w.frame().show();
     list->RefreshList();
+    w.Settle();
     tree->RebuildTree();
     QApplication::processEvents();
   }
@@ -82,8 +83,9 @@ TEST(CalculatorPanes, ReadAllReadsEachDirectoryAndBrowsingAfterwardsSendsNothing
     show(text);
   };
   w.frame().OnReadAll();
-  EXPECT_EQ(walked, (Strings{"Reading HOME\\ ...", "Reading HOME\\A\\ ...",
-                             "Reading HOME\\A\\B\\ ...", "Reading HOME\\D\\ ..."}));
+  w.Settle();
+  EXPECT_EQ(walked, (Strings{"Reading HOME\\ (1 of 1) ...", "Reading HOME\\A\\ (2 of 3) ...",
+                             "Reading HOME\\A\\B\\ (3 of 4) ...", "Reading HOME\\D\\ (4 of 4) ..."}));
   EXPECT_EQ(w.session().CurrentHPPath, "HOME\\");
   EXPECT_EQ(TreeImageOf(p.tree, "HOME\\A\\"), kTreeDirCurrent);
   EXPECT_EQ(TreeImageOf(p.tree, "HOME\\D\\"), kTreeDirCurrent);
@@ -95,7 +97,7 @@ TEST(CalculatorPanes, ReadAllReadsEachDirectoryAndBrowsingAfterwardsSendsNothing
 
   // A silent calculator: any read now would end in "No response".
   w.calculator().SetSilent(true);
-  w.ctx().kermit.SetTimeouts(1);
+  w.OnLine([](LineSide& line) { return line.kermit.SetTimeouts(1); });
   p.tree->setCurrentItem(p.tree->ItemOfPath("HOME\\A\\"));
   EXPECT_EQ(RowNames(p.list), (QStringList{"..", "B"}));
   p.list->setCurrentItem(RowNamed(p.list, "B"));
@@ -111,41 +113,49 @@ TEST(CalculatorPanes, ReadAllReadsEachDirectoryAndBrowsingAfterwardsSendsNothing
 TEST(CalculatorPanes, AListingThatCouldNotBeReadIsNotShownAsAnEmptyDirectory) {
   SimWindow w;
   Panes p(w);
-  w.boundary().commSettingsDialog = [] { return false; };  // "&Exit"
-  w.ctx().kermit.m_msPerSecond = 20;  // time-outs of a few tens of milliseconds
+  w.boundary().commSettingsDialog = [](LinkSettings&) { return SettingsAnswer::Cancel; };
+  // Time-outs of a few tens of milliseconds.
+  w.OnLine([](LineSide& line) { return line.kermit.m_msPerSecond = 20; });
   w.calculator().SetSilent(true);
   w.session().CurrentHPPath = "HOME\\WORK\\";
   p.list->RefreshList();
+  w.Settle();
   EXPECT_EQ(RowNames(p.list), (QStringList{"..", "Could not read HOME\\WORK\\ (F5 reads it again)"}));
   p.list->selectAll();  // the row is no object to send, delete or move
   EXPECT_TRUE(p.list->selectedItems().empty());
 }
 
-TEST(CalculatorPanes, DeleteAfterReadAllPurgesTheObjectShownAndNoOther) {
+TEST(CalculatorPanes, DeleteAsksFirstAndPurgesOnlyWhatIsShown) {
   SimWindow w({}, true, Memory("7 'X' STO GAMES 8 'X' STO HOME"));
   Panes p(w);
   w.frame().OnReadAll();
+  w.Settle();
   p.tree->setCurrentItem(p.tree->ItemOfPath("HOME\\GAMES\\"));
   ASSERT_EQ(w.session().HPWorkingPath, "HOME\\");  // browsing the cache left it there
+
+  // No to the question: a variable and a directory both stay.
+  w.answer = [](const QString&, const QString&) { return MessageAnswer::No; };
   RowNamed(p.list, "X")->setSelected(true);
+  RowNamed(p.list, "CHESS")->setSelected(true);
   p.list->DeleteSelection();
+  w.Settle();
+  EXPECT_TRUE(Holds(Names(w, "HOME\\GAMES\\"), "X"));
+  EXPECT_TRUE(Holds(Names(w, "HOME\\GAMES\\"), "CHESS"));
+
+  // Yes: both go, from the directory shown and from no other.
+  w.answer = nullptr;
+  p.list->DeleteSelection();
+  w.Settle();
   EXPECT_FALSE(Holds(Names(w, "HOME\\GAMES\\"), "X"));
+  EXPECT_FALSE(Holds(Names(w, "HOME\\GAMES\\"), "CHESS"));
   EXPECT_TRUE(Holds(Names(w, "HOME\\"), "X"));
   EXPECT_EQ(RowNamed(p.list, "X"), nullptr);
-
-  // A directory goes only after a Yes.
-  w.answer = [](const QString&, const QString&) { return MessageAnswer::No; };
-  RowNamed(p.list, "CHESS")->setSelected(true);
-  p.list->DeleteSelection();
-  EXPECT_TRUE(Holds(Names(w, "HOME\\GAMES\\"), "CHESS"));
-  ASSERT_NE(RowNamed(p.list, "CHESS"), nullptr);
-  w.answer = nullptr;
-  RowNamed(p.list, "CHESS")->setSelected(true);
-  p.list->DeleteSelection();
-  EXPECT_FALSE(Holds(Names(w, "HOME\\GAMES\\"), "CHESS"));
   EXPECT_EQ(RowNamed(p.list, "CHESS"), nullptr);
   EXPECT_EQ(p.tree->ItemOfPath("HOME\\GAMES\\CHESS\\"), nullptr);
-  EXPECT_EQ(w.messages(), (Strings{"Dravik: Delete directories?", "Dravik: Delete directories?"}));
+  const std::string question =
+      "Dravik: Delete 2 objects from HOME\\GAMES\\?\n\nCHESS and X\n\n"
+      "Directories go with everything in them: CHESS";
+  EXPECT_EQ(w.messages(), (Strings{question, question}));
 }
 
 TEST(CalculatorPanes, DotDotIsNeverMovedAndManyObjectsMoveAndGoTogether) {
@@ -154,6 +164,7 @@ TEST(CalculatorPanes, DotDotIsNeverMovedAndManyObjectsMoveAndGoTogether) {
   SimWindow w({}, true, Memory(fill + "HOME"));
   Panes p(w);
   p.list->OpenRow(RowNamed(p.list, "BIG"));
+  w.Settle();
   ASSERT_EQ(p.list->topLevelItemCount(), 202);
   p.list->selectAll();
   EXPECT_FALSE(RowNamed(p.list, "..")->isSelected());
@@ -170,44 +181,48 @@ TEST(CalculatorPanes, DotDotIsNeverMovedAndManyObjectsMoveAndGoTogether) {
 
   // And all of them deleted together.
   QTest::keyClick(p.list, Qt::Key_Backspace);
+  w.Settle();
   for (int i = 0; i < p.list->topLevelItemCount(); ++i)
     p.list->topLevelItem(i)->setSelected(p.list->topLevelItem(i)->text(0).startsWith("V"));
   p.list->DeleteSelection();
+  w.Settle();
   EXPECT_FALSE(Holds(Names(w, "HOME\\"), "V1"));
   EXPECT_FALSE(Holds(Names(w, "HOME\\"), "V201"));
   EXPECT_EQ(RowNamed(p.list, "V1"), nullptr);
-  EXPECT_TRUE(w.messages().empty());
+  EXPECT_EQ(w.messages().size(), 1u);  // the one question
+}
+
+// What the log says of the last send.
+std::string LastLogged(SimWindow& w) {
+  const std::vector<LogEntry> entries = w.ctx().log.Entries();
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+    if (it->what.rfind("Send ", 0) == 0) return it->what;
+  return {};
 }
 
 TEST(CalculatorPanes, DropsOnTheObjectList) {
-  SimWindow w;
+  sim::SimOptions options;
+  options.auto_eval = true;
+  options.auto_eval_delay = std::chrono::milliseconds(200);
+  SimWindow w(options);
   Panes p(w);
-  testing::WriteBytes(w.pcFolder() / "N1", {'1', '2'});
+  // The calculator's own binary form, which its XModem receiver stores.
+  const auto greet =
+      w.calculator().WithCalculator([](sim::Calculator& c) { return c.BinaryOf("HOME\\", "GREET"); });
+  testing::WriteBytes(w.pcFolder() / "N1", greet);
   testing::WriteBytes(w.pcFolder() / "N2", {'3', '4'});
-  // The transfer: seen as the job starts, sent by Kermit, then reported
-  // cancelled (the files arrived all the same).
-  TransferJob seen;
-  std::string moved_to;
-  p.list->RunTransfer = [&](AppContext& ctx, QWidget* parent) {
-    seen = ctx.session.Job;
-    moved_to = ctx.session.HPWorkingPath;
-    ctx.session.Job.UseXModem = false;
-    RunTransferDialog(ctx, parent);
-    return JobOutcome::Cancelled;
-  };
-
   // PC files on a directory row, Shift held: by XModem into that directory.
   StartPcDrag(w, {w.pcFolder() / "N1"});
   EXPECT_TRUE(DropOn(p.list, RowNamed(p.list, "GAMES"), *PaneDragData(), Qt::ShiftModifier));
-  EXPECT_TRUE(seen.UseXModem);
-  EXPECT_EQ(moved_to, "HOME\\GAMES\\");
+  EXPECT_EQ(LastLogged(w), "Send N1 (XModem)");
+  EXPECT_TRUE(Holds(Names(w, "HOME\\GAMES\\"), "N1"));
   EXPECT_EQ(w.session().CurrentHPPath, "HOME\\GAMES\\");
-  EXPECT_NE(RowNamed(p.list, "N1"), nullptr);  // read again after the cancel
+  EXPECT_NE(RowNamed(p.list, "N1"), nullptr);  // read again after the send
   EXPECT_FALSE(w.session().Job.SendJobActive);
 
   // Desktop files on empty space: by Kermit into the shown directory.
   EXPECT_TRUE(DropOn(p.list, nullptr, *DesktopData({QString::fromStdString(w.pcFolder() / "N2")})));
-  EXPECT_FALSE(seen.UseXModem);
+  EXPECT_EQ(LastLogged(w), "Send N2 (Kermit)");
   EXPECT_NE(RowNamed(p.list, "N2"), nullptr);
 
   // Objects dropped on an object row stay; on ".." they move up.
@@ -235,8 +250,11 @@ TEST(CalculatorPanes, DropsOnTheTree) {
 
   // Objects on the item of the shown directory stay.
   p.list->GoUp();
+  w.Settle();
   p.list->OpenRow(RowNamed(p.list, "GAMES"));
+  w.Settle();
   p.list->GoUp();
+  w.Settle();
   StartObjectDrag(w, p.list, {"PI2"});
   EXPECT_FALSE(DropOn(p.tree, p.tree->ItemOfPath("HOME\\"), *PaneDragData()));
   // A directory moved to another item: its tree item and cached listing go.

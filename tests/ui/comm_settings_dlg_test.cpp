@@ -141,19 +141,23 @@ TEST(CommSettingsDialog, OkWritesTheFileExitKeepsTheChoiceForThisRunOnly) {
   EXPECT_EQ(read.BaudRate, 19200u);
 }
 
-TEST(CommSettingsDialog, SetHpPushesChecksumAndTranslationAndLeavesTheFile) {
+TEST(CommSettingsCommand, SetHpPushesChecksumAndTranslationAndLeavesTheFile) {
+  SettingsFileGuard guard;
   testing::SimWindow w;
-  w.ctx().kermit.CloseAll();  // as its callers do
-  w.session().Settings.TranslationMode = 3;
-  w.session().Settings.ChecksumType = 2;
-  CCommSettingsDlg d(w.ctx());
-  d.SetHpButton()->click();
-  EXPECT_EQ(d.result(), QDialog::Accepted);
-  EXPECT_FALSE(w.ctx().kermit.IsOpen());
+  testing::ModalDriver user([](QDialog& d) {
+    auto& settings = static_cast<CCommSettingsDlg&>(d);
+    settings.TranslationBox()->setCurrentIndex(settings.TranslationBox()->findData(3));
+    settings.ChecksumBox()->setCurrentIndex(settings.ChecksumBox()->findData(2));
+    testing::ClickButton(d, "&Set HP");
+  });
+  w.frame().action(CMainFrame::Command::CommSettings)->trigger();
+  w.Settle();
+  EXPECT_EQ(user.handled(), 1);
   EXPECT_EQ(w.calculator().WithCalculator([](sim::Calculator& c) {
     return std::make_pair(c.TranslationMode(), c.ChecksumType());
   }),
             std::make_pair(3, 2));
+  EXPECT_TRUE(w.ctx().line.PortOpen());  // and connected again
   LinkSettings read;
   EXPECT_EQ(ReadStartupSettings(read), 0);  // no file was written
   EXPECT_TRUE(w.messages().empty()) << w.messages()[0];
@@ -161,15 +165,15 @@ TEST(CommSettingsDialog, SetHpPushesChecksumAndTranslationAndLeavesTheFile) {
 
 TEST(CommSettingsCommand, ReconnectsWithTheSettingsLeftInTheDialog) {
   testing::SimWindow w;
-  w.boundary().commSettingsDialog = [&] { return RunCommSettingsDialog(w.ctx(), &w.frame()); };
   testing::ModalDriver user([](QDialog& d) {
     static_cast<CCommSettingsDlg&>(d).BaudBox()->setCurrentIndex(1);
     testing::ClickButton(d, "&Exit");
   });
   w.frame().action(CMainFrame::Command::CommSettings)->trigger();
+  w.Settle();
   EXPECT_EQ(user.handled(), 1);
   EXPECT_EQ(w.session().Settings.BaudRate, 4800u);
-  EXPECT_TRUE(w.ctx().kermit.IsOpen());
+  EXPECT_TRUE(w.ctx().line.PortOpen());
   EXPECT_FALSE(w.session().LinkClosedByUser);
   EXPECT_TRUE(w.messages().empty()) << w.messages()[0];
 }

@@ -67,7 +67,7 @@ TEST(Diagnose, NamesAMissingDeviceAndTheReadyCalculator) {
   }
   {
     testing::SimWindow w;
-    w.ctx().kermit.CloseAll();  // as the Comm Settings command does
+    w.OnLine([](LineSide& line) { return line.kermit.CloseAll(); });  // as Comm Settings does
     const Shown shown = Diagnose(w.ctx());
     ASSERT_FALSE(shown.findings.isEmpty());
     EXPECT_EQ(shown.findings.front(), "ok: " + QString::fromStdString(w.calculator().device()) +

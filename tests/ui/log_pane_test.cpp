@@ -52,7 +52,7 @@ TEST(LogPane, ShowsEachSendJobWithBytesOutcomeAndCheckAndAFailureStandsOut) {
   const std::string pic = w.pcFolder() / "SMILE";
   testing::WriteBytes(pic, grob);
   QueueSend(w, {pic});
-  ASSERT_EQ(RunTransferDialog(w.ctx(), &w.frame()), JobOutcome::Completed);
+  ASSERT_EQ(w.RunJob(), JobOutcome::Completed);
   QTreeWidgetItem* sent = RowWhenThere(list, before + 1);
   ASSERT_NE(sent, nullptr);
   EXPECT_EQ(sent->text(CLogDock::WhatColumn), "Send SMILE (Kermit)");
@@ -63,7 +63,7 @@ TEST(LogPane, ShowsEachSendJobWithBytesOutcomeAndCheckAndAFailureStandsOut) {
 
   // A file gone before the job starts: the job fails and its row says why.
   QueueSend(w, {w.pcFolder() / "GONE"});
-  ASSERT_EQ(RunTransferDialog(w.ctx(), &w.frame()), JobOutcome::Failed);
+  ASSERT_EQ(w.RunJob(), JobOutcome::Failed);
   QTreeWidgetItem* failed = RowWhenThere(list, before + 2);
   ASSERT_NE(failed, nullptr);
   EXPECT_EQ(failed->text(CLogDock::WhatColumn), "Send GONE (Kermit)");

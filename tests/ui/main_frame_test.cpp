@@ -7,6 +7,10 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #include <gtest/gtest.h>
 
 #include "app/app_context.h"
@@ -36,21 +40,37 @@ TEST(MainFrame, StatusPanesFollowTheSettings) {
 }
 
 // The mouse resting on a toolbar button shows its prompt, which covers the
-// message pane: the link's texts must still be seen while it works.
+// message pane: the line's texts must still be seen while it works.
 TEST(MainFrame, LinkTextsWinOverAButtonsPromptWhileAnOperationRuns) {
   AppContext ctx;
   WindowBoundary boundary;
+  ctx.line.SetWindow(&boundary);
   CMainFrame frame(ctx, boundary);
   QStatusTipEvent hover("Read all HP directories.");
   QApplication::sendEvent(&frame, &hover);
   EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), "Read all HP directories.");
-  boundary.SetWaitCursor(true);
-  boundary.SetStatusText("Reading HOME\\ ...");
+  std::atomic<bool> release{false};
+  ctx.line.Run<int>("Reading HOME\\", [&](LineSide& line) {
+    line.session.MainWindow->SetStatusText("Reading HOME\\ ...");
+    while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    return 0;
+  });
+  for (int i = 0; i < 200 && frame.messageText() != "Reading HOME\\ ..."; ++i) QTest::qWait(5);
   EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), "");
   QApplication::sendEvent(&frame, &hover);
   EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), "");
   EXPECT_EQ(frame.messageText().toStdString(), "Reading HOME\\ ...");
-  boundary.SetWaitCursor(false);
+  // Stop is there for what runs, and the commands that need the line say
+  // why they wait.
+  EXPECT_TRUE(frame.action(CMainFrame::Command::Stop)->isEnabled());
+  EXPECT_FALSE(frame.action(CMainFrame::Command::ReadAll)->isEnabled());
+  EXPECT_EQ(frame.action(CMainFrame::Command::ReadAll)->toolTip(),
+            "Read all - the line is busy: Reading HOME\\ (Stop ends it)");
+  release = true;
+  ASSERT_TRUE(ctx.line.Settle(5000));
+  EXPECT_TRUE(frame.action(CMainFrame::Command::ReadAll)->isEnabled());
+  EXPECT_FALSE(frame.action(CMainFrame::Command::Stop)->isEnabled());
+  EXPECT_EQ(frame.messageText(), "Ready");
 }
 
 // Nothing the window shows stays behind what happened: a button's prompt
@@ -67,18 +87,20 @@ TEST(MainFrame, WhatTheWindowShowsIsCurrentAfterEachCommand) {
 
   // Binary objects are checked against a listing read after the job.
   frame.action(CMainFrame::Command::Binary)->trigger();
+  w.Settle();
   ASSERT_TRUE(w.session().BinaryMode);
   TransferJob& job = w.session().Job;
   job.Clear();
   job.TransferList = {"PIC"};
   job.ReceiveJobActive = true;
-  ASSERT_EQ(RunTransferDialog(w.ctx(), &frame), JobOutcome::Completed);
+  ASSERT_EQ(w.RunJob(), JobOutcome::Completed);
   job.Clear();
   EXPECT_EQ(frame.messageText().toStdString(), "Ready");
 
   QComboBox* drives = frame.driveSelector();
   drives->clear();
   frame.action(CMainFrame::Command::Panic)->trigger();
+  w.Settle();
   EXPECT_EQ(drives->count(), static_cast<int>(frame.panes().pcTree->Drives().size()));
   EXPECT_EQ(drives->currentData().toByteArray().toStdString(),
             DriveOf(MountedDrives(), w.session().CurrentPCFolder)->path);

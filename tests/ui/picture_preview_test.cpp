@@ -29,6 +29,7 @@ TEST(GraphicPreview, SpaceOnPicFetchesItInBinaryShowsItAndLeavesNothingBehind) {
   ASSERT_FALSE(w.session().BinaryMode);  // the demo calculator sends text
   CRemoteView& list = *w.frame().panes().hpList;
   list.RefreshList();
+  w.Settle();
   QAction* preview = w.frame().action(CMainFrame::Command::Preview);
   list.setCurrentItem(testing::RowNamed(&list, "GREET"));
   EXPECT_FALSE(preview->isEnabled());  // a String
@@ -42,6 +43,7 @@ TEST(GraphicPreview, SpaceOnPicFetchesItInBinaryShowsItAndLeavesNothingBehind) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame()));
   list.setFocus();
   QTest::keyClick(&list, Qt::Key_Space);
+  w.Settle();
 
   auto* dialog = w.frame().findChild<CGrobPreviewDlg*>();
   ASSERT_NE(dialog, nullptr) << (w.messages().empty() ? "" : w.messages().back());

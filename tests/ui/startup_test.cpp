@@ -33,12 +33,24 @@ struct Start {
     boundary.answerScript = [this](const QString& text, const QString& caption) {
       messages.push_back((caption + ": " + text).toStdString());
       // A loop that never offers the dialog would show boxes for ever.
-      if (messages.size() > 3) ctx.session.LinkClosedByUser = true;
+      if (messages.size() > 3) ctx.line.Stop();
       return MessageAnswer::Ok;
     };
   }
-  bool Run(const StartOptions& options = {}) { return app.InitInstance(options); }
+  ~Start() { ctx.line.Shutdown(10000); }
+  // Starts as main() does and lets the connection attempts run; true once
+  // the calculator answered.
+  bool Run(const StartOptions& options = {}) {
+    if (!app.InitInstance(options)) return false;
+    EXPECT_TRUE(ctx.line.Settle(60000));
+    return Title() == "Dravik";
+  }
   QString Title() { return app.frame()->windowTitle(); }
+  // Time-outs of a few tens of milliseconds on the line.
+  void ShortTimeouts() {
+    ctx.line.Run<int>("Test", [](LineSide& line) { return line.kermit.m_msPerSecond = 20; });
+    ctx.line.Settle(10000);
+  }
 
   AppContext ctx;
   WindowBoundary boundary;
@@ -90,7 +102,7 @@ TEST(Startup, SilentLineShowsNoResponseThenTheDialogAndExitEndsIt) {
   testing::PtyPair silent;
   Start s;
   s.ctx.session.PortDevices[0] = silent.device();
-  s.ctx.kermit.m_msPerSecond = 20;  // time-outs of 20 ms
+  s.ShortTimeouts();
   QString title;
   ModalDriver user([&](QDialog& d) {
     title = d.windowTitle();
@@ -101,7 +113,7 @@ TEST(Startup, SilentLineShowsNoResponseThenTheDialogAndExitEndsIt) {
   EXPECT_EQ(user.handled(), 1);
   EXPECT_EQ(s.messages, std::vector<std::string>{kNoResponse});
   EXPECT_NE(s.Title(), "Dravik");
-  EXPECT_FALSE(s.ctx.kermit.IsOpen());
+  EXPECT_FALSE(s.ctx.line.PortOpen());
 }
 
 TEST(Startup, AnErrorReplyStillOffersTheDialogBeforeTheNextTry) {
@@ -130,7 +142,7 @@ TEST(Startup, TheSettingsFileChoosesPortAndSpeed) {
   const bool connected = s.Run();
   std::remove(SettingsFilePath().c_str());
   ASSERT_TRUE(connected);
-  EXPECT_EQ(s.ctx.kermit.DevicePath(), sim.device());
+  EXPECT_EQ(s.ctx.line.DevicePath(), sim.device());
   EXPECT_EQ(s.ctx.session.Settings.BaudRate, 2400u);
   EXPECT_EQ(s.ctx.session.Settings.PortNumber, 3);
 }

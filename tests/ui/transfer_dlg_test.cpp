@@ -16,7 +16,7 @@
 #include "jobs/progress_scale.h"
 #include "jobs/transfer_dlg.h"
 #include "jobs/transfer_job.h"
-#include "link/hp48_listing_link.h"
+#include "hpview/remote_view.h"
 #include "support/sim_window.h"
 
 namespace dravik {
@@ -49,20 +49,48 @@ void QueueSend(SimWindow& w, std::vector<std::string> paths, bool xmodem = false
   job.UseXModem = xmodem;
 }
 
-// Runs the job through RunTransferDialog; act runs once on the dialog when
-// the first bytes of a file are shown.
-JobOutcome RunActingOnFirstBytes(SimWindow& w, std::function<void(CTransferDlg&)> act) {
-  QTimer poll;
-  bool acted = false;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* dialog = qobject_cast<CTransferDlg*>(QApplication::activeModalWidget());
-    if (acted || !dialog || dialog->CurrentBar()->value() <= 0) return;
-    acted = true;
-    act(*dialog);
+// What the job's dialog showed when the job was over.
+struct Shown {
+  QString title, item, packets;
+  int allMaximum = -1, allValue = -1;
+  bool skipCurrentEnabled = false, visibleAfterAct = false, acted = false;
+};
+
+// Asks for the session's job, as the window does, and waits for its end;
+// act runs once on the dialog when the first bytes of a file are shown.
+JobOutcome RunJob(SimWindow& w, Shown* shown = nullptr,
+                  std::function<void(CTransferDlg&)> act = {}) {
+  JobOutcome outcome = JobOutcome::Failed;
+  bool over = false;
+  StartTransfer(w.ctx(), &w.frame(), [&](JobResult result) {
+    outcome = result.outcome;
+    over = true;
   });
-  poll.start(5);
-  const JobOutcome outcome = RunTransferDialog(w.ctx(), &w.frame());
-  EXPECT_TRUE(acted);
+  w.session().Job.Clear();
+  const QList<CTransferDlg*> dialogs = w.frame().findChildren<CTransferDlg*>();
+  EXPECT_FALSE(dialogs.isEmpty());
+  Shown seen;
+  if (!dialogs.isEmpty()) {
+    CTransferDlg* dialog = dialogs.back();
+    QObject::connect(dialog, &CTransferDlg::progressShown, [&, dialog](int code, long) {
+      if (code == kProgressBytes && act && !seen.acted && dialog->CurrentBar()->value() > 0) {
+        seen.acted = true;
+        act(*dialog);
+        seen.visibleAfterAct = dialog->isVisible();
+      }
+      if (code != kProgressJobOver) return;
+      seen.title = dialog->windowTitle();
+      seen.item = dialog->ItemText();
+      seen.packets = dialog->PacketText();
+      seen.allMaximum = dialog->AllBar()->maximum();
+      seen.allValue = dialog->AllBar()->value();
+      seen.skipCurrentEnabled = dialog->SkipCurrentButton()->isEnabled();
+    });
+  }
+  w.Settle();
+  EXPECT_TRUE(over);
+  if (act) EXPECT_TRUE(seen.acted);
+  if (shown) *shown = seen;
   return outcome;
 }
 
@@ -71,19 +99,17 @@ TEST(TransferDialog, SendsMeasuredFilesAndShowsTheLastItemAndThePackets) {
   const std::string a = StringObjectFile(w, "ALPHA", 300);
   const std::string b = StringObjectFile(w, "BETA", 500);
   QueueSend(w, {a, b});
-  CTransferDlg dialog(w.ctx(), &w.frame());
-  EXPECT_EQ(dialog.windowTitle(), "File Transfer");
-  dialog.exec();
-  EXPECT_EQ(dialog.Outcome(), JobOutcome::Completed);
-  EXPECT_EQ(dialog.ItemText().toStdString(), "Sending File: " + b);
-  EXPECT_TRUE(dialog.PacketText().startsWith("Packets sent: ")) << dialog.PacketText().toStdString();
-  EXPECT_TRUE(dialog.SkipCurrentButton()->isEnabled());
-  // The sizes were measured before the worker started: the job's bar ends full.
-  EXPECT_EQ(dialog.AllBar()->maximum(), 325 + 525);
-  EXPECT_EQ(dialog.AllBar()->value(), dialog.AllBar()->maximum());
+  Shown shown;
+  EXPECT_EQ(RunJob(w, &shown), JobOutcome::Completed);
+  EXPECT_EQ(shown.title, "File Transfer");
+  EXPECT_EQ(shown.item.toStdString(), "Sending File: " + b);
+  EXPECT_TRUE(shown.packets.startsWith("Packets sent: ")) << shown.packets.toStdString();
+  EXPECT_TRUE(shown.skipCurrentEnabled);
+  // The sizes were measured before the job started: the job's bar ends full.
+  EXPECT_EQ(shown.allMaximum, 325 + 525);
+  EXPECT_EQ(shown.allValue, shown.allMaximum);
   EXPECT_TRUE(Has(HomeNames(w), "ALPHA") && Has(HomeNames(w), "BETA"));
-  EXPECT_EQ(w.session().ProgressWindow.load(), nullptr);
-  EXPECT_FALSE(w.ctx().JobRunning);
+  EXPECT_TRUE(w.frame().findChildren<CTransferDlg*>().isEmpty());  // gone with its job
   EXPECT_TRUE(w.messages().empty()) << w.messages()[0];
 }
 
@@ -93,7 +119,7 @@ TEST(TransferDialog, SkipCurrentGoesOnWithTheNextFileAndSkipAllEndsTheJob) {
   const std::string a = StringObjectFile(w, "ONE", 3000);
   const std::string b = StringObjectFile(w, "TWO", 100);
   QueueSend(w, {a, b});
-  EXPECT_EQ(RunActingOnFirstBytes(w, [](CTransferDlg& d) { d.SkipCurrentButton()->click(); }),
+  EXPECT_EQ(RunJob(w, nullptr, [](CTransferDlg& d) { d.SkipCurrentButton()->click(); }),
             JobOutcome::Skipped);
   EXPECT_FALSE(Has(HomeNames(w), "ONE"));
   EXPECT_TRUE(Has(HomeNames(w), "TWO"));
@@ -101,7 +127,7 @@ TEST(TransferDialog, SkipCurrentGoesOnWithTheNextFileAndSkipAllEndsTheJob) {
   const std::string c = StringObjectFile(w, "THREE", 3000);
   const std::string d = StringObjectFile(w, "FOUR", 100);
   QueueSend(w, {c, d});
-  EXPECT_EQ(RunActingOnFirstBytes(w, [](CTransferDlg& dlg) { dlg.SkipAllButton()->click(); }),
+  EXPECT_EQ(RunJob(w, nullptr, [](CTransferDlg& dlg) { dlg.SkipAllButton()->click(); }),
             JobOutcome::Skipped);
   EXPECT_FALSE(Has(HomeNames(w), "THREE"));
   EXPECT_FALSE(Has(HomeNames(w), "FOUR"));
@@ -111,17 +137,16 @@ TEST(TransferDialog, EscCancelsTheDialogClosesByItselfAndTheNextReadWorks) {
   SimWindow w;
   w.calculator().SetBaud(38400);
   QueueSend(w, {StringObjectFile(w, "BIG", 3000)});
-  EXPECT_EQ(RunActingOnFirstBytes(w,
-                                  [](CTransferDlg& d) {
-                                    QTest::keyClick(&d, Qt::Key_Escape);
-                                    // Asked, not closed: the worker still runs.
-                                    EXPECT_TRUE(d.isVisible());
-                                  }),
+  Shown shown;
+  EXPECT_EQ(RunJob(w, &shown, [](CTransferDlg& d) { QTest::keyClick(&d, Qt::Key_Escape); }),
             JobOutcome::Cancelled);
+  EXPECT_TRUE(shown.visibleAfterAct);  // asked, not closed: the job still ran
   EXPECT_FALSE(Has(HomeNames(w), "BIG"));
   // A cancel left behind on the link would fail this read at once.
-  EXPECT_EQ(w.ctx().kermit.ReadDirectory(), 1);
-  EXPECT_NE(w.ctx().kermit.DirectoryListing.find("GREET"), std::string::npos);
+  EXPECT_TRUE(w.OnLine([](LineSide& line) {
+    return line.kermit.ReadDirectory() == 1 &&
+           line.kermit.DirectoryListing.find("GREET") != std::string::npos;
+  }));
 }
 
 TEST(TransferDialog, ASilentCalculatorIsReportedOnTheWindowThreadAndExitEndsTheJob) {
@@ -133,15 +158,16 @@ TEST(TransferDialog, ASilentCalculatorIsReportedOnTheWindowThreadAndExitEndsTheJ
     note_thread();
     return MessageAnswer::Ok;
   };
-  w.boundary().commSettingsDialog = [&] {
+  w.boundary().commSettingsDialog = [&](LinkSettings&) {
     note_thread();
     ++dialogs;
-    return false;  // "&Exit"
+    return SettingsAnswer::Cancel;  // "&Exit"
   };
-  w.ctx().kermit.m_msPerSecond = 20;  // time-outs of a few tens of milliseconds
+  // Time-outs of a few tens of milliseconds.
+  w.OnLine([](LineSide& line) { return line.kermit.m_msPerSecond = 20; });
   QueueSend(w, {StringObjectFile(w, "LOST", 100)});
   w.calculator().SetSilent(true);
-  EXPECT_EQ(RunTransferDialog(w.ctx(), &w.frame()), JobOutcome::Failed);
+  EXPECT_EQ(RunJob(w), JobOutcome::Failed);
   EXPECT_EQ(w.messages(), std::vector<std::string>{"Error: No response from HP48\n\nPut your HP "
                                                    "in Server-Mode and check the settings"});
   EXPECT_EQ(dialogs, 1);
@@ -155,12 +181,11 @@ TEST(TransferDialog, ReceiveShowsItsTextsWithSkipCurrentGreyed) {
   job.TransferList = {"GREET", "PRIMES"};
   job.TransferSizes = {30, 40};
   job.ReceiveJobActive = true;
-  CTransferDlg dialog(w.ctx(), &w.frame());
-  EXPECT_FALSE(dialog.SkipCurrentButton()->isEnabled());
-  dialog.exec();
-  EXPECT_EQ(dialog.Outcome(), JobOutcome::Completed);
-  EXPECT_EQ(dialog.ItemText(), "Receiving File: PRIMES");
-  EXPECT_TRUE(dialog.PacketText().startsWith("Packets received: "));
+  Shown shown;
+  EXPECT_EQ(RunJob(w, &shown), JobOutcome::Completed);
+  EXPECT_FALSE(shown.skipCurrentEnabled);
+  EXPECT_EQ(shown.item, "Receiving File: PRIMES");
+  EXPECT_TRUE(shown.packets.startsWith("Packets received: "));
   EXPECT_EQ(w.pcFolder().Names(), (std::vector<std::string>{"GREET", "PRIMES"}));
 }
 
@@ -168,9 +193,10 @@ TEST(TransferDialog, FailedXModemPreparationClosesTheDialog) {
   SimWindow w;
   // A text file: XModem carries binary objects only.
   QueueSend(w, {StringObjectFile(w, "TEXT", 10)}, /*xmodem=*/true);
-  EXPECT_EQ(RunTransferDialog(w.ctx(), &w.frame()), JobOutcome::Failed);
+  EXPECT_EQ(RunJob(w), JobOutcome::Failed);
   EXPECT_EQ(w.messages(),
             std::vector<std::string>{"Attention: Only binary files are transmitted with XModem!"});
+  EXPECT_TRUE(w.frame().findChildren<CTransferDlg*>().isEmpty());
 }
 
 TEST(TransferDialog, XModemSendShowsItsItemText) {
@@ -183,13 +209,12 @@ TEST(TransferDialog, XModemSendShowsItsItemText) {
       [](sim::Calculator& c) { return c.BinaryOf("HOME\\", "PIC"); });
   const std::string path = w.pcFolder() / "PIC2";
   testing::WriteBytes(path, pic);
-  HP48ListingLink listing(w.ctx().kermit);
-  ASSERT_EQ(w.ctx().cache.ReadListing(listing), 1);  // PIC2 is a new name
+  w.frame().panes().hpList->RefreshList();  // PIC2 is a new name
+  w.Settle();
   QueueSend(w, {path}, /*xmodem=*/true);
-  CTransferDlg dialog(w.ctx(), &w.frame());
-  dialog.exec();
-  EXPECT_EQ(dialog.Outcome(), JobOutcome::Completed);
-  EXPECT_EQ(dialog.ItemText().toStdString(), "Sending File (XModem): " + path);
+  Shown shown;
+  EXPECT_EQ(RunJob(w, &shown), JobOutcome::Completed);
+  EXPECT_EQ(shown.item.toStdString(), "Sending File (XModem): " + path);
   EXPECT_TRUE(w.messages().empty()) << w.messages()[0];
   // The calculator's program stores the object, then serves again.
   for (int i = 0; i < 200 && !w.calculator().InServer(); ++i) QTest::qWait(20);
@@ -223,26 +248,31 @@ TEST(TransferProgress, ReceiveInAsciiIsScaledAndBarsKeepTheirFullRange) {
   EXPECT_EQ(bar.value(), bar.maximum() / 2);
 }
 
-TEST(ArchivingDialog, CancelStopsTheArchiveAndTheDialogWaitsForTheWorker) {
+TEST(ArchivingDialog, CancelStopsTheArchiveAndTheDialogWaitsForTheJob) {
   sim::SimOptions options;
   options.auto_eval = true;
   options.auto_eval_delay = std::chrono::milliseconds(50);
   SimWindow w(options);
   w.calculator().SetBaud(9600);
   w.ctx().ArchiveName = "MAR99";
-  ASSERT_EQ(w.ctx().kermit.StartArchive("MAR99"), 1);
-  CArchivingDlg dialog(w.ctx(), &w.frame());
+  JobOutcome outcome = JobOutcome::Completed;
+  StartArchive(w.ctx(), &w.frame(), [&](JobResult result) { outcome = result.outcome; });
+  CArchivingDlg* dialog = w.frame().findChild<CArchivingDlg*>();
+  ASSERT_NE(dialog, nullptr);
   bool stillShown = false;
-  QObject::connect(&dialog, &CArchivingDlg::progressShown, [&](int code, long) {
-    if (code != kProgressPackets || !dialog.CancelButton()->isEnabled()) return;
-    dialog.CancelButton()->click();
-    stillShown = dialog.isVisible();
+  QString title, name;
+  QObject::connect(dialog, &CArchivingDlg::progressShown, [&, dialog](int code, long) {
+    if (code != kProgressPackets || !dialog->CancelButton()->isEnabled()) return;
+    dialog->CancelButton()->click();
+    stillShown = dialog->isVisible();
+    title = dialog->windowTitle();
+    name = dialog->NameText();
   });
-  dialog.exec();
-  EXPECT_EQ(dialog.windowTitle(), "Archiving");
-  EXPECT_EQ(dialog.NameText(), "MAR99");
+  w.Settle();
+  EXPECT_EQ(title, "Archiving");
+  EXPECT_EQ(name, "MAR99");
   EXPECT_TRUE(stillShown);
-  EXPECT_EQ(dialog.Outcome(), JobOutcome::Cancelled);
+  EXPECT_EQ(outcome, JobOutcome::Cancelled);
   EXPECT_TRUE(w.pcFolder().Names().empty());  // no partial archive
 }
 

@@ -572,7 +572,8 @@ TEST_F(KermitTransactions, DirectoryRequest) {
   server.Join();
   EXPECT_EQ(link().DirectoryListing, "{ HOME } 127805\r\nA 10.5 Real Number 1234\r\n");
   EXPECT_EQ(window().status_texts(),
-            std::vector<std::string>({"Reading HOME\\ .....", "Reading HOME\\ ......."}));
+            std::vector<std::string>(
+                {"Reading HOME\\ ...", "Reading HOME\\ .....", "Reading HOME\\ ......."}));
 }
 
 TEST_F(KermitTransactions, StaleNakIsDiscardedBeforeTheCommand) {

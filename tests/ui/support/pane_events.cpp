@@ -6,9 +6,15 @@
 #include <QTreeWidget>
 #include <QUrl>
 
+#include "app/calculator_line.h"
 #include "app/pane_drag.h"
 
 namespace dravik::testing {
+namespace {
+CalculatorLine* settled = nullptr;
+}  // namespace
+
+void SetLineToSettle(CalculatorLine* line) { settled = line; }
 
 std::unique_ptr<QMimeData> PaneDragData() {
   auto data = std::make_unique<QMimeData>();
@@ -41,6 +47,7 @@ bool DropOn(QTreeWidget* view, QTreeWidgetItem* item, const QMimeData& data,
   QApplication::sendEvent(port, &drop);
   // The drop's transfer or move runs once the drop is handled.
   QApplication::processEvents();
+  if (settled) settled->Settle(60000);
   return drop.isAccepted();
 }
 

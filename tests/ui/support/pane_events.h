@@ -10,7 +10,14 @@
 class QTreeWidget;
 class QTreeWidgetItem;
 
+namespace dravik {
+class CalculatorLine;
+}
+
 namespace dravik::testing {
+
+// The line whose work a drop waits for (the test window's); null: none.
+void SetLineToSettle(CalculatorLine* line);
 
 // What a drag between the panes carries (its job is in the session).
 std::unique_ptr<QMimeData> PaneDragData();
@@ -19,7 +26,8 @@ std::unique_ptr<QMimeData> DesktopData(const QStringList& files);
 
 // Drags data over the item (or the empty space below the last row when item
 // is null) and drops it there with the keys held; then lets the drop's work
-// run. True when the view accepted the drop.
+// run on the line and its results arrive. True when the view accepted the
+// drop.
 bool DropOn(QTreeWidget* view, QTreeWidgetItem* item, const QMimeData& data,
             Qt::KeyboardModifiers keys = Qt::NoModifier);
 

@@ -1,5 +1,7 @@
 #include "support/sim_window.h"
 
+#include "support/pane_events.h"
+
 #include <stdexcept>
 
 namespace dravik::testing {
@@ -18,17 +20,39 @@ SimWindow::SimWindow(sim::SimOptions options, bool connect, sim::Calculator calc
     if (answer) return answer(text, caption);
     return MessageAnswer::Yes;
   };
+  ctx_->line.SetWindow(&boundary_);
+  SetLineToSettle(&ctx_->line);
   frame_ = std::make_unique<CMainFrame>(*ctx_, boundary_);
-  if (connect) {
-    if (!ctx_->kermit.Open() || !ctx_->kermit.QueryCalculatorState())
-      throw std::runtime_error("the simulated calculator did not answer");
-    ctx_->kermit.SetTimeouts(5);
-  }
+  const auto devices = s.PortDevices;
+  const LinkSettings settings = s.Settings;
+  if (!OnLine([devices, settings, connect](LineSide& line) {
+        line.session.PortDevices = devices;
+        line.session.Settings = settings;
+        if (!connect) return true;
+        if (!line.kermit.Open() || !line.kermit.QueryCalculatorState()) return false;
+        line.kermit.SetTimeouts(5);
+        return true;
+      }))
+    throw std::runtime_error("the simulated calculator did not answer");
+}
+
+void SimWindow::Settle(int timeoutMs) {
+  if (!ctx_->line.Settle(timeoutMs)) throw std::runtime_error("the line is still busy");
+}
+
+JobOutcome SimWindow::RunJob() {
+  JobOutcome outcome = JobOutcome::Failed;
+  StartTransfer(*ctx_, frame_.get(), [&outcome](JobResult result) { outcome = result.outcome; });
+  ctx_->session.Job.Clear();
+  Settle();
+  return outcome;
 }
 
 SimWindow::~SimWindow() {
+  SetLineToSettle(nullptr);
   frame_.reset();
-  ctx_->kermit.CloseAll();
+  ctx_->line.Shutdown(10000);
+  ctx_->line.SetWindow(nullptr);
   ctx_->session.MainWindow = nullptr;
   sim_->Stop();
 }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <QString>
+#include <stdexcept>
+#include <utility>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,6 +15,7 @@
 #include "app/app_context.h"
 #include "app/main_frame.h"
 #include "app/window_boundary.h"
+#include "jobs/transfer_job.h"
 #include "scratch_folder.h"
 #include "simulated_hp48.h"
 
@@ -32,6 +35,30 @@ class SimWindow {
   WindowBoundary& boundary() { return boundary_; }
   sim::SimulatedHp48& calculator() { return *sim_; }
   ScratchFolder& pcFolder() { return pc_; }
+
+  // Runs f with the line on the line's own thread and waits for its
+  // result, as a window operation would (e.g. to shorten the link's
+  // time-outs, or to look at what the link holds).
+  template <typename F>
+  auto OnLine(F f) -> decltype(f(std::declval<LineSide&>())) {
+    using R = decltype(f(std::declval<LineSide&>()));
+    auto result = std::make_shared<R>();
+    bool done = false;
+    ctx_->line.Run<int>(
+        "Test", [f, result](LineSide& line) mutable {
+          *result = f(line);
+          return 0;
+        },
+        [&done](int) { done = true; });
+    Settle();
+    if (!done) throw std::runtime_error("the line did not answer in time");
+    return *result;
+  }
+  // Lets every operation asked of the line run and its result arrive.
+  void Settle(int timeoutMs = 60000);
+  // Asks for the session's job as the window does (with its dialog) and
+  // waits for its end.
+  JobOutcome RunJob();
 
   // Message boxes shown so far: "caption: text".
   std::vector<std::string> messages() const { return messages_; }
