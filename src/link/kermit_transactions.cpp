@@ -112,6 +112,12 @@ int CHP48Link::AwaitReply() {
       type = ReceivePacket();
       continue;
     }
+    // Silence: the user sees the retries and may stop waiting.
+    if (type == kTimeout && m_session.MainWindow)
+      m_session.MainWindow->SetStatusText("Waiting for the calculator: try " +
+                                          std::to_string(tries + 2) + " of " +
+                                          std::to_string(kMaxTries + 2) +
+                                          " \u2014 Stop to give up");
     if (m_sendBuf.empty())
       SendPacket('N', m_seq, {});
     else

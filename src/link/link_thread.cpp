@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+#include "link/operation_log.h"
+
 namespace dravik {
 namespace {
 
@@ -57,6 +59,11 @@ struct LinkThreadCore {
     stopAskedId = runningId;
     kermit.Cancel();
     xmodem.Cancel();
+  }
+  // Stop, as the user's button asks it: the log says so.
+  void StopRunning() {
+    CancelRunning();
+    if (session.Log) session.Log->NoteStopped();
   }
   void RunOne(LineOperation& op);
 
@@ -118,7 +125,7 @@ bool LinkThread::Withdraw(uint64_t id) {
 
 void LinkThread::Stop() {
   std::lock_guard<std::mutex> lock(core_->mutex);
-  if (core_->runningId != 0) core_->CancelRunning();
+  if (core_->runningId != 0) core_->StopRunning();
 }
 
 void LinkThread::Cancel(uint64_t id) {
@@ -168,7 +175,7 @@ bool LinkThread::Shutdown(std::chrono::milliseconds bound) {
     std::unique_lock<std::mutex> lock(core_->mutex);
     core_->quit = true;
     dropped.swap(core_->waiting);
-    if (core_->runningId != 0) core_->CancelRunning();
+    if (core_->runningId != 0) core_->StopRunning();
     core_->wake.notify_one();
     if (!core_->ended.wait_for(lock, bound, [this] { return core_->over; })) {
       // Still in an operation: it keeps the core alive and ends by itself.

@@ -52,11 +52,19 @@ void OperationLog::Begin(std::string what) {
   openedAt_ = std::chrono::steady_clock::now();
   matched_ = 0;
   checks_.clear();
+  stopped_ = false;
+}
+
+void OperationLog::NoteStopped() {
+  std::lock_guard lock(mutex_);
+  if (depth_ > 0) stopped_ = true;
 }
 
 void OperationLog::End(LogOutcome outcome) {
   std::lock_guard lock(mutex_);
   if (depth_ == 0 || --depth_ > 0) return;
+  if (stopped_ && (outcome == LogOutcome::Failed || outcome == LogOutcome::Cancelled))
+    outcome = LogOutcome::Stopped;
   open_.outcome = outcome;
   open_.duration = std::chrono::duration_cast<std::chrono::milliseconds>(
       std::chrono::steady_clock::now() - openedAt_);
@@ -144,6 +152,7 @@ const char* OutcomeWord(LogOutcome outcome) {
     case LogOutcome::Done: return "done";
     case LogOutcome::Failed: return "FAILED";
     case LogOutcome::Cancelled: return "cancelled";
+    case LogOutcome::Stopped: return "stopped";
     case LogOutcome::Skipped: return "skipped";
   }
   return "";

@@ -22,7 +22,8 @@
 
 namespace dravik {
 
-enum class LogOutcome { Done, Failed, Cancelled, Skipped };
+// Stopped: the user stopped it with Stop while it ran.
+enum class LogOutcome { Done, Failed, Cancelled, Skipped, Stopped };
 
 // What the comparison of one object with the calculator's listing found.
 enum class ObjectCheckNote {
@@ -60,6 +61,10 @@ class OperationLog {
   // Ends the innermost operation; the outermost one finishes the entry.
   void End(LogOutcome outcome);
 
+  // The user stopped the operation that is open: unless it ends done or
+  // skipped, it ends as stopped (nothing happens when none is open).
+  void NoteStopped();
+
   // Add to the open entry (nothing happens when none is open).
   void AddBytes(int64_t bytes);
   void SetBytes(int64_t bytes);  // replaces what the nested operations added
@@ -76,6 +81,7 @@ class OperationLog {
   std::vector<LogEntry> entries_;
   int depth_ = 0;
   LogEntry open_;
+  bool stopped_ = false;             // Stop came while the entry was open
   std::chrono::steady_clock::time_point openedAt_{};
   int matched_ = 0;                  // objects whose checksum matched
   std::vector<std::string> checks_;  // the objects that did not, with why
@@ -111,7 +117,7 @@ int Logged(OperationLog* log, std::string what, Body&& body) {
 // Names for an entry's text: "A, B and C", or "A, B, C, D and 3 more".
 std::string NamesForLog(const std::vector<std::string>& names);
 
-// "done", "FAILED", "cancelled", "skipped".
+// "done", "FAILED", "cancelled", "skipped", "stopped".
 const char* OutcomeWord(LogOutcome outcome);
 // The entry's time of day ("14:03:07"), bytes ("4120 bytes", empty for
 // none) and duration ("0.4 s", "12 s", "2 min 5 s").

@@ -65,7 +65,8 @@ MessageAnswer ShowPcMessage(AppContext& ctx, const std::string& text, const char
     case MessageButtons::Ok: return MessageAnswer::Ok;
     case MessageButtons::OkCancel:
     case MessageButtons::YesNoCancel: return MessageAnswer::Cancel;
-    case MessageButtons::YesNo: break;
+    case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo: break;
   }
   return MessageAnswer::No;
 }

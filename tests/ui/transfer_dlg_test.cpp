@@ -89,7 +89,9 @@ JobOutcome RunJob(SimWindow& w, Shown* shown = nullptr,
   }
   w.Settle();
   EXPECT_TRUE(over);
-  if (act) EXPECT_TRUE(seen.acted);
+  if (act) {
+    EXPECT_TRUE(seen.acted);
+  }
   if (shown) *shown = seen;
   return outcome;
 }
