@@ -127,7 +127,10 @@ KermitServer::Event KermitServer::ServeOne() {
     return Event::kIdle;
   }
   const Event event = Dispatch(p);
-  if (event == Event::kServed)
+  // The parameters an I exchanged belong to the transaction that follows at
+  // once (C-Kermit sends its G a few milliseconds after the ACK): the real
+  // calculator answers that, and loses input only after a whole exchange.
+  if (event == Event::kServed && p.type != 'I')
     idle_at_ = Clock::now() + milliseconds(std::max(options_.idle_return_ms, 0));
   return event;
 }

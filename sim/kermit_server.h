@@ -29,9 +29,11 @@ struct KermitOptions {
   int idle_nak_seconds = 10;
   // Retransmissions (or NAKs) in a row before a transaction is given up.
   int max_retries = 10;
-  // After each transaction the server takes this long to go back to its
-  // idle state; what arrives meanwhile is lost, as on the real calculator
-  // (which may then stay silent). 0: nothing is lost.
+  // After each transaction (its last acknowledgement, or the error that
+  // answered it; not after an I, whose parameters are for the next request)
+  // the server takes this long to go back to its idle state; what arrives
+  // meanwhile is lost, as on the real calculator (which may then stay
+  // silent). 0: nothing is lost.
   int idle_return_ms = 50;
   // Habits of the real calculator: its idle NAKs come at irregular times
   // (anywhere from a quarter to one and three quarters of the interval),

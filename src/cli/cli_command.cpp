@@ -19,6 +19,11 @@ const CliCommand* FindCommand(const std::string& name) {
   return nullptr;
 }
 
+bool IsOptionWord(const CliContext& context, const std::vector<std::string>& args, size_t index,
+                  const char* name) {
+  return index < args.size() && index < context.operands_from && args[index] == name;
+}
+
 std::vector<CliCommand> AllCommands() {
   std::vector<CliCommand> all = Table();
   std::sort(all.begin(), all.end(),

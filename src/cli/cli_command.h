@@ -10,7 +10,7 @@
 
 namespace dravik::cli {
 
-// Options that come before the command word.
+// Options of every command, before or after the command word.
 struct GlobalOptions {
   std::string device;       // --device PATH
   int port = 0;             // --port N (0: from the settings file)
@@ -27,7 +27,14 @@ struct CliContext {
   Session& session;
   GlobalOptions options;
   bool settings_from_file = false;  // the settings file was read
+  // Index of the first argument that came after "--" (none: the count).
+  size_t operands_from = static_cast<size_t>(-1);
 };
+
+// Whether args[index] is the command's own option word name: a word given
+// after "--" never is.
+bool IsOptionWord(const CliContext& context, const std::vector<std::string>& args, size_t index,
+                  const char* name);
 
 // Runs the command; returns the process exit code (0 success).
 using CommandFn = int (*)(CliContext& context, const std::vector<std::string>& args);

@@ -21,9 +21,10 @@ std::string FolderOf(const std::string& path) {
 using FileConversion = PictureConversionResult (*)(const std::string&, const std::string&,
                                                    MainWindowHandle*, ExistingOutput);
 
-int RunConversion(const char* usage, FileConversion convert, std::vector<std::string> args) {
+int RunConversion(const CliContext& context, const char* usage, FileConversion convert,
+                  std::vector<std::string> args) {
   ExistingOutput existing = ExistingOutput::Keep;
-  if (!args.empty() && args[0] == "--replace") {
+  if (IsOptionWord(context, args, 0, "--replace")) {
     existing = ExistingOutput::Replace;
     args.erase(args.begin());
   }
@@ -42,12 +43,12 @@ int RunConversion(const char* usage, FileConversion convert, std::vector<std::st
   return 0;
 }
 
-int RunBmp2Grob(CliContext&, const std::vector<std::string>& args) {
-  return RunConversion("bmp2grob [--replace] FILE", BmpFileToGrob, args);
+int RunBmp2Grob(CliContext& context, const std::vector<std::string>& args) {
+  return RunConversion(context, "bmp2grob [--replace] FILE", BmpFileToGrob, args);
 }
 
-int RunGrob2Bmp(CliContext&, const std::vector<std::string>& args) {
-  return RunConversion("grob2bmp [--replace] FILE", GrobFileToBmp, args);
+int RunGrob2Bmp(CliContext& context, const std::vector<std::string>& args) {
+  return RunConversion(context, "grob2bmp [--replace] FILE", GrobFileToBmp, args);
 }
 
 }  // namespace

@@ -101,7 +101,7 @@ bool UsableFileName(const std::string& name) {
 
 int RunExtract(CliContext& context, const std::vector<std::string>& given) {
   std::vector<std::string> args = given;
-  const bool replace = !args.empty() && args[0] == "--replace";
+  const bool replace = IsOptionWord(context, args, 0, "--replace");
   if (replace) args.erase(args.begin());
   if (args.size() != 2) {
     std::fprintf(stderr, "Usage: dravik-cli [-C DIR] extract [--replace] FILE PATH\n");

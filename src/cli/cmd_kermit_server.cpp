@@ -46,12 +46,13 @@ bool ReadCommandFile(const std::string& path, std::string& text) {
 
 // The command: the arguments joined by blanks (one of them may hold line
 // breaks, a program for example), or the content of --file FILE.
-bool CommandText(const std::vector<std::string>& args, std::string& text) {
+bool CommandText(const CliContext& context, const std::vector<std::string>& args,
+                 std::string& text) {
   if (args.empty()) {
     std::fprintf(stderr, "dravik-cli: host needs the command text\n");
     return false;
   }
-  if (args[0] == "--file") {
+  if (IsOptionWord(context, args, 0, "--file")) {
     if (args.size() != 2) {
       std::fprintf(stderr, "dravik-cli: host --file takes one file\n");
       return false;
@@ -80,7 +81,7 @@ int RunDir(CliContext& context, const std::vector<std::string>& args) {
 
 int RunHost(CliContext& context, const std::vector<std::string>& args) {
   std::string text;
-  if (!CommandText(args, text)) return 2;
+  if (!CommandText(context, args, text)) return 2;
   ConnectedLink cli(context);
   if (!cli.Connect()) return 1;
   if (!cli.link().RunHostCommand(text)) return CommandFailed("host");

@@ -10,7 +10,7 @@ namespace {
 
 int RunMv(CliContext& context, const std::vector<std::string>& arguments) {
   std::vector<std::string> args = arguments;
-  const bool replace = !args.empty() && args.front() == "--replace";
+  const bool replace = IsOptionWord(context, args, 0, "--replace");
   if (replace) args.erase(args.begin());
   if (args.size() < 2) {
     std::fprintf(stderr, "dravik-cli: mv needs names and a destination path\n");

@@ -47,10 +47,14 @@ struct PngOptions {
   std::string file;
 };
 
-bool ParseOptions(const std::vector<std::string>& args, bool picture_options, PngOptions* o) {
+bool ParseOptions(const CliContext& context, const std::vector<std::string>& args,
+                  bool picture_options, PngOptions* o) {
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    if (a == "--replace") {
+    if (i >= context.operands_from) {
+      if (!o->file.empty()) return false;
+      o->file = a;
+    } else if (a == "--replace") {
       o->replace = true;
     } else if (picture_options && a == "--dither") {
       o->dither = true;
@@ -70,9 +74,9 @@ bool ParseOptions(const std::vector<std::string>& args, bool picture_options, Pn
   return !o->file.empty();
 }
 
-int RunPng2Grob(CliContext&, const std::vector<std::string>& args) {
+int RunPng2Grob(CliContext& context, const std::vector<std::string>& args) {
   PngOptions o;
-  if (!ParseOptions(args, true, &o)) {
+  if (!ParseOptions(context, args, true, &o)) {
     std::fprintf(stderr,
                  "Usage: dravik-cli png2grob [--dither | --threshold 1..255] [--fit] [--replace] FILE\n");
     return 2;
@@ -92,9 +96,9 @@ int RunPng2Grob(CliContext&, const std::vector<std::string>& args) {
   return Write(FolderOf(o.file) + GrobNameFor(o.file), grob.bytes, o.replace);
 }
 
-int RunGrob2Png(CliContext&, const std::vector<std::string>& args) {
+int RunGrob2Png(CliContext& context, const std::vector<std::string>& args) {
   PngOptions o;
-  if (!ParseOptions(args, false, &o)) {
+  if (!ParseOptions(context, args, false, &o)) {
     std::fprintf(stderr, "Usage: dravik-cli grob2png [--replace] FILE\n");
     return 2;
   }

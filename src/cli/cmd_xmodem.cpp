@@ -51,6 +51,9 @@ int RunRaw(CliContext& context, Direction direction, const std::vector<std::stri
     ok = direction == Direction::Send ? link.XModemSendList(items)
                                       : link.XModemReceiveList(items);
     link.CloseAll();
+    // A peer that never started leaves the link silent; a failure still
+    // has a message.
+    if (!ok && window.messages_shown() == 0) CommandFailed("XModem transfer");
   }
   session.ProgressWindow = nullptr;
   session.MainWindow = nullptr;

@@ -17,6 +17,7 @@ int CXModemLink::ReceiveFileOverXModem() {
   // Other bytes than a block's start count as failed tries, as before any
   // block; silence counts by time.
   int silent_seconds = 0;
+  bool eot_before_blocks = false;
   for (int answers = 0; answers < kMaxRetries && silent_seconds < kMaxRetries * kStartTimeout;) {
     WriteByte(m_nak);
     bool heard = ReadByte(header) != 0;
@@ -31,6 +32,15 @@ int CXModemLink::ReceiveFileOverXModem() {
       started = true;
       break;
     }
+    // A sender of an empty file answers the first NAK with EOT. One EOT
+    // may be noise: the NAK above asks again, and only an EOT that comes
+    // again ends the transfer, with an empty file as what was sent.
+    if (heard && header == m_eot && eot_before_blocks) {
+      WriteByte(m_ack);
+      m_silence = 0;
+      return 1;
+    }
+    eot_before_blocks = heard && header == m_eot;
   }
   if (!started && !FlagSet()) {
     m_silence = 0;

@@ -322,6 +322,12 @@ TEST_F(CliCalculatorTest, OptionsAndFilesAreCheckedBeforeTheLine) {
        "dravik-cli: cannot send " + pc / "a b" +
            ": \"a b\" cannot be a calculator name (holds a blank, a control character or one "
            "of ' \" # { } [ ] ( ) < > , ; : \\)\n"},
+      // The options count after the command word too (--raw lets "a b" go);
+      // after "--" every word is the command's.
+      {"xsend --raw '" + pc / "a b" + "' --device /tmp", 1,
+       "dravik-cli: Cannot open /tmp: it is a directory, not a serial device.\n"},
+      {"doctor --device /tmp", 1, ""},
+      {"xsend --raw --device /tmp -- --check", 2, "dravik-cli: cannot send --check: no such file\n"},
   };
   for (const Case& c : cases) {
     CliRun run = Cli(c.arguments, /*with_device=*/false);
