@@ -258,6 +258,9 @@ class CHP48Link : public CSerialPort {
   // Depth of the calculator's stack after the last command, as its reply
   // showed it; -1 when unknown (the calculator ran a program of its own).
   int m_stackDepth = -1;
+  // AwaitReply gave up on a cancel right after the peer acknowledged our
+  // packet (m_data holds that acknowledgement).
+  bool m_ackedAtCancel = false;
 
  private:
   // A fill source's byte read ahead and the encoding that did not fit into

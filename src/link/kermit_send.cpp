@@ -32,7 +32,14 @@ int CHP48Link::SendFiles(const std::vector<std::string>& list) {
   int step = kGoOn;
   while (step == kGoOn) {
     if (AwaitReply() != 'Y') {
-      // After a cancel the calculator is still inside the transaction.
+      // After a cancel the calculator is still inside the transaction. When
+      // it had just taken our packet it waits for the next one, with the
+      // block check agreed once the S was answered.
+      if (m_cancel && m_ackedAtCancel) {
+        if (run.awaiting == 'S') TakeInitParams(m_data);
+        m_checkType = m_agreedCheck;
+        AdvanceSeq();
+      }
       if (m_cancel && IsOpen()) SendError(kCancelledText);
       step = 0;
       break;

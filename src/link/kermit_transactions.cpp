@@ -81,6 +81,9 @@ void CHP48Link::NoResponse() {
 
 int CHP48Link::AwaitReply() {
   int type = ReceivePacket();
+  // Whether the peer took our packet before a cancel came: its error packet
+  // must then go where the peer looks for the next one.
+  m_ackedAtCancel = m_cancel && type == 'Y' && m_rxSeq == m_seq;
   if (m_cancel) return kFailed;
   for (int tries = 0;; ++tries) {
     if (m_rxSeq == m_seq && IsAcceptable(type)) {

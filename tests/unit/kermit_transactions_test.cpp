@@ -344,6 +344,24 @@ TEST_F(KermitTransactions, CancelDuringASendSendsAnErrorPacket) {
   EXPECT_EQ(e_text, "FILES CANCELLED");
 }
 
+// Stopped as the calculator answers our S: it now waits for packet 1 with
+// the agreed check, and only an error packet of that kind ends its receive.
+TEST_F(KermitTransactions, CancelAsTheInitIsAnsweredReachesTheReceiverWhereItWaits) {
+  std::string a = Write("A", "1");
+  PeerPacket error;
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'S', 0);
+    link().Cancel();
+    peer.Send('Y', 0, "~- @-# 3", 1);
+    ASSERT_TRUE(peer.Read(error, 3));
+  });
+  EXPECT_EQ(link().SendFiles({a}), 0);
+  server.Join();
+  EXPECT_EQ(error.type, 'E');
+  EXPECT_EQ(error.seq, 1);
+  EXPECT_TRUE(error.check_ok);
+}
+
 TEST_F(KermitTransactions, CancelDuringAListingEndsTheCalculatorsSend) {
   std::string e_text;
   PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
