@@ -9,6 +9,32 @@ namespace {
 
 constexpr int kListingTries = 3;
 
+// The manifest's key of a directory: "HOME\A\B\" below "HOME\" is "A\B".
+std::string KeyOf(const std::string& path, const std::string& root) {
+  std::string key = path.substr(root.size());
+  if (!key.empty()) key.pop_back();
+  return key;
+}
+
+bool UnchangedSince(const CalculatorObject& dir, const std::string& key, const SyncManifest* known) {
+  const ManifestEntry* last = known ? known->Find(key) : nullptr;
+  return last && last->calc_type == "Directory" && !dir.checksum.empty() &&
+         last->calc_size == dir.size && last->calc_checksum == dir.checksum;
+}
+
+// Adds the directory and everything below it as the manifest recorded them.
+void AddKnown(CalculatorTree& tree, const std::string& path, const std::string& key,
+              const SyncManifest& known) {
+  CalculatorDirectory dir{path, {}};
+  for (const auto& [name, e] : known.Inside(key))
+    dir.objects.push_back({name, e.calc_type, e.calc_size, e.calc_checksum});
+  tree.directories.push_back(dir);
+  for (const CalculatorObject& o : dir.objects)
+    if (o.IsDirectory())
+      AddKnown(tree, hp_path::Child(path, o.name), key.empty() ? o.name : key + "\\" + o.name,
+               known);
+}
+
 }  // namespace
 
 const CalculatorDirectory* CalculatorTree::Find(const std::string& path) const {
@@ -44,7 +70,7 @@ bool ListDirectory(CHP48Link& link, const std::string& path, std::string* error)
 }
 
 CalculatorTree ReadCalculatorTree(CHP48Link& link, const std::string& root,
-                                  const StepReport& report) {
+                                  const StepReport& report, const SyncManifest* known) {
   CalculatorTree tree;
   tree.root = root;
   const std::string shown = link.session().CurrentHPPath;
@@ -63,9 +89,14 @@ CalculatorTree ReadCalculatorTree(CHP48Link& link, const std::string& root,
       dir.objects.push_back({std::move(line.name), std::move(line.type), std::move(line.size),
                              std::move(line.checksum)});
     // Depth first, the subdirectories in listing order.
-    for (auto it = dir.objects.rbegin(); it != dir.objects.rend(); ++it)
-      if (it->IsDirectory() && hp48::IsCalculatorName(it->name))
-        pending.push_back(hp_path::Child(path, it->name));
+    for (auto it = dir.objects.rbegin(); it != dir.objects.rend(); ++it) {
+      if (!it->IsDirectory() || !hp48::IsCalculatorName(it->name)) continue;
+      const std::string child = hp_path::Child(path, it->name);
+      if (UnchangedSince(*it, KeyOf(child, root), known))
+        AddKnown(tree, child, KeyOf(child, root), *known);
+      else
+        pending.push_back(child);
+    }
     tree.directories.push_back(std::move(dir));
   }
   tree.ok = pending.empty() && tree.error.empty();

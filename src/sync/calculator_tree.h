@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "link/hp48_link.h"
+#include "sync/sync_manifest.h"
 
 namespace dravik::sync {
 
@@ -41,8 +42,12 @@ struct CalculatorTree {
 // cancel (the link's m_cancel) and when the user gave up the link. The
 // calculator is left in the last directory read (HPWorkingPath says where);
 // CurrentHPPath is as it was.
+// A subdirectory whose size and checksum are those the manifest known
+// recorded when everything in it was in step is not entered: its checksum
+// covers all it holds, and its listing is the manifest's.
 CalculatorTree ReadCalculatorTree(CHP48Link& link, const std::string& root,
-                                  const StepReport& report = {});
+                                  const StepReport& report = {},
+                                  const SyncManifest* known = nullptr);
 
 // Moves the calculator to path and reads its listing into the link's
 // DirectoryListing, checking by the listing's heading that the calculator

@@ -230,7 +230,7 @@ Comparison Compare(CHP48Link& link, const std::string& calc_root, const std::str
     failed.error = pc.error;
     return failed;
   }
-  const CalculatorTree calc = ReadCalculatorTree(link, calc_root, options.report);
+  const CalculatorTree calc = ReadCalculatorTree(link, calc_root, options.report, &manifest);
   Comparison out = CompareTrees(calc, pc, manifest);
   if (out.ok && options.fetch_unknown) SettleUnknownRows(link, out, options.report);
   return out;

@@ -22,9 +22,10 @@ bool ParseEntry(const std::string& line, std::string& key, ManifestEntry& entry)
   std::istringstream in(line);
   std::string hash, bytes, checksum;
   if (!(in >> hash >> bytes >> entry.calc_size >> checksum)) return false;
+  if (!(in >> key)) return false;
   in >> std::ws;
-  std::getline(in, key);
-  if (key.empty() || hash.size() != 16 || bytes.empty()) return false;
+  std::getline(in, entry.calc_type);
+  if (hash.size() != 16 || bytes.empty()) return false;
   char* end = nullptr;
   entry.file_hash = std::strtoull(hash.c_str(), &end, 16);
   if (*end) return false;
@@ -88,7 +89,8 @@ bool SyncManifest::Save(const std::string& folder, std::string* error) const {
       char hash[24];
       std::snprintf(hash, sizeof hash, "%016" PRIx64, e.file_hash);
       out << hash << ' ' << e.file_bytes << ' ' << e.calc_size << ' '
-          << (e.calc_checksum.empty() ? "-" : e.calc_checksum) << ' ' << key << '\n';
+          << (e.calc_checksum.empty() ? "-" : e.calc_checksum) << ' ' << key << ' '
+          << e.calc_type << '\n';
     }
     out.flush();
     if (!out) {
@@ -120,6 +122,18 @@ void SyncManifest::EraseTree(const std::string& key) {
     else
       ++it;
   }
+}
+
+std::vector<std::pair<std::string, ManifestEntry>> SyncManifest::Inside(
+    const std::string& key) const {
+  const std::string prefix = key.empty() ? std::string() : key + "\\";
+  std::vector<std::pair<std::string, ManifestEntry>> inside;
+  for (auto it = entries_.lower_bound(prefix); it != entries_.end(); ++it) {
+    if (it->first.compare(0, prefix.size(), prefix) != 0) break;
+    const std::string name = it->first.substr(prefix.size());
+    if (!name.empty() && name.find('\\') == std::string::npos) inside.emplace_back(name, it->second);
+  }
+  return inside;
 }
 
 void SyncManifest::KeepOnly(const std::vector<std::string>& keys) {

@@ -10,11 +10,14 @@
 //
 // The file is text, one line per entry after a heading that names the
 // calculator directory the folder stands for:
-//   dravik-sync 1 HOME\WORK\
-//   9c1f0a6e3b7d5e21 27 16 47362 GAMES\HISCORE
+//   dravik-sync 1 HOME\WORK\   (the directory)
+//   9c1f0a6e3b7d5e21 27 16 47362 GAMES\HISCORE Real Number
+//   0000000000000000 0 183.5 496 GAMES Directory
 // (file hash, file bytes, calculator size, calculator checksum or "-",
-// then the object's path below that directory, names as the calculator
-// has them, separated by backslashes).
+// the object's path below that directory, names as the calculator has
+// them, separated by backslashes, and its type). A directory is recorded
+// only when everything in it was left in step: its size and checksum,
+// which cover all it holds, then stand for its whole listing.
 #pragma once
 
 #include <cstdint>
@@ -32,6 +35,7 @@ struct ManifestEntry {
   uint64_t file_bytes = 0;
   std::string calc_size;
   std::string calc_checksum;  // empty when the server listed none
+  std::string calc_type;      // "Real Number", "Directory"
 };
 
 // A file's content hash as the manifest records it (64-bit FNV-1a).
@@ -55,8 +59,11 @@ class SyncManifest {
 
   const ManifestEntry* Find(const std::string& key) const;
   void Set(const std::string& key, ManifestEntry entry) { entries_[key] = std::move(entry); }
+  void Erase(const std::string& key) { entries_.erase(key); }
   // Removes the entry of key and of everything below it (key as a directory).
   void EraseTree(const std::string& key);
+  // The entries directly inside the directory key ("" for the top), by name.
+  std::vector<std::pair<std::string, ManifestEntry>> Inside(const std::string& key) const;
   // Keeps only the entries whose key is in keys.
   void KeepOnly(const std::vector<std::string>& keys);
   size_t size() const { return entries_.size(); }

@@ -106,8 +106,8 @@ class SyncRunner {
 
   // Records an object and its file as in step.
   void InStep(const ComparisonRow& row, const PcObject& file, const std::string& size,
-              const std::string& checksum) {
-    manifest_.Set(row.key, {file.hash, file.bytes, size, checksum});
+              const std::string& checksum, const std::string& type) {
+    manifest_.Set(row.key, {file.hash, file.bytes, size, checksum, type});
   }
 
   void MakeOne(size_t i) {
@@ -159,7 +159,7 @@ class SyncRunner {
         Fail(i, placed);
         continue;
       }
-      InStep(a.row, file, file.size, file.checksum);
+      InStep(a.row, file, file.size, file.checksum, file.type);
       ++result_.fetched;
       Done(i);
     }
@@ -219,7 +219,7 @@ class SyncRunner {
         Fail(i, "not stored on the calculator as sent");
         continue;
       }
-      InStep(row, *row.pc, line->second.size, line->second.checksum);
+      InStep(row, *row.pc, line->second.size, line->second.checksum, line->second.type);
       ++result_.sent;
       Done(i);
     }
@@ -298,8 +298,9 @@ class SyncRunner {
       keys.push_back(row.key);
       if (row.state == RowState::Same && row.calc && row.pc && row.pc->regular_file &&
           !row.calc->IsDirectory())
-        InStep(row, *row.pc, row.calc->size, row.calc->checksum);
+        InStep(row, *row.pc, row.calc->size, row.calc->checksum, row.calc->type);
     }
+    RecordDirectoriesInStep();
     for (size_t i = 0; i < plan_.actions.size(); ++i)
       if (result_.outcomes[i].done && (At(i).kind == ActionKind::DeleteOnPc ||
                                        At(i).kind == ActionKind::DeleteOnCalculator))
@@ -309,7 +310,39 @@ class SyncRunner {
     if (!manifest_.Save(root_, &error)) result_.error = error;
   }
 
+  // Whether the row is in step after the run without the calculator having
+  // changed: the same already, or brought to the PC.
+  bool InStepOnCalculatorSide(size_t row_index) const {
+    const ComparisonRow& row = comparison_.rows[row_index];
+    if (row.state == RowState::Same) return true;
+    const auto done = done_by_key_.find(row.key);
+    return done != done_by_key_.end() &&
+           (done->second == ActionKind::Fetch || done->second == ActionKind::MakePcFolder ||
+            done->second == ActionKind::DeleteOnPc);
+  }
+
+  // A directory whose listing the calculator did not change and whose every
+  // object is now in step is recorded: its size and checksum stand for all
+  // it holds at the next sync. Any other loses its record.
+  void RecordDirectoriesInStep() {
+    for (size_t i = 0; i < plan_.actions.size(); ++i)
+      if (result_.outcomes[i].done) done_by_key_[At(i).row.key] = At(i).kind;
+    const std::vector<ComparisonRow>& rows = comparison_.rows;
+    for (size_t i = 0; i < rows.size(); ++i) {
+      if (!rows[i].calc || !rows[i].calc->IsDirectory()) continue;
+      bool in_step = InStepOnCalculatorSide(i) && !rows[i].calc->checksum.empty();
+      const std::string below = rows[i].key + "\\";
+      for (size_t j = i + 1; in_step && j < rows.size() && rows[j].key.rfind(below, 0) == 0; ++j)
+        in_step = InStepOnCalculatorSide(j);
+      if (in_step)
+        manifest_.Set(rows[i].key, {0, 0, rows[i].calc->size, rows[i].calc->checksum, "Directory"});
+      else
+        manifest_.Erase(rows[i].key);
+    }
+  }
+
   CHP48Link& link_;
+  std::map<std::string, ActionKind> done_by_key_;
   const Comparison& comparison_;
   const SyncPlan& plan_;
   SyncManifest& manifest_;
