@@ -71,7 +71,12 @@ SyncPlan PlanSync(const Comparison& comparison, const SyncManifest& manifest,
     if (!below_kept.empty()) {
       transfers.push_back(Keep(row, "its directory " + below_kept + " is kept"));
     } else if (row.state == RowState::Unknown) {
-      keep(row, row.reason.empty() ? "not compared" : row.reason);
+      // --replace lets the source side win where nothing could be compared.
+      const bool files = row.calc && !row.calc->IsDirectory() && row.pc && row.pc->regular_file;
+      if (options.replace && files && hp48::IsCalculatorName(row.name))
+        transfers.push_back(Action(to_pc ? ActionKind::Fetch : ActionKind::Send, row, true));
+      else
+        keep(row, row.reason.empty() ? "not compared" : row.reason);
     } else if (!row.reason.empty() && row.state == only_source) {
       keep(row, row.reason);
     } else if (!hp48::IsCalculatorName(row.name)) {

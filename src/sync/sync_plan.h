@@ -9,7 +9,8 @@
 // overwritten or deleted only when the manifest shows it unchanged since
 // the last sync left it in step, or with replace (--replace): a PC file
 // edited since, a calculator object changed since, or one no sync has seen
-// is kept, and the plan says why.
+// is kept, and the plan says why. With replace a file that could not be
+// compared (a text file no sync has seen) is brought across too.
 #pragma once
 
 #include <string>

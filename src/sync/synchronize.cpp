@@ -1,5 +1,8 @@
 #include "sync/synchronize.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "listing/hp_path.h"
 
 namespace dravik::sync {
@@ -8,6 +11,10 @@ SyncOutcome Synchronize(CHP48Link& link, const std::string& calc_root, const std
                         const SyncOptions& options, const CompareOptions& compare) {
   SyncOutcome out;
   const std::string root = pc_root.empty() || pc_root.back() == '/' ? pc_root : pc_root + "/";
+  // A sync towards the PC may start a folder of its own (its parent must exist).
+  std::error_code ignored;
+  if (options.direction == SyncDirection::ToPc && !options.dry_run && !root.empty())
+    std::filesystem::create_directory(root, ignored);
   SyncManifest manifest = SyncManifest::Load(root, calc_root, &out.manifest_note);
   out.comparison = Compare(link, calc_root, root, manifest, compare);
   if (!out.comparison.ok) return out;

@@ -21,7 +21,8 @@ struct SyncOutcome {
 };
 
 // Loads the manifest of pc_root, compares, plans and (unless options say
-// dry_run) runs the plan.
+// dry_run) runs the plan. Towards the PC, a missing pc_root is made first
+// (not its parents).
 SyncOutcome Synchronize(CHP48Link& link, const std::string& calc_root, const std::string& pc_root,
                         const SyncOptions& options, const CompareOptions& compare = {});
 
