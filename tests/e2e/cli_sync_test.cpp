@@ -136,6 +136,21 @@ TEST_F(CliSyncTest, BackupThenCompareThenSyncToPcMovesOnlyWhatDiffers) {
   EXPECT_TRUE(NotSame().empty()) << output;
 }
 
+TEST_F(CliSyncTest, TextFilesAreComparedOnlyWhenAskedThroughTheCalculator) {
+  const std::string rate = "%%HP: T(3)A(D)F(.);\r\n.075\r\n";
+  const std::string notes = "%%HP: T(3)A(D)F(.);\r\n\"other\"\r\n";
+  WriteBytes(pc / "RATE", std::vector<uint8_t>(rate.begin(), rate.end()));
+  WriteBytes(pc / "NOTES", std::vector<uint8_t>(notes.begin(), notes.end()));
+  EXPECT_EQ(Cli({"--cd", "HOME\\WORK", "compare", pc.path()}), 1) << output;
+  EXPECT_EQ(Packets('F'), 0);
+  EXPECT_NE(output.find("unknown   RATE"), std::string::npos) << output;
+  EXPECT_EQ(Cli({"--cd", "HOME\\WORK", "compare", "--fetch-unknown", pc.path()}), 1) << output;
+  EXPECT_NE(output.find("same      RATE"), std::string::npos) << output;
+  EXPECT_NE(output.find("differs   NOTES"), std::string::npos) << output;
+  const std::vector<std::string> names = Names("HOME\\WORK\\");
+  EXPECT_EQ(std::count(names.begin(), names.end(), "DRVKCMP"), 0);
+}
+
 TEST_F(CliSyncTest, SyncToCalculatorSendsMakesReplacesAndDeletesAsAsked) {
   ASSERT_EQ(Cli({"--cd", "HOME\\WORK", "sync", "--to-pc", pc.path()}), 0) << output;
   fs::create_directory(pc / "NEWDIR");
