@@ -1,7 +1,7 @@
 # Fails when a file of the engine or of the command-line front end includes
 # a header of the window folders. Run by the build (target layer_check):
 #   cmake -DSOURCE_DIR=<checkout> -P scripts/check_layers.cmake
-set(below link cli grob hpfile diagnose platform listing settings)
+set(below link cli grob hpfile diagnose platform listing settings sync)
 set(windows app hpview pcview jobs)
 list(JOIN windows "|" window_alternatives)
 set(offences "")

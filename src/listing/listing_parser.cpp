@@ -76,7 +76,53 @@ std::string_view DropThrough(std::string_view text, char c) {
   return cut >= text.size() ? std::string_view() : text.substr(cut);
 }
 
+bool AllDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// The blank-separated fields of one line.
+std::vector<std::string_view> Fields(std::string_view line) {
+  std::vector<std::string_view> fields;
+  size_t at = 0;
+  while (at < line.size()) {
+    while (at < line.size() && IsWhite(line[at])) ++at;
+    const size_t start = at;
+    while (at < line.size() && !IsWhite(line[at])) ++at;
+    if (at > start) fields.push_back(line.substr(start, at - start));
+  }
+  return fields;
+}
+
 }  // namespace
+
+std::vector<ListingLine> ListingLines(std::string_view text) {
+  std::vector<ListingLine> lines;
+  bool first = true;
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const std::string_view line = text.substr(0, end);
+    text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+    const bool header = first && !line.empty() && line.front() == '{';
+    first = false;
+    const std::vector<std::string_view> fields = Fields(line);
+    if (header || fields.size() < 3) continue;
+    ListingLine out{std::string(fields[0]), std::string(fields[1]), {}, {}};
+    size_t type_end = fields.size();
+    if (fields.size() > 3 && AllDigits(fields.back())) {
+      out.checksum = fields.back();
+      --type_end;
+    }
+    for (size_t i = 2; i < type_end; ++i) {
+      if (i > 2) out.type += ' ';
+      out.type += fields[i];
+    }
+    lines.push_back(std::move(out));
+  }
+  return lines;
+}
 
 std::string PathFromList(std::string_view list) {
   size_t open = list.find('{');

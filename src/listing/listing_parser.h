@@ -26,6 +26,21 @@ struct ParsedListing {
 // Parses the whole reply. Runs in time linear in the text's length.
 ParsedListing ParseListing(std::string_view text);
 
+// One object line with all the calculator lists of it, for comparing
+// objects: "PI2 16 Real Number 47362" has the type "Real Number" and the
+// checksum "47362". A server that is not a calculator lists no checksum:
+// the field is then empty and every word after the size is the type.
+struct ListingLine {
+  std::string name;
+  std::string size;
+  std::string type;
+  std::string checksum;
+};
+
+// The object lines in the listing's order, the header line left out; a
+// line with fewer than three fields is skipped.
+std::vector<ListingLine> ListingLines(std::string_view text);
+
 // "{ HOME D }" (or "HOME D", the braces optional) -> "HOME\D\". Empty when
 // the list holds no name.
 std::string PathFromList(std::string_view list);
