@@ -9,7 +9,8 @@ namespace {
 
 int RunBackup(CliContext& context, const std::vector<std::string>& args) {
   SyncArguments parsed;
-  if (!ParseSyncArguments("backup", args, "--delete --dry-run --replace", parsed)) return 2;
+  if (!ParseSyncArguments("backup", args, context.operands_from, "--delete --dry-run --replace", parsed))
+    return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 2;
   const sync::SyncOutcome outcome = sync::Backup(calc.link(), parsed.folder, parsed.options,

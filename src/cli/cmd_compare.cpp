@@ -10,7 +10,8 @@ namespace {
 
 int RunCompare(CliContext& context, const std::vector<std::string>& args) {
   SyncArguments parsed;
-  if (!ParseSyncArguments("compare", args, "--fetch-unknown", parsed)) return 2;
+  if (!ParseSyncArguments("compare", args, context.operands_from, "--fetch-unknown", parsed))
+    return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 2;
   std::string note;

@@ -11,7 +11,7 @@ namespace {
 
 int RunSyncCommand(CliContext& context, const std::vector<std::string>& args) {
   SyncArguments parsed;
-  if (!ParseSyncArguments("sync", args,
+  if (!ParseSyncArguments("sync", args, context.operands_from,
                           "--to-pc --to-calc --delete --dry-run --replace --fetch-unknown", parsed))
     return 2;
   if (!parsed.direction_given) {

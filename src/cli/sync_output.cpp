@@ -7,19 +7,15 @@
 namespace dravik::cli {
 
 bool ParseSyncArguments(const char* command, const std::vector<std::string>& args,
-                        const std::string& allowed, SyncArguments& out) {
+                        size_t operands_from, const std::string& allowed, SyncArguments& out) {
   std::istringstream words(allowed);
   std::vector<std::string> known;
   for (std::string w; words >> w;) known.push_back(w);
   std::vector<std::string> operands;
-  bool options_end = false;
-  for (const std::string& a : args) {
-    if (options_end || a.empty() || a[0] != '-' || a == "-") {
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (i >= operands_from || a.empty() || a[0] != '-' || a == "-") {
       operands.push_back(a);
-      continue;
-    }
-    if (a == "--") {
-      options_end = true;
       continue;
     }
     if (std::find(known.begin(), known.end(), a) == known.end()) {

@@ -19,10 +19,11 @@ struct SyncArguments {
 };
 
 // Reads args: the long options named in allowed ("--to-pc --delete ..."),
-// then exactly one PCDIR ("--" ends the options). False, after saying why
-// on stderr, on anything else.
+// anywhere among them, and exactly one PCDIR; the words from index
+// operands_from on (those after "--") are never options. False, after
+// saying why on stderr, on anything else.
 bool ParseSyncArguments(const char* command, const std::vector<std::string>& args,
-                        const std::string& allowed, SyncArguments& out);
+                        size_t operands_from, const std::string& allowed, SyncArguments& out);
 
 // Prints one line per row: state, name (its path in the PC folder), type,
 // size, and why when it is not the same.
