@@ -38,6 +38,9 @@ struct AppContext {
   bool PanesBusy = true;
   // PC files are classified by name and content.
   bool CheckOutMode = false;
+  // A connection check has been answered: the transfer format, checksum
+  // and translation mode shown are the calculator's.
+  bool CalculatorAnswered = false;
   // Texts typed in the "Archive Name" and "New Folder" dialogs.
   std::string ArchiveName;
   std::string NewFolderName;

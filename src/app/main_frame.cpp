@@ -75,10 +75,12 @@ const CommandText kCommands[] = {
     {CMainFrame::Command::Restore, "&Restore", "Restore archive.", "Restore", nullptr, {}},
     {CMainFrame::Command::StatusBar, "&Statusbar", "Statusbar on/off", "Statusbar on/off",
      nullptr, {}},
-    {CMainFrame::Command::Refresh, "&Refresh", "Read PC- and HP48-directoy", "Refresh",
+    {CMainFrame::Command::Refresh, "&Refresh", "Read PC- and HP48-directory", "Refresh",
      "tb_refresh", QKeySequence(Qt::Key_F5)},
-    {CMainFrame::Command::Panic, "&Panic", "Everything is messed up!", "PANIC", "tb_panic", {}},
-    {CMainFrame::Command::CheckOut, "&Check out", "Check the all files for their content",
+    {CMainFrame::Command::Panic, "&Panic",
+     "Everything is messed up! Reads the calculator's state and every pane again.",
+     "PANIC: read the calculator's state and every pane again", "tb_panic", {}},
+    {CMainFrame::Command::CheckOut, "&Check out", "Check all files for their content",
      "Check out", "tb_check_out", {}},
     {CMainFrame::Command::About, "&About", "About.", "Info", nullptr, {}},
     {CMainFrame::Command::NewFolder, "New folder", "Create new HP48 folder.", "New folder",
@@ -105,6 +107,8 @@ CMainFrame::CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* paren
     : QMainWindow(parent), ctx_(ctx), boundary_(boundary) {
   ctx_.PanesBusy = true;
   setWindowIcon(DravikIcon("dravik"));
+  // Tool tips also while another window (a transfer's dialog) is active.
+  setAttribute(Qt::WA_AlwaysShowToolTips);
   CreateActions();
   CreateLogDock();
   CreateMenus();
@@ -422,12 +426,21 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 
 void CMainFrame::UpdateStatusPanes() {
   const LinkSettings& s = ctx_.session.Settings;
-  formatPane_->setText(ctx_.session.BinaryMode ? "Binary" : "ASCII");
+  // What only the calculator can tell is not known before it has answered.
+  const bool known = ctx_.CalculatorAnswered;
+  const QString unknown = QStringLiteral("\u2014");
+  formatPane_->setText(!known ? unknown : ctx_.session.BinaryMode ? "Binary" : "ASCII");
   baudPane_->setText(QString::number(s.BaudRate));
-  portPane_->setText(QStringLiteral("COM%1").arg(s.PortNumber));
+  // A device given for this run (--port, --simulate) is named: "COM1"
+  // would say nothing about it.
+  const bool slot = s.PortNumber >= 1 && s.PortNumber <= 4;
+  const std::string given = slot ? ctx_.session.PortDevices[s.PortNumber - 1] : std::string();
+  portPane_->setText(given.empty() ? QStringLiteral("COM%1").arg(s.PortNumber)
+                                   : QString::fromStdString(given));
   portPane_->setToolTip(QString::fromStdString(ctx_.line.DevicePath()));
-  translationPane_->setText(QStringLiteral("Trans. Mode: %1").arg(s.TranslationMode));
-  checksumPane_->setText(QStringLiteral("CHK: %1").arg(s.ChecksumType));
+  translationPane_->setText("Trans. Mode: " +
+                            (known ? QString::number(s.TranslationMode) : unknown));
+  checksumPane_->setText("CHK: " + (known ? QString::number(s.ChecksumType) : unknown));
   action(Command::Ascii)->setChecked(!ctx_.session.BinaryMode);
   action(Command::Binary)->setChecked(ctx_.session.BinaryMode);
   action(Command::CheckOut)->setChecked(ctx_.CheckOutMode);

@@ -49,6 +49,7 @@ void CMainFrame::ConnectWith(bool setCalculator, std::function<void(bool)> done)
         return connected ? 1 : 0;
       },
       [this, done](int connected) {
+        if (connected) ctx_.CalculatorAnswered = true;
         UpdateStatusPanes();
         if (done) done(connected != 0);
       });

@@ -144,7 +144,8 @@ void CMainFrame::OnRefresh() {
 void CMainFrame::OnPanic() {
   ctx_.line.Run<int>(
       "Checking the calculator", [](LineSide& line) { return line.kermit.QueryCalculatorState(); },
-      [this](int) {
+      [this](int answered) {
+        if (answered) ctx_.CalculatorAnswered = true;
         ctx_.PanesBusy = true;
         ctx_.cache.ClearCache();
         panes_.hpList->OnInitialUpdate();

@@ -1,10 +1,15 @@
 #include "app/restore_command.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <chrono>
 #include <memory>
 #include <thread>
 
 #include "app/app_context.h"
+#include "diagnose/server_wait.h"
+#include "hpview/hp_tree_view.h"
 #include "hpview/remote_view.h"
 #include "link/hp48_commands.h"
 
@@ -28,6 +33,29 @@ struct RestoreRun {
   bool sent = false;
   std::string stored;  // the name the calculator stored the upload under
 };
+
+// The calculator restarts with the restored memory at its keyboard: the
+// panes show nothing of the old memory, and read the new one once the user
+// has started the server again.
+void ReadAfterRestart(AppContext& ctx, CRemoteView& list) {
+  ctx.cache.ClearCache();
+  ctx.session.CurrentHPPath = "HOME\\";
+  list.ShowNotice(
+      "The HP48 restarts with the restored memory: start its server (SERVER); "
+      "the panes show it once it answers.");
+  ctx.line.Run<int>(
+      "Waiting for the calculator to serve again",
+      [](LineSide& line) { return WaitForServer(line.kermit, std::chrono::minutes(5)); },
+      [&ctx, &list](int answered) {
+        if (!answered) {
+          list.ShowNotice("The HP48 has not answered since the restore (F5 tries again).");
+          return;
+        }
+        ctx.CalculatorAnswered = true;
+        list.RefreshList();
+        if (CHPTreeView* tree = list.OtherPanes().hpTree) tree->RebuildTree();
+      });
+}
 
 void SendAndRestore(AppContext& ctx, CRemoteView& list, const std::string& name,
                     std::function<void(bool)> done) {
@@ -53,11 +81,11 @@ void SendAndRestore(AppContext& ctx, CRemoteView& list, const std::string& name,
     line.session.HPWorkingPath.clear();
   };
   const uint64_t id = list.DropIntoCurrent(
-      [&ctx, name, run, done](const JobResult& result) {
+      [&ctx, &list, name, run, done](const JobResult& result) {
         if (result.outcome == JobOutcome::Completed && !run->sent && run->stored != name)
           Tell(ctx, "The HP48 stored the archive as " + run->stored + ". Nothing was restored.");
         // Nothing cached holds for the restored memory.
-        if (run->sent) ctx.cache.ClearCache();
+        if (run->sent) ReadAfterRestart(ctx, list);
         if (done) done(run->sent);
       },
       std::move(steps));
@@ -79,6 +107,22 @@ void RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name,
   }
   if (!hp48::IsCalculatorName(name)) {
     refuse("Not a valid name for a backup: " + name + " (" + hp48::NameProblem(name) + ")");
+    return;
+  }
+  // The whole memory goes: the user says so first, knowing which backup.
+  const std::string file = ctx.session.CurrentPCFolder + name;
+  const QFileInfo backup(QFile::decodeName(file.c_str()));
+  if (!backup.isFile()) {
+    refuse("Cannot read the backup " + file + ".");
+    return;
+  }
+  const std::string date = backup.lastModified().toString("yyyy-MM-dd HH:mm").toStdString();
+  if (!ctx.session.MainWindow ||
+      ctx.session.MainWindow->ShowMessage(
+          "Replace the whole memory of the HP48 with the backup " + name + " of " + date +
+              "?\n\nEverything on the calculator now is lost.",
+          "Restore", MessageIcon::Question, MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes) {
+    if (done) done(false);
     return;
   }
   // An older variable of that name would make the calculator keep the upload

@@ -102,7 +102,18 @@ void CRemoteView::ShowReading(const std::string& path) {
   const QString busy = ctx_.line.BusyText();
   if (!busy.isEmpty()) row->setToolTip(0, FromEngine(text) + " once the line is free (" + busy + ")");
   addTopLevelItem(row);
+  row->setFirstColumnSpanned(true);  // a long path is not cut at the Name column
   SetStatus(text);
+}
+
+void CRemoteView::ShowNotice(const QString& text) {
+  dropHighlight_ = nullptr;
+  clear();
+  QTreeWidgetItem* row = MakeRow(text, {}, {}, 0, kIconDirStale);
+  row->setFlags(Qt::ItemIsEnabled);
+  row->setToolTip(0, text);
+  addTopLevelItem(row);
+  row->setFirstColumnSpanned(true);
 }
 
 void CRemoteView::ReadListing(const std::string& path, std::function<void()> then) {
@@ -204,14 +215,16 @@ void CRemoteView::Fill() {
   }
   // A read that failed would pass for an empty (or shorter) directory: the
   // last row says so. After the listing's rows, so that the indexes stay.
+  QTreeWidgetItem* unread = nullptr;
   if (ctx_.cache.IsStale()) {
     const QString text = FromEngine("Could not read " + path + " (F5 reads it again)");
-    QTreeWidgetItem* unread = MakeRow(text, {}, {}, 0, kIconDirStale);
+    unread = MakeRow(text, {}, {}, 0, kIconDirStale);
     unread->setFlags(Qt::ItemIsEnabled);
     unread->setToolTip(0, text);
     rows << unread;
   }
   addTopLevelItems(rows);
+  if (unread) unread->setFirstColumnSpanned(true);
   if (panes_.hpTree) panes_.hpTree->SyncToPath();
 }
 

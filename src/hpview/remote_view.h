@@ -41,6 +41,7 @@ class CRemoteView : public QTreeWidget {
   ~CRemoteView() override;
 
   void SetPanes(const Panes& panes) { panes_ = panes; }
+  const dravik::Panes& OtherPanes() const { return panes_; }
   // First display: the columns and icons are there from the start; while
   // the panes are busy this only repaints.
   void OnInitialUpdate();
@@ -55,6 +56,8 @@ class CRemoteView : public QTreeWidget {
   void ShowCurrent();
   // Shows "Reading HOME\..." while a listing is read.
   void ShowReading(const std::string& path);
+  // Shows one row that is no object: what the list waits for.
+  void ShowNotice(const QString& text);
   // Puts the selected objects into TransferList/TransferSizes; the count.
   // The ".." row is never part of it.
   int CollectSelection();

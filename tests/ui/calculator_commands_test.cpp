@@ -58,7 +58,7 @@ bool Restore(SimWindow& w, const std::string& name) {
   return restored;
 }
 
-TEST(CalculatorCommands, RestoreOnlyAfterTheWholeBackupArrivedUnderItsName) {
+TEST(CalculatorCommands, RestoreAsksFirstAndOnlyAfterTheWholeBackupArrivedUnderItsName) {
   sim::SimOptions options;
   options.auto_eval = true;
   options.auto_eval_delay = std::chrono::milliseconds(200);
@@ -77,6 +77,16 @@ TEST(CalculatorCommands, RestoreOnlyAfterTheWholeBackupArrivedUnderItsName) {
   ASSERT_TRUE(w.OnLine([](LineSide& line) { return line.kermit.QueryCalculatorState() == 1; }));
   w.calculator().WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("1 'LATER' STO"); });
   w.ctx().cache.MarkStale();
+
+  // No to the question: nothing is sent.
+  w.answer = [](const QString&, const QString&) { return MessageAnswer::No; };
+  EXPECT_FALSE(Restore(w, "MAR99"));
+  w.answer = nullptr;
+  EXPECT_EQ(w.messages().back().rfind("Restore: Replace the whole memory of the HP48 with the backup "
+                                      "MAR99 of 20", 0),
+            0u)
+      << w.messages().back();
+  EXPECT_FALSE(Holds(Names(w, "HOME\\"), "MAR99"));
 
   // The send is stopped as it starts: the calculator restores nothing.
   auto stop = QObject::connect(&w.ctx().line, &CalculatorLine::changed, [&] {
@@ -97,7 +107,10 @@ TEST(CalculatorCommands, RestoreOnlyAfterTheWholeBackupArrivedUnderItsName) {
   w.calculator().WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("'MAR99' PURGE"); });
   w.ctx().cache.MarkStale();
   EXPECT_TRUE(Restore(w, "MAR99"));
-  EXPECT_TRUE(Eventually([&] { return !Holds(Names(w, "HOME\\"), "LATER"); }));
+  EXPECT_FALSE(Holds(Names(w, "HOME\\"), "LATER"));
+  // Once the restarted calculator serves again, the list shows its memory.
+  EXPECT_EQ(RowNamed(list, "LATER"), nullptr);
+  EXPECT_NE(RowNamed(list, "GREET"), nullptr);
 
   // No PC file focused: said, not silently ignored.
   EXPECT_FALSE(Restore(w, ""));

@@ -80,7 +80,7 @@ TEST(MainFrame, WhatTheWindowShowsIsCurrentAfterEachCommand) {
   testing::SimWindow w;
   CMainFrame& frame = w.frame();
   frame.show();
-  QStatusTipEvent hover("Check the all files for their content");
+  QStatusTipEvent hover("Check all files for their content");
   QApplication::sendEvent(&frame, &hover);
   frame.action(CMainFrame::Command::CheckOut)->trigger();
   EXPECT_EQ(frame.statusBar()->currentMessage().toStdString(), "");

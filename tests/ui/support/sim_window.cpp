@@ -34,6 +34,7 @@ SimWindow::SimWindow(sim::SimOptions options, bool connect, sim::Calculator calc
         return true;
       }))
     throw std::runtime_error("the simulated calculator did not answer");
+  ctx_->CalculatorAnswered = connect;
 }
 
 void SimWindow::Settle(int timeoutMs) {
