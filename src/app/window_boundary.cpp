@@ -102,6 +102,13 @@ MessageAnswer WindowBoundary::ShowMessageHere(const QString& text, const QString
       box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
       box.setDefaultButton(QMessageBox::No);
       break;
+    case MessageButtons::ReplaceKeepSkip:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+      box.button(QMessageBox::Yes)->setText("&Replace");
+      box.button(QMessageBox::No)->setText("&Keep Both");
+      box.button(QMessageBox::Cancel)->setText("&Skip");
+      box.setDefaultButton(QMessageBox::Cancel);
+      break;
   }
   QPushButton* extraButton =
       extra.isEmpty() ? nullptr : box.addButton(extra, QMessageBox::ActionRole);

@@ -19,7 +19,7 @@ MessageAnswer ConsoleWindow::ShowMessage(std::string_view text, std::string_view
     if (!(c == '\n' && !flat.empty() && flat.back() == '\n')) flat += c;
   const bool question =
       buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ||
-      buttons == MessageButtons::YesNoDefaultNo;
+      buttons == MessageButtons::YesNoDefaultNo || buttons == MessageButtons::ReplaceKeepSkip;
   if (question) flat += answer_yes_ ? " Yes" : " No";
   std::fprintf(stderr, "\r%.*s: %s\n", static_cast<int>(caption.size()), caption.data(),
                flat.c_str());

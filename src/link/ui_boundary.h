@@ -31,7 +31,9 @@ class ProgressSink {
 
 enum class MessageIcon { Error, Warning, Information, Question };
 // YesNoDefaultNo: a question whose safe answer is No (Enter answers it).
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo };
+// ReplaceKeepSkip: what to do with files that are there already: "Replace"
+// answers Yes, "Keep Both" No, "Skip" Cancel (the default).
+enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, YesNoDefaultNo, ReplaceKeepSkip };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 // How the user left the communication settings dialog.

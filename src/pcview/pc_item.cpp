@@ -64,7 +64,8 @@ MessageAnswer ShowPcMessage(AppContext& ctx, const std::string& text, const char
   switch (buttons) {
     case MessageButtons::Ok: return MessageAnswer::Ok;
     case MessageButtons::OkCancel:
-    case MessageButtons::YesNoCancel: return MessageAnswer::Cancel;
+    case MessageButtons::YesNoCancel:
+    case MessageButtons::ReplaceKeepSkip: return MessageAnswer::Cancel;
     case MessageButtons::YesNo:
     case MessageButtons::YesNoDefaultNo: break;
   }

@@ -13,12 +13,17 @@
 #include "app/pane_drag.h"
 #include "hpview/pane_drop.h"
 #include "jobs/transfer_job.h"
+#include "link/operation_log.h"
+#include "link/serial_port.h"
 #include "pcview/pc_item.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
 #include "platform/file_move.h"
 
 namespace dravik {
+namespace {
+void MakeDataFolder();
+}  // namespace
 
 int CPCView::FillTransferList() {
   TransferJob& job = ctx_.session.Job;
@@ -54,10 +59,60 @@ void CPCView::FinishDropOnPc() {
   }
   // The files arrive in this folder, whatever the user looks at by then.
   const std::string folder = s.CurrentPCFolder;
+  if (!SettleExistingFiles(job, folder)) {
+    job.Clear();
+    return;
+  }
   StartTransfer(ctx_, window(), [this, folder](JobResult) {
     if (ctx_.session.CurrentPCFolder == folder) Refresh();
   });
   job.Clear();
+}
+
+bool CPCView::SettleExistingFiles(TransferJob& job, const std::string& folder) {
+  std::vector<size_t> clashing;
+  std::vector<std::string> names;
+  for (size_t i = 0; i < job.TransferList.size(); ++i) {
+    const std::string file = folder + SafeFileName(job.TransferList[i]);
+    if (QFileInfo::exists(ShownName(file))) {
+      clashing.push_back(i);
+      names.push_back(SafeFileName(job.TransferList[i]));
+    }
+  }
+  if (clashing.empty()) return true;
+  // A received file never overwrites one: the user chooses, once for all
+  // of them, as for a move inside the calculator.
+  const bool one = names.size() == 1;
+  const std::string question =
+      folder + " already holds " + NamesForLog(names) + ".\n\nReplace " + (one ? "it" : "them") +
+      " (the file" + (one ? "" : "s") + " there go" + (one ? "es" : "") + " to the trash), keep both (" +
+      (one ? "the new one as " + names.front() + ".1" : "the new ones as NAME.1") + "), or skip " +
+      (one ? "it" : "them") + "?";
+  const MessageAnswer answer = ShowPcMessage(ctx_, question, "Receive", MessageIcon::Question,
+                                             MessageButtons::ReplaceKeepSkip);
+  if (answer == MessageAnswer::No) return true;  // keep both
+  std::vector<size_t> dropped;
+  if (answer == MessageAnswer::Yes) {
+    MakeDataFolder();
+    std::string failed;
+    for (size_t i : clashing) {
+      const std::string name = SafeFileName(job.TransferList[i]);
+      if (QFile::moveToTrash(ShownName(folder + name))) continue;
+      failed += "\n" + name;
+      dropped.push_back(i);  // never overwritten: left out instead
+    }
+    if (!failed.empty())
+      ShowPcMessage(ctx_, "Could not move to the trash, so not received:" + failed, "ERROR",
+                    MessageIcon::Error);
+  } else {
+    dropped = clashing;  // skip
+  }
+  for (auto it = dropped.rbegin(); it != dropped.rend(); ++it) {
+    job.TransferList.erase(job.TransferList.begin() + static_cast<long>(*it));
+    if (*it < job.TransferSizes.size())
+      job.TransferSizes.erase(job.TransferSizes.begin() + static_cast<long>(*it));
+  }
+  return !job.TransferList.empty();
 }
 
 void CPCView::RunDrop(const std::string& targetFolder) {

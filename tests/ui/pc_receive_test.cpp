@@ -64,5 +64,38 @@ TEST(PcReceive, ObjectsLandInTheCurrentFolderOrTheFolderUnderTheMouse) {
   for (const auto& m : w.messages()) ADD_FAILURE() << m;
 }
 
+TEST(PcReceive, ANameTakenInTheFolderIsReplacedKeptBesideOrSkippedAsTheUserSays) {
+  testing::SimWindow w;
+  testing::ScratchFolder& pc = w.pcFolder();
+  CPCView& list = *w.frame().panes().pcList;
+  auto receive = [&](MessageAnswer answer) {
+    testing::WriteBytes(pc / "GREET", {'o', 'l', 'd'});
+    w.answer = [answer](const QString&, const QString&) { return answer; };
+    TransferJob& job = w.session().Job;
+    job.Clear();
+    job.ReceiveJobActive = true;
+    job.TransferList = {"GREET"};
+    list.FinishDropOnPc();
+    w.Settle();
+  };
+  auto old = std::vector<uint8_t>{'o', 'l', 'd'};
+
+  receive(MessageAnswer::Cancel);  // Skip
+  EXPECT_EQ(testing::ReadBytes(pc / "GREET"), old);
+  EXPECT_FALSE(fs::exists(pc / "GREET.1"));
+  EXPECT_EQ(w.messages().back().rfind("Receive: " + pc.path() + " already holds GREET.", 0), 0u)
+      << w.messages().back();
+
+  receive(MessageAnswer::No);  // Keep both
+  EXPECT_EQ(testing::ReadBytes(pc / "GREET"), old);
+  EXPECT_TRUE(fs::exists(pc / "GREET.1"));
+  fs::remove(pc / "GREET.1");
+
+  receive(MessageAnswer::Yes);  // Replace: the old one goes to the trash first
+  EXPECT_NE(testing::ReadBytes(pc / "GREET"), old);
+  EXPECT_FALSE(fs::exists(pc / "GREET.1"));
+  EXPECT_EQ(w.messages().size(), 3u);
+}
+
 }  // namespace
 }  // namespace dravik
