@@ -188,6 +188,7 @@ void CMainFrame::OnNewFolder() {
       [folder](LineSide& line) { return line.kermit.MakeHPDirectory(folder); },
       [this, list, path](int) {
         ctx_.cache.MarkStale(path);
+        if (!hp_path::IsHome(path)) ctx_.cache.MarkStale(hp_path::Parent(path));
         if (ctx_.session.CurrentHPPath == path) list->RefreshList();
         list->setFocus();
       });

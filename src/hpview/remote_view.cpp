@@ -293,8 +293,9 @@ uint64_t CRemoteView::DropIntoCurrent(std::function<void(const JobResult&)> then
   const uint64_t id = StartTransfer(
       ctx_, window(),
       [this, path, then](JobResult result) {
-        // Also after a skip, a cancel or a failure some files may have arrived.
-        ctx_.cache.MarkStale(path);
+        // Also after a skip, a cancel or a failure some files may have
+        // arrived; the directory's size in its parent's listing changed too.
+        MarkChanged(path);
         if (ctx_.session.CurrentHPPath == path)
           RefreshList();
         else if (panes_.hpTree)
@@ -315,6 +316,11 @@ void CRemoteView::ForgetDirectory(const std::string& path, const std::string& na
   for (int i = 0; const ListingEntry* e = ctx_.cache.EntryAt(i); ++i)
     if (hp_path::IsWithin(e->Path, gone)) ctx_.cache.MarkStale(e->Path);
   if (panes_.hpTree) panes_.hpTree->RemoveChild(path, name);
+}
+
+void CRemoteView::MarkChanged(const std::string& path) {
+  ctx_.cache.MarkStale(path);
+  if (!hp_path::IsHome(path)) ctx_.cache.MarkStale(hp_path::Parent(path));
 }
 
 void CRemoteView::ShowAfterChange(const std::string& path) {
@@ -339,7 +345,9 @@ void CRemoteView::MoveSelectionTo(const std::string& target) {
   ctx_.line.Run<int>(
       what, [target](LineSide& line) { return line.kermit.MoveObjects(target); },
       [this, names, directories, source, target](int moved) {
-        ctx_.cache.MarkStale(target);
+        // Both directories' sizes in their parents' listings changed.
+        MarkChanged(target);
+        if (!hp_path::IsHome(source)) ctx_.cache.MarkStale(hp_path::Parent(source));
         auto forget = [this, names, directories, source](bool all) {
           const ListingEntry* here = ctx_.cache.Entry(source);
           std::vector<std::string> gone;
@@ -430,6 +438,7 @@ void CRemoteView::DeleteSelection() {
         }
         // A purge that failed shows the truth after a fresh read.
         if (!done.all) ctx_.cache.MarkStale(path);
+        if (!hp_path::IsHome(path)) ctx_.cache.MarkStale(hp_path::Parent(path));
         ShowAfterChange(path);
       });
 }

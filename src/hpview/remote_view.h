@@ -131,6 +131,9 @@ class CRemoteView : public QTreeWidget {
   // A directory that left path: its tree item goes and its cached listings
   // (and those below it) are stale.
   void ForgetDirectory(const std::string& path, const std::string& name);
+  // Objects came into path or left it: its listing and the one of its
+  // parent (where its size stands) are read again when shown.
+  void MarkChanged(const std::string& path);
   // After objects left path (moved or purged): the list shows what is left.
   void ShowAfterChange(const std::string& path);
   void SetDropHighlight(QTreeWidgetItem* row);

@@ -240,6 +240,7 @@ TEST(CalculatorPanes, DropsOnTheTree) {
   SimWindow w;
   Panes p(w);
   testing::WriteBytes(w.pcFolder() / "N1", {'1', '2'});
+  const QString workSize = RowNamed(p.list, "WORK")->text(1);
   // PC files on another item: sent there, and the list follows.
   StartPcDrag(w, {w.pcFolder() / "N1"});
   EXPECT_TRUE(DropOn(p.tree, p.tree->ItemOfPath("HOME\\WORK\\"), *PaneDragData()));
@@ -251,6 +252,8 @@ TEST(CalculatorPanes, DropsOnTheTree) {
   // Objects on the item of the shown directory stay.
   p.list->GoUp();
   w.Settle();
+  // WORK grew by N1: HOME shows its new size.
+  EXPECT_NE(RowNamed(p.list, "WORK")->text(1), workSize);
   p.list->OpenRow(RowNamed(p.list, "GAMES"));
   w.Settle();
   p.list->GoUp();
