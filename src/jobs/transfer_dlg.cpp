@@ -107,6 +107,8 @@ void CTransferDlg::OnItems(const QStringList& items, const QList<quint32>& sizes
   job_.TransferSizes.assign(sizes.begin(), sizes.end());
   job_.TransferSizes.resize(job_.TransferList.size(), 0);
   scale_ = std::make_unique<ProgressScale>(job_.TransferSizes, IsReceive() && !binary_);
+  // The calculator's XModem program waits for its EVAL key.
+  packetLabel_->setText("Press EVAL on the calculator to start the transfer.");
 }
 
 void CTransferDlg::OnProgress(int code, long value) {
@@ -132,6 +134,11 @@ void CTransferDlg::OnProgress(int code, long value) {
       ShowOnBar(currentBar_, scale_->Current());
       break;
     }
+    case kProgressRetry:
+      packetLabel_->setText(QStringLiteral("No answer, trying again: %1 of %2")
+                                .arg(value)
+                                .arg(kMaxReplyTries));
+      break;
     case kProgressBytes:
       scale_->BytesDone(value);
       ShowOnBar(currentBar_, scale_->Current());
@@ -157,6 +164,7 @@ void CTransferDlg::reject() {
   ctx_.line.Cancel(jobId_);
   // The request is taken; the job ends at the protocol's next check.
   for (QPushButton* b : {skipAll_, skipCurrent_, cancel_}) b->setEnabled(false);
+  packetLabel_->setText("Cancelling...");
 }
 
 void CTransferDlg::closeEvent(QCloseEvent* event) {

@@ -70,6 +70,12 @@ uint64_t StartTransferIn(AppContext& ctx, QWidget* parent, LineRequest request,
       [&ctx, shown, done](JobResult result) {
         if (shown) shown->deleteLater();
         SayReady(ctx);
+        // The calculator's XModem program may still wait for the PC.
+        if (result.job.UseXModem && result.outcome == JobOutcome::Cancelled && ctx.session.MainWindow)
+          ctx.session.MainWindow->ShowMessage(
+              "The XModem transfer was cancelled. If the calculator still waits for it, press "
+              "ON there to stop it, then start its server again (SERVER).",
+              "XModem", MessageIcon::Information, MessageButtons::Ok);
         if (done) done(std::move(result));
       });
   if (id == 0) {

@@ -12,7 +12,7 @@ namespace dravik {
 namespace {
 constexpr std::string_view kNoResponse =
     "No response from HP48\n\nPut your HP in Server-Mode and check the settings";
-constexpr int kMaxTries = 5;  // the seventh bad reply in a row means silence
+constexpr int kMaxTries = kMaxReplyTries - 2;  // the seventh bad reply in a row means silence
 
 // A command as the log names it: on one line, long programs cut short.
 std::string CommandForLog(std::string_view text) {
@@ -116,11 +116,14 @@ int CHP48Link::AwaitReply() {
       continue;
     }
     // Silence: the user sees the retries and may stop waiting.
-    if (type == kTimeout && m_session.MainWindow)
-      m_session.MainWindow->SetStatusText("Waiting for the calculator: try " +
-                                          std::to_string(tries + 2) + " of " +
-                                          std::to_string(kMaxTries + 2) +
-                                          " \u2014 Stop to give up");
+    if (type == kTimeout) {
+      if (m_session.MainWindow)
+        m_session.MainWindow->SetStatusText("Waiting for the calculator: try " +
+                                            std::to_string(tries + 2) + " of " +
+                                            std::to_string(kMaxReplyTries) +
+                                            " \u2014 Stop to give up");
+      m_session.Post(kProgressRetry, tries + 2);
+    }
     if (m_sendBuf.empty())
       SendPacket('N', m_seq, {});
     else

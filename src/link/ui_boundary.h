@@ -17,9 +17,13 @@ enum ProgressCode : int {
   kProgressPackets = 0,  // packets (Kermit) or blocks (XModem) so far
   kProgressItem = 1,     // index in TransferList of the item that starts
   kProgressBytes = 2,    // bytes of the current item done
+  kProgressRetry = 3,    // no answer: the packet goes again, try value of kMaxReplyTries
   kProgressJobStarts = 98, // the job leaves the line's queue and starts
   kProgressJobOver = 99, // the job is over; the dialog closes
 };
+
+// How many times a packet goes before the calculator counts as silent.
+constexpr int kMaxReplyTries = 7;
 
 // Receives progress posts. post() must be safe to call from any thread and
 // must not block: the Qt implementation queues the value to the GUI thread.

@@ -177,6 +177,26 @@ TEST(TransferDialog, ASilentCalculatorIsReportedOnTheWindowThreadAndExitEndsTheJ
   EXPECT_TRUE(w.session().LinkClosedByUser);
 }
 
+TEST(TransferDialog, ASilenceMidSendShowsTheRetriesAndCancelSaysSoAtOnce) {
+  SimWindow w;
+  w.calculator().SetBaud(9600);
+  // Waits of a tenth of their seconds: the retries come soon.
+  w.OnLine([](LineSide& line) { return line.kermit.m_msPerSecond = 100; });
+  QueueSend(w, {StringObjectFile(w, "LATE", 3000)});
+  QString retry, cancelling;
+  const JobOutcome outcome = RunJob(w, nullptr, [&](CTransferDlg& d) {
+    w.calculator().SetSilent(true);
+    for (int i = 0; i < 500 && !d.PacketText().startsWith("No answer"); ++i) QTest::qWait(10);
+    retry = d.PacketText();
+    d.CancelButton()->click();
+    cancelling = d.PacketText();
+  });
+  EXPECT_EQ(outcome, JobOutcome::Cancelled);
+  EXPECT_EQ(retry, "No answer, trying again: 2 of 7");
+  EXPECT_EQ(cancelling, "Cancelling...");
+  EXPECT_TRUE(w.messages().empty()) << w.messages()[0];
+}
+
 TEST(TransferDialog, ReceiveShowsItsTextsWithSkipCurrentGreyed) {
   SimWindow w;
   TransferJob& job = w.session().Job;
