@@ -87,6 +87,9 @@ const CommandText kCommands[] = {
      "tb_new_folder", {}},
     {CMainFrame::Command::SaveLog, "Save &Log...", "Save the log as a text file.", "Save Log",
      nullptr, {}},
+    {CMainFrame::Command::Connect, "&Connect",
+     "Open the port again and check that the calculator answers.", "Connect to the calculator",
+     nullptr, {}},
     {CMainFrame::Command::Stop, "S&top", "Stop what runs on the calculator line now.", "Stop",
      "tb_stop", QKeySequence(Qt::Key_Escape)},
 };
@@ -99,6 +102,7 @@ constexpr CMainFrame::Command kNeedFreeLine[] = {
     CMainFrame::Command::Ascii,        CMainFrame::Command::Binary,
     CMainFrame::Command::Archive,      CMainFrame::Command::Restore,
     CMainFrame::Command::Panic,        CMainFrame::Command::NewFolder,
+    CMainFrame::Command::Connect,
 };
 
 }  // namespace
@@ -191,6 +195,7 @@ void CMainFrame::CreateActions() {
   bind(Command::NewFolder, &CMainFrame::OnNewFolder);
   bind(Command::Preview, &CMainFrame::OnPreview);
   bind(Command::Stop, &CMainFrame::OnStop);
+  bind(Command::Connect, &CMainFrame::OnConnect);
   connect(action(Command::Exit), &QAction::triggered, this, &QWidget::close);
   connect(action(Command::StatusBar), &QAction::toggled, this,
           [this](bool on) { statusBar()->setVisible(on); });
@@ -215,6 +220,8 @@ void CMainFrame::CreateMenus() {
   file->addAction(action(Command::Exit));
 
   QMenu* hp = menuBar()->addMenu("HP&48");
+  hp->addAction(action(Command::Connect));
+  hp->addSeparator();
   hp->addAction(action(Command::Home));
   hp->addAction(action(Command::UpDir));
   hp->addAction(action(Command::ReadAll));

@@ -33,7 +33,7 @@ class CMainFrame : public QMainWindow {
     Send, SendXModem, CommSettings, SetFavoritePath, BmpToGrob, GrobToBmp, Delete, Exit,
     PngToGrob, GrobToPng, OpenBackup, Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
-    StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog, Stop,
+    StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog, Stop, Connect,
   };
 
   CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent = nullptr);
@@ -102,6 +102,9 @@ class CMainFrame : public QMainWindow {
   // Ends what runs on the line (Esc, the toolbar's and the status bar's
   // Stop).
   void OnStop();
+  // HP48 > Connect: the connection check again, the port opened anew (a
+  // device that came back, a calculator whose server was started).
+  void OnConnect();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

@@ -138,7 +138,22 @@ void CMainFrame::OnRefresh() {
   panes_.pcTree->SyncToCurrentFolder();
   panes_.pcTree->viewport()->update();
   ctx_.cache.MarkStale();
+  // A line given up or gone (the device came back at the same path) is
+  // opened and checked again first.
+  if (ctx_.session.LinkClosedByUser || !ctx_.line.PortOpen()) {
+    OnConnect();
+    return;
+  }
   panes_.hpList->RefreshList();
+}
+
+void CMainFrame::OnConnect() {
+  ConnectWith(false, [this](bool connected) {
+    if (!connected) return;
+    ctx_.cache.MarkStale();
+    panes_.hpList->RefreshList();
+    panes_.hpTree->RebuildTree();
+  });
 }
 
 void CMainFrame::OnPanic() {

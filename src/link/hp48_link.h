@@ -313,6 +313,9 @@ class CHP48Link : public CSerialPort {
   void BeginTransaction(bool discard_input = true);
   void ShowMessage(std::string_view text, std::string_view caption);
   void NoResponse();
+  // What the no-response message says: the line is gone, the device cannot
+  // be opened, or the calculator does not answer.
+  std::string NoResponseText() const;
   // The end of a receive: removes the unfinished file if there is one.
   void DropPartialFile();
 

@@ -2,6 +2,7 @@
 // requests and remote host commands. Sending and receiving files live in
 // kermit_send.cpp and kermit_receive.cpp.
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
 #include "link/hp48_commands.h"
@@ -54,12 +55,28 @@ void CHP48Link::BeginTransaction(bool discard_input) {
   if (discard_input) DiscardInput();
 }
 
+std::string CHP48Link::NoResponseText() const {
+  // A line that went away is no calculator out of server mode: the user
+  // is told what happened to the line, as the connection check would.
+  std::error_code error;
+  const bool gone = m_hPort.Lost() ||
+                    (!m_devicePath.empty() && m_devicePath.rfind("COM", 0) != 0 &&
+                     !std::filesystem::exists(m_devicePath, error));
+  if (gone)
+    return "The line to the HP48 is gone: " + m_devicePath +
+           " is gone (unplugged, or the emulator ended).\n\nConnect it again, then press F5.";
+  if (!IsOpen() && m_lastOpenError != DeviceError::Ok)
+    return DescribeDeviceError(m_lastOpenError, m_devicePath);
+  return std::string(kNoResponse);
+}
+
 void CHP48Link::NoResponse() {
+  const std::string text = NoResponseText();
   // Closed before the message: the window offers its connection check with
   // it, which needs the device free.
   CloseAll();
-  if (m_session.Log) m_session.Log->NoteError(kNoResponse);
-  if (m_session.MainWindow) m_session.MainWindow->ShowNoResponse(kNoResponse);
+  if (m_session.Log) m_session.Log->NoteError(text);
+  if (m_session.MainWindow) m_session.MainWindow->ShowNoResponse(text);
   const SettingsAnswer answer = m_session.MainWindow
                                     ? m_session.MainWindow->RunCommSettingsDialog(m_session.Settings)
                                     : SettingsAnswer::Cancel;
