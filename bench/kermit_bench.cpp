@@ -88,14 +88,15 @@ Cost Cheaper(const Cost& a, const Cost& b) {
 
 // The C-Kermit client's settings, as close to Dravik's as it goes: packets
 // of 94, window 1, no streaming, the same block check. With the
-// 3-character check C-Kermit 10.0 sends packets 5 longer than its send
-// packet-length, so 94 gives a LEN of 95, past the largest, which its own
-// server refuses (the send never ends); at 89 its longest packets are 94,
-// as Dravik's are.
+// 3-character check C-Kermit 10.0 overruns the packet length it is given
+// (94 gives LENs of 95, past the largest, which the other side refuses, and
+// the transfer never ends): sending at 89 and receiving at 91 keep its
+// longest packets at 94, as Dravik's are.
 std::string CKermitSettings(int check) {
+  const bool crc = check == 3;
   return "set carrier-watch off, set flow none, set file type binary, set transfer mode manual, "
-         "set file names literal, set receive packet-length 94, set send packet-length " +
-         std::string(check == 3 ? "89" : "94") +
+         "set file names literal, set receive packet-length " + std::string(crc ? "91" : "94") +
+         ", set send packet-length " + std::string(crc ? "89" : "94") +
          ", set window 1, set streaming off, set block-check " + std::to_string(check) +
          ", set file collision overwrite";
 }
