@@ -76,6 +76,31 @@ void Print(const char* who, const Cost& c) {
               2.0 * kSize / c.seconds, c.cpu / mib);
 }
 
+// The least CPU of a few runs: on a shared machine the others only add.
+constexpr int kRuns = 3;
+
+// The cheaper of two runs; failed if either failed.
+Cost Cheaper(const Cost& a, const Cost& b) {
+  Cost c = a.cpu <= b.cpu ? a : b;
+  c.ok = a.ok && b.ok;
+  return c;
+}
+
+// The C-Kermit client's settings, as close to Dravik's as it goes: packets
+// of 94, window 1, no streaming, the same block check. With the
+// 3-character check C-Kermit 10.0 overruns the packet length it is given
+// (94 gives LENs of 95, past the largest, which the other side refuses, and
+// the transfer never ends): sending at 89 and receiving at 91 keep its
+// longest packets at 94, as Dravik's are.
+std::string CKermitSettings(int check) {
+  const bool crc = check == 3;
+  return "set carrier-watch off, set flow none, set file type binary, set transfer mode manual, "
+         "set file names literal, set receive packet-length " + std::string(crc ? "91" : "94") +
+         ", set send packet-length " + std::string(crc ? "89" : "94") +
+         ", set window 1, set streaming off, set block-check " + std::to_string(check) +
+         ", set file collision overwrite";
+}
+
 }  // namespace
 
 int main() {
@@ -84,39 +109,50 @@ int main() {
     std::printf("C-Kermit is not installed\n");
     return 1;
   }
-  ScratchFolder served, local;
+  ScratchFolder local;
   std::vector<uint8_t> data(kSize);
   std::mt19937 rng(42);
   for (auto& b : data) b = static_cast<uint8_t>(rng());
   WriteBytes(local / "dravik.bin", data);
   WriteBytes(local / "ckermit.bin", data);
-  std::filesystem::create_directory(local / "back");
 
   for (int check : {1, 3}) {
-    CKermitServer server(served.path());
-    const std::string device = server.device();
-    ::sleep(1);  // C-Kermit settles into server mode
     const std::string chk = std::to_string(check);
-    Cost dravik = Add(Run({CliPath(), "--device", device, "--check", chk, "-q", "send",
-                           "dravik.bin"}, local.path()),
-                      Run({CliPath(), "--device", device, "--check", chk, "-q", "-C", "back",
-                           "get", "dravik.bin"}, local.path()));
-    const std::string settings =
-        "set carrier-watch off, set flow none, set file type binary, set transfer mode manual, "
-        "set file names literal, set receive packet-length 94, set send packet-length 94, "
-        "set window 1, set streaming off, set block-check " + chk + ", set file collision overwrite";
-    Cost ckermit = Add(Run({"timeout", "120", "kermit", "-Y", "-l", device, "-C", settings + ", send ckermit.bin, exit"},
-                           local.path()),
-                       Run({"timeout", "120", "kermit", "-Y", "-l", device, "-C",
-                            settings + ", cd back, get ckermit.bin, exit"}, local.path()));
-    std::printf("1 MiB there and back, block check %d\n", check);
-    if (std::getenv("BENCH_VERBOSE"))
-      for (const std::string& n : served.Names()) std::printf("  served: %s\n", n.c_str());
+    const std::string settings = CKermitSettings(check);
+    Cost dravik, ckermit;
+    bool same = true;
+    for (int run = 0; run < kRuns; ++run) {
+      // Each run starts empty on both sides: Dravik never overwrites a
+      // file, and the server renames on a collision.
+      ScratchFolder served;
+      const std::string back = "back" + chk + "-" + std::to_string(run);
+      std::filesystem::create_directory(local / back);
+      CKermitServer server(served.path());
+      const std::string device = server.device();
+      ::sleep(1);  // C-Kermit settles into server mode
+      // One after the other: the get needs what the send stored.
+      const Cost dravik_send = Run({CliPath(), "--device", device, "--check", chk, "-q", "send",
+                                    "dravik.bin"}, local.path());
+      const Cost dravik_run = Add(dravik_send, Run({CliPath(), "--device", device, "--check", chk,
+                                                    "-q", "-C", back, "get", "dravik.bin"},
+                                                   local.path()));
+      const Cost ckermit_send = Run({"timeout", "120", "kermit", "-Y", "-l", device, "-C",
+                                     settings + ", send ckermit.bin, exit"}, local.path());
+      const Cost ckermit_run =
+          Add(ckermit_send, Run({"timeout", "120", "kermit", "-Y", "-l", device, "-C",
+                                 settings + ", cd " + back + ", get ckermit.bin, exit"},
+                                local.path()));
+      dravik = run == 0 ? dravik_run : Cheaper(dravik, dravik_run);
+      ckermit = run == 0 ? ckermit_run : Cheaper(ckermit, ckermit_run);
+      same = same && ReadBytes(local / (back + "/dravik.bin")) == data;
+      if (std::getenv("BENCH_VERBOSE"))
+        for (const std::string& n : served.Names()) std::printf("  served: %s\n", n.c_str());
+    }
+    std::printf("1 MiB there and back, block check %d (least CPU of %d runs)\n", check, kRuns);
     Print("dravik-cli", dravik);
     Print("C-Kermit", ckermit);
-    bool same = ReadBytes(local / "back/dravik.bin") == data;
-    std::printf("Dravik's copy %s; CPU ratio Dravik / C-Kermit: %.2f\n\n",
-                same ? "identical" : "DIFFERS", ckermit.cpu > 0 ? dravik.cpu / ckermit.cpu : 0.0);
+    std::printf("Dravik's copies %s; CPU ratio Dravik / C-Kermit: %.2f\n\n",
+                same ? "identical" : "DIFFER", ckermit.cpu > 0 ? dravik.cpu / ckermit.cpu : 0.0);
   }
   return 0;
 }

@@ -13,12 +13,12 @@ namespace dravik {
 unsigned Sum12(const uint8_t* data, size_t size, bool strip_parity);
 
 // CRC-16/KERMIT (reflected CCITT, polynomial 0x8408, initial 0, no final
-// inversion), computed four bits at a time.
+// inversion), computed a byte at a time from a table.
 unsigned Crc16Kermit(const uint8_t* data, size_t size, bool strip_parity = false);
 
 // Feeds one 4-bit value into a CRC-16/KERMIT; the HP48 computes its object
 // checksums this way, nibble by nibble.
-inline unsigned CrcNibble(unsigned crc, unsigned nibble) {
+constexpr unsigned CrcNibble(unsigned crc, unsigned nibble) {
   return (crc >> 4) ^ (((crc ^ nibble) & 0xF) * 0x1081);
 }
 

@@ -293,7 +293,7 @@ class CHP48Link : public CSerialPort {
   int TakeEndOfFile(ReceiveRun& run);
   int WriteFailed();
   void AppendEncoded(int a);
-  void Decode(std::string_view data, std::string* text, int* write_ok);
+  void Decode(std::string_view data, std::string& out);
   void AdvanceSeq();
   // QueryCalculatorState, MoveObjects and PrepareXModemJob without their
   // log entries.
@@ -326,6 +326,7 @@ class CHP48Link : public CSerialPort {
   int m_rxLineLen = 0;
   std::string m_dataBuf;                        // encoded data of the next packet
   std::string m_text;                           // decoded text of the last DecodeToText
+  std::string m_decoded;                        // decoded bytes of the last DecodeToFile
   FillSource m_fileSource;
   FillSource m_stringSource;
   std::string_view m_stringInput;

@@ -112,9 +112,8 @@ int CHP48Link::FillFromString(std::string_view text) {
   return n;
 }
 
-// Decodes one data field. Each decoded byte goes to text, or to the output
-// file when text is null (a failed write stops decoding and clears *write_ok).
-void CHP48Link::Decode(std::string_view data, std::string* text, int* write_ok) {
+// Decodes one data field, appending the bytes to out.
+void CHP48Link::Decode(std::string_view data, std::string& out) {
   const size_t size = data.size();
   size_t i = 0;
   while (i < size) {
@@ -140,31 +139,27 @@ void CHP48Link::Decode(std::string_view data, std::string* text, int* write_ok) 
     }
     b |= high;
     m_repeatCount = count;
-    if (text) {
-      if (count > 0) text->append(static_cast<size_t>(count), static_cast<char>(b));
-    } else {
-      for (int k = 0; k < count; ++k) {
-        if (!WriteFileByte(b)) {
-          *write_ok = 0;
-          return;
-        }
-      }
-    }
+    if (count == 1) out += static_cast<char>(b);
+    else if (count > 0) out.append(static_cast<size_t>(count), static_cast<char>(b));
     ++i;
   }
 }
 
 int CHP48Link::DecodeToFile() {
-  int ok = 1;
-  Decode(m_data, nullptr, &ok);
-  if (!ok) return 0;
+  // One write a packet; the buffer keeps its room from packet to packet.
+  m_decoded.clear();
+  Decode(m_data, m_decoded);
+  if (!WriteFileBlock(reinterpret_cast<const uint8_t*>(m_decoded.data()),
+                      static_cast<int>(m_decoded.size())))
+    return 0;
+  m_byteCount += static_cast<int>(m_decoded.size());
   m_session.Post(kProgressBytes, m_byteCount);
   return 1;
 }
 
 void CHP48Link::DecodeToText() {
-  std::string text;
-  Decode(m_data, &text, nullptr);
+  std::string text;  // m_data may point into m_text
+  Decode(m_data, text);
   m_text = std::move(text);
   m_data = m_text;
 }

@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 
 #include "listing/listing_parser.h"
 #include "link/object_checksum.h"
@@ -15,7 +14,11 @@ constexpr int kListingTries = 3;
 
 std::vector<uint8_t> ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  std::vector<uint8_t> bytes;
+  char chunk[65536];
+  while (in.read(chunk, sizeof chunk) || in.gcount() > 0)
+    bytes.insert(bytes.end(), chunk, chunk + in.gcount());
+  return bytes;
 }
 
 void Report(CHP48Link& link, const std::string& text) {

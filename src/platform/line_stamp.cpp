@@ -39,6 +39,7 @@ LineStamp::~LineStamp() { Detach(); }
 
 bool LineStamp::Attach(const std::string& device_path) {
   Detach();
+  written_ = {};
   struct stat device {};
   if (::stat(device_path.c_str(), &device) != 0) return false;
   // A serial device is known by its device number, whatever name (a
@@ -53,6 +54,8 @@ bool LineStamp::Attach(const std::string& device_path) {
 }
 
 void LineStamp::Detach() {
+  if (unwritten_) Write(*unwritten_);
+  unwritten_.reset();
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
 }
@@ -73,6 +76,17 @@ std::optional<LineStamp::Clock::time_point> LineStamp::Last() const {
 
 void LineStamp::Record(Clock::time_point when) {
   if (fd_ < 0) return;
+  if (when - written_ < kWriteInterval) {
+    unwritten_ = when;
+    return;
+  }
+  unwritten_.reset();
+  Write(when);
+}
+
+void LineStamp::Write(Clock::time_point when) {
+  if (fd_ < 0) return;
+  written_ = when;
   char text[kStampWidth + 1];
   const long long ms = ToMs(when);
   std::snprintf(text, sizeof text, "%020lld", ms < 0 ? 0 : ms);

@@ -32,10 +32,19 @@ class LineStamp {
   // The time recorded. None when there is no stamp, or it cannot be read,
   // or it lies in the future (written before the system restarted).
   std::optional<Clock::time_point> Last() const;
+  // Keeps the time of the latest traffic. During a transfer the file is
+  // written at most every kWriteInterval (a write each packet cost a system
+  // call and a formatted number per packet); Detach writes the latest.
   void Record(Clock::time_point when);
 
+  static constexpr std::chrono::milliseconds kWriteInterval{50};
+
  private:
+  void Write(Clock::time_point when);
+
   int fd_ = -1;
+  Clock::time_point written_{};                 // the time the file holds
+  std::optional<Clock::time_point> unwritten_;  // later traffic, not yet in the file
 };
 
 }  // namespace dravik

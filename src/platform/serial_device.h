@@ -70,6 +70,13 @@ class SerialDevice {
   void FlushOutput();
   // Bytes waiting in our buffer (not counting the driver's).
   size_t Buffered() const { return end_ - begin_; }
+  // The next byte of our buffer, without a wait or a system call; false
+  // when the buffer is empty.
+  bool TakeBuffered(uint8_t& byte) {
+    if (begin_ == end_) return false;
+    byte = buffer_[begin_++];
+    return true;
+  }
   // The device went away while open (adapter unplugged, pseudo-terminal
   // closed): every later read or write fails at once until it is reopened.
   bool Lost() const { return lost_; }
