@@ -76,7 +76,14 @@ void LrzszPeer::Carry() {
     pollfd p[3] = {{link_master_, POLLIN, 0}, {from_peer_, POLLIN, 0}, {stop_[0], POLLIN, 0}};
     int r = ::poll(p, 3, 1000);
     if (r < 0 && errno != EINTR) return;
-    if (p[2].revents) return;
+    if (p[2].revents) {
+      // The program has ended by now: what it wrote last (the ACK of an EOT)
+      // still goes to the link before the carrier stops.
+      ::fcntl(from_peer_, F_SETFL, O_NONBLOCK);
+      ssize_t n;
+      while ((n = ::read(from_peer_, buffer, sizeof buffer)) > 0) WriteAll(link_master_, buffer, n);
+      return;
+    }
     if (p[1].revents) {
       ssize_t n = ::read(from_peer_, buffer, sizeof buffer);
       if (n > 0) WriteAll(link_master_, buffer, n);
