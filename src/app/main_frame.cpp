@@ -332,6 +332,10 @@ void CMainFrame::CreatePanes() {
   panes_.pcList->SetPanes(panes_);
   panes_.hpTree->SetPanes(panes_);
   panes_.hpList->SetPanes(panes_);
+  connect(panes_.pcList, &CPCView::sendRequested, this,
+          [this](bool xmodem) { SendFrom(0, xmodem); });
+  connect(panes_.hpList, &CRemoteView::receiveRequested, this,
+          [this](bool xmodem) { SendFrom(1, xmodem); });
   connect(panes_.pcList, &CPCView::openBackupRequested, this,
           [this](const QString& file) { OpenBackupFile(QFile::encodeName(file).toStdString()); });
   // Space previews only in the object list, and only on a Graphic row.

@@ -128,6 +128,8 @@ class CMainFrame : public QMainWindow {
   // Shows the drive that holds CurrentPCFolder, wherever the folder was chosen.
   void SelectCurrentDrive();
   void Send(bool xmodem);
+  // Side 0 sends the PC list's selection, side 1 receives the object list's.
+  void SendFrom(int side, bool xmodem);
   void SetBinaryMode(bool binary);
   void TrackActivePane(QWidget* now);
   // The commands that need the line follow whether it is busy: those that

@@ -20,8 +20,9 @@
 
 namespace dravik {
 
-void CMainFrame::Send(bool xmodem) {
-  const int side = ActiveSide();
+void CMainFrame::Send(bool xmodem) { SendFrom(ActiveSide(), xmodem); }
+
+void CMainFrame::SendFrom(int side, bool xmodem) {
   if (side < 0) return;
   TransferJob& job = ctx_.session.Job;
   job.Clear();

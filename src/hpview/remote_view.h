@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/held_shift_press.h"
 #include "app/panes.h"
 #include "hpview/hp_images.h"
 #include "jobs/transfer_job.h"
@@ -90,11 +91,16 @@ class CRemoteView : public QTreeWidget {
  signals:
   // A Preview window has opened (it deletes itself when closed).
   void previewShown(CGrobPreviewDlg* dialog);
+  // "Receive" or "Receive by XModem" chosen on the selection's context menu.
+  void receiveRequested(bool xmodem);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   // On a Graphic row: a menu with "Preview".
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void startDrag(Qt::DropActions actions) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -102,6 +108,7 @@ class CRemoteView : public QTreeWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  HeldShiftPress shiftPress_;
   // A listing asked of the line and not yet come, with what waits for it.
   struct PendingRead {
     uint64_t id = 0;

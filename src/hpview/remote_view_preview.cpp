@@ -117,15 +117,31 @@ void CRemoteView::PreviewCurrent() {
 void CRemoteView::contextMenuEvent(QContextMenuEvent* event) {
   QTreeWidgetItem* row =
       event->reason() == QContextMenuEvent::Mouse ? itemAt(event->pos()) : currentItem();
-  if (!row || row->text(2) != kGraphicType) return;
-  setCurrentItem(row);
+  if (!row || !(row->flags() & Qt::ItemIsSelectable)) return;
+  // A right click outside the selection works on the row clicked, as in a
+  // file manager; inside it, on the whole selection.
+  if (!row->isSelected()) {
+    clearSelection();
+    row->setSelected(true);
+  }
+  setCurrentItem(row, 0, QItemSelectionModel::NoUpdate);
   QMenu menu(this);
-  QAction* preview = menu.addAction("&Preview");
-  preview->setShortcut(QKeySequence(Qt::Key_Space));
+  QAction* receive = menu.addAction("&Receive");
+  receive->setStatusTip("Receive the selected objects into the PC folder shown.");
+  QAction* xmodem = menu.addAction("Receive by &XModem");
+  xmodem->setStatusTip("Receive the selected objects by XModem; EVAL on the calculator starts it.");
+  QAction* preview = nullptr;
+  if (CanPreview()) {
+    menu.addSeparator();
+    preview = menu.addAction("&Preview");
+    preview->setShortcut(QKeySequence(Qt::Key_Space));
+  }
   const QPoint at = event->reason() == QContextMenuEvent::Mouse
                         ? event->globalPos()
                         : viewport()->mapToGlobal(visualItemRect(row).bottomLeft());
-  if (menu.exec(at) == preview) PreviewCurrent();
+  QAction* chosen = menu.exec(at);
+  if (chosen == receive || chosen == xmodem) emit receiveRequested(chosen == xmodem);
+  if (chosen && chosen == preview) PreviewCurrent();
 }
 
 }  // namespace dravik

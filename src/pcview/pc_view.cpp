@@ -308,7 +308,17 @@ void CPCView::contextMenuEvent(QContextMenuEvent* event) {
     ExploreItem(item);
     return;
   }
+  if (!item->isSelected()) {
+    clearSelection();
+    item->setSelected(true);
+  }
+  setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
   QMenu menu(this);
+  QAction* send = menu.addAction("&Send");
+  send->setStatusTip("Send the selected files into the calculator directory shown.");
+  QAction* xmodem = menu.addAction("Send by &XModem");
+  xmodem->setStatusTip("Send the selected files by XModem; EVAL on the calculator starts it.");
+  menu.addSeparator();
   QAction* backup = menu.addAction("Open as &Backup...");
   backup->setStatusTip("Show the variables the calculator file holds, to extract or send them.");
   QAction* explore = menu.addAction("Show in File &Manager");
@@ -316,6 +326,7 @@ void CPCView::contextMenuEvent(QContextMenuEvent* event) {
                         ? event->globalPos()
                         : viewport()->mapToGlobal(visualItemRect(item).bottomLeft());
   QAction* chosen = menu.exec(at);
+  if (chosen == send || chosen == xmodem) emit sendRequested(chosen == xmodem);
   if (chosen == backup) emit openBackupRequested(ShownName(path));
   if (chosen == explore) ExploreItem(item);
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/held_shift_press.h"
 #include "app/panes.h"
 #include "link/session.h"
 #include "pcview/desktop_launch.h"
@@ -95,6 +96,8 @@ class CPCView : public QTreeWidget {
  signals:
   // "Open as Backup..." on the file at path, or a backup opened.
   void openBackupRequested(const QString& path);
+  // "Send" or "Send by XModem" chosen on the selection's context menu.
+  void sendRequested(bool xmodem);
 
  protected:
   // Tool tips are made when asked for: what a calculator file holds, a
@@ -102,6 +105,9 @@ class CPCView : public QTreeWidget {
   bool viewportEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
   void startDrag(Qt::DropActions supported) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -109,6 +115,7 @@ class CPCView : public QTreeWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  HeldShiftPress shiftPress_;
   void SetUpColumns();
   void ListDrives();
   void ListFolder();

@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QStandardPaths>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -216,6 +217,28 @@ TEST_F(PcPanes, TransferListTakesSelectedFilesOnlyWithTheirSizes) {
   EXPECT_EQ(job.TransferList[2], pc / "empty");
   EXPECT_EQ(job.TransferList[252], pc / "f1249");
   EXPECT_EQ(job.TransferSizes[252], 2u);
+}
+
+// Shift also means "by XModem" for a drag: pressed on a selected file it
+// must not select the range from the anchor before the drag begins.
+TEST_F(PcPanes, ShiftPressOnASelectedFileKeepsTheSelectionUntilReleased) {
+  for (const char* name : {"a", "b", "c", "d"}) WriteText(pc / name, "1");
+  list().Refresh();
+  frame->show();
+  QWidget* area = list().viewport();
+  auto at = [&](const char* name) { return list().visualItemRect(listed(name)).center(); };
+  auto selected = [&] {
+    std::vector<std::string> names;
+    for (QTreeWidgetItem* item : list().selectedItems()) names.push_back(item->text(0).toStdString());
+    std::sort(names.begin(), names.end());
+    return names;
+  };
+  QTest::mouseClick(area, Qt::LeftButton, {}, at("a"));
+  QTest::mouseClick(area, Qt::LeftButton, Qt::ControlModifier, at("d"));
+  QTest::mousePress(area, Qt::LeftButton, Qt::ShiftModifier, at("a"));
+  EXPECT_EQ(selected(), (std::vector<std::string>{"a", "d"}));
+  QTest::mouseRelease(area, Qt::LeftButton, Qt::ShiftModifier, at("a"));
+  EXPECT_EQ(selected(), (std::vector<std::string>{"a", "b", "c", "d"})) << "a Shift+click after all";
 }
 
 TEST_F(PcPanes, FilesDroppedOnASubFolderMoveThereButReplaceOnlyWhenConfirmed) {
