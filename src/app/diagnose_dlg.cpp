@@ -35,6 +35,7 @@ DoctorRequest DoctorRequestFor(const Session& session) {
   request.port = session.Settings.PortNumber;
   request.port_devices = session.PortDevices;
   request.baud = session.Settings.BaudRate;
+  request.how_to_choose = "in File > Comm Settings";
   return request;
 }
 

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/app_context.h"
+#include "link/hp48_commands.h"
 
 namespace dravik {
 namespace {
@@ -42,17 +43,30 @@ void CArchiveNameDlg::accept() {
 }
 
 CNewFolderDlg::CNewFolderDlg(AppContext& ctx, QWidget* parent)
-    : QDialog(parent), ctx_(ctx), edit_(new QLineEdit(this)) {
+    : QDialog(parent), ctx_(ctx), edit_(new QLineEdit(this)), problem_(new QLabel(this)) {
   setWindowTitle("New Folder");
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Name of the new HP48-folder:", this));
   layout->addWidget(edit_);
+  problem_->setWordWrap(true);
+  problem_->hide();
+  layout->addWidget(problem_);
   layout->addWidget(OkCancel(this));
   edit_->setFocus();
 }
 
 void CNewFolderDlg::accept() {
-  ctx_.NewFolderName = edit_->text().toStdString();
+  const std::string name = edit_->text().toStdString();
+  // A name the calculator would not take stays in the box to be mended.
+  if (const std::string problem = hp48::NameProblem(name); !name.empty() && !problem.empty()) {
+    problem_->setText(QString::fromStdString(
+        "Not a valid HP48 name: it " + problem + ". A name has no blanks; letters, digits and "
+        "the other characters may be used, up to " + std::to_string(hp48::kMaxNameLength) + "."));
+    problem_->show();
+    edit_->setFocus();
+    return;
+  }
+  ctx_.NewFolderName = name;
   QDialog::accept();
 }
 

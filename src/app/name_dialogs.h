@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+class QLabel;
 class QLineEdit;
 
 namespace dravik {
@@ -31,11 +32,15 @@ class CNewFolderDlg : public QDialog {
  public:
   explicit CNewFolderDlg(AppContext& ctx, QWidget* parent = nullptr);
   QLineEdit* nameEdit() const { return edit_; }
+  // Why the name typed was refused; hidden until then.
+  QLabel* problemLabel() const { return problem_; }
+  // Takes only a name the calculator accepts (or none).
   void accept() override;
 
  private:
   AppContext& ctx_;
   QLineEdit* edit_;
+  QLabel* problem_;
 };
 
 }  // namespace dravik

@@ -25,13 +25,13 @@ std::string Alternatives(const std::vector<std::string>& items, const char* last
 }
 
 // What to do instead when the device is not there or not usable.
-std::string OtherDevices() {
+std::string OtherDevices(const std::string& how_to_choose) {
   std::vector<std::string> devices = ScanSerialDevices();
   if (devices.empty())
     return "No serial device is connected to this computer: plug in the cable (a USB-serial "
            "adapter appears as /dev/ttyUSB0 or /dev/ttyACM0).";
   return "Serial devices on this computer: " + Alternatives(devices, ", ") +
-         " (choose one with --device or in the communication settings).";
+         " (choose one " + how_to_choose + ").";
 }
 
 const char* Heard(LineAnswer answer) { return answer == LineAnswer::XModemCrc ? "'C'" : "NAK"; }
@@ -133,16 +133,16 @@ std::vector<Finding> DiagnoseConnection(const DoctorRequest& request,
       request.device.empty() ? DeviceForSlot(request.port, request.port_devices) : request.device;
   if (device.empty()) {
     add({Severity::Problem, "COM" + std::to_string(request.port) + " has no serial device. " +
-                                OtherDevices()});
+                                OtherDevices(request.how_to_choose)});
     return findings;
   }
   struct stat st {};
   if (::stat(device.c_str(), &st) != 0) {
-    add({Severity::Problem, device + " does not exist. " + OtherDevices()});
+    add({Severity::Problem, device + " does not exist. " + OtherDevices(request.how_to_choose)});
     return findings;
   }
   if (!S_ISCHR(st.st_mode)) {
-    add({Severity::Problem, device + " is not a serial device. " + OtherDevices()});
+    add({Severity::Problem, device + " is not a serial device. " + OtherDevices(request.how_to_choose)});
     return findings;
   }
   add({Severity::Ok, device + " is there."});

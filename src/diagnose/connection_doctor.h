@@ -47,6 +47,8 @@ struct DoctorRequest {
   std::array<std::string, 4> port_devices;  // slot overrides, as in the session
   uint32_t baud = 9600;                     // the speed Dravik is set to
   int wait_ms = 1500;  // how long to listen for an answer to each probe
+  // Where the user chooses another device, named when this one is missing.
+  std::string how_to_choose = "with --device or in the communication settings";
 };
 
 // The speeds the calculator offers, fastest first.

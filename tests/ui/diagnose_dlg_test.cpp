@@ -63,6 +63,7 @@ TEST(Diagnose, NamesAMissingDeviceAndTheReadyCalculator) {
     ASSERT_EQ(shown.findings.size(), 1);
     EXPECT_TRUE(shown.findings[0].startsWith("problem: /dev/nonexistent-tty does not exist. "))
         << shown.findings[0].toStdString();
+    EXPECT_FALSE(shown.findings[0].contains("--device")) << "a command-line option, in the window";
     EXPECT_EQ(shown.icons[0], Icon("state_problem"));
   }
   {

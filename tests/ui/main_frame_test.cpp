@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QStatusBar>
 #include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QTreeWidget>
@@ -16,6 +18,7 @@
 #include "app/app_context.h"
 #include "app/log_dock.h"
 #include "app/main_frame.h"
+#include "app/name_dialogs.h"
 #include "app/window_boundary.h"
 #include "jobs/transfer_job.h"
 #include "link/operation_log.h"
@@ -25,6 +28,24 @@
 
 namespace dravik {
 namespace {
+
+TEST(MainFrame, NewFolderSaysWhyANameIsRefusedAndKeepsIt) {
+  AppContext ctx;
+  CNewFolderDlg dialog(ctx);
+  dialog.show();
+  dialog.nameEdit()->setText("my dir");
+  dialog.accept();
+  EXPECT_TRUE(dialog.isVisible());
+  EXPECT_EQ(dialog.nameEdit()->text(), "my dir");
+  EXPECT_EQ(dialog.problemLabel()->text(),
+            "Not a valid HP48 name: it holds a blank, a control character or one of ' \" # { } [ ] "
+            "( ) < > , ; : \\. A name has no blanks; letters, digits and the other characters may "
+            "be used, up to 40.");
+  EXPECT_TRUE(ctx.NewFolderName.empty());
+  dialog.nameEdit()->setText("MYDIR");
+  dialog.accept();
+  EXPECT_EQ(ctx.NewFolderName, "MYDIR");
+}
 
 TEST(MainFrame, StatusPanesFollowTheSettings) {
   AppContext ctx;
