@@ -57,7 +57,7 @@ const CommandText kCommands[] = {
     {CMainFrame::Command::OpenBackup, "&Open Backup...",
      "Show what a backup or other calculator file holds, to extract or send its variables.",
      "Open Backup", nullptr, {}},
-    {CMainFrame::Command::Preview, "&Preview", "Show the Graphic object as a picture.",
+    {CMainFrame::Command::Preview, "&Preview", "Show the object: a Graphic as a picture, others as their text.",
      "Preview", nullptr, QKeySequence(Qt::Key_Space)},
     {CMainFrame::Command::Delete, "&Delete", "Delete selected files", "Delete", "tb_delete",
      QKeySequence(Qt::Key_Delete)},
@@ -338,7 +338,7 @@ void CMainFrame::CreatePanes() {
           [this](bool xmodem) { SendFrom(1, xmodem); });
   connect(panes_.pcList, &CPCView::openBackupRequested, this,
           [this](const QString& file) { OpenBackupFile(QFile::encodeName(file).toStdString()); });
-  // Space previews only in the object list, and only on a Graphic row.
+  // Space previews only in the object list, and only on an object row.
   QAction* preview = action(Command::Preview);
   preview->setShortcutContext(Qt::WidgetShortcut);
   preview->setEnabled(false);

@@ -80,12 +80,13 @@ class CRemoteView : public QTreeWidget {
   // The parent directory, as the ".." row and Backspace open it.
   void GoUp();
 
-  // Whether the row with the focus is a Graphic object.
+  // Whether the row with the focus is an object (not a directory).
   bool CanPreview() const;
-  // "Preview": fetches the Graphic object of the focus row in binary form
-  // (switching the calculator to binary for the fetch and back) into a
-  // temporary folder that is removed afterwards, and shows it in a Preview
-  // window once it has come (previewShown); what went wrong is told.
+  // "Preview": fetches the object of the focus row into a temporary folder
+  // that is removed afterwards and shows it once it has come: a Graphic in
+  // binary form as a picture (previewShown), an object with a text form in
+  // ASCII form as its text (the calculator is switched for the fetch and
+  // back). Of any other object it says why there is nothing to show.
   void PreviewCurrent();
 
  signals:

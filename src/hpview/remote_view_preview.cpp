@@ -1,13 +1,18 @@
-// CRemoteView: "Preview" of a Graphic object.
+// CRemoteView: "Preview" of a Graphic object as a picture, of other objects
+// as their text.
 #include <QContextMenuEvent>
 #include <QDir>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <array>
+#include <string_view>
 
 #include "app/app_context.h"
 #include "grob/picture_file.h"
 #include "grob/picture_processing.h"
 #include "hpview/grob_preview_dlg.h"
+#include "hpview/text_preview_dlg.h"
 #include "hpview/remote_view.h"
 #include "pcview/pc_view.h"
 
@@ -20,10 +25,29 @@ std::string FolderOfPath(const std::string& path) { return path.substr(0, path.r
 
 }  // namespace
 
-bool CRemoteView::CanPreview() const {
-  const QTreeWidgetItem* row = currentItem();
-  return row && (row->flags() & Qt::ItemIsSelectable) && row->text(2) == kGraphicType;
+namespace {
+
+enum class PreviewKind { None, Picture, Text, NoTextForm };
+
+// The types the calculator writes out as text a person can read.
+constexpr std::array<std::string_view, 14> kTextTypes = {
+    "String",      "Program",    "Real Number", "Complex Number", "Real Array",
+    "Complex Array", "List",     "Algebraic",   "Unit",           "Tagged",
+    "Binary Integer", "Global Name", "Local Name", "Character"};
+
+PreviewKind KindOf(const QTreeWidgetItem* row) {
+  if (!row || !(row->flags() & Qt::ItemIsSelectable)) return PreviewKind::None;
+  const std::string type = row->text(2).toStdString();
+  if (type == kGraphicType) return PreviewKind::Picture;
+  if (type == "Directory") return PreviewKind::None;
+  return std::find(kTextTypes.begin(), kTextTypes.end(), type) != kTextTypes.end()
+             ? PreviewKind::Text
+             : PreviewKind::NoTextForm;
 }
+
+}  // namespace
+
+bool CRemoteView::CanPreview() const { return KindOf(currentItem()) != PreviewKind::None; }
 
 namespace {
 
@@ -36,11 +60,15 @@ bool SwitchTransferFormat(LineSide& line, bool binary) {
   return false;
 }
 
-// The picture in the received file, or what went wrong.
-std::string ReadPicture(const JobResult& result, const std::string& name, MonoPicture* picture) {
-  std::string file;
+// The received file of that object; empty when none came.
+std::string ReceivedFile(const JobResult& result, const std::string& name) {
   for (const CHP48Link::ReceivedObject& o : result.received)
-    if (o.name == name) file = o.path;
+    if (o.name == name) return o.path;
+  return {};
+}
+
+// The picture in the received file, or what went wrong.
+std::string ReadPicture(const std::string& file, MonoPicture* picture) {
   std::vector<uint8_t> bytes;
   if (file.empty() || ReadPictureFile(file, bytes) != PictureReadStatus::Ok)
     return "The HP48 sent nothing that could be read.";
@@ -52,8 +80,9 @@ std::string ReadPicture(const JobResult& result, const std::string& name, MonoPi
 }  // namespace
 
 void CRemoteView::PreviewCurrent() {
-  if (!CanPreview()) return;
   QTreeWidgetItem* row = currentItem();
+  const PreviewKind kind = KindOf(row);
+  if (kind == PreviewKind::None) return;
   Session& s = ctx_.session;
   const std::string name = row->text(0).toStdString();
   auto tell = [&s, name](const std::string& problem) {
@@ -61,8 +90,16 @@ void CRemoteView::PreviewCurrent() {
       s.MainWindow->ShowMessage("Could not show " + name + ": " + problem, "ERROR",
                                 MessageIcon::Error);
   };
+  if (kind == PreviewKind::NoTextForm) {
+    if (s.MainWindow)
+      s.MainWindow->ShowMessage(name + " is a " + row->text(2).toStdString() +
+                                    " object: it has no picture or text to show. Receive it to "
+                                    "keep it on the PC.",
+                                "Preview", MessageIcon::Information);
+    return;
+  }
   // The fetched file goes into a folder of its own, removed with the last
-  // holder of this pointer once the picture has been read.
+  // holder of this pointer once the object has been read.
   auto folder = std::make_shared<QTemporaryDir>(QDir::tempPath() + "/dravik-preview-XXXXXX");
   if (!folder->isValid()) {
     tell("Could not create a temporary folder: " + folder->errorString().toStdString());
@@ -74,24 +111,38 @@ void CRemoteView::PreviewCurrent() {
   request.Job.ReceiveJobActive = true;
   request.Job.TransferList = {name};
   request.Job.TransferSizes = {WholeSize(row->text(1).toStdString())};
-  // A picture comes as it is only in binary form: the calculator is
-  // switched for the fetch and put back as it was.
+  // A picture comes as it is only in binary form, a text only in ASCII: the
+  // calculator is switched for the fetch and put back as it was.
+  const bool binary = kind == PreviewKind::Picture;
   auto switched = std::make_shared<bool>(false);
   JobSteps steps;
-  steps.before = [switched](LineSide& line) {
-    if (line.session.BinaryMode) return true;
-    *switched = SwitchTransferFormat(line, true);
+  steps.before = [switched, binary](LineSide& line) {
+    if (line.session.BinaryMode == binary) return true;
+    *switched = SwitchTransferFormat(line, binary);
     return *switched;
   };
-  steps.after = [switched](LineSide& line, JobResult&) {
-    if (*switched) SwitchTransferFormat(line, false);
+  steps.after = [switched, binary](LineSide& line, JobResult&) {
+    if (*switched) SwitchTransferFormat(line, !binary);
   };
   StartTransferIn(
       ctx_, window(), std::move(request),
-      [this, folder, name, tell](JobResult result) {
+      [this, folder, name, tell, binary](JobResult result) {
         if (result.outcome != JobOutcome::Completed) return;  // the user was told, or stopped it
+        const std::string file = ReceivedFile(result, name);
+        if (!binary) {
+          QFile in(QFile::decodeName(file.c_str()));
+          if (file.empty() || !in.open(QIODevice::ReadOnly)) {
+            tell("The HP48 sent nothing that could be read.");
+            return;
+          }
+          auto* dialog = new CTextPreviewDlg(name, ObjectTextOfFile(in.readAll().toStdString()),
+                                             window());
+          dialog->setAttribute(Qt::WA_DeleteOnClose);
+          dialog->show();
+          return;
+        }
         MonoPicture picture;
-        const std::string problem = ReadPicture(result, name, &picture);
+        const std::string problem = ReadPicture(file, &picture);
         if (!problem.empty()) {
           tell(problem);
           return;

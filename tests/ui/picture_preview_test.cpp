@@ -12,6 +12,7 @@
 #include "app/picture_view.h"
 #include "hpview/grob_preview_dlg.h"
 #include "hpview/remote_view.h"
+#include "hpview/text_preview_dlg.h"
 #include "pcview/pc_view.h"
 #include "support/modal_driver.h"
 #include "support/pane_events.h"
@@ -31,8 +32,6 @@ TEST(GraphicPreview, SpaceOnPicFetchesItInBinaryShowsItAndLeavesNothingBehind) {
   list.RefreshList();
   w.Settle();
   QAction* preview = w.frame().action(CMainFrame::Command::Preview);
-  list.setCurrentItem(testing::RowNamed(&list, "GREET"));
-  EXPECT_FALSE(preview->isEnabled());  // a String
   list.setCurrentItem(testing::RowNamed(&list, "PIC"));
   ASSERT_TRUE(preview->isEnabled());
   const QStringList before = PreviewFolders();
@@ -70,6 +69,27 @@ TEST(GraphicPreview, SpaceOnPicFetchesItInBinaryShowsItAndLeavesNothingBehind) {
   EXPECT_FALSE(dialog->SaveAsPng(png));
   EXPECT_EQ(w.messages().back(), "Dravik: The file " + png + " already exists\nReplace it?");
   EXPECT_TRUE(testing::RowNamed(w.frame().panes().pcList, "PIC.png"));
+}
+
+TEST(TextPreview, SpaceOnAStringShowsItsTextFetchedInAsciiMode) {
+  testing::SimWindow w;
+  w.OnLine([](LineSide& line) {
+    line.session.BinaryMode = true;
+    return line.kermit.SetTransferFormat();
+  });
+  CRemoteView& list = *w.frame().panes().hpList;
+  list.RefreshList();
+  w.Settle();
+  list.setCurrentItem(testing::RowNamed(&list, "GREET"));
+  ASSERT_TRUE(w.frame().action(CMainFrame::Command::Preview)->isEnabled());
+  list.PreviewCurrent();
+  w.Settle();
+  auto* dialog = w.frame().findChild<CTextPreviewDlg*>();
+  ASSERT_NE(dialog, nullptr) << (w.messages().empty() ? "" : w.messages().back());
+  EXPECT_EQ(dialog->windowTitle(), "Preview - GREET");
+  EXPECT_EQ(dialog->text(), "\"Hello from the HP48\"");
+  EXPECT_TRUE(w.session().BinaryMode) << "switched back after the fetch";
+  EXPECT_TRUE(w.pcFolder().Names().empty());
 }
 
 TEST(PngToGrob, DitheringRefusesAPictureTooLargeForACalculatorUntilItIsFitToTheScreen) {
