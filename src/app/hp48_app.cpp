@@ -134,6 +134,7 @@ bool CHP48App::InitInstance(const StartOptions& options) {
   if (!options.files.empty()) QueueSendJob(options.files);
   // 3. The window stands on the screen during the connection attempts.
   frame_->setWindowTitle("Dravik - connecting...");
+  frame_->RememberLayout();
   frame_->show();
   // 4.-6. Default settings, then those of the settings file.
   LoadSettings(options);

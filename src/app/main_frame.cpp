@@ -14,15 +14,18 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <filesystem>
 
 #include "app/app_context.h"
 #include "app/icons.h"
 #include "app/log_dock.h"
 #include "app/window_boundary.h"
+#include "app/window_layout.h"
 #include "hpview/hp_tree_view.h"
 #include "hpview/remote_view.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
+#include "settings/settings_file.h"
 
 namespace dravik {
 
@@ -325,8 +328,21 @@ void CMainFrame::CreatePanes() {
   panes_.hpList = new CRemoteView(ctx_, hpRow_);
   for (QSplitter* s : {rows_, pcRow_, hpRow_}) s->setChildrenCollapsible(false);
   // Both rows share the column border, as one 2 x 2 splitter would.
-  connect(pcRow_, &QSplitter::splitterMoved, this, [this] { hpRow_->setSizes(pcRow_->sizes()); });
-  connect(hpRow_, &QSplitter::splitterMoved, this, [this] { pcRow_->setSizes(hpRow_->sizes()); });
+  // A border moved by hand keeps its share of the window through a resize.
+  auto share = [](const QSplitter* s) {
+    const QList<int> sizes = s->sizes();
+    const int total = sizes.value(0) + sizes.value(1);
+    return total > 0 ? static_cast<double>(sizes.value(0)) / total : -1.0;
+  };
+  connect(pcRow_, &QSplitter::splitterMoved, this, [this, share] {
+    hpRow_->setSizes(pcRow_->sizes());
+    columnShare_ = share(pcRow_);
+  });
+  connect(hpRow_, &QSplitter::splitterMoved, this, [this, share] {
+    pcRow_->setSizes(hpRow_->sizes());
+    columnShare_ = share(hpRow_);
+  });
+  connect(rows_, &QSplitter::splitterMoved, this, [this, share] { rowShare_ = share(rows_); });
   setCentralWidget(rows_);
   panes_.pcTree->SetPanes(panes_);
   panes_.pcList->SetPanes(panes_);
@@ -432,6 +448,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   while (ctx_.line.Busy() && !deadline.hasExpired())
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   ctx_.line.Shutdown(1000);
+  if (rememberLayout_)
+    WriteWindowLayout(WindowLayoutPath(), {saveGeometry(), columnShare_, rowShare_,
+                                           ctx_.session.CurrentPCFolder});
   QMainWindow::closeEvent(event);
 }
 
@@ -472,11 +491,31 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
   if (!ctx_.PanesBusy) LayOutPanes();
 }
 
+void CMainFrame::RememberLayout() {
+  rememberLayout_ = true;
+  const WindowLayout kept = ReadWindowLayout(WindowLayoutPath());
+  columnShare_ = kept.columnShare;
+  rowShare_ = kept.rowShare;
+  if (!kept.geometry.isEmpty()) restoreGeometry(kept.geometry);
+  LayOutPanes();
+  std::error_code error;
+  const std::string favorite = ReadFavoritePath();
+  const bool favoriteShown = !favorite.empty() && std::filesystem::is_directory(favorite, error);
+  if (!favoriteShown && !kept.pcFolder.empty() &&
+      std::filesystem::is_directory(kept.pcFolder, error)) {
+    ctx_.session.CurrentPCFolder = kept.pcFolder;
+    panes_.pcList->Refresh();
+    panes_.pcTree->SyncToCurrentFolder();
+  }
+}
+
 void CMainFrame::LayOutPanes() {
   if (!rows_) return;
   const QSize area = rows_->size();
-  const int column0 = std::max(50, area.width() / 4);
-  const int row0 = std::max(50, area.height() / 2 - 30);
+  const int column0 = std::max(
+      50, columnShare_ > 0 ? static_cast<int>(area.width() * columnShare_) : area.width() / 4);
+  const int row0 = std::max(
+      50, rowShare_ > 0 ? static_cast<int>(area.height() * rowShare_) : area.height() / 2 - 30);
   const QList<int> columns{column0, std::max(50, area.width() - column0)};
   pcRow_->setSizes(columns);
   hpRow_->setSizes(columns);

@@ -55,6 +55,11 @@ class CMainFrame : public QMainWindow {
   // Lays the splitter out for the window's size: column 0 a quarter of the
   // width, row 0 half the height less 30 pixels, each at least 50.
   void LayOutPanes();
+  // From now on the window keeps its size, pane borders and PC folder in
+  // window.ini, and takes them from there now (the favourite folder of
+  // Dravik.ini, when set, wins over the folder kept). Windows made for a
+  // single task (and tests) do not call it.
+  void RememberLayout();
   // The picture conversions once the input is chosen: a PNG (or any
   // picture Qt reads) to a GROB beside it, through the options dialog, and
   // a GROB to a PNG beside it. An existing output is replaced only when
@@ -147,6 +152,11 @@ class CMainFrame : public QMainWindow {
   QComboBox* driveCombo_ = nullptr;
   CLogDock* logDock_ = nullptr;
   bool logDockSized_ = false;
+  bool rememberLayout_ = false;
+  // Where the pane borders stand, as shares of the window; < 0: the
+  // starting layout (a quarter for the trees, half the height for each row).
+  double columnShare_ = -1;
+  double rowShare_ = -1;
   QLabel* messagePane_ = nullptr;
   QLabel* formatPane_ = nullptr;
   QLabel* baudPane_ = nullptr;

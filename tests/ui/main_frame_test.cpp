@@ -1,6 +1,7 @@
 // The main window against the simulated calculator.
 #include <QAction>
 #include <QApplication>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QComboBox>
 #include <QLabel>
@@ -22,8 +23,11 @@
 #include "app/window_boundary.h"
 #include "jobs/transfer_job.h"
 #include "link/operation_log.h"
+#include "hpview/remote_view.h"
 #include "pcview/pc_tree_view.h"
+#include "pcview/pc_view.h"
 #include "platform/mounts.h"
+#include "scratch_folder.h"
 #include "support/sim_window.h"
 
 namespace dravik {
@@ -45,6 +49,35 @@ TEST(MainFrame, NewFolderSaysWhyANameIsRefusedAndKeepsIt) {
   dialog.nameEdit()->setText("MYDIR");
   dialog.accept();
   EXPECT_EQ(ctx.NewFolderName, "MYDIR");
+}
+
+TEST(MainFrame, SizeBordersAndPcFolderAreKeptForTheNextRun) {
+  testing::ScratchFolder folder;
+  {
+    AppContext ctx;
+    WindowBoundary boundary;
+    CMainFrame frame(ctx, boundary);
+    frame.RememberLayout();
+    frame.show();
+    frame.resize(900, 600);
+    auto* row = qobject_cast<QSplitter*>(frame.panes().pcList->parentWidget());
+    ASSERT_NE(row, nullptr);
+    const int width = row->sizes()[0] + row->sizes()[1];
+    row->setSizes({width / 2, width - width / 2});
+    emit row->splitterMoved(width / 2, 1);
+    ctx.session.CurrentPCFolder = folder.path();
+    frame.close();
+  }
+  AppContext ctx;
+  WindowBoundary boundary;
+  CMainFrame frame(ctx, boundary);
+  frame.RememberLayout();
+  frame.show();
+  EXPECT_EQ(frame.size(), QSize(900, 600));
+  const QList<int> columns =
+      qobject_cast<QSplitter*>(frame.panes().hpList->parentWidget())->sizes();
+  EXPECT_NEAR(columns[0], columns[1], 2) << "the border moved to the middle stays there";
+  EXPECT_EQ(ctx.session.CurrentPCFolder, folder.path());
 }
 
 TEST(MainFrame, StatusPanesFollowTheSettings) {
