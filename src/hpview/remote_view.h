@@ -90,6 +90,9 @@ class CRemoteView : public QTreeWidget {
  signals:
   // A Preview window has opened (it deletes itself when closed).
   void previewShown(CGrobPreviewDlg* dialog);
+  // The rows were made anew: from the cache, or (listingRead) after the
+  // listing was read again or while it is being read.
+  void rowsReplaced(bool listingRead);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -119,8 +122,9 @@ class CRemoteView : public QTreeWidget {
   std::string TargetOfRow(const QTreeWidgetItem* row) const;
   // The selected rows in row order, without the ".." row.
   std::vector<QTreeWidgetItem*> SelectedObjectRows() const;
-  // The rows of CurrentHPPath from the cache; keeps the tree in step.
-  void Fill();
+  // The rows of CurrentHPPath from the cache (listingRead: just read);
+  // keeps the tree in step.
+  void Fill(bool listingRead = false);
   // Asks the line for the listing of path; then runs once it is shown.
   void ReadListing(const std::string& path, std::function<void()> then);
   void ListingRead(const std::string& path, bool stored, ListingEntry entry);

@@ -95,6 +95,8 @@ class CPCView : public QTreeWidget {
  signals:
   // "Open as Backup..." on the file at path, or a backup opened.
   void openBackupRequested(const QString& path);
+  // The folder was listed again: the rows are new.
+  void rowsReplaced();
 
  protected:
   // Tool tips are made when asked for: what a calculator file holds, a

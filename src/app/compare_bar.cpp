@@ -1,0 +1,53 @@
+#include "app/compare_bar.h"
+
+#include <QLabel>
+
+#include "app/compare_mark_look.h"
+#include "app/compare_marks.h"
+#include "app/compare_texts.h"
+#include "pcview/pc_item.h"
+
+namespace dravik {
+
+CCompareBar::CCompareBar(const CompareMarks& marks, const QList<QAction*>& actions, QWidget* parent)
+    : QToolBar("Compare", parent), marks_(marks) {
+  setObjectName("compare");
+  setMovable(false);
+  setFloatable(false);
+  setToolButtonStyle(Qt::ToolButtonTextOnly);
+  what_ = new QLabel;
+  what_->setContentsMargins(4, 0, 12, 0);
+  legend_ = new QLabel;
+  legend_->setTextFormat(Qt::RichText);
+  addWidget(what_);
+  addWidget(legend_);
+  addSeparator();
+  addActions(actions);
+  hide();
+}
+
+void CCompareBar::Update() {
+  if (!marks_.Shown()) {
+    hide();
+    return;
+  }
+  const sync::Comparison& c = marks_.comparison();
+  const QString calc = QString::fromStdString(c.calc_root);
+  const QString pc = ShownName(c.pc_root);
+  what_->setText(QStringLiteral("Compared %1 with %2:").arg(calc, pc));
+  what_->setToolTip(what_->text());
+  QStringList parts;
+  for (sync::RowState state : {sync::RowState::Same, sync::RowState::Differs,
+                               sync::RowState::OnlyOnCalculator, sync::RowState::OnlyOnPc,
+                               sync::RowState::Unknown}) {
+    parts << QStringLiteral("<span style=\"color:%1\">&#x25A0;</span>&nbsp;%2&nbsp;%3")
+                 .arg(MarkColor(state).name(), QString::fromUtf8(StateName(state)))
+                 .arg(marks_.CountOf(state));
+  }
+  legend_->setText(parts.join("&nbsp;&nbsp;&nbsp;"));
+  show();
+}
+
+QString CCompareBar::LegendText() const { return legend_->text(); }
+
+}  // namespace dravik
