@@ -15,11 +15,9 @@ CCompareBar::CCompareBar(const CompareMarks& marks, const QList<QAction*>& actio
   setMovable(false);
   setFloatable(false);
   setToolButtonStyle(Qt::ToolButtonTextOnly);
-  what_ = new QLabel;
-  what_->setContentsMargins(4, 0, 12, 0);
   legend_ = new QLabel;
   legend_->setTextFormat(Qt::RichText);
-  addWidget(what_);
+  legend_->setContentsMargins(4, 0, 8, 0);
   addWidget(legend_);
   addSeparator();
   addActions(actions);
@@ -34,8 +32,7 @@ void CCompareBar::Update() {
   const sync::Comparison& c = marks_.comparison();
   const QString calc = QString::fromStdString(c.calc_root);
   const QString pc = ShownName(c.pc_root);
-  what_->setText(QStringLiteral("Compared %1 with %2:").arg(calc, pc));
-  what_->setToolTip(what_->text());
+  legend_->setToolTip(QStringLiteral("Compared %1 and its subdirectories with %2").arg(calc, pc));
   QStringList parts;
   for (sync::RowState state : {sync::RowState::Same, sync::RowState::Differs,
                                sync::RowState::OnlyOnCalculator, sync::RowState::OnlyOnPc,
@@ -44,7 +41,7 @@ void CCompareBar::Update() {
                  .arg(MarkColor(state).name(), QString::fromUtf8(StateName(state)))
                  .arg(marks_.CountOf(state));
   }
-  legend_->setText(parts.join("&nbsp;&nbsp;&nbsp;"));
+  legend_->setText(parts.join("&nbsp;&nbsp; "));
   show();
 }
 

@@ -1,7 +1,8 @@
 // CCompareBar: the strip under the panes while compare marks are shown.
-// It says what was compared, holds the legend of the marks (each state's
-// colour and how many objects are in it) and the commands that work on
-// the comparison: "Show differences only" and the two syncs.
+// It holds the legend of the marks (each state's colour and how many
+// objects are in it; its tool tip says what was compared) and the
+// commands that work on the comparison: "Show differences only" and the
+// two syncs. It is kept short enough for the window's starting width.
 #pragma once
 
 #include <QToolBar>
@@ -26,7 +27,6 @@ class CCompareBar : public QToolBar {
 
  private:
   const CompareMarks& marks_;
-  QLabel* what_ = nullptr;
   QLabel* legend_ = nullptr;
 };
 
