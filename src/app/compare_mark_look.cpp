@@ -1,6 +1,7 @@
 #include "app/compare_mark_look.h"
 
 #include <QPainter>
+#include <optional>
 
 namespace dravik {
 namespace {
