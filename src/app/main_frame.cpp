@@ -95,6 +95,17 @@ const CommandText kCommands[] = {
      nullptr, {}},
     {CMainFrame::Command::Stop, "S&top", "Stop what runs on the calculator line now.", "Stop",
      "tb_stop", QKeySequence(Qt::Key_Escape)},
+    {CMainFrame::Command::Compare, "Co&mpare with PC folder",
+     "Compare the HP48 directory and its subdirectories with the PC folder.",
+     "Compare with PC folder", "tb_compare", QKeySequence(Qt::CTRL | Qt::Key_M)},
+    {CMainFrame::Command::DifferencesOnly, "Show &differences only",
+     "Hide the objects and files the compare found the same.", "Show differences only",
+     nullptr, {}},
+    {CMainFrame::Command::SyncToPc, "Sync to &PC...",
+     "Copy what differs or is only on the HP48 to the PC folder.", "Sync to PC", nullptr, {}},
+    {CMainFrame::Command::SyncToCalculator, "Sync to ca&lculator...",
+     "Copy what differs or is only in the PC folder to the HP48.", "Sync to calculator",
+     nullptr, {}},
 };
 
 // The commands that cannot wait their turn on the line: while it is busy
@@ -161,8 +172,12 @@ void CMainFrame::CreateActions() {
   action(Command::Stop)->setShortcutContext(Qt::WindowShortcut);
   action(Command::Stop)->setEnabled(false);
   for (Command c : kNeedFreeLine) idleTips_[c] = action(c)->toolTip();
-  for (Command c : {Command::Ascii, Command::Binary, Command::StatusBar, Command::CheckOut})
+  for (Command c : {Command::Ascii, Command::Binary, Command::StatusBar, Command::CheckOut,
+                    Command::DifferencesOnly})
     action(c)->setCheckable(true);
+  // A sync plans from a compare's result.
+  action(Command::SyncToPc)->setEnabled(false);
+  action(Command::SyncToCalculator)->setEnabled(false);
   action(Command::StatusBar)->setChecked(true);
 
   auto bind = [this](Command c, void (CMainFrame::*slot)()) {
@@ -199,6 +214,9 @@ void CMainFrame::CreateActions() {
   bind(Command::Preview, &CMainFrame::OnPreview);
   bind(Command::Stop, &CMainFrame::OnStop);
   bind(Command::Connect, &CMainFrame::OnConnect);
+  bind(Command::Compare, &CMainFrame::OnCompare);
+  bind(Command::SyncToPc, &CMainFrame::OnSyncToPc);
+  bind(Command::SyncToCalculator, &CMainFrame::OnSyncToCalculator);
   connect(action(Command::Exit), &QAction::triggered, this, &QWidget::close);
   connect(action(Command::StatusBar), &QAction::toggled, this,
           [this](bool on) { statusBar()->setVisible(on); });
@@ -238,12 +256,17 @@ void CMainFrame::CreateMenus() {
   hp->addSeparator();
   hp->addAction(action(Command::Archive));
   hp->addAction(action(Command::Restore));
+  hp->addSeparator();
+  hp->addAction(action(Command::Compare));
+  hp->addAction(action(Command::SyncToPc));
+  hp->addAction(action(Command::SyncToCalculator));
 
   QMenu* view = menuBar()->addMenu("&View");
   view->addAction(action(Command::StatusBar));
   view->addAction(action(Command::Refresh));
   view->addAction(action(Command::Panic));
   view->addAction(action(Command::CheckOut));
+  view->addAction(action(Command::DifferencesOnly));
   view->addSeparator();
   view->addAction(action(Command::Log));
   view->addAction(action(Command::SaveLog));
@@ -273,6 +296,7 @@ void CMainFrame::CreateToolBar() {
   bar->addSeparator();
   bar->addAction(action(Command::ReadAll));
   bar->addAction(action(Command::CheckOut));
+  bar->addAction(action(Command::Compare));
   bar->addSeparator();
   bar->addAction(action(Command::Home));
   bar->addAction(action(Command::UpDir));
@@ -361,6 +385,7 @@ void CMainFrame::CreatePanes() {
   panes_.hpList->addAction(preview);
   connect(panes_.hpList, &QTreeWidget::currentItemChanged, this,
           [this, preview] { preview->setEnabled(panes_.hpList->CanPreview()); });
+  CreateCompareMarks();
 }
 
 void CMainFrame::CreateLogDock() {

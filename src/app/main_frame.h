@@ -21,7 +21,9 @@ namespace dravik {
 
 struct AppContext;
 class CBackupWindow;
+class CCompareBar;
 class CLogDock;
+class CompareMarks;
 class WindowBoundary;
 
 class CMainFrame : public QMainWindow {
@@ -34,6 +36,7 @@ class CMainFrame : public QMainWindow {
     PngToGrob, GrobToPng, OpenBackup, Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
     StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog, Stop, Connect,
+    Compare, DifferencesOnly, SyncToPc, SyncToCalculator,
   };
 
   CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent = nullptr);
@@ -77,6 +80,10 @@ class CMainFrame : public QMainWindow {
   // The status bar's Stop button and the label of what waits on the line.
   QToolButton* stopButton() const { return stopButton_; }
   QLabel* waitingLabel() const { return waitingPane_; }
+  // The marks of the last "Compare with PC folder" and the bar with their
+  // legend under the panes.
+  CompareMarks* compareMarks() const { return marks_; }
+  CCompareBar* compareBar() const { return compareBar_; }
 
  public slots:
   void OnSend();
@@ -110,6 +117,15 @@ class CMainFrame : public QMainWindow {
   // HP48 > Connect: the connection check again, the port opened anew (a
   // device that came back, a calculator whose server was started).
   void OnConnect();
+  // HP48 > Compare with PC folder: the calculator directory the object
+  // list shows, with its subdirectories, against the PC folder the file
+  // list shows, read on the line; the rows of both lists are marked.
+  void OnCompare();
+  // HP48 > Sync to PC / Sync to calculator: after a compare, the list of
+  // what will move for the user to confirm, then the sync with the
+  // transfer dialog, then the compare again.
+  void OnSyncToPc();
+  void OnSyncToCalculator();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -141,6 +157,12 @@ class CMainFrame : public QMainWindow {
   // cannot wait their turn are disabled, with a tool tip that says what the
   // line does; Stop is there while something runs.
   void OnLineChanged();
+  // The compare's marks, their bar and the commands that need them.
+  void CreateCompareMarks();
+  void CompareMarksChanged();
+  // Compares again once a sync is over (or runs after another compare).
+  void CompareShown(std::function<void()> then = {});
+  void Sync(bool toPc);
 
   AppContext& ctx_;
   WindowBoundary& boundary_;
@@ -169,6 +191,10 @@ class CMainFrame : public QMainWindow {
   std::map<Command, QString> idleTips_;
   bool lineWasBusy_ = false;
   int activeSide_ = -1;
+  CompareMarks* marks_ = nullptr;
+  CCompareBar* compareBar_ = nullptr;
+  uint64_t compareId_ = 0;  // the compare asked of the line, 0 when none waits
+  uint64_t syncId_ = 0;     // the sync asked of the line, 0 when none waits
 };
 
 }  // namespace dravik

@@ -104,6 +104,7 @@ void CRemoteView::ShowReading(const std::string& path) {
   addTopLevelItem(row);
   row->setFirstColumnSpanned(true);  // a long path is not cut at the Name column
   SetStatus(text);
+  emit rowsReplaced(true);
 }
 
 void CRemoteView::ShowNotice(const QString& text) {
@@ -114,6 +115,7 @@ void CRemoteView::ShowNotice(const QString& text) {
   row->setToolTip(0, text);
   addTopLevelItem(row);
   row->setFirstColumnSpanned(true);
+  emit rowsReplaced(true);
 }
 
 void CRemoteView::ReadListing(const std::string& path, std::function<void()> then) {
@@ -176,7 +178,7 @@ void CRemoteView::ListingRead(const std::string& path, bool stored, ListingEntry
       s.CurrentHPPath = s.HPWorkingPath;
       RefreshList();
     } else {
-      Fill();
+      Fill(true);
       SetStatus("Ready");
     }
   } else if (ctx_.cache.FindEntry() < 0 || ctx_.cache.IsStale()) {
@@ -186,7 +188,7 @@ void CRemoteView::ListingRead(const std::string& path, bool stored, ListingEntry
   for (auto& f : then) f();
 }
 
-void CRemoteView::Fill() {
+void CRemoteView::Fill(bool listingRead) {
   dropHighlight_ = nullptr;
   clear();
   const std::string& path = ctx_.session.CurrentHPPath;
@@ -226,6 +228,7 @@ void CRemoteView::Fill() {
   addTopLevelItems(rows);
   if (unread) unread->setFirstColumnSpanned(true);
   if (panes_.hpTree) panes_.hpTree->SyncToPath();
+  emit rowsReplaced(listingRead);
 }
 
 void CRemoteView::ShowCurrent() {

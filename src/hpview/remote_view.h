@@ -94,10 +94,13 @@ class CRemoteView : public QTreeWidget {
   void previewShown(CGrobPreviewDlg* dialog);
   // "Receive" or "Receive by XModem" chosen on the selection's context menu.
   void receiveRequested(bool xmodem);
+  // The rows were made anew: from the cache, or (listingRead) after the
+  // listing was read again or while it is being read.
+  void rowsReplaced(bool listingRead);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
-  // On a Graphic row: a menu with "Preview".
+  // On an object row: Receive, Receive by XModem and Preview.
   void contextMenuEvent(QContextMenuEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
@@ -127,8 +130,9 @@ class CRemoteView : public QTreeWidget {
   std::string TargetOfRow(const QTreeWidgetItem* row) const;
   // The selected rows in row order, without the ".." row.
   std::vector<QTreeWidgetItem*> SelectedObjectRows() const;
-  // The rows of CurrentHPPath from the cache; keeps the tree in step.
-  void Fill();
+  // The rows of CurrentHPPath from the cache (listingRead: just read);
+  // keeps the tree in step.
+  void Fill(bool listingRead = false);
   // Asks the line for the listing of path; then runs once it is shown.
   void ReadListing(const std::string& path, std::function<void()> then);
   void ListingRead(const std::string& path, bool stored, ListingEntry entry);

@@ -116,6 +116,7 @@ void CPCView::Refresh() {
   } else {
     classifyNext_ = topLevelItemCount();
   }
+  emit rowsReplaced();
 }
 
 void CPCView::ListDrives() {
@@ -338,6 +339,10 @@ bool CPCView::viewportEvent(QEvent* event) {
   QString tip;
   if (item && item->data(0, kKindRole).toInt() == kFileItem && !ctx_.session.CurrentPCFolder.empty())
     tip = PcFileTip(ctx_.session.CurrentPCFolder + ItemName(item), item->text(0));
+  // A compare mark's tool tip comes first, above what the file holds.
+  const QString mark = item ? item->toolTip(0) : QString();
+  if (!mark.isEmpty())
+    tip = tip.isEmpty() ? mark : mark.toHtmlEscaped() + "<hr>" + tip;
   if (tip.isEmpty())
     QToolTip::hideText();
   else

@@ -98,6 +98,8 @@ class CPCView : public QTreeWidget {
   void openBackupRequested(const QString& path);
   // "Send" or "Send by XModem" chosen on the selection's context menu.
   void sendRequested(bool xmodem);
+  // The folder was listed again: the rows are new.
+  void rowsReplaced();
 
  protected:
   // Tool tips are made when asked for: what a calculator file holds, a

@@ -28,7 +28,7 @@ TEST(Icons, EveryNamedDrawingIsThereAndDraws) {
       "pctree_removable", "pctree_fixed", "pctree_cdrom", "pctree_folder_closed",
       "pctree_folder_open", "pc_folder", "pc_file", "pc_hp_binary", "pc_hp_text", "pc_picture",
       "pc_ga0", "tb_send", "tb_send_xmodem", "tb_comm_settings", "tb_finish", "tb_read_all",
-      "tb_check_out", "tb_home", "tb_updir", "tb_new_folder", "tb_delete", "tb_refresh",
+      "tb_check_out", "tb_compare", "tb_home", "tb_updir", "tb_new_folder", "tb_delete", "tb_refresh",
       "tb_panic", "state_ok", "state_warning", "state_problem", "dravik"};
   for (const char* name : names) {
     const QIcon icon = DravikIcon(name);

@@ -559,6 +559,15 @@ def tb_check_out():
                    extra=' stroke-linecap="round"'))
 
 
+def tb_compare():
+    # Two pages side by side, line against line; one pair of lines differs.
+    def sheet(ox):
+        return (box(ox, 1, 7, 14, PAPER)
+                + "".join(rect(ox + 2, y, 3, 1, STEEL) for y in (4, 6, 11))
+                + rect(ox + 1, 8, 5, 2, "#d9730d"))
+    return sheet(0) + sheet(9)
+
+
 def tb_home():
     return (rect(11, 2, 2, 4, SLATE)
             + box(3, 8, 10, 7, "#f4e4c1")
@@ -774,7 +783,7 @@ ICONS = [
     "pc_folder", "pc_file", "pc_hp_binary", "pc_hp_text", "pc_picture",
     "pc_ga0",
     "tb_send", "tb_send_xmodem", "tb_comm_settings", "tb_finish",
-    "tb_read_all", "tb_check_out", "tb_home", "tb_updir", "tb_new_folder",
+    "tb_read_all", "tb_check_out", "tb_compare", "tb_home", "tb_updir", "tb_new_folder",
     "tb_delete", "tb_refresh", "tb_panic", "tb_stop",
     "state_ok", "state_warning", "state_problem",
     "dravik",
