@@ -135,7 +135,14 @@ void CCommSettingsDlg::TestPorts() {
     ports_[n - 1]->setEnabled(problem.isEmpty());
     devices_[n - 1]->setEnabled(problem.isEmpty());
     ports_[n - 1]->setToolTip(problem);
-    devices_[n - 1]->setToolTip(problem);
+    // The port in use is not pre-ticked (the choice is the user's), but its
+    // device stands out.
+    const bool inUse = n == ctx_.session.Settings.PortNumber;
+    QFont font = devices_[n - 1]->font();
+    font.setBold(inUse);
+    devices_[n - 1]->setFont(font);
+    devices_[n - 1]->setToolTip(problem.isEmpty() && inUse ? QStringLiteral("The port in use now.")
+                                                           : problem);
   }
 }
 
@@ -147,6 +154,10 @@ void CCommSettingsDlg::SelectCurrentValues() {
   checksum_->setCurrentIndex(IndexOf(checksum_, s.ChecksumType));
   translation_->setCurrentIndex(IndexOf(translation_, s.TranslationMode));
   parity_->setCurrentIndex(IndexOf(parity_, s.Parity));
+  // Such a value is still shown, greyed, until another is chosen.
+  baud_->setPlaceholderText(QString::number(s.BaudRate));
+  checksum_->setPlaceholderText(QStringLiteral("Type %1").arg(s.ChecksumType));
+  translation_->setPlaceholderText(QStringLiteral("Mode %1").arg(s.TranslationMode));
   // No port is pre-selected: the status bar shows the current one.
 }
 

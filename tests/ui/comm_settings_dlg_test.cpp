@@ -54,6 +54,7 @@ TEST(CommSettingsDialog, OffersItsItemsAndSelectsTheCurrentValues) {
   EXPECT_EQ(d.BaudBox()->currentText(), "2400");
   EXPECT_EQ(d.ChecksumBox()->currentText(), "Type 2");
   EXPECT_EQ(d.TranslationBox()->currentIndex(), -1);
+  EXPECT_EQ(d.TranslationBox()->placeholderText(), "Mode 0") << "not a blank box";
   EXPECT_EQ(d.ParityBox()->currentText(), "None");
   EXPECT_FALSE(d.ParityBox()->isEnabled());
   for (int n = 1; n <= 4; ++n) {
