@@ -133,7 +133,10 @@ TEST_F(DoctorSimTest, CalculatorAtAnotherSpeedIsFoundThere) {
   std::vector<Finding> at_its_speed = Diagnose(sim->device(), 2400);
   EXPECT_EQ(at_its_speed.back(),
             (Finding{Severity::Ok, "A Kermit server answers at 2400 baud: the calculator is ready."}));
-  for (const Finding& f : at_its_speed) EXPECT_EQ(f.severity, Severity::Ok) << f.text;
+  // A ModemManager running on this machine (or the one another test starts)
+  // is a warning of its own, not about the speed.
+  for (const Finding& f : at_its_speed)
+    if (f.text.rfind("ModemManager is running", 0) != 0) EXPECT_EQ(f.severity, Severity::Ok) << f.text;
 }
 
 TEST_F(DoctorSimTest, StoppedServerIsSilenceWithTheKeysThatStartIt) {
