@@ -136,7 +136,9 @@ TEST_F(DoctorSimTest, CalculatorAtAnotherSpeedIsFoundThere) {
   // A ModemManager running on this machine (or the one another test starts)
   // is a warning of its own, not about the speed.
   for (const Finding& f : at_its_speed)
-    if (f.text.rfind("ModemManager is running", 0) != 0) EXPECT_EQ(f.severity, Severity::Ok) << f.text;
+    if (f.text.rfind("ModemManager is running", 0) != 0) {
+      EXPECT_EQ(f.severity, Severity::Ok) << f.text;
+    }
 }
 
 TEST_F(DoctorSimTest, StoppedServerIsSilenceWithTheKeysThatStartIt) {
