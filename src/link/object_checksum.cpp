@@ -63,6 +63,17 @@ bool IsBinaryObjectFile(const std::vector<uint8_t>& file) {
              kBinaryHeader;
 }
 
+bool HasDamagedBinaryHeader(const std::vector<uint8_t>& file) {
+  if (file.size() < kHeaderSize) return false;
+  // An HP49's header is one digit off, and no damage.
+  if (std::string_view(reinterpret_cast<const char*>(file.data()), 7) == "HPHP49-") return false;
+  int changed = 0;
+  for (size_t i = 0; i < kBinaryHeader.size(); ++i)
+    changed += file[i] != static_cast<uint8_t>(kBinaryHeader[i]);
+  if (changed > 0) return changed <= 2;
+  return file[kBinaryHeader.size()] < 'A' || file[kBinaryHeader.size()] > 'Z';
+}
+
 ListedObject FindListedObject(std::string_view listing, std::string_view name) {
   ListedObject out;
   size_t start = 0;
@@ -89,6 +100,8 @@ ListedObject FindListedObject(std::string_view listing, std::string_view name) {
 
 ObjectCheck CheckObjectFile(const std::vector<uint8_t>& file, std::string_view name,
                             std::string_view listing, TransferDirection direction) {
+  if (direction == TransferDirection::Received && HasDamagedBinaryHeader(file))
+    return FindListedObject(listing, name).found ? ObjectCheck::Mismatch : ObjectCheck::NotListed;
   if (!IsBinaryObjectFile(file)) return ObjectCheck::NotCheckable;
   // An XLIB name (prolog 02E92) of a library that is present is listed as
   // the library's object, not as itself.

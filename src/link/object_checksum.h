@@ -46,11 +46,16 @@ enum class TransferDirection { Sent, Received };
 // N in nibbles (SIZE = (N + 9 + 2 * name length) / 2); the CRC of the
 // file's first N nibbles must be the listed checksum. A name bound to a
 // library command (XLIB) is listed as the command it stands for and cannot
-// be checked.
+// be checked. A received file whose header is damaged is a Mismatch.
 ObjectCheck CheckObjectFile(const std::vector<uint8_t>& file, std::string_view name,
                             std::string_view listing, TransferDirection direction);
 
 // True when the bytes are a file in binary transfer form ("HPHP48-").
 bool IsBinaryObjectFile(const std::vector<uint8_t>& file);
+// True when the bytes begin as a binary transfer file damaged in its header:
+// one or two of "HPHP48-" changed, or the ROM letter after it no letter.
+// The object's CRC does not cover the header, and a file no longer in
+// binary form would otherwise pass for a text file with nothing to check.
+bool HasDamagedBinaryHeader(const std::vector<uint8_t>& file);
 
 }  // namespace dravik

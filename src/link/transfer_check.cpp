@@ -140,7 +140,7 @@ int CheckReceivedObjects(CHP48Link& link) {
   ListingOnce listing(link);
   for (const CHP48Link::ReceivedObject& object : link.ReceivedObjects) {
     std::vector<uint8_t> file = ReadFile(object.path);
-    if (!IsBinaryObjectFile(file)) continue;
+    if (!IsBinaryObjectFile(file) && !HasDamagedBinaryHeader(file)) continue;
     if (!listing.Read()) {
       Log(link, object.name, ObjectCheckNote::Unchecked);
       // A file Dravik keeps is one that matched the calculator's copy.

@@ -121,8 +121,17 @@ class Soak {
       ++counts.identical;
     } else {
       ++counts.corrupted;
+      // Where it differs tells which guard let it through.
+      std::string what = std::to_string(left.size()) + " files left";
+      if (left.size() == 1) {
+        const std::vector<uint8_t> got = ReadBytes(received_ / left[0]);
+        size_t at = 0;
+        while (at < got.size() && at < content.size() && got[at] == content[at]) ++at;
+        what = "got " + std::to_string(got.size()) + " bytes, first difference at " +
+               std::to_string(at);
+      }
       ADD_FAILURE() << title_ << ": silent corruption of " << name << " (" << content.size()
-                    << " bytes, block check " << check << ")";
+                    << " bytes, block check " << check << "; " << what << ")";
     }
     for (const std::string& n : left) std::filesystem::remove(received_ / n);
     std::filesystem::remove(sent_path);

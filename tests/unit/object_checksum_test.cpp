@@ -50,6 +50,18 @@ TEST(ObjectChecksum, AGarbledObjectIsCaughtWhereSumsWouldNotBe) {
   EXPECT_EQ(CheckObjectFile(BinaryFile("2c2a900000616262"), "S2", kListing,
                             TransferDirection::Received),
             ObjectCheck::Mismatch);
+  // The header is outside the CRC: a damaged one must not pass the file
+  // off as text with nothing to check, nor keep a byte that is no letter.
+  for (auto [at, byte] : {std::pair{2, 'X'}, std::pair{6, '.'}, std::pair{7, '\x12'}}) {
+    std::vector<uint8_t> file = BinaryFile("2c2a9000006162");
+    file[at] = static_cast<uint8_t>(byte);
+    EXPECT_EQ(CheckObjectFile(file, "S2", kListing, TransferDirection::Received),
+              ObjectCheck::Mismatch) << at;
+  }
+  const std::string text = "%%HP: T(3)A(R)F(.);\r\n\"ab\"";
+  EXPECT_EQ(CheckObjectFile({text.begin(), text.end()}, "S2", kListing,
+                            TransferDirection::Received),
+            ObjectCheck::NotCheckable);
 }
 
 TEST(ObjectChecksum, ASentFileMayCarryBytesAfterTheObject) {
