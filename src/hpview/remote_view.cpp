@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <set>
 
+#include "app/held_shift_press.h"
 #include "app/app_context.h"
 #include "listing/hp_path.h"
 #include "hpview/hp_tree_view.h"
@@ -32,6 +33,7 @@ uint32_t CRemoteView::WholeSize(const std::string& text) {
 CRemoteView::CRemoteView(AppContext& ctx, QWidget* parent) : QTreeWidget(parent), ctx_(ctx) {
   setRootIsDecorated(false);
   setItemsExpandable(false);
+  new HeldShiftPress(this, [this] { startDrag(supportedDropActions()); });
   setUniformRowHeights(true);
   setAllColumnsShowFocus(true);
   setSelectionMode(QAbstractItemView::ExtendedSelection);

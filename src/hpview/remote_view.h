@@ -17,7 +17,6 @@
 #include <string>
 #include <vector>
 
-#include "app/held_shift_press.h"
 #include "app/panes.h"
 #include "hpview/hp_images.h"
 #include "jobs/transfer_job.h"
@@ -102,9 +101,6 @@ class CRemoteView : public QTreeWidget {
   void keyPressEvent(QKeyEvent* event) override;
   // On an object row: Receive, Receive by XModem and Preview.
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
   void startDrag(Qt::DropActions actions) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -112,7 +108,6 @@ class CRemoteView : public QTreeWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  HeldShiftPress shiftPress_;
   // A listing asked of the line and not yet come, with what waits for it.
   struct PendingRead {
     uint64_t id = 0;

@@ -2,7 +2,6 @@
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QKeyEvent>
-#include <QMouseEvent>
 
 #include "app/app_context.h"
 #include "app/pane_drag.h"
@@ -22,24 +21,6 @@ void CRemoteView::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QTreeWidget::keyPressEvent(event);
-}
-
-void CRemoteView::mousePressEvent(QMouseEvent* event) {
-  if (!shiftPress_.Press(*this, *event)) QTreeWidget::mousePressEvent(event);
-}
-
-void CRemoteView::mouseMoveEvent(QMouseEvent* event) {
-  if (shiftPress_.held()) {
-    if (shiftPress_.StartsDrag(*event)) startDrag(supportedDropActions());
-    return;
-  }
-  QTreeWidget::mouseMoveEvent(event);
-}
-
-void CRemoteView::mouseReleaseEvent(QMouseEvent* event) {
-  if (std::unique_ptr<QMouseEvent> press = shiftPress_.Release())
-    QTreeWidget::mousePressEvent(press.get());
-  QTreeWidget::mouseReleaseEvent(event);
 }
 
 void CRemoteView::startDrag(Qt::DropActions) {

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <sys/stat.h>
 
+#include "app/held_shift_press.h"
 #include "app/app_context.h"
 #include "settings/settings_file.h"
 #include "grob/picture_file.h"
@@ -58,6 +59,7 @@ void SortEntries(std::vector<FolderEntry>& entries, bool ascending) {
 CPCView::CPCView(AppContext& ctx, QWidget* parent) : QTreeWidget(parent), ctx_(ctx) {
   setRootIsDecorated(false);
   setUniformRowHeights(true);
+  new HeldShiftPress(this, [this] { startDrag(supportedDropActions()); });
   setSelectionMode(QAbstractItemView::ExtendedSelection);
   setAllColumnsShowFocus(true);
   setDragEnabled(true);

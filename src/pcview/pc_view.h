@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/held_shift_press.h"
 #include "app/panes.h"
 #include "link/session.h"
 #include "pcview/desktop_launch.h"
@@ -107,9 +106,6 @@ class CPCView : public QTreeWidget {
   bool viewportEvent(QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseMoveEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
   void startDrag(Qt::DropActions supported) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dragMoveEvent(QDragMoveEvent* event) override;
@@ -117,7 +113,6 @@ class CPCView : public QTreeWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
-  HeldShiftPress shiftPress_;
   void SetUpColumns();
   void ListDrives();
   void ListFolder();

@@ -3,7 +3,6 @@
 // and deleting to the trash.
 #include <QDragMoveEvent>
 #include <QDropEvent>
-#include <QMouseEvent>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -193,24 +192,6 @@ void CPCView::DeleteSelection() {
 }
 
 // ---- drag and drop ----------------------------------------------------------
-
-void CPCView::mousePressEvent(QMouseEvent* event) {
-  if (!shiftPress_.Press(*this, *event)) QTreeWidget::mousePressEvent(event);
-}
-
-void CPCView::mouseMoveEvent(QMouseEvent* event) {
-  if (shiftPress_.held()) {
-    if (shiftPress_.StartsDrag(*event)) startDrag(supportedDropActions());
-    return;
-  }
-  QTreeWidget::mouseMoveEvent(event);
-}
-
-void CPCView::mouseReleaseEvent(QMouseEvent* event) {
-  if (std::unique_ptr<QMouseEvent> press = shiftPress_.Release())
-    QTreeWidget::mousePressEvent(press.get());
-  QTreeWidget::mouseReleaseEvent(event);
-}
 
 void CPCView::startDrag(Qt::DropActions) {
   TransferJob& job = ctx_.session.Job;
