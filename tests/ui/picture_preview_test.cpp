@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDir>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -25,7 +26,23 @@ QStringList PreviewFolders() {
   return QDir(QDir::tempPath()).entryList({"dravik-preview-*"}, QDir::AllEntries | QDir::Hidden);
 }
 
+// Other test programs preview at the same time: this one counts the
+// leftovers in a temporary folder of its own.
+class PrivateTempFolder {
+ public:
+  PrivateTempFolder() : had_(qEnvironmentVariableIsSet("TMPDIR")), old_(qgetenv("TMPDIR")) {
+    qputenv("TMPDIR", folder_.path().toLocal8Bit());
+  }
+  ~PrivateTempFolder() { had_ ? qputenv("TMPDIR", old_) : qunsetenv("TMPDIR"); }
+
+ private:
+  QTemporaryDir folder_;
+  bool had_;
+  QByteArray old_;
+};
+
 TEST(GraphicPreview, SpaceOnPicFetchesItInBinaryShowsItAndLeavesNothingBehind) {
+  const PrivateTempFolder temp;
   testing::SimWindow w;
   ASSERT_FALSE(w.session().BinaryMode);  // the demo calculator sends text
   CRemoteView& list = *w.frame().panes().hpList;
