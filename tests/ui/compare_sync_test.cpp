@@ -1,7 +1,10 @@
 // Compare with PC folder and Sync to PC in the window, against the
 // simulated calculator: the marks and tool tips of both lists, the filter,
 // the list a sync shows first, and what the sync leaves on disk and in the
-// marks. A PC file edited since the last sync stays as it is.
+// marks. A PC file edited since the last sync stays as it is; Sync to
+// calculator makes the directories a subfolder needs.
+#include <filesystem>
+
 #include <QAction>
 #include <QDialog>
 #include <QLabel>
@@ -38,9 +41,10 @@ bool Hidden(QTreeWidget* list, const char* name) {
   return row && row->isHidden();
 }
 
-// Runs Sync to PC, answering its list with OK; the list's lines as
-// "object: what happens". shown gets the items the transfer dialog showed.
-QStringList SyncToPc(SimWindow& w, QStringList* shown) {
+// Runs a sync (to the PC unless told otherwise), answering its list with OK;
+// the list's lines as "object: what happens". shown gets the items the
+// transfer dialog showed.
+QStringList SyncToPc(SimWindow& w, QStringList* shown, Command sync = Command::SyncToPc) {
   QStringList lines;
   testing::ModalDriver user([&lines](QDialog& d) {
     auto* plan = qobject_cast<CSyncPlanDlg*>(&d);
@@ -49,7 +53,7 @@ QStringList SyncToPc(SimWindow& w, QStringList* shown) {
       lines << plan->list()->topLevelItem(i)->text(0) + ": " + plan->list()->topLevelItem(i)->text(1);
     plan->okButton()->click();
   });
-  w.frame().action(Command::SyncToPc)->trigger();
+  w.frame().action(sync)->trigger();
   const QList<CTransferDlg*> dialogs = w.frame().findChildren<CTransferDlg*>();
   EXPECT_EQ(dialogs.size(), 1);
   for (CTransferDlg* dialog : dialogs)
@@ -134,6 +138,45 @@ TEST(CompareSync, MarksFilterAndSyncToPcKeepingWhatThePcChanged) {
   EXPECT_FALSE(w.frame().compareBar()->isVisible());
   EXPECT_EQ(Tip(pc, "RATE"), "");
   EXPECT_FALSE(Hidden(pc, "RATE"));
+  EXPECT_TRUE(w.messages().empty()) << w.messages()[0];
+}
+
+// What only the PC has goes to the calculator, a subfolder as a new
+// directory, and the marks then say the two sides are the same.
+TEST(CompareSync, SyncToCalculatorSendsWhatOnlyThePcHasMakingDirectories) {
+  SimWindow w;
+  const sim::Bytes rate = w.calculator().WithCalculator(
+      [](sim::Calculator& c) { return c.BinaryOf("HOME\\WORK\\", "RATE"); });
+  ASSERT_FALSE(rate.empty());
+  WriteBytes(w.pcFolder() / "RATE", rate);
+  WriteBytes(w.pcFolder() / "COPY", rate);
+  std::filesystem::create_directory(w.pcFolder() / "NEWDIR");
+  WriteBytes(w.pcFolder() / "NEWDIR/INNER", rate);
+  w.frame().show();
+  CRemoteView* calc = w.frame().panes().hpList;
+  CPCView* pc = w.frame().panes().pcList;
+  w.session().CurrentHPPath = "HOME\\WORK\\";
+  calc->RefreshList();
+  pc->Refresh();
+  w.Settle();
+  w.frame().action(Command::Compare)->trigger();
+  w.Settle();
+  EXPECT_EQ(Tip(pc, "COPY"), "Only on the PC");
+
+  QStringList shown;
+  const QStringList plan = SyncToPc(w, &shown, Command::SyncToCalculator);
+  EXPECT_TRUE(plan.contains("COPY: Copy to the calculator")) << plan.join("\n").toStdString();
+  EXPECT_TRUE(plan.contains("NEWDIR\\INNER: Copy to the calculator")) << plan.join("\n").toStdString();
+  EXPECT_FALSE(plan.filter("RATE:").join("").contains("Copy")) << plan.join("\n").toStdString();
+  w.calculator().WithCalculator([&](sim::Calculator& c) {
+    EXPECT_EQ(c.BinaryOf("HOME\\WORK\\", "COPY"), rate);
+    EXPECT_EQ(c.TypeOf("HOME\\WORK\\", "NEWDIR"), "Directory");
+    EXPECT_EQ(c.BinaryOf("HOME\\WORK\\NEWDIR\\", "INNER"), rate);
+    return 0;
+  });
+  EXPECT_EQ(Tip(calc, "COPY"), "Same");
+  EXPECT_EQ(Tip(pc, "COPY"), "Same");
+  EXPECT_TRUE(RowNamed(calc, "NEWDIR"));
   EXPECT_TRUE(w.messages().empty()) << w.messages()[0];
 }
 
