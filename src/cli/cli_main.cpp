@@ -2,6 +2,7 @@
 //
 //   dravik-cli [--device PATH | --port N] [--baud B] [--check 1|2|3] [-C DIR]
 //              [--cd PATH] [--raw] [-q] [--trace FILE] COMMAND [ARGS]
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -21,6 +22,45 @@ using namespace dravik::cli;
 
 namespace {
 
+constexpr size_t kHelpWidth = 79;
+
+// Writes text from column `column` on, breaking between words before
+// kHelpWidth and going on at column `indent`; returns the column it ends in.
+size_t PutWrapped(std::FILE* out, const std::string& text, size_t column, size_t indent) {
+  const size_t start = column;
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = std::min(text.find(' ', at), text.size());
+    const size_t length = end - at;
+    if (column > start && column + 1 + length > kHelpWidth) {
+      std::fprintf(out, "\n%*s", static_cast<int>(indent), "");
+      column = indent;
+    } else if (column > start) {
+      std::fputc(' ', out);
+      ++column;
+    }
+    std::fwrite(text.data() + at, 1, length, out);
+    column += length;
+    at = end + 1;
+  }
+  return column;
+}
+
+// One command of the list: the synopsis in the first 24 columns (a longer
+// one gets a line of its own) and the description beside it, so the list
+// reads on an 80-column terminal.
+void PrintCommand(std::FILE* out, const CliCommand& c) {
+  constexpr size_t kIndent = 27;
+  std::fputs("  ", out);
+  size_t column = PutWrapped(out, c.usage, 2, 6);
+  if (column > kIndent - 1) {
+    std::fputc('\n', out);
+    column = 0;
+  }
+  std::fprintf(out, "%*s", static_cast<int>(kIndent - column), "");
+  PutWrapped(out, c.help, kIndent, kIndent);
+  std::fputc('\n', out);
+}
+
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
                "Usage: dravik-cli [--device PATH | --port N] [--baud B] [--check 1|2|3]\n"
@@ -36,7 +76,7 @@ void PrintUsage(std::FILE* out) {
                "           with its own.\n"
                "--cd PATH  the calculator directory send, get, dir, host and the other\n"
                "           calculator commands act in.\n\nCommands:\n");
-  for (const CliCommand& c : AllCommands()) std::fprintf(out, "  %-24s %s\n", c.usage, c.help);
+  for (const CliCommand& c : AllCommands()) PrintCommand(out, c);
 }
 
 }  // namespace

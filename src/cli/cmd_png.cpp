@@ -116,7 +116,7 @@ int RunGrob2Png(CliContext& context, const std::vector<std::string>& args) {
 
 DRAVIK_CLI_COMMAND("png2grob", "png2grob [--dither | --threshold N] [--fit] [--replace] FILE",
                    "convert a PNG (or other picture) to a GROB file (NAME.grb) beside it; --fit "
-                   "shrinks it to the 131 x 64 screen",
+                   "shrinks it to the 131x64 screen",
                    RunPng2Grob);
 DRAVIK_CLI_COMMAND("grob2png", "grob2png [--replace] FILE",
                    "convert a GROB file (binary or text form) to a black and white PNG "

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -294,6 +295,17 @@ TEST_F(CliCalculatorTest, AnInterruptEndsATransferAsACancel) {
   }
   EXPECT_EQ(sim->WithCalculator([](sim::Calculator& c) { return c.StackDisplay(); }),
             "Empty Stack");
+}
+
+TEST_F(CliCalculatorTest, HelpFitsAnEightyColumnTerminal) {
+  CliRun run = Cli("--help", /*with_device=*/false);
+  EXPECT_EQ(run.status, 0);
+  std::istringstream lines(run.out);
+  for (std::string line; std::getline(lines, line);) EXPECT_LE(line.size(), 79u) << line;
+  EXPECT_NE(run.out.find("\n  sync --to-pc|--to-calc [--delete] [--dry-run] [--replace] [--fetch-unknown]\n"
+                         "      PCDIR                bring what differs"),
+            std::string::npos)
+      << run.out;
 }
 
 TEST_F(CliCalculatorTest, OptionsAndFilesAreCheckedBeforeTheLine) {
