@@ -43,6 +43,12 @@ const CalculatorDirectory* CalculatorTree::Find(const std::string& path) const {
   return nullptr;
 }
 
+void ReturnTo(CHP48Link& link, const std::string& path) {
+  Session& session = link.session();
+  session.CurrentHPPath = path;
+  if (session.HPWorkingPath != path && !Stopped(link)) link.ChangeDirectory();
+}
+
 bool Stopped(CHP48Link& link) { return link.m_cancel || link.session().LinkClosedByUser; }
 
 bool ListDirectory(CHP48Link& link, const std::string& path, std::string* error) {
@@ -100,7 +106,7 @@ CalculatorTree ReadCalculatorTree(CHP48Link& link, const std::string& root,
     tree.directories.push_back(std::move(dir));
   }
   tree.ok = pending.empty() && tree.error.empty();
-  link.session().CurrentHPPath = shown;
+  ReturnTo(link, shown);
   return tree;
 }
 

@@ -55,6 +55,12 @@ CalculatorTree ReadCalculatorTree(CHP48Link& link, const std::string& root,
 // becomes path. False, with error set, otherwise.
 bool ListDirectory(CHP48Link& link, const std::string& path, std::string* error);
 
+// Moves the calculator back to path (the directory the session shows) when
+// reading or syncing left it elsewhere, so that the next command, and the
+// next run of a command-line tool, starts where the user was. Nothing is
+// sent once the operation was stopped.
+void ReturnTo(CHP48Link& link, const std::string& path);
+
 // True when the operation should stop: cancelled, or the link given up.
 bool Stopped(CHP48Link& link);
 

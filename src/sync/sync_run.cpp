@@ -85,7 +85,7 @@ class SyncRunner {
       }
     }
     result_.cancelled = Stopped(link_);
-    link_.session().CurrentHPPath = shown;
+    ReturnTo(link_, shown);
     SaveManifest();
     return result_;
   }
