@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/calculator_session.h"
+#include "cli/item_checks.h"
 #include "link/hp48_commands.h"
 #include "link/transfer_check.h"
 #include "platform/file_to_send.h"
@@ -13,10 +14,11 @@ namespace dravik::cli {
 namespace {
 
 int RunArchive(CliContext& context, const std::vector<std::string>& args) {
-  if (args.size() != 1 || !hp48::IsCalculatorName(args[0])) {
+  if (args.size() != 1) {
     std::fprintf(stderr, "dravik-cli: archive takes one name for the backup\n");
     return 2;
   }
+  if (!AreCalculatorNames(args)) return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
   if (!calc.link().StartArchive(args[0])) return CommandFailed("archive");

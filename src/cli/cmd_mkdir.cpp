@@ -2,16 +2,18 @@
 #include <cstdio>
 
 #include "cli/calculator_session.h"
+#include "cli/item_checks.h"
 #include "link/hp48_commands.h"
 
 namespace dravik::cli {
 namespace {
 
 int RunMkdir(CliContext& context, const std::vector<std::string>& args) {
-  if (args.size() != 1 || !hp48::IsCalculatorName(args[0])) {
+  if (args.size() != 1) {
     std::fprintf(stderr, "dravik-cli: mkdir takes one calculator name\n");
     return 2;
   }
+  if (!AreCalculatorNames(args)) return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
   // On an existing name the calculator would fail, or enter the directory.

@@ -106,7 +106,7 @@ int CHP48Link::CheckStorableName(std::string_view name) {
   if (hp48::ErrorLine(HostReply).empty()) RunCalculatorCommand("DROP");
   if (!storable)
     ShowMessage("The HP48 cannot store a variable named " + std::string(name) +
-                    ": it is the name of one of its commands.",
+                    ": it reads that as a command, a number or an expression, not as a name.",
                 "Error");
   return storable ? 1 : 0;
 }
