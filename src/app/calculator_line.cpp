@@ -53,6 +53,8 @@ uint64_t CalculatorLine::Post(std::string what, LineRequest request, LinkThread:
 void CalculatorLine::TakeState(const LineState& state) {
   session_.HPWorkingPath = state.HPWorkingPath;
   session_.BinaryMode = state.BinaryMode;
+  session_.Model = state.Model;
+  session_.Leftovers = state.Leftovers;
   session_.Settings = state.Settings;
   session_.LinkClosedByUser = state.LinkClosedByUser;
   devicePath_ = state.DevicePath;

@@ -5,7 +5,11 @@
 #include <thread>
 
 #include "cli/calculator_session.h"
+#include "cli/interrupt.h"
 #include "cli/item_checks.h"
+#include "cli/server_return.h"
+#include "link/calculator_model.h"
+#include "link/runner_texts.h"
 #include "link/hp48_commands.h"
 #include "link/transfer_check.h"
 #include "platform/file_to_send.h"
@@ -22,11 +26,16 @@ int RunArchive(CliContext& context, const std::vector<std::string>& args) {
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
   if (!calc.link().StartArchive(args[0])) return CommandFailed("archive");
-  std::fprintf(stderr, "Press EVAL on the calculator to start the backup.\n");
+  std::fprintf(stderr, "%s\n", StartText(calc.link().model(), "backup").c_str());
   // The calculator opens the transfer itself; the receive waits for it.
   const int ok = calc.link().ReceiveFiles({args[0]});
   calc.link().m_noInitPacket = 0;
-  if (!ok) return CommandFailed("archive");
+  if (!ok) {
+    if (!Interrupted() && calc.session().Leftovers)
+      AwaitServerReturn(calc, LeftServerText(calc.link().model(), "backup"));
+    return CommandFailed("archive");
+  }
+  calc.link().RunnerFinished();
   std::printf("%s\n", calc.link().OutputPath().c_str());
   return 0;
 }
@@ -61,14 +70,21 @@ int RunRestore(CliContext& context, const std::vector<std::string>& args) {
   // A backup garbled on the way must not become the calculator's memory.
   if (!CheckSentObjects(calc.link(), {file})) return CommandFailed("sending the backup");
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-  return calc.link().RestoreBackup(name) ? 0 : CommandFailed("restore");
+  if (!calc.link().RestoreBackup(name)) return CommandFailed("restore");
+  // The calculator restarts with the restored memory, its server off.
+  const std::string why = "The calculator restarts with the restored memory; its server is off "
+                          "until you start it again: " +
+                          std::string(calc.link().model().ServerKeys) + ".";
+  return AwaitServerReturn(calc, why) ? 0 : 1;
 }
 
 }  // namespace
 
 DRAVIK_CLI_COMMAND("archive", "archive NAME",
-                   "back the calculator memory up into the PC file NAME (press EVAL)",
+                   "back the calculator memory up into the PC file NAME (start it on the calculator when asked)",
                    RunArchive);
-DRAVIK_CLI_COMMAND("restore", "restore FILE", "send a backup file and restore it", RunRestore);
+DRAVIK_CLI_COMMAND("restore", "restore FILE",
+                   "send a backup file, restore it and wait for the calculator's server",
+                   RunRestore);
 
 }  // namespace dravik::cli

@@ -11,7 +11,9 @@
 #include "cli/calculator_text.h"
 #include "cli/cli_link.h"
 #include "cli/connected_link.h"
+#include "link/calculator_model.h"
 #include "link/hp48_charset.h"
+#include "link/hp48_commands.h"
 
 namespace dravik::cli {
 namespace {
@@ -85,7 +87,14 @@ int RunHost(CliContext& context, const std::vector<std::string>& args) {
   ConnectedLink cli(context);
   if (!cli.Connect()) return 1;
   if (!cli.link().RunHostCommand(text)) return CommandFailed("host");
-  PrintCalculatorText(cli.link().HostReply);
+  const std::string& reply = cli.link().HostReply;
+  PrintCalculatorText(reply);
+  // An HP49 shows at most 22 characters of a value: say which are cut.
+  for (int level : hp48::CutLevels(reply, Hp49Model().StackValueWidth))
+    std::fprintf(stderr,
+                 "dravik-cli: level %d is cut short: the calculator shows at most %zu characters "
+                 "of a value (store it and get it for the whole)\n",
+                 level, Hp49Model().StackValueWidth);
   return 0;
 }
 

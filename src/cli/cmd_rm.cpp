@@ -4,6 +4,7 @@
 
 #include "cli/calculator_session.h"
 #include "link/hp48_commands.h"
+#include "listing/listing_parser.h"
 
 namespace dravik::cli {
 namespace {
@@ -19,7 +20,32 @@ bool AllNames(const std::vector<std::string>& names) {
   return true;
 }
 
-int RunRm(CliContext& context, const std::vector<std::string>& args) {
+// Takes a leading --force: the questions of the command (the calculator's
+// own names, as the HP49's CASDIR) are answered yes.
+bool TakeForce(const CliContext& context, std::vector<std::string>& args) {
+  if (!IsOptionWord(context, args, 0, "--force")) return false;
+  args.erase(args.begin());
+  return true;
+}
+
+// The type word the current directory's listing gives name; empty when the
+// name is not there.
+std::string ListedType(CalculatorSession& calc, const std::string& name) {
+  const ListingEntry* entry = calc.cache().Entry();
+  if (!entry) return {};
+  for (size_t i = 0; i < entry->Names.size(); ++i)
+    if (entry->Names[i] == name) return i < entry->Types.size() ? entry->Types[i] : "?";
+  return {};
+}
+
+void Declined(CalculatorSession& calc, const char* command) {
+  if (calc.window().questions_declined() > 0)
+    std::fprintf(stderr, "dravik-cli: nothing was deleted; %s --force deletes it\n", command);
+}
+
+int RunRm(CliContext& context, const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const bool force = TakeForce(context, args);
   if (args.empty()) {
     std::fprintf(stderr, "dravik-cli: rm needs at least one name\n");
     return 2;
@@ -27,6 +53,7 @@ int RunRm(CliContext& context, const std::vector<std::string>& args) {
   if (!AllNames(args)) return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
+  calc.window().AnswerQuestionsYes(force);
   // The calculator purges a missing name without a word: the listing says
   // which names are there.
   if (!calc.ReadListing()) return CommandFailed("reading the directory");
@@ -41,25 +68,58 @@ int RunRm(CliContext& context, const std::vector<std::string>& args) {
       present.push_back(name);
     }
   }
-  if (!present.empty() && !calc.link().PurgeNames(present)) return CommandFailed("rm");
+  if (!present.empty() && !calc.link().PurgeNames(present)) {
+    Declined(calc, "rm");
+    return CommandFailed("rm");
+  }
   return missing ? 1 : 0;
 }
 
-int RunRmdir(CliContext& context, const std::vector<std::string>& args) {
+int RunRmdir(CliContext& context, const std::vector<std::string>& arguments) {
+  std::vector<std::string> args = arguments;
+  const bool force = TakeForce(context, args);
   if (args.size() != 1) {
     std::fprintf(stderr, "dravik-cli: rmdir takes one directory name\n");
     return 2;
   }
   if (!AllNames(args)) return 2;
+  const std::string& name = args[0];
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
-  return calc.link().PurgeDirectory("'" + args[0] + "'") ? 0 : CommandFailed("rmdir");
+  calc.window().AnswerQuestionsYes(force);
+  // The calculator answers a missing directory, or a name that holds no
+  // directory, without an error: the listing says what is there, before
+  // and after.
+  const std::string here = calc.session().CurrentHPPath;
+  if (!calc.ReadListing()) return CommandFailed("reading the directory");
+  const std::string type = ListedType(calc, name);
+  if (type.empty()) {
+    std::fprintf(stderr, "dravik-cli: %s is not in %s (the directory the calculator is in)\n",
+                 name.c_str(), here.c_str());
+    return 1;
+  }
+  if (!IsDirectoryType(type)) {
+    std::fprintf(stderr, "dravik-cli: %s in %s is no directory but a %s; rm deletes it\n",
+                 name.c_str(), here.c_str(), type.c_str());
+    return 1;
+  }
+  if (!calc.link().PurgeDirectory("'" + name + "'")) {
+    Declined(calc, "rmdir");
+    return CommandFailed("rmdir");
+  }
+  calc.cache().MarkStale();
+  if (!calc.ReadListing()) return CommandFailed("reading the directory");
+  if (!ListedType(calc, name).empty()) {
+    std::fprintf(stderr, "dravik-cli: %s is still in %s\n", name.c_str(), here.c_str());
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("rm", "rm NAME...", "delete calculator objects", RunRm);
-DRAVIK_CLI_COMMAND("rmdir", "rmdir NAME", "delete a calculator directory with its contents",
-                   RunRmdir);
+DRAVIK_CLI_COMMAND("rm", "rm [--force] NAME...", "delete calculator objects", RunRm);
+DRAVIK_CLI_COMMAND("rmdir", "rmdir [--force] NAME",
+                   "delete a calculator directory with its contents", RunRmdir);
 
 }  // namespace dravik::cli

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/calculator_session.h"
+#include "link/calculator_model.h"
 
 namespace dravik::cli {
 namespace {
@@ -13,16 +14,20 @@ int RunState(CliContext& context, const std::vector<std::string>& args) {
   }
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
+  // An HP48's listing tells an SX from a GX.
+  if (calc.link().model().Family == CalculatorFamily::Hp48 && !calc.ReadListing())
+    return CommandFailed("reading the directory");
   const Session& s = calc.session();
-  std::printf("path: %s\nchecksum: %d\ntranslation: %d\nbinary: %d\n", s.CurrentHPPath.c_str(),
-              s.Settings.ChecksumType, s.Settings.TranslationMode, s.BinaryMode ? 1 : 0);
+  std::printf("path: %s\nchecksum: %d\ntranslation: %d\nbinary: %d\nmodel: %s\n",
+              s.CurrentHPPath.c_str(), s.Settings.ChecksumType, s.Settings.TranslationMode,
+              s.BinaryMode ? 1 : 0, std::string(calc.link().model().Name).c_str());
   return 0;
 }
 
 }  // namespace
 
 DRAVIK_CLI_COMMAND("state", "state",
-                   "connection check: path, checksum type, translation code, binary flag",
+                   "connection check: path, checksum type, translation code, binary flag, model",
                    RunState);
 
 }  // namespace dravik::cli

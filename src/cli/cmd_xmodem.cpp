@@ -16,6 +16,8 @@
 #include "cli/console_boundary.h"
 #include "cli/interrupt.h"
 #include "cli/item_checks.h"
+#include "cli/server_return.h"
+#include "link/runner_texts.h"
 #include "link/xmodem_job.h"
 #include "link/xmodem_link.h"
 #include "platform/file_to_send.h"
@@ -89,16 +91,23 @@ int RunPrepared(CliContext& context, Direction direction, const std::vector<std:
     job.Clear();
     return CommandFailed("preparing the calculator for XModem");
   }
-  std::fprintf(stderr, "Press EVAL on the calculator to start the transfer.\n");
+  std::fprintf(stderr, "%s\n", StartText(calc.link().model(), "transfer").c_str());
   CXModemLink xmodem(calc.session());
-  InterruptTarget interrupt(xmodem.m_cancel);
   const std::vector<std::string> list = job.TransferList;
-  const int ok = RunXModemJob(calc.link(), xmodem,
-                              calculator_receives ? XModemDirection::Send
-                                                  : XModemDirection::Receive,
-                              list);
+  int ok = 0;
+  {
+    InterruptTarget interrupt(xmodem.m_cancel);
+    ok = RunXModemJob(calc.link(), xmodem,
+                      calculator_receives ? XModemDirection::Send : XModemDirection::Receive,
+                      list);
+  }
   job.Clear();
-  if (!ok) return CommandFailed("XModem transfer");
+  if (!ok) {
+    if (xmodem.m_neverStarted)
+      AwaitServerReturn(calc, LeftServerText(calc.link().model(), "transfer"));
+    return CommandFailed("XModem transfer");
+  }
+  calc.link().RunnerFinished();
   return refused.empty() ? 0 : 1;
 }
 
@@ -140,9 +149,9 @@ int RunXGet(CliContext& context, const std::vector<std::string>& args) {
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("xsend", "xsend FILE...", "send PC files by XModem (press EVAL when asked)",
+DRAVIK_CLI_COMMAND("xsend", "xsend FILE...", "send PC files by XModem (start it on the calculator when asked)",
                    RunXSend);
 DRAVIK_CLI_COMMAND("xget", "xget NAME...",
-                   "receive calculator objects by XModem (press EVAL when asked)", RunXGet);
+                   "receive calculator objects by XModem (start it on the calculator when asked)", RunXGet);
 
 }  // namespace dravik::cli

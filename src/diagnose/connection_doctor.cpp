@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "diagnose/calculator_identity.h"
 #include "diagnose/line_probe.h"
 #include "link/trace_file.h"
 #include "platform/device_users.h"
@@ -178,6 +179,9 @@ std::vector<Finding> DiagnoseConnection(const DoctorRequest& request,
 
   // 5. The line.
   if (may_open) add(CheckLine(device, request));
+  // 6. Which calculator answers.
+  if (may_open && findings.back().severity == Severity::Ok)
+    add(IdentifyCalculator(device, request.baud));
   return findings;
 }
 

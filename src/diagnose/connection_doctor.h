@@ -9,6 +9,7 @@
 //      receiver waits in XModem instead; or bytes arrive that fit another
 //      speed (the others are tried and the one that answers is named); or
 //      nothing is heard at any speed.
+//   6. which calculator answers (the connection check names the model).
 //
 // dravik-cli doctor prints the findings; the window's "Diagnose" button can
 // show them the same way. The line checks take up to about eight seconds

@@ -3,6 +3,7 @@
 #include <thread>
 
 #include "diagnose/line_probe.h"
+#include "link/calculator_model.h"
 #include "platform/port_slots.h"
 
 namespace dravik {
@@ -25,7 +26,7 @@ int WaitForServer(CHP48Link& link, std::chrono::seconds patience) {
   }
   if (!answered) return 0;
   // The server that answered our probe goes back to its idle state first.
-  std::this_thread::sleep_for(std::chrono::milliseconds(CHP48Link::kSettleMs * 2));
+  std::this_thread::sleep_for(std::chrono::milliseconds(link.model().SettleMs * 2));
   session.LinkClosedByUser = false;
   if (!link.Open()) return 0;
   return link.QueryCalculatorState();

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "link/operation_log.h"
+#include "link/runner_texts.h"
 #include "link/transfer_check.h"
 #include "link/xmodem_job.h"
 #include "listing/listing_cache.h"
@@ -94,19 +95,33 @@ bool Prepare(LineSide& line, const FileJobSetup& setup) {
   return ok;
 }
 
+// After a job that ran a program on the calculator: a program that ran to
+// its end leaves only its stored runner, which goes now; one the user never
+// started leaves the calculator out of its server, which the user is told.
+int AfterRunner(LineSide& line, int result, bool never_started, std::string_view what) {
+  if (result) {
+    line.kermit.RunnerFinished();
+  } else if (never_started && line.session.Leftovers && line.session.MainWindow) {
+    line.session.MainWindow->ShowMessage(LeftServerText(line.kermit.model(), what), "Attention",
+                                         MessageIcon::Warning);
+  }
+  return result;
+}
+
 int RunProtocol(LineSide& line, const FileJobSetup& setup) {
   const TransferJob& job = line.session.Job;
   CHP48Link& kermit = line.kermit;
   if (setup.kind == FileJobKind::Archive) {
     const int received = kermit.ReceiveFiles({setup.archiveName});
     kermit.m_noInitPacket = 0;
-    return received;
+    return AfterRunner(line, received, !received && !line.StopAsked(), "backup");
   }
   if (job.UseXModem) {
-    return RunXModemJob(kermit, line.xmodem,
-                        setup.kind == FileJobKind::Send ? XModemDirection::Send
-                                                        : XModemDirection::Receive,
-                        job.TransferList);
+    const int result = RunXModemJob(kermit, line.xmodem,
+                                    setup.kind == FileJobKind::Send ? XModemDirection::Send
+                                                                    : XModemDirection::Receive,
+                                    job.TransferList);
+    return AfterRunner(line, result, line.xmodem.m_neverStarted, "transfer");
   }
   kermit.m_packetCount = 0;
   // Objects in the calculator's binary form are checked against what the

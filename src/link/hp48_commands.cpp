@@ -1,5 +1,6 @@
 #include "link/hp48_commands.h"
 
+#include "link/calculator_model.h"
 #include "listing/listing_parser.h"
 
 namespace dravik::hp48 {
@@ -32,11 +33,30 @@ std::string_view StackValue(std::string_view line) {
   return line;
 }
 
-// A single digit within [low, high], or -1.
-int SingleDigit(std::string_view value, int low, int high) {
+// A single digit within [low, high], or -1. An HP49 shows a real number
+// with a trailing dot ("3."): *dotted is set when this one has it.
+int SingleDigit(std::string_view value, int low, int high, bool* dotted) {
+  const bool dot = value.size() == 2 && value[1] == '.';
+  if (dot) value.remove_suffix(1);
   if (value.size() != 1 || value[0] < '0' || value[0] > '9') return -1;
   int v = value[0] - '0';
-  return v >= low && v <= high ? v : -1;
+  if (v < low || v > high) return -1;
+  *dotted = *dotted || dot;
+  return v;
+}
+
+// A stack value that a calculator cutting its values at width characters
+// cut short: as long as that, and without the closing character of what it
+// begins ("{1,2,3,4,5,6,7,8,9,10,").
+bool CutValue(std::string_view value, size_t width) {
+  if (value.size() != width || value.empty()) return false;
+  switch (value.front()) {
+    case '{': return value.back() != '}';
+    case '"': return value.back() != '"';
+    case '[': return value.back() != ']';
+    case '(': return value.back() != ')';
+    default: return false;
+  }
 }
 
 }  // namespace
@@ -98,17 +118,18 @@ std::vector<std::string> PathNames(std::string_view path) {
   return names;
 }
 
-std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path) {
-  // The steps in order; a step never spans two commands, but a PATH may
-  // start the next one, as the stack carries every list to the end.
+std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path,
+                                           std::string_view report) {
+  // The steps in order; a step never spans two commands, but a report may
+  // start the next one, as the stack carries every one to the end.
   std::vector<std::string> steps{"HOME"};
-  if (report_path) steps.emplace_back("PATH");
+  if (report_path) steps.emplace_back(report);
   for (const std::string& name : PathNames(path)) {
     if (!IsCalculatorName(name)) return {};
     // The name is quoted, so it is only a name until the calculator has
     // listed it among the directories here; then EVAL enters it.
     steps.push_back("'" + name + "' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END");
-    if (report_path) steps.emplace_back("PATH");
+    if (report_path) steps.emplace_back(report);
   }
   std::vector<std::string> commands{""};
   for (const std::string& step : steps) {
@@ -134,11 +155,60 @@ std::vector<std::string> PathsInReply(std::string_view reply, size_t count) {
   return paths;
 }
 
-std::string NotEnteredMessage(std::string_view wanted, const std::vector<std::string>& reached) {
+std::vector<std::string> PathsFromDepths(std::string_view reply, std::string_view wanted) {
+  const std::vector<std::string> names = PathNames(wanted);
+  const std::vector<std::string_view> lines = EndedLines(reply);
+  if (lines.size() < names.size() + 1) return {};
+  std::vector<std::string> paths;
+  std::string at;
+  long depth = 0;
+  for (size_t i = lines.size() - names.size() - 1, step = 0; i < lines.size(); ++i, ++step) {
+    const std::optional<long> now = StackInteger(StackValue(lines[i]));
+    if (step == 0) {
+      at = now == 1 ? "HOME\\" : "";
+    } else if (!at.empty() && now == depth + 1) {
+      at += names[step - 1] + "\\";
+    } else if (now != depth) {
+      at.clear();
+    }
+    depth = now.value_or(-1);
+    paths.push_back(at);
+  }
+  return paths;
+}
+
+std::vector<int> CutLevels(std::string_view reply, size_t width) {
+  std::vector<int> levels;
+  for (std::string_view line : EndedLines(reply)) {
+    const std::optional<long> level = StackInteger(line.substr(0, line.find(':')));
+    if (level && line.find(':') != std::string_view::npos &&
+        CutValue(StackValue(line), width))
+      levels.push_back(static_cast<int>(*level));
+  }
+  return levels;
+}
+
+std::optional<long> StackInteger(std::string_view value) {
+  if (value.size() > 1 && value.back() == '.') value.remove_suffix(1);
+  const bool negative = !value.empty() && value.front() == '-';
+  if (negative) value.remove_prefix(1);
+  if (value.empty() || value.size() > 15) return std::nullopt;
+  long number = 0;
+  for (char c : value) {
+    if (c < '0' || c > '9') return std::nullopt;
+    number = number * 10 + (c - '0');
+  }
+  return negative ? -number : number;
+}
+
+std::string NotEnteredMessage(std::string_view wanted, const std::vector<std::string>& reached,
+                              std::string_view calculator) {
   const std::vector<std::string> names = PathNames(wanted);
   const std::string unchanged = "\nNothing was changed.";
+  const std::string who(calculator);
   if (reached.size() != names.size() + 1)
-    return "The HP48 did not say where it went on the way to " + std::string(wanted) + unchanged;
+    return "The " + who + " did not say where it went on the way to " + std::string(wanted) +
+           unchanged;
   std::string expected = "HOME\\";
   for (size_t i = 0; i < names.size(); ++i) {
     const std::string parent = expected;
@@ -147,7 +217,7 @@ std::string NotEnteredMessage(std::string_view wanted, const std::vector<std::st
       return std::string(wanted) + " cannot be entered: " + names[i] + " in " + parent +
              " is not a directory." + unchanged;
   }
-  return "The HP48 is not in " + std::string(wanted) + unchanged;
+  return "The " + who + " is not in " + std::string(wanted) + unchanged;
 }
 
 bool ParseCalculatorState(std::string_view reply, CalculatorState& out) {
@@ -155,14 +225,26 @@ bool ParseCalculatorState(std::string_view reply, CalculatorState& out) {
   std::vector<std::string_view> lines = EndedLines(reply);
   if (lines.size() < 4) return false;
   const size_t n = lines.size();
-  std::string_view path_value = StackValue(lines[n - 1]);
-  if (path_value.size() < 2 || path_value.front() != '{' || path_value.back() != '}') return false;
-  std::string path = PathFromList(path_value);
-  if (path.rfind("HOME\\", 0) != 0) return false;
-  const int translation = SingleDigit(StackValue(lines[n - 2]), 0, 3);
-  const int checksum = SingleDigit(StackValue(lines[n - 3]), 1, 3);
-  const int flag = SingleDigit(StackValue(lines[n - 4]), 0, 1);
+  bool dotted = false;
+  const int translation = SingleDigit(StackValue(lines[n - 2]), 0, 3, &dotted);
+  const int checksum = SingleDigit(StackValue(lines[n - 3]), 1, 3, &dotted);
+  const int flag = SingleDigit(StackValue(lines[n - 4]), 0, 1, &dotted);
   if (translation < 0 || checksum < 0 || flag < 0) return false;
+  // A model that shows only the start of a long value cuts a deep path's
+  // list short: the listing's first line must then tell the path.
+  const size_t width = ModelOfStateReply(dotted).StackValueWidth;
+  std::string_view path_value = StackValue(lines[n - 1]);
+  const bool path_cut = width > 0 && CutValue(path_value, width) &&
+                        PathFromList(path_value).rfind("HOME\\", 0) == 0;
+  std::string path;
+  if (!path_cut) {
+    if (path_value.size() < 2 || path_value.front() != '{' || path_value.back() != '}')
+      return false;
+    path = PathFromList(path_value);
+    if (path.rfind("HOME\\", 0) != 0) return false;
+  }
+  out.DottedNumbers = dotted;
+  out.PathCut = path_cut;
   out.BinaryMode = flag == 1;
   out.ChecksumType = checksum;
   out.TranslationMode = translation;
@@ -241,6 +323,12 @@ std::string ArchiveCommand(std::string_view name, int translation_mode) {
          " TRANSIO ARCHIVE SERVER\\>>";
 }
 
+std::string ArchiveRunnerProgram(std::string_view name, int translation_mode) {
+  std::string text = "\\<<";
+  if (translation_mode != 3) text += std::string(1, Digit(translation_mode)) + " TRANSIO ";
+  return text + ":IO:" + std::string(name) + " ARCHIVE SERVER\\>>";
+}
+
 std::string RestoreCommand(std::string_view name) {
   return "'" + std::string(name) + "' RCL RESTORE";
 }
@@ -293,6 +381,10 @@ std::string XModemRunCommand(int translation_mode) {
   std::string text = "\\<<" + name + " '" + name + "' PURGE ";
   if (translation_mode != 3) text += std::string(1, Digit(translation_mode)) + " TRANSIO ";
   return text + "SERVER\\>>";
+}
+
+std::string StoreRunnerCommand(std::string_view program) {
+  return std::string(program) + " '" + std::string(kRunnerName) + "' STO";
 }
 
 }  // namespace dravik::hp48

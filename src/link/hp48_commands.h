@@ -7,6 +7,7 @@
 // translation mode 3, and in a program file under its "%%HP: T(3)" header.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,7 +19,6 @@ inline constexpr std::string_view kDropStateCommand = "4 DROPN";
 inline constexpr std::string_view kProgramHeader = "%%HP: T(3)A(D)F(.);";
 inline constexpr std::string_view kMoveProgramName = "cdhp48xx.tmp";
 inline constexpr std::string_view kXModemProgramName = "XModem.tmp";
-inline constexpr std::string_view kErrorCaption = "Error Message from HP48";
 
 // A command goes into the data field of one packet, encoded like any data
 // field ("#" doubled, control characters prefixed): at most the
@@ -67,32 +67,54 @@ std::vector<std::string> PathNames(std::string_view path);
 // model has, and which never looks above the current directory); any other
 // name is left alone.
 // Plain words only, so they parse under every translation mode. With
-// report_path, PATH follows HOME and each name, so the stack shows where
-// each step led (one list per step, PathNames(path).size() + 1 in all).
+// report_path, the report command (PATH, or PATH SIZE where a model cuts
+// long lists short) follows HOME and each name, so the stack shows where
+// each step led (one line per step, PathNames(path).size() + 1 in all).
 // Each command fits one packet; none when a name breaks the name rule.
-std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path);
+std::vector<std::string> EnterPathCommands(std::string_view path, bool report_path,
+                                           std::string_view report = "PATH");
 
 // The paths the last count stack lines of a reply show (empty for a line
 // that is no path list); empty when the reply has fewer lines.
 std::vector<std::string> PathsInReply(std::string_view reply, size_t count);
 
+// The same read from the depths PATH SIZE showed after HOME and after each
+// name of wanted: a step that went one level deeper entered its name, one
+// that stayed did not; anything else is unknown (empty).
+std::vector<std::string> PathsFromDepths(std::string_view reply, std::string_view wanted);
+
 // What to tell the user when the calculator, asked to enter wanted, went
 // through reached (the path after HOME and after each name): names the first
-// part of wanted that is not a directory where it should be.
-std::string NotEnteredMessage(std::string_view wanted, const std::vector<std::string>& reached);
+// part of wanted that is not a directory where it should be. calculator is
+// what the messages call it ("HP48").
+std::string NotEnteredMessage(std::string_view wanted, const std::vector<std::string>& reached,
+                              std::string_view calculator = "HP48");
+
+// The stack levels of a reply whose value was cut short by a calculator
+// that shows at most width characters of one (an HP49: 22), highest first.
+// A value cut so is exactly that long and does not close what it opens ("{",
+// a quote, "[", "("), which a whole value always does.
+std::vector<int> CutLevels(std::string_view reply, size_t width);
+
+// A whole number as a stack line shows it: "3" (an HP48), "3." (an HP49's
+// real) or "-1"; none for anything else.
+std::optional<long> StackInteger(std::string_view value);
 
 // What the connection check reads from the calculator.
 struct CalculatorState {
   bool BinaryMode = false;   // flag -35
   int ChecksumType = 1;      // IOPAR entry 5
   int TranslationMode = 0;   // IOPAR entry 6
-  std::string Path;          // current directory, "HOME\GAMES\"
+  std::string Path;          // current directory, "HOME\GAMES\"; empty when cut
+  bool DottedNumbers = false;  // numbers shown as reals with a trailing dot (an HP49)
+  bool PathCut = false;        // the path list was cut short (Path is empty)
 };
 
 // Reads the reply to kQueryStateCommand: its last four stack lines (flag,
 // checksum type, translation code, path list), each ended by CR LF, with or
-// without the "n:" level labels. False, with out untouched, for an error
-// reply or a reply that lacks any of them.
+// without the "n:" level labels; the numbers as an HP48 shows them ("3") or
+// an HP49 ("3."), whose path list may come cut short. False, with out
+// untouched, for an error reply or a reply that lacks any of them.
 bool ParseCalculatorState(std::string_view reply, CalculatorState& out);
 
 // The last path list shown in a reply ("{ HOME D }") as a calculator path,
@@ -127,6 +149,9 @@ std::string MakeDirectoryCommand(std::string_view name);
 // before ARCHIVE, so that the backup holds the user's mode, not the 3 the
 // command needed to be read.
 std::string ArchiveCommand(std::string_view name, int translation_mode);
+// The same as a program of its own, for a model whose stack G F empties:
+// it is stored (StoreRunnerCommand) and started by name.
+std::string ArchiveRunnerProgram(std::string_view name, int translation_mode);
 std::string RestoreCommand(std::string_view name);
 std::string PurgeCommand(std::string_view name);  // "'name' PURGE"
 
@@ -149,5 +174,14 @@ std::string XModemProgram(const std::vector<std::string>& names, bool calculator
 // Runs XModem.tmp, purges it, restores translation_mode when it is not 3
 // and restarts the server.
 std::string XModemRunCommand(int translation_mode);
+
+// Stores a runner program (XModemRunCommand, ArchiveRunnerProgram) in the
+// variable the user starts it by (kRunnerName).
+std::string StoreRunnerCommand(std::string_view program);
+
+// What a stack line shows of the runner programs, to know them again on
+// the stack: the XModem runner, the archive program.
+inline constexpr std::string_view kXModemRunnerMark = "XModem.tmp 'XModem.tmp' PURGE";
+inline constexpr std::string_view kArchiveRunnerMark = "ARCHIVE";
 
 }  // namespace dravik::hp48

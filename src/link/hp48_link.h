@@ -31,6 +31,7 @@
 namespace dravik {
 
 class ListingCache;
+struct CalculatorModel;
 
 // Kermit character transforms.
 constexpr int tochar(int x) { return x + 32; }
@@ -44,11 +45,8 @@ class CHP48Link : public CSerialPort {
   static constexpr int kTimeout = 'T';      // ReceivePacket: nothing came in time
   static constexpr int kBadPacket = 'Q';    // ReceivePacket: no MARK, bad LEN or check
   static constexpr int kFailed = -1;        // AwaitReply: failure, E packet or cancel
-  // Pause between the last packet on the line and the first of the next
-  // transaction, across processes too (CSerialPort::LastTraffic): a server
-  // going back to its idle state flushes its input and would lose a command
-  // sent at once (the calculator does, and then may not answer again;
-  // C-Kermit does too).
+  // The HP48's pause between two transactions (CalculatorModel::SettleMs
+  // says each model's).
   static constexpr int kSettleMs = 150;
 
   explicit CHP48Link(Session& session);
@@ -165,6 +163,13 @@ class CHP48Link : public CSerialPort {
   // Leaves the calculator holding a program that archives its memory to the
   // I/O port and restarts the server; the receive that follows sends no I.
   int StartArchive(std::string_view name);
+  // The program left for the calculator (archive, XModem) ran to its end:
+  // only its stored runner is left to purge, which goes now.
+  void RunnerFinished();
+  // Puts back what the session's Leftovers say a program that never ran
+  // changed on the calculator: drops it from the stack, purges the variables,
+  // sets the translation mode again. 1 when all of it worked.
+  int PutBackLeftovers();
   // Sends the restore command for a backup variable and reads no reply.
   int RestoreBackup(std::string_view name);
   // Moves the objects named in TransferList from CurrentHPPath to the
@@ -183,8 +188,9 @@ class CHP48Link : public CSerialPort {
   int RunCalculatorCommand(std::string_view text, bool show_error = true);
   // Moves the calculator to path, entering only directories, and checks with
   // PATH that it got there; refuses (0) otherwise, naming the part of the
-  // path that is not a directory, with HPWorkingPath set to where it is.
-  int EnterDirectory(std::string_view path);
+  // path that is not a directory (in a message, or in *why when given), with
+  // HPWorkingPath set to where it is.
+  int EnterDirectory(std::string_view path, std::string* why = nullptr);
   // EnterDirectory(CurrentHPPath).
   int EnsureInCurrentDirectory();
   // Enters path and reads the names it holds. 1, or 0 after telling why.
@@ -192,6 +198,17 @@ class CHP48Link : public CSerialPort {
   // Asks the calculator whether it can store a variable under name (a
   // command's name cannot); tells the user when not. 1 or 0.
   int CheckStorableName(std::string_view name);
+
+  // Asks once before names the calculator keeps for itself (the HP49's
+  // CASDIR) are deleted or moved (verb: "Delete", "Move"), saying what they
+  // are. 1 when none is among them or the user said yes.
+  int ConfirmSystemNames(const std::vector<std::string>& names, std::string_view verb);
+
+  // The calculator that answers (the session's model; an HP48GX before
+  // the first connection check).
+  const CalculatorModel& model() const;
+  // What messages call it: "HP48", "HP49".
+  std::string CalcName() const;
 
   // Reply text of the last directory request and of the last host command:
   // the decoded data fields concatenated.
@@ -298,6 +315,9 @@ class CHP48Link : public CSerialPort {
   // QueryCalculatorState, MoveObjects and PrepareXModemJob without their
   // log entries.
   int ReadCalculatorState();
+  // The current directory from a listing's first line, where the stack
+  // showed its path cut short. 1 or 0.
+  int ReadPathFromListing();
   int MoveObjectsUnlogged(std::string_view destination);
   int PrepareXModemUnlogged(bool calculator_receives, const ListingCache* cache);
   // ReadDirectory's exchange, without its log entry.

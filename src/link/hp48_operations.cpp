@@ -1,11 +1,18 @@
 // The calculator operations that are one or two command lines: the
 // connection check, transfer settings, deleting, making directories,
 // archive and restore.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include "listing/listing_parser.h"
+#include "hpfile/calculator_file.h"
+#include "link/calculator_model.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/operation_log.h"
@@ -18,6 +25,18 @@ namespace {
 void Pause(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 std::string TransioCommand(int mode) { return std::string(1, char('0' + mode)) + " TRANSIO"; }
+
+// The first bytes of a file (fewer when it is shorter, none when it is
+// empty); none when it cannot be read, which the send itself reports.
+std::optional<std::vector<uint8_t>> FileHead(const std::string& path, size_t count) {
+  std::vector<uint8_t> head(count);
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const ssize_t n = fd >= 0 ? ::read(fd, head.data(), count) : -1;
+  if (fd >= 0) ::close(fd);
+  if (n < 0) return std::nullopt;
+  head.resize(static_cast<size_t>(n));
+  return head;
+}
 
 }  // namespace
 
@@ -40,13 +59,14 @@ int CHP48Link::RunCalculatorCommand(std::string_view text, bool show_error) {
     m_stackDepth = dropped ? before : -1;
     HostReply = reply;
   }
-  if (show_error) ShowMessage(error, hp48::kErrorCaption);
+  if (show_error) ShowMessage(error, "Error Message from " + CalcName());
   return 0;
 }
 
 int CHP48Link::WalkPath(std::string_view path, std::vector<std::string>& reached) {
   reached.clear();
-  const std::vector<std::string> commands = hp48::EnterPathCommands(path, true);
+  const std::vector<std::string> commands =
+      hp48::EnterPathCommands(path, true, model().PathReportCommand());
   const int depth = m_stackDepth;
   for (const std::string& command : commands) {
     if (RunCalculatorCommand(command)) continue;
@@ -57,24 +77,31 @@ int CHP48Link::WalkPath(std::string_view path, std::vector<std::string>& reached
     return 0;
   }
   const size_t steps = hp48::PathNames(path).size() + 1;
-  reached = hp48::PathsInReply(HostReply, steps);
+  reached = model().WalkReport == PathReport::kPathDepth ? hp48::PathsFromDepths(HostReply, path)
+                                                         : hp48::PathsInReply(HostReply, steps);
   RunCalculatorCommand(std::to_string(steps) + " DROPN");
   m_session.HPWorkingPath = reached.empty() ? std::string() : reached.back();
   return 1;
 }
 
-int CHP48Link::EnterDirectory(std::string_view path) {
+int CHP48Link::EnterDirectory(std::string_view path, std::string* why) {
   const std::string wanted(path);
   const std::string before = m_session.HPWorkingPath;
+  const auto refuse = [&](const std::string& text) {
+    if (why)
+      *why = text;
+    else
+      ShowMessage(text, "Error");
+  };
   if (hp48::EnterPathCommands(wanted, true).empty()) {
-    ShowMessage(wanted + " cannot be entered: it holds a name that is not a valid HP48 name.",
-                "Error");
+    refuse(wanted + " cannot be entered: it holds a name that is not a valid " + CalcName() +
+           " name.");
     return 0;
   }
   std::vector<std::string> reached;
   if (!WalkPath(wanted, reached)) return 0;
   if (m_session.HPWorkingPath == wanted) return 1;
-  ShowMessage(hp48::NotEnteredMessage(wanted, reached), "Error");
+  refuse(hp48::NotEnteredMessage(wanted, reached, model().FamilyName()));
   // Back to where it was, so that nothing changed.
   if (!before.empty() && before != m_session.HPWorkingPath) WalkPath(before, reached);
   return 0;
@@ -85,8 +112,11 @@ int CHP48Link::EnsureInCurrentDirectory() { return EnterDirectory(m_session.Curr
 int CHP48Link::ListNames(std::string_view path, std::vector<std::string>& names) {
   names.clear();
   if (!EnterDirectory(path)) return 0;
-  const ParsedListing listing = ReadDirectory() ? ParseListing(DirectoryListing) : ParsedListing{};
-  if (!listing.HasHeader || listing.HeaderPath != path) {
+  const bool read = ReadDirectory() != 0;
+  const ParsedListing listing = read ? ParseListing(DirectoryListing) : ParsedListing{};
+  // A model whose listing names no path lists where the walk above led.
+  const bool here = listing.HasHeader ? listing.HeaderPath == path : !model().ListingNamesPath;
+  if (!read || !here) {
     ShowMessage("Could not read the calculator's directory " + std::string(path), "Error");
     return 0;
   }
@@ -96,16 +126,16 @@ int CHP48Link::ListNames(std::string_view path, std::vector<std::string>& names)
 
 int CHP48Link::CheckStorableName(std::string_view name) {
   if (!hp48::IsCalculatorName(name)) {
-    ShowMessage("Not a valid HP48 name: " + std::string(name) + " (" + hp48::NameProblem(name) +
+    ShowMessage("Not a valid " + CalcName() + " name: " + std::string(name) + " (" + hp48::NameProblem(name) +
                     ")",
                 "Error");
     return 0;
   }
   const bool storable = RunCalculatorCommand(hp48::StorableNameCommand(name), false) &&
-                        hp48::TopOfStack(HostReply) == "1";
+                        hp48::StackInteger(hp48::TopOfStack(HostReply)) == 1;
   if (hp48::ErrorLine(HostReply).empty()) RunCalculatorCommand("DROP");
   if (!storable)
-    ShowMessage("The HP48 cannot store a variable named " + std::string(name) +
+    ShowMessage("The " + CalcName() + " cannot store a variable named " + std::string(name) +
                     ": it reads that as a command, a number or an expression, not as a name.",
                 "Error");
   return storable ? 1 : 0;
@@ -121,7 +151,27 @@ int CHP48Link::CheckFilesToSend(const std::vector<std::string>& list) {
     // cut short in the packet, another not be named by later commands.
     const std::string name = path.substr(path.find_last_of('/') + 1);
     if (!hp48::IsCalculatorName(name)) {
-      ShowMessage("Not a valid HP48 name: " + name + " (" + hp48::NameProblem(name) + ")",
+      ShowMessage("Not a valid " + CalcName() + " name: " + name + " (" +
+                      hp48::NameProblem(name) + ")",
+                  "ERROR");
+      return 0;
+    }
+    const std::optional<std::vector<uint8_t>> read = FileHead(path, kBinaryHeaderBytes);
+    if (!read) continue;
+    const std::vector<uint8_t>& head = *read;
+    if (head.empty()) {
+      ShowMessage(name + " is empty: the calculator has nothing to store. Nothing was sent.",
+                  "ERROR");
+      return 0;
+    }
+    // Each family refuses the other's binary objects, which point into
+    // another ROM; a calculator that has not answered yet may be either.
+    const std::optional<CalculatorFamily> family = FamilyOfBinary(head);
+    if (m_session.Model && family && *family != model().Family) {
+      ShowMessage(name + " is an " + std::string(FamilyName(*family)) +
+                      " binary object: the " + CalcName() + " refuses the binary objects of the " +
+                      std::string(FamilyName(*family)) + ", whose objects point into another "
+                      "ROM. Nothing was sent.",
                   "ERROR");
       return 0;
     }
@@ -140,7 +190,7 @@ int CHP48Link::ReadCalculatorState() {
   if (!hp48::ParseCalculatorState(HostReply, state)) {
     std::string_view error = hp48::ErrorLine(HostReply);
     if (!error.empty()) {
-      ShowMessage(error, hp48::kErrorCaption);
+      ShowMessage(error, "Error Message from " + CalcName());
     } else {
       std::string_view first = HostReply;
       first = first.substr(0, first.find_first_of("\r\n"));
@@ -149,13 +199,56 @@ int CHP48Link::ReadCalculatorState() {
     }
     return 0;
   }
+  // The model stays as a listing refined it while the same family answers.
+  const CalculatorModel& answered = ModelOfStateReply(state.DottedNumbers);
+  if (!m_session.Model || m_session.Model->Family != answered.Family) m_session.Model = &answered;
   m_session.BinaryMode = state.BinaryMode;
   m_session.Settings.ChecksumType = state.ChecksumType;
   m_session.Settings.TranslationMode = state.TranslationMode;
-  m_session.CurrentHPPath = state.Path;
-  m_session.HPWorkingPath = state.Path;
+  if (!state.PathCut) {
+    m_session.CurrentHPPath = state.Path;
+    m_session.HPWorkingPath = state.Path;
+  }
   m_stackDepth = hp48::StackDepthInReply(HostReply);
-  return RunCalculatorCommand(hp48::kDropStateCommand);
+  if (!RunCalculatorCommand(hp48::kDropStateCommand)) return 0;
+  if (state.PathCut && !ReadPathFromListing()) return 0;
+  // The server answers again after a job the user never started there.
+  if (m_session.Leftovers) PutBackLeftovers();
+  return 1;
+}
+
+int CHP48Link::ReadPathFromListing() {
+  const ParsedListing listing = ReadListingPackets() ? ParseListing(DirectoryListing)
+                                                     : ParsedListing{};
+  if (listing.HeaderPath.rfind("HOME\\", 0) != 0) {
+    ShowMessage("The " + CalcName() + " did not say which directory it is in: its path is too long to show.",
+                "Error");
+    return 0;
+  }
+  m_session.CurrentHPPath = listing.HeaderPath;
+  m_session.HPWorkingPath = listing.HeaderPath;
+  return 1;
+}
+
+const CalculatorModel& CHP48Link::model() const {
+  return m_session.Model ? *m_session.Model : Hp48GxModel();
+}
+
+std::string CHP48Link::CalcName() const { return std::string(model().FamilyName()); }
+
+int CHP48Link::ConfirmSystemNames(const std::vector<std::string>& names, std::string_view verb) {
+  std::string text;
+  for (const std::string& name : names)
+    if (const SystemName* system = model().FindSystemName(name))
+      text += name + " is " + std::string(system->what) + ".\n";
+  if (text.empty()) return 1;
+  text += std::string(verb) + " it anyway?";
+  const bool yes = m_session.MainWindow &&
+                   m_session.MainWindow->ShowMessage(text, std::string(verb),
+                                                     MessageIcon::Question,
+                                                     MessageButtons::YesNoDefaultNo) ==
+                       MessageAnswer::Yes;
+  return yes ? 1 : 0;
 }
 
 int CHP48Link::SetTransferFormat() {
@@ -193,11 +286,13 @@ int CHP48Link::PurgeNames(const std::vector<std::string>& names) {
   LoggedOperation op(m_session.Log, "Delete " + NamesForLog(names));
   for (const std::string& name : names) {
     if (!hp48::IsCalculatorName(name)) {
-      ShowMessage("Not a valid HP48 name: " + name + " (" + hp48::NameProblem(name) + ")",
+      ShowMessage("Not a valid " + CalcName() + " name: " + name + " (" +
+                      hp48::NameProblem(name) + ")",
                   "Error");
       return 0;
     }
   }
+  if (!ConfirmSystemNames(names, "Delete")) return 0;
   if (!EnsureInCurrentDirectory()) return 0;
   for (const std::string& command : hp48::PurgeCommands(names))
     if (!RunCalculatorCommand(command)) return 0;
@@ -209,6 +304,10 @@ int CHP48Link::PurgeDirectory(std::string_view quoted_name) {
   LoggedOperation op(m_session.Log, "Delete directory " + std::string(quoted_name));
   const std::string command = std::string(quoted_name) + " PGDIR";
   if (!hp48::FitsOnePacket(command)) return op.Result(RunCalculatorCommand(command));
+  std::string_view bare = quoted_name;
+  if (bare.size() >= 2 && bare.front() == '\'' && bare.back() == '\'')
+    bare = bare.substr(1, bare.size() - 2);
+  if (!ConfirmSystemNames({std::string(bare)}, "Delete")) return 0;
   if (!EnsureInCurrentDirectory()) return 0;
   return op.Result(RunCalculatorCommand(command));
 }
@@ -217,7 +316,7 @@ int CHP48Link::MakeHPDirectory(std::string_view name) {
   WaitCursor wait(m_session.MainWindow);
   LoggedOperation op(m_session.Log, "New folder " + std::string(name));
   if (!hp48::IsPlainName(name)) {
-    ShowMessage("Not a valid HP48 name: " + std::string(name), "Error");
+    ShowMessage("Not a valid " + CalcName() + " name: " + std::string(name), "Error");
     return 0;
   }
   if (m_session.CurrentHPPath != m_session.HPWorkingPath && !EnsureInCurrentDirectory()) return 0;
@@ -230,7 +329,11 @@ int CHP48Link::StartArchive(std::string_view name) {
   WaitCursor wait(m_session.MainWindow);
   LoggedOperation op(m_session.Log, "Start archive " + std::string(name));
   const int mode = m_session.Settings.TranslationMode;
-  const std::string command = hp48::ArchiveCommand(name, mode);
+  // Where G F empties the stack, the program waits in a variable instead.
+  const bool stored = model().RunAfterFinish == ProgramStart::kTypedName;
+  const std::string command =
+      stored ? hp48::StoreRunnerCommand(hp48::ArchiveRunnerProgram(name, mode))
+             : hp48::ArchiveCommand(name, mode);
   if (!hp48::IsCalculatorName(name) || !hp48::FitsOnePacket(command)) {
     ShowMessage("Not a valid name for the archive: " + std::string(name), "Error");
     return 0;
@@ -250,10 +353,54 @@ int CHP48Link::StartArchive(std::string_view name) {
     m_noInitPacket = 0;
     return 0;
   }
+  CalculatorLeftovers left{m_session.HPWorkingPath, {}, mode != 3 ? mode : -1, {}, 0};
+  if (stored)
+    left.Names.emplace_back(kRunnerName);
+  else
+    left = {left.Directory, {}, left.TranslationMode, std::string(hp48::kArchiveRunnerMark), 2};
+  m_session.Leftovers = left;
   Finish();
   Pause(300);
   FlushOutput();
   return op.Result(1);
+}
+
+void CHP48Link::RunnerFinished() {
+  if (!m_session.Leftovers) return;
+  // The program purged what it used and put the translation mode back; a
+  // stored program stays in its variable.
+  CalculatorLeftovers& left = *m_session.Leftovers;
+  left.Names.erase(std::remove_if(left.Names.begin(), left.Names.end(),
+                                  [](const std::string& n) { return n != kRunnerName; }),
+                   left.Names.end());
+  left.TranslationMode = -1;
+  left.StackMark.clear();
+  left.StackLevels = 0;
+  PutBackLeftovers();
+}
+
+int CHP48Link::PutBackLeftovers() {
+  if (!m_session.Leftovers) return 1;
+  const CalculatorLeftovers left = *m_session.Leftovers;
+  m_session.Leftovers.reset();
+  if (left.Names.empty() && left.TranslationMode < 0 && left.StackMark.empty()) return 1;
+  LoggedOperation op(m_session.Log, "Put back what the calculator program changed");
+  const std::string shown = m_session.CurrentHPPath;
+  int ok = 1;
+  // The program the user never started is still on the stack.
+  if (!left.StackMark.empty() && RunHostCommand("DEPTH DROP") &&
+      hp48::TopOfStack(HostReply).find(left.StackMark) != std::string::npos)
+    ok &= RunCalculatorCommand(std::to_string(left.StackLevels) + " DROPN", false);
+  if (!left.Names.empty()) {
+    ok &= EnterDirectory(left.Directory);
+    if (ok)
+      for (const std::string& command : hp48::PurgeCommands(left.Names))
+        ok &= RunCalculatorCommand(command, false);
+  }
+  if (left.TranslationMode >= 0 && RunCalculatorCommand(TransioCommand(left.TranslationMode)))
+    m_session.Settings.TranslationMode = left.TranslationMode;
+  m_session.CurrentHPPath = shown;
+  return op.Result(ok);
 }
 
 int CHP48Link::RestoreBackup(std::string_view name) {
@@ -291,7 +438,7 @@ int CHP48Link::RestoreBackup(std::string_view name) {
   if (error.empty()) return op.Result(1);
   // RESTORE put the recalled object back on the stack.
   RunHostCommand("DROP");
-  ShowMessage(error, hp48::kErrorCaption);
+  ShowMessage(error, "Error Message from " + CalcName());
   return 0;
 }
 

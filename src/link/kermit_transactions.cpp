@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "link/calculator_model.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/operation_log.h"
@@ -49,7 +50,7 @@ void CHP48Link::BeginTransaction(bool discard_input) {
   // A server going back to its idle state loses what arrives meanwhile:
   // the first packet waits until the line has been quiet for a while,
   // also when the last packet was another Dravik program's.
-  WaitQuietFor(kSettleMs);
+  WaitQuietFor(model().SettleMs);
   // An idle server sends a NAK now and then; taken as the reply to our
   // first packet it would make us send that packet twice.
   if (discard_input) DiscardInput();
@@ -172,6 +173,8 @@ int CHP48Link::SendError(std::string_view text) { return SendPacket('E', m_seq, 
 int CHP48Link::ReadDirectory() {
   LoggedOperation op(m_session.Log, "List " + m_session.HPWorkingPath);
   const int ok = ReadListingPackets();
+  // An HP48 whose listing names no path is an SX.
+  if (ok && m_session.Model) m_session.Model = &ModelAfterListing(*m_session.Model, DirectoryListing);
   if (m_session.Log) m_session.Log->AddBytes(static_cast<int64_t>(DirectoryListing.size()));
   return op.Result(ok);
 }

@@ -250,6 +250,8 @@ LineState StateOf(const LineSide& side) {
   LineState state;
   state.HPWorkingPath = side.session.HPWorkingPath;
   state.BinaryMode = side.session.BinaryMode;
+  state.Model = side.session.Model;
+  state.Leftovers = side.session.Leftovers;
   state.Settings = side.session.Settings;
   state.LinkClosedByUser = side.session.LinkClosedByUser;
   state.DevicePath = side.kermit.DevicePath();

@@ -23,6 +23,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -62,6 +63,8 @@ struct LineRequest {
 struct LineState {
   std::string HPWorkingPath;
   bool BinaryMode = false;
+  const CalculatorModel* Model = nullptr;
+  std::optional<CalculatorLeftovers> Leftovers;
   LinkSettings Settings;
   bool LinkClosedByUser = false;
   std::string DevicePath;

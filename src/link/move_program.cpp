@@ -39,7 +39,8 @@ int CHP48Link::MoveObjectsUnlogged(std::string_view destination) {
   if (names.empty()) return 0;
   for (const std::string& name : names) {
     if (!hp48::IsCalculatorName(name)) {
-      ShowMessage("Not a valid HP48 name: " + name + " (" + hp48::NameProblem(name) + ")",
+      ShowMessage("Not a valid " + CalcName() + " name: " + name + " (" +
+                      hp48::NameProblem(name) + ")",
                   "Error");
       return 0;
     }
@@ -48,6 +49,7 @@ int CHP48Link::MoveObjectsUnlogged(std::string_view destination) {
     ShowMessage("The objects are already in " + dest, "Error");
     return 0;
   }
+  if (!ConfirmSystemNames(names, "Move")) return 0;
   // A directory stored into itself or one of its subdirectories would be
   // purged together with its only copy.
   for (const std::string& name : names) {
@@ -94,7 +96,7 @@ int CHP48Link::MoveObjectsUnlogged(std::string_view destination) {
   // below would run the old program: remove any left-over copy first.
   if (!RunCalculatorCommand(hp48::PurgeCommand(hp48::kMoveProgramName))) return 0;
   if (!SendFiles({program.path()})) {
-    ShowMessage("The move program could not be sent to the HP48. Nothing was moved.", "Error");
+    ShowMessage("The move program could not be sent to the " + CalcName() + ". Nothing was moved.", "Error");
     return 0;
   }
   program.Remove();

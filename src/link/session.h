@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 namespace dravik {
 
 class OperationLog;
+struct CalculatorModel;
 
 // The items of the next or current file job.
 struct TransferJob {
@@ -39,9 +41,26 @@ struct TransferJob {
   }
 };
 
+// What a program Dravik left on the calculator (for an archive or an XModem
+// job) changed there before it ran, to be put back once the server answers
+// again: the program tidies up after itself only when it runs to its end.
+struct CalculatorLeftovers {
+  std::string Directory;           // where the variables are ("HOME\GAMES\")
+  std::vector<std::string> Names;  // variables to purge
+  int TranslationMode = -1;        // the user's translation mode to set again; -1: unchanged
+  // The program waiting on stack level 1, and the levels it and its
+  // argument take there; empty: none on the stack.
+  std::string StackMark;
+  int StackLevels = 0;
+};
+
 struct Session {
   LinkSettings Settings;
   bool BinaryMode = false;    // the calculator's flag -35 as last read
+  // The calculator that answers, as the connection check and the first
+  // listing showed it; null before a connection check, and for a server
+  // that is no calculator.
+  const CalculatorModel* Model = nullptr;
   std::string FavoritePath;   // favourite PC folder, ends with '/'
 
   // Calculator paths: "HOME\" then one name and a backslash per level.
@@ -53,6 +72,9 @@ struct Session {
 
   bool LinkClosedByUser = false;
   TransferJob Job;
+  // What the last archive or XModem job left on the calculator, until it
+  // is put back (CHP48Link::PutBackLeftovers).
+  std::optional<CalculatorLeftovers> Leftovers;
 
   // Device paths that override the port slots COM1..COM4 (index 0..3) for
   // this session; empty entries fall back to DRAVIK_COMn and the device scan.

@@ -1,5 +1,7 @@
 #include "link/transfer_check.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <fstream>
 
@@ -33,10 +35,19 @@ void Note(CHP48Link& link, const std::string& text) {
 }
 
 // A calculator's listing starts with the path it lists ("{ HOME } 127805");
-// another Kermit server lists its files with no checksum to compare.
-bool IsCalculatorListing(std::string_view listing) {
+// an HP48SX's names no path, but each of its lines ends in the object's
+// checksum. Another Kermit server lists its files with no checksum to
+// compare. A calculator that answered the connection check is one.
+bool IsCalculatorListing(const Session& session, std::string_view listing) {
+  if (session.Model) return true;
   const size_t start = listing.find_first_not_of(" \r\n");
-  if (start == std::string_view::npos || listing[start] != '{') return false;
+  if (start == std::string_view::npos) return false;
+  if (listing[start] != '{') {
+    const std::vector<ListingLine> lines = ListingLines(listing);
+    return !lines.empty() && std::all_of(lines.begin(), lines.end(), [](const ListingLine& l) {
+      return !l.checksum.empty() && !l.size.empty() && std::isdigit(static_cast<unsigned char>(l.size[0]));
+    });
+  }
   const std::string_view first = listing.substr(start, listing.find('\r', start) - start);
   const size_t close = first.find('}');
   if (close == std::string_view::npos) return false;
@@ -57,7 +68,7 @@ class ListingOnce {
         if (attempt > 0 && link_.session().LinkClosedByUser) break;
         ok_ = link_.ReadDirectory() != 0;
       }
-      calculator_ = ok_ && IsCalculatorListing(link_.DirectoryListing);
+      calculator_ = ok_ && IsCalculatorListing(link_.session(), link_.DirectoryListing);
     }
     return ok_;
   }

@@ -5,7 +5,9 @@
 // Block on the wire: SOH, block number (1, 2, ... modulo 256), 255 - block
 // number, 128 data bytes, checksum (sum of the data bytes modulo 256). The
 // last block of a file is filled with m_padByte; a received file is always a
-// whole number of blocks.
+// whole number of blocks. An HP49 also sends 1024-byte blocks (STX instead
+// of SOH), and its XRECV may ask for blocks with a CRC (two bytes,
+// CRC-16/KERMIT, high byte first) instead of the checksum.
 #pragma once
 
 #include <array>
@@ -21,8 +23,12 @@ namespace dravik {
 class CXModemLink : public CSerialPort {
  public:
   static constexpr int kBlockSize = 128;
+  static constexpr int kLongBlockSize = 1024;
   static constexpr int kMaxRetries = 12;
   static constexpr int kStartTimeout = 5;  // seconds: waiting for the peer to start
+  // Seconds a send waits for the calculator's receiver to start: the user
+  // has to start the program on the calculator first.
+  static constexpr int kStartPatience = 60;
   // Receiving, a NAK goes out each second until the sender starts: the
   // calculator's XSEND drops what came before it began listening, and
   // waiting kStartTimeout after each lost NAK cost seconds per object. The
@@ -50,10 +56,17 @@ class CXModemLink : public CSerialPort {
   int ReceiveFileOverXModem();
 
   std::array<uint8_t, kBlockSize> m_sendBlock{};
-  std::array<uint8_t, kBlockSize> m_receiveBlock{};
+  std::array<uint8_t, kLongBlockSize> m_receiveBlock{};
   int m_silence = 0;  // the peer failed to answer at some point of this file
+  // The receiver asked for CRC blocks (the model's CRC request byte).
+  bool m_crcBlocks = false;
+  // The calculator never started the transfer of the last file: its
+  // program still waits to be started, and its server is off.
+  bool m_neverStarted = false;
+  int m_startPatience = kStartPatience;  // seconds (tests shorten it)
   uint8_t m_padByte = 0;
   const uint8_t m_soh = 1;
+  const uint8_t m_stx = 2;
   const uint8_t m_eot = 4;
   const uint8_t m_ack = 6;
   const uint8_t m_nak = 21;
@@ -64,7 +77,8 @@ class CXModemLink : public CSerialPort {
   bool FlagSet() const { return m_cancel || m_skipAll || m_skipCurrent; }
   // Waits for the receiver's start byte, with one prompt to the user.
   bool AwaitReceiverStart();
-  // Writes SOH, number, complement, the send block and its checksum.
+  // Writes SOH, number, complement, the send block and its checksum (or
+  // CRC).
   int WriteSendBlock(uint8_t number);
   // Reads one byte with a time-out; silence sets m_silence.
   bool ReadAnswer(uint8_t& byte);

@@ -6,9 +6,11 @@
 #include <thread>
 
 #include "listing/listing_cache.h"
+#include "link/calculator_model.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/operation_log.h"
+#include "link/runner_texts.h"
 #include "link/temp_program_file.h"
 #include "link/wait_cursor.h"
 #include "platform/file_to_send.h"
@@ -35,6 +37,14 @@ int CHP48Link::PrepareXModemUnlogged(bool calculator_receives, const ListingCach
   TransferJob& job = m_session.Job;
   const std::string& here = m_session.CurrentHPPath;
   job.Refused.clear();
+  if (!model().HasXModem) {
+    ShowMessage(XModemMissingText(model()), "Attention");
+    for (const std::string& entry : job.TransferList)
+      job.Refused.push_back(entry + " (no XModem on the " + std::string(model().Name) + ")");
+    job.TransferList.clear();
+    job.TransferSizes.clear();
+    return 0;
+  }
   // What the directory holds: XRECV stores over a name that is taken, and
   // XSEND of a missing name sends nothing. Read once, when the first item
   // has passed what the PC can check.
@@ -67,8 +77,8 @@ int CHP48Link::PrepareXModemUnlogged(bool calculator_receives, const ListingCach
       }
     }
     if (refusal.empty() && !hp48::IsCalculatorName(name)) {
-      ShowMessage("Not a valid HP48 name: " + name, "Attention");
-      refusal = "not a valid HP48 name: " + hp48::NameProblem(name);
+      ShowMessage("Not a valid " + CalcName() + " name: " + name, "Attention");
+      refusal = "not a valid " + CalcName() + " name: " + hp48::NameProblem(name);
     }
     if (refusal.empty() && !read_taken()) return 0;
     if (refusal.empty() && !calculator_receives && !Holds(taken, name)) {
@@ -107,20 +117,38 @@ int CHP48Link::PrepareXModemUnlogged(bool calculator_receives, const ListingCach
   // XModem.tmp.1 and the runner evaluate the old program.
   if (!RunCalculatorCommand(hp48::PurgeCommand(hp48::kXModemProgramName))) return 0;
   if (!SendFiles({program.path()})) {
-    ShowMessage("The XModem program could not be sent to the HP48.", "Error");
+    ShowMessage("The XModem program could not be sent to the " + CalcName() + ".", "Error");
     return 0;
   }
   program.Remove();
+  // Where G F empties the stack, the runner waits in a variable instead,
+  // which must not be one of the user's.
+  const bool stored = model().RunAfterFinish == ProgramStart::kTypedName;
+  if (stored && (!read_taken() || Holds(taken, std::string(kRunnerName)))) {
+    if (known) ShowMessage(RunnerTakenText(here), "Attention");
+    return 0;
+  }
+  const std::string runner = stored ? hp48::StoreRunnerCommand(hp48::XModemRunCommand(mode))
+                                    : hp48::XModemRunCommand(mode);
+  CalculatorLeftovers left{m_session.HPWorkingPath, {std::string(hp48::kXModemProgramName)}, -1,
+                           {}, 0};
+  m_session.Leftovers = left;
   // The runner's "\<<" is read only in translation mode 3; it restores the
   // user's mode before SERVER.
   if (mode != 3 && !RunCalculatorCommand("3 TRANSIO")) {
-    RunHostCommand(hp48::PurgeCommand(hp48::kXModemProgramName));
+    PutBackLeftovers();
     return 0;
   }
-  if (!RunCalculatorCommand(hp48::XModemRunCommand(mode))) {
-    if (mode != 3) RunHostCommand(std::string(1, char('0' + mode)) + " TRANSIO");
-    RunHostCommand(hp48::PurgeCommand(hp48::kXModemProgramName));
+  if (mode != 3) m_session.Leftovers->TranslationMode = mode;
+  if (!RunCalculatorCommand(runner)) {
+    PutBackLeftovers();
     return 0;
+  }
+  if (stored) {
+    m_session.Leftovers->Names.emplace_back(kRunnerName);
+  } else {
+    m_session.Leftovers->StackMark = hp48::kXModemRunnerMark;
+    m_session.Leftovers->StackLevels = 1;
   }
   Pause(300);
   Finish();

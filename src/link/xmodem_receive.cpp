@@ -1,6 +1,6 @@
 // Receiving one file over XModem: ask the sender to start with NAK, take the
-// numbered blocks, acknowledge the good ones and ask again for the bad ones,
-// until EOT.
+// numbered blocks (128 bytes after SOH, 1024 after STX), acknowledge the
+// good ones and ask again for the bad ones, until EOT.
 #include "link/xmodem_link.h"
 
 namespace dravik {
@@ -9,7 +9,9 @@ int CXModemLink::ReceiveFileOverXModem() {
   SetTimeouts(kStartNakInterval);
   m_retries = 0;
   uint8_t lastGood = 0;
-  long blocks = 0;  // distinct blocks stored
+  int lastSize = 0;   // bytes of the last good block, to replace a repetition
+  long blocks = 0;    // distinct blocks stored
+  int64_t bytes = 0;  // their bytes
 
   // Start: NAK until a block begins.
   uint8_t header = 0;
@@ -28,7 +30,7 @@ int CXModemLink::ReceiveFileOverXModem() {
       m_silence = 0;
       break;
     }
-    if (heard && header == m_soh) {
+    if (heard && (header == m_soh || header == m_stx)) {
       started = true;
       break;
     }
@@ -42,9 +44,10 @@ int CXModemLink::ReceiveFileOverXModem() {
     }
     eot_before_blocks = heard && header == m_eot;
   }
-  if (!started && !FlagSet()) {
+  m_neverStarted = !started && !FlagSet();
+  if (m_neverStarted) {
     m_silence = 0;
-    return 0;  // the sender never started: no message
+    return 0;  // the sender never started: the job says what that means
   }
 
   SetTimeouts(kStartTimeout);
@@ -78,7 +81,7 @@ int CXModemLink::ReceiveFileOverXModem() {
         ended = true;
         break;
       }
-      if (header != m_soh) {
+      if (header != m_soh && header != m_stx) {
         // Noise between blocks: wait for the line to fall quiet, then ask.
         DrainInput();
         if (!ask_again(false)) break;
@@ -88,9 +91,10 @@ int CXModemLink::ReceiveFileOverXModem() {
     first = false;
     SetTimeouts(kByteTimeout);
 
+    const int size = header == m_stx ? kLongBlockSize : kBlockSize;
     uint8_t number = 0, complement = 0, check = 0;
     bool whole = ReadByte(number) && ReadByte(complement);
-    for (int i = 0; whole && i < kBlockSize; ++i) whole = ReadByte(m_receiveBlock[i]) != 0;
+    for (int i = 0; whole && i < size; ++i) whole = ReadByte(m_receiveBlock[i]) != 0;
     if (whole) whole = ReadByte(check) != 0;
     if (!whole) {
       // A byte was lost inside the block: the block timed out.
@@ -101,20 +105,26 @@ int CXModemLink::ReceiveFileOverXModem() {
     bool repetition = blocks > 0 && number == lastGood;
     bool good = (repetition || number == static_cast<uint8_t>(lastGood + 1)) &&
                 complement == static_cast<uint8_t>(255 - number) &&
-                check == XModemChecksum(m_receiveBlock.data(), kBlockSize);
+                check == XModemChecksum(m_receiveBlock.data(), size);
     if (good) {
       lastGood = number;
       m_retries = 0;
       // A repetition after a lost ACK replaces its earlier copy.
-      if (repetition) SeekOutputFile(-kBlockSize);
-      else ++blocks;
-      if (!WriteFileBlock(m_receiveBlock.data(), kBlockSize)) {
+      if (repetition) {
+        SeekOutputFile(-lastSize);
+        bytes -= lastSize;
+      } else {
+        ++blocks;
+      }
+      lastSize = size;
+      bytes += size;
+      if (!WriteFileBlock(m_receiveBlock.data(), size)) {
         // The file cannot hold the data (disk full): stop the sender.
         SendCancel();
         break;
       }
       m_session.Post(kProgressPackets, blocks);
-      m_session.Post(kProgressBytes, blocks * kBlockSize);
+      m_session.Post(kProgressBytes, static_cast<long>(bytes));
       if (FlagSet()) {
         SendCancel();
         break;

@@ -2,30 +2,42 @@
 // file in numbered 128-byte blocks, each until it is acknowledged, then EOT.
 #include <array>
 
+#include "link/block_check.h"
+#include "link/calculator_model.h"
 #include "link/xmodem_link.h"
 
 namespace dravik {
 
 bool CXModemLink::AwaitReceiverStart() {
+  // The user starts the calculator's program first (the job said how): its
+  // XRECV then sends NAK (an HP49 first asks for CRC blocks). Read in short
+  // slices, so that Stop ends the wait at once.
+  const int crc_request = m_session.Model ? m_session.Model->XModemCrcRequest : 0;
+  SetTimeouts(1);
   uint8_t byte = 0;
-  // Any byte starts the transfer; the calculator's XRECV sends NAK.
-  if (ReadByte(byte)) return true;
-  if (MainWindowHandle* window = m_session.MainWindow)
-    window->ShowMessage("No response from HP48!\nHit the EVAL key to start the transaction.",
-                        "NO RESPONSE", MessageIcon::Warning);
-  if (ReadByte(byte)) return true;
-  m_silence = 1;
+  for (int waited = 0; waited < m_startPatience && !FlagSet(); ++waited) {
+    if (!ReadByte(byte)) continue;
+    m_crcBlocks = crc_request != 0 && byte == crc_request;
+    return true;
+  }
+  if (!FlagSet()) m_neverStarted = true;
   m_skipCurrent = 1;
   return false;
 }
 
 int CXModemLink::WriteSendBlock(uint8_t number) {
-  std::array<uint8_t, kBlockSize + 4> frame{};
+  std::array<uint8_t, kBlockSize + 5> frame{};
   frame[0] = m_soh;
   frame[1] = number;
   frame[2] = static_cast<uint8_t>(255 - number);
   for (int i = 0; i < kBlockSize; ++i) frame[3 + i] = m_sendBlock[i];
-  frame[kBlockSize + 3] = XModemChecksum(m_sendBlock.data(), kBlockSize);
+  if (!m_crcBlocks) {
+    frame[kBlockSize + 3] = XModemChecksum(m_sendBlock.data(), kBlockSize);
+    return WriteBytes(frame.data(), kBlockSize + 4);
+  }
+  const unsigned crc = Crc16Kermit(m_sendBlock.data(), kBlockSize);
+  frame[kBlockSize + 3] = static_cast<uint8_t>(crc >> 8);
+  frame[kBlockSize + 4] = static_cast<uint8_t>(crc & 0xFF);
   return WriteBytes(frame.data(), frame.size());
 }
 
@@ -33,7 +45,8 @@ int CXModemLink::SendFileOverXModem() {
   FlushOutput();
   m_retries = 0;
   m_byteCount = 0;
-  SetTimeouts(kStartTimeout);
+  m_crcBlocks = false;
+  m_neverStarted = false;
   // Until it sees the first block the receiver has nothing to say but its
   // start request, which it repeats: those repetitions must not be taken
   // for the answer to block 1.

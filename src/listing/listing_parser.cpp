@@ -53,12 +53,22 @@ class LineScanner {
   size_t cr_ = kUnknown;
 };
 
+// A number field as an HP48 writes it: an HP49 ends a whole number with a
+// dot ("16.", "52870."), which goes; "11.5" stays as it is.
+std::string_view WithoutTrailingDot(std::string_view field) {
+  if (field.size() < 2 || field.back() != '.') return field;
+  for (size_t i = 0; i + 1 < field.size(); ++i)
+    if (field[i] < '0' || field[i] > '9') return field;
+  field.remove_suffix(1);
+  return field;
+}
+
 template <typename Keep>
 void ScanPass(std::string_view text, ParsedListing& out, Keep keep) {
   LineScanner scan(text);
   while (scan.HasBlank()) {
     std::string_view name = scan.TakeField();
-    std::string_view size = scan.TakeField();
+    std::string_view size = WithoutTrailingDot(scan.TakeField());
     std::string_view type = scan.TakeField();
     scan.SkipRestOfLine();
     if (!keep(type)) continue;
@@ -109,10 +119,10 @@ std::vector<ListingLine> ListingLines(std::string_view text) {
     first = false;
     const std::vector<std::string_view> fields = Fields(line);
     if (header || fields.size() < 3) continue;
-    ListingLine out{std::string(fields[0]), std::string(fields[1]), {}, {}};
+    ListingLine out{std::string(fields[0]), std::string(WithoutTrailingDot(fields[1])), {}, {}};
     size_t type_end = fields.size();
-    if (fields.size() > 3 && AllDigits(fields.back())) {
-      out.checksum = fields.back();
+    if (fields.size() > 3 && AllDigits(WithoutTrailingDot(fields.back()))) {
+      out.checksum = WithoutTrailingDot(fields.back());
       --type_end;
     }
     for (size_t i = 2; i < type_end; ++i) {
@@ -129,12 +139,14 @@ std::string PathFromList(std::string_view list) {
   if (open != std::string_view::npos) list.remove_prefix(open + 1);
   size_t close = list.find('}');
   if (close != std::string_view::npos) list = list.substr(0, close);
+  // Blanks part the names, or commas as an HP49 writes most lists.
+  const auto parts = [](char c) { return IsWhite(c) || c == ','; };
   std::string path;
   size_t i = 0;
   while (i < list.size()) {
-    while (i < list.size() && IsWhite(list[i])) ++i;
+    while (i < list.size() && parts(list[i])) ++i;
     size_t start = i;
-    while (i < list.size() && !IsWhite(list[i])) ++i;
+    while (i < list.size() && !parts(list[i])) ++i;
     if (i > start) {
       path.append(list.substr(start, i - start));
       path += '\\';

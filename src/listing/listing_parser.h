@@ -1,8 +1,10 @@
 // Reading the calculator's directory listing text.
 //
 // The calculator answers a generic "D" request with an optional header line
-// ("{ HOME D } 127462" CR LF: the path listed and the free memory) and then
-// one line per variable: name, size, type word(s), checksum, CR LF. The
+// ("{ HOME D } 127462" CR LF: the path listed and the free memory; an HP48SX
+// sends none) and then one line per variable: name, size, type word(s),
+// checksum, CR LF. An HP49 ends whole numbers with a dot ("16.", "52870."),
+// read here as the HP48 writes them. The
 // parse keeps the name, the size field as sent and the first type word, and
 // puts all "Directory" objects first, each group in the listing's order.
 #pragma once
@@ -15,7 +17,7 @@ namespace dravik {
 
 struct ParsedListing {
   std::vector<std::string> Names;
-  std::vector<std::string> Sizes;  // exactly as sent ("10", "5.5")
+  std::vector<std::string> Sizes;  // as sent ("10", "5.5"); an HP49's "10." reads "10"
   std::vector<std::string> Types;  // the first type word ("Real", "Directory")
   bool HasHeader = false;
   // The header's path list as a calculator path ("{ HOME D }" -> "HOME\D\"),

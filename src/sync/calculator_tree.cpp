@@ -1,5 +1,6 @@
 #include "sync/calculator_tree.h"
 
+#include "link/calculator_model.h"
 #include "link/hp48_commands.h"
 #include "listing/hp_path.h"
 #include "listing/listing_parser.h"
@@ -56,6 +57,17 @@ bool ListDirectory(CHP48Link& link, const std::string& path, std::string* error)
   session.CurrentHPPath = path;
   std::string listed;
   for (int attempt = 0; attempt < kListingTries && !Stopped(link); ++attempt) {
+    if (!link.model().ListingNamesPath) {
+      // The listing cannot say where the calculator is: the walk checks.
+      std::string why;
+      if (session.HPWorkingPath != path && !link.EnterDirectory(path, &why)) {
+        if (why.empty()) continue;  // the line failed: try again
+        *error = why;
+        return false;
+      }
+      if (link.ReadDirectory()) return true;
+      continue;
+    }
     // The guarded commands of ChangeDirectory enter only what the
     // calculator lists as a directory; the listing's heading then tells
     // where it really is.

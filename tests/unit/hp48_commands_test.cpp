@@ -1,5 +1,7 @@
 #include "link/hp48_commands.h"
 
+#include "link/calculator_model.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -59,6 +61,39 @@ TEST(CalculatorStateReply, ShortGarbledOrForeignRepliesChangeNothing) {
   }
 }
 
+// The HP49G writes reals with a trailing dot (real firmware, group A) and
+// shows at most 22 characters of a value.
+TEST(CalculatorStateReply, AnHp49AnswersWithDottedRealsAndMayCutThePath) {
+  CalculatorState s;
+  ASSERT_TRUE(ParseCalculatorState("4:                    0.\r\n3:                    3.\r\n"
+                                   "2:                    1.\r\n1:          { HOME D E }\r\n",
+                                   s));
+  EXPECT_EQ(s.Path, "HOME\\D\\E\\");
+  EXPECT_EQ(s.ChecksumType, 3);
+  EXPECT_EQ(s.TranslationMode, 1);
+  EXPECT_FALSE(s.BinaryMode);
+  EXPECT_TRUE(s.DottedNumbers);
+  EXPECT_FALSE(s.PathCut);
+  EXPECT_EQ(&ModelOfStateReply(s.DottedNumbers), &Hp49Model());
+
+  // A deep path comes cut short: the path is left to the listing.
+  ASSERT_TRUE(ParseCalculatorState("4: 1.\r\n3: 3.\r\n2: 3.\r\n1: { HOME ALPHA BRAVO CHA\r\n", s));
+  EXPECT_TRUE(s.PathCut);
+  EXPECT_EQ(s.Path, "");
+  EXPECT_TRUE(s.BinaryMode);
+  // An HP48 never cuts a value: the same line is no path.
+  EXPECT_FALSE(ParseCalculatorState("4: 1\r\n3: 3\r\n2: 3\r\n1: { HOME ALPHA BRAVO CHA\r\n", s));
+  EXPECT_EQ(&ModelOfStateReply(false), &Hp48GxModel());
+}
+
+TEST(CalculatorStateReply, CutValuesAreNamedByLevel) {
+  // Real HP49G: a list of six names shown cut.
+  EXPECT_EQ(CutLevels("2:       { HOME CASDIR }\r\n1: {MODULO,REALASSUME,PER\r\n", 22),
+            (std::vector<int>{1}));
+  EXPECT_EQ(CutLevels("1: \"01234567890123456789\"\r\n", 22), (std::vector<int>{}));
+  EXPECT_EQ(CutLevels("1: \"012345678901234567890\r\n", 22), (std::vector<int>{1}));
+}
+
 TEST(CommandTexts, ExactTexts) {
   EXPECT_EQ(SetCalculatorIOCommand(1, 3), "1 TRANSIO 3 CKSM 0 PARITY");
   EXPECT_EQ(SetTransferFormatCommand(true), "-35 SF");
@@ -96,6 +131,15 @@ TEST(CommandTexts, EnteringAPathEvaluatesOnlyDirectories) {
   for (const std::string& c : commands) EXPECT_TRUE(FitsOnePacket(c)) << c;
   EXPECT_TRUE(EnterPathCommands("HOME\\A B\\", true).empty());
   EXPECT_TRUE(EnterPathCommands("HOME\\" + longest + "X\\", true).empty());
+
+  // Where lists may be cut, each step reports its depth instead.
+  EXPECT_EQ(EnterPathCommands("HOME\\A\\", true, "PATH SIZE"),
+            (std::vector<std::string>{
+                "HOME PATH SIZE 'A' IF 15 TVARS OVER POS THEN EVAL ELSE DROP END PATH SIZE"}));
+  EXPECT_EQ(PathsFromDepths("3: 1.\r\n2: 2.\r\n1: 2.\r\n", "HOME\\A\\PRG\\"),
+            (std::vector<std::string>{"HOME\\", "HOME\\A\\", "HOME\\A\\"}));
+  EXPECT_EQ(PathsFromDepths("3: 1.\r\n2: 1.\r\n1: 2.\r\n", "HOME\\GAMES\\WORK\\"),
+            (std::vector<std::string>{"HOME\\", "HOME\\", "HOME\\WORK\\"}));
 
   // Each step's PATH tells which name did not lead where it should.
   EXPECT_EQ(PathsInReply("3: 9\r\n2: { HOME }\r\n1:   { HOME A }\r\n", 2),

@@ -20,6 +20,29 @@ TEST(ListingParser, HeaderIsSkippedAndNamesItsPath) {
   EXPECT_EQ(p.Types, (Strings{"Real", "String"}));
 }
 
+// Real firmware: an HP49G ends whole numbers with a dot, an HP48SX names no
+// path. Both read as the HP48GX's listing does.
+TEST(ListingParser, Hp49NumbersAndTheSxListingReadAsTheGxOnes) {
+  const std::string hp49 =
+      "{ HOME CASDIR } 246344.5\r\nMODULO 17. Integer 4327.\r\nEPS 18. Real Number 52434.\r\n"
+      "Z 11.5 Integer 1277.\r\n";
+  ParsedListing p = ParseListing(hp49);
+  EXPECT_EQ(p.HeaderPath, "HOME\\CASDIR\\");
+  EXPECT_EQ(p.Sizes, (Strings{"17", "18", "11.5"}));
+  const std::vector<ListingLine> lines = ListingLines(hp49);
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1].type, "Real Number");
+  EXPECT_EQ(lines[1].checksum, "52434");
+  EXPECT_EQ(lines[2].size, "11.5");
+
+  const std::string sx = "IOPAR 29.5 List 8861\r\nHELLO.TXT 40.5 String 4609\r\n";
+  p = ParseListing(sx);
+  EXPECT_FALSE(p.HasHeader);
+  EXPECT_EQ(p.Names, (Strings{"IOPAR", "HELLO.TXT"}));
+  EXPECT_EQ(ListingLines(sx)[1].checksum, "4609");
+  EXPECT_EQ(PathFromList("{IOPAR,CASDIR}"), "IOPAR\\CASDIR\\");
+}
+
 TEST(ListingParser, DirectoriesFirstEachGroupInListingOrder) {
   ParsedListing p = ParseListing(
       "A 10 Real x\r\nD1 20 Directory x\r\nB 5.5 String x\r\nD2 8 Directory x\r\n");

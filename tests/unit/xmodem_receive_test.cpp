@@ -80,6 +80,24 @@ TEST_F(XModemReceiveTest, ThreeBlocksThenEotMakeAWholeBlockFile) {
   EXPECT_EQ(progress.Last(kProgressBytes), 384);
 }
 
+// Real HP49G: a longer object starts with one 1024-byte block (STX), then
+// 128-byte blocks, even after a plain NAK.
+TEST_F(XModemReceiveTest, AnHp49LongBlockIsTakenWhole) {
+  auto result = Receive({"LONG"});
+  EXPECT_EQ(NextByte(), kNak);
+  std::vector<uint8_t> frame{2, 1, 254};
+  const std::vector<uint8_t> long_data(1024, 0xB1);
+  frame.insert(frame.end(), long_data.begin(), long_data.end());
+  frame.push_back(static_cast<uint8_t>(0xB1 * 1024));
+  peer.Write(frame);
+  EXPECT_EQ(NextByte(), kAck);
+  EXPECT_EQ(Offer(2, Filled(0xB2)), kAck);
+  EXPECT_EQ(End(), kAck);
+  EXPECT_EQ(result.get(), 1);
+  EXPECT_EQ(ReadBytes(folder / "LONG").size(), 1152u);
+  EXPECT_EQ(progress.Last(kProgressBytes), 1152);
+}
+
 TEST_F(XModemReceiveTest, BlockNumbersWrapPast255WithoutNak) {
   auto result = Receive({"BIG"});
   EXPECT_EQ(NextByte(), kNak);

@@ -1,0 +1,117 @@
+#include "link/calculator_model.h"
+
+#include <array>
+#include <cctype>
+
+namespace dravik {
+namespace {
+
+// The CAS keeps its settings in a directory of HOME; deleting it resets the
+// CAS, moving it breaks it.
+constexpr std::array<SystemName, 1> kHp49SystemNames{{
+    {"CASDIR", "the HP49's own directory of computer-algebra settings (modulo, variable, "
+               "precision)"},
+}};
+
+constexpr CalculatorModel kHp48Sx{
+    .Name = "HP48SX",
+    .Covers = "HP48S and HP48SX",
+    .Family = CalculatorFamily::Hp48,
+    .ListingNamesPath = false,
+    .StackValueWidth = 0,
+    .WalkReport = PathReport::kPathList,
+    .SettleMs = 150,
+    .RunAfterFinish = ProgramStart::kEvalKey,
+    .HasXModem = false,
+    .XModemCrcRequest = 0,
+    .SystemNames = {},
+    .ServerKeys = "press [\u2192] I/O, then SERVE",
+};
+
+constexpr CalculatorModel kHp48Gx{
+    .Name = "HP48GX",
+    .Covers = "HP48G, HP48G+ and HP48GX",
+    .Family = CalculatorFamily::Hp48,
+    .ListingNamesPath = true,
+    .StackValueWidth = 0,
+    .WalkReport = PathReport::kPathList,
+    .SettleMs = 150,
+    .RunAfterFinish = ProgramStart::kEvalKey,
+    .HasXModem = true,
+    .XModemCrcRequest = 0,
+    .SystemNames = {},
+    .ServerKeys = "press [\u2192] [I/O] (SERVER)",
+};
+
+// A transaction started 50 ms after the end of the last one was lost once:
+// the 49 gets a longer pause.
+constexpr CalculatorModel kHp49{
+    .Name = "HP49G",
+    .Covers = "HP49G, HP49g+, HP50g and HP48gII",
+    .Family = CalculatorFamily::Hp49,
+    .ListingNamesPath = true,
+    .StackValueWidth = 22,
+    .WalkReport = PathReport::kPathDepth,
+    .SettleMs = 400,
+    .RunAfterFinish = ProgramStart::kTypedName,
+    .HasXModem = true,
+    .XModemCrcRequest = 'D',
+    .SystemNames = kHp49SystemNames,
+    .ServerKeys = "type SERVER and press ENTER",
+};
+
+constexpr std::array<const CalculatorModel*, 3> kModels{&kHp48Sx, &kHp48Gx, &kHp49};
+
+std::string Folded(std::string_view text) {
+  std::string out;
+  for (char c : text)
+    if (c != ' ') out += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+// The first character of a listing that is not white space.
+char FirstShown(std::string_view listing) {
+  for (char c : listing)
+    if (c != ' ' && c != '\r' && c != '\n') return c;
+  return 0;
+}
+
+}  // namespace
+
+const SystemName* CalculatorModel::FindSystemName(std::string_view name) const {
+  for (const SystemName& system : SystemNames)
+    if (system.name == name) return &system;
+  return nullptr;
+}
+
+std::string CalculatorModel::StartAction() const {
+  if (RunAfterFinish == ProgramStart::kTypedName)
+    return "type " + std::string(kRunnerName) + " and press ENTER";
+  return "press EVAL";
+}
+
+const CalculatorModel& Hp48SxModel() { return kHp48Sx; }
+const CalculatorModel& Hp48GxModel() { return kHp48Gx; }
+const CalculatorModel& Hp49Model() { return kHp49; }
+
+std::span<const CalculatorModel* const> AllModels() { return kModels; }
+
+const CalculatorModel* FindModel(std::string_view name) {
+  const std::string wanted = Folded(name);
+  for (const CalculatorModel* model : kModels) {
+    const std::string full = Folded(model->Name);
+    if (wanted == full || "HP" + wanted == full) return model;
+  }
+  return nullptr;
+}
+
+const CalculatorModel& ModelOfStateReply(bool dotted_numbers) {
+  return dotted_numbers ? kHp49 : kHp48Gx;
+}
+
+const CalculatorModel& ModelAfterListing(const CalculatorModel& model, std::string_view listing) {
+  if (model.Family != CalculatorFamily::Hp48) return model;
+  return FirstShown(listing) == '{' ? kHp48Gx : kHp48Sx;
+}
+
+}  // namespace dravik
