@@ -27,7 +27,17 @@ int RunSend(CliContext& context, const std::vector<std::string>& args) {
   if (!CheckItems("send", "file", args) || !FilesCanBeSent(args)) return 2;
   ConnectedLink cli(context);
   if (!cli.Connect()) return 1;
-  if (!cli.link().SendFiles(args)) return CommandFailed("send");
+  const int sent = cli.link().SendFiles(args);
+  // A taken name makes the calculator store the file as NAME.1, NAME.2, ...:
+  // its acknowledgement says so.
+  const std::vector<std::string>& stored = cli.link().StoredNames;
+  for (size_t i = 0; i < args.size() && i < stored.size(); ++i) {
+    const std::string name = args[i].substr(args[i].find_last_of('/') + 1);
+    if (!stored[i].empty() && stored[i] != name)
+      std::fprintf(stderr, "dravik-cli: %s was stored as %s (%s was taken)\n", name.c_str(),
+                   stored[i].c_str(), name.c_str());
+  }
+  if (!sent) return CommandFailed("send");
   // Objects in binary form are compared with the calculator's checksum.
   return CheckSentObjects(cli.link(), args) ? 0 : CommandFailed("send");
 }

@@ -59,6 +59,7 @@ struct CalculatorModel {
   // What it can do, and how.
   ProgramStart RunAfterFinish;
   bool HasXModem;            // XSEND and XRECV are built in
+  bool CrdirReplacesVariables;  // 'A' CRDIR turns a variable A into an empty directory
   int XModemCrcRequest;      // the byte its XRECV asks for CRC blocks with; 0: none
   std::span<const SystemName> SystemNames;
   std::string_view ServerKeys;  // how its server is started on the keyboard

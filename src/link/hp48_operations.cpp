@@ -320,6 +320,19 @@ int CHP48Link::MakeHPDirectory(std::string_view name) {
     return 0;
   }
   if (m_session.CurrentHPPath != m_session.HPWorkingPath && !EnsureInCurrentDirectory()) return 0;
+  // A command's name ("SUB") would fail as a syntax error: said plainly
+  // first.
+  if (!CheckStorableName(name)) return 0;
+  // Where CRDIR silently replaces a variable of that name, the listing
+  // says first whether the name is free.
+  if (model().CrdirReplacesVariables) {
+    std::vector<std::string> names;
+    if (!ListNames(m_session.CurrentHPPath, names)) return 0;
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+      ShowMessage(std::string(name) + " already exists in " + m_session.CurrentHPPath, "Error");
+      return 0;
+    }
+  }
   // Quoted: a bare name that is a program or directory further up would
   // be evaluated instead of naming the new directory.
   return op.Result(RunCalculatorCommand(hp48::MakeDirectoryCommand(name)));

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -458,8 +459,10 @@ TEST_F(CliCalculatorTest, ArchiveAndRestore) {
   for (int i = 0; i < 200 && !sim->InServer(); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   sim->WithCalculator([](sim::Calculator& c) { return c.RunCommandLine("'KEEP' PURGE 8 'LATER' STO"); });
-  CliRun restore = Cli("restore '" + pc / "MAR99" + "'");
-  ASSERT_EQ(restore.status, 0) << restore.err;
+  // The calculator restarts with its server off: the command says so and
+  // waits until the user has started it again.
+  auto restore = std::async(std::launch::async,
+                            [&] { return Cli("restore '" + pc / "MAR99" + "'"); });
   bool restored = false;
   for (int i = 0; i < 400 && !restored; ++i) {
     Strings n = UserNames("HOME\\");
@@ -468,6 +471,15 @@ TEST_F(CliCalculatorTest, ArchiveAndRestore) {
     if (!restored) std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
   EXPECT_TRUE(restored);
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  sim->StartServer();
+  const CliRun done = restore.get();
+  EXPECT_EQ(done.status, 0) << done.err;
+  EXPECT_NE(done.err.find("its server is off until you start it again: press [\u2192] [I/O] "
+                          "(SERVER)."),
+            std::string::npos)
+      << done.err;
+  EXPECT_NE(done.err.find("The calculator answers again."), std::string::npos) << done.err;
 }
 
 }  // namespace
