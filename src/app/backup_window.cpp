@@ -82,8 +82,12 @@ CBackupWindow::CBackupWindow(AppContext& ctx, const Panes& panes, const std::str
   const QString name = ShownName(BaseName(path_));
   setWindowTitle("Backup - " + name);
 
-  QString what = file_.backup ? "backup of the calculator's HOME directory"
-                              : FromEngine(TypeWord(file_.nibbles(), Untagged(file_.walk.object)));
+  // The family says which calculators take what is extracted from it.
+  const std::string family(FamilyName(file_.family));
+  const QString what =
+      file_.backup ? FromEngine(family + " backup of the calculator's HOME directory")
+                   : FromEngine(TypeWord(file_.nibbles(), Untagged(file_.walk.object)) + " (" +
+                                BinaryObjectText(file_.family) + ")");
   auto* heading = new QLabel("<b>" + name.toHtmlEscaped() + "</b>: " + what.toHtmlEscaped());
 
   tree_ = new QTreeWidget;

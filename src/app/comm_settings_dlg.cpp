@@ -130,7 +130,7 @@ void CCommSettingsDlg::TestPorts() {
   for (int n = 1; n <= 4; ++n) {
     const std::string device = DeviceForSlot(n, ctx_.session.PortDevices);
     devices_[n - 1]->setText(device.empty() ? QStringLiteral("(no device)")
-                                            : QString::fromStdString(device));
+                                            : QString::fromStdString(DeviceLabel(device)));
     const QString problem = PortProblem(n, device, ctx_.session.Settings);
     ports_[n - 1]->setEnabled(problem.isEmpty());
     devices_[n - 1]->setEnabled(problem.isEmpty());

@@ -8,7 +8,9 @@
 //
 // The caller closes the port before showing it, so each slot's device can
 // be tried: a button whose device cannot be opened is disabled, with the
-// reason as its tool tip. Beside each button stands the device of its slot.
+// reason as its tool tip. Beside each button stands the device of its slot,
+// and the calculator behind it when the system names one (a calculator on
+// USB).
 // "&Diagnose" runs the connection check for the chosen slot and speed.
 #pragma once
 

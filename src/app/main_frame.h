@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/panes.h"
+#include "hpfile/calculator_family.h"
 
 class QAction;
 class QComboBox;
@@ -69,6 +70,10 @@ class CMainFrame : public QMainWindow {
   // the user says so. True when the file was written.
   bool ConvertPngToGrob(const std::string& file);
   bool ConvertGrobToPng(const std::string& file);
+  // Which calculator family the GROB files that BMP --> GROB and PNG -->
+  // GROB make are for (their header): asked at each conversion, so that it
+  // can follow the calculator connected. HP48 until set.
+  void SetPictureFamily(std::function<CalculatorFamily()> family);
   // The "Backup" window of a calculator file (null, after telling why,
   // when it is none in binary form).
   CBackupWindow* OpenBackupFile(const std::string& file);
@@ -195,6 +200,7 @@ class CMainFrame : public QMainWindow {
   CCompareBar* compareBar_ = nullptr;
   uint64_t compareId_ = 0;  // the compare asked of the line, 0 when none waits
   uint64_t syncId_ = 0;     // the sync asked of the line, 0 when none waits
+  std::function<CalculatorFamily()> pictureFamily_ = [] { return CalculatorFamily::Hp48; };
 };
 
 }  // namespace dravik

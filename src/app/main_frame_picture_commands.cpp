@@ -49,12 +49,17 @@ QString PictureFilter() {
 
 }  // namespace
 
+void CMainFrame::SetPictureFamily(std::function<CalculatorFamily()> family) {
+  pictureFamily_ = std::move(family);
+}
+
 void CMainFrame::OnBmpToGrob() {
   const std::string file =
       AskForPicture(this, ctx_.session.CurrentPCFolder, panes_.pcList->FocusedName(),
                     "Convert BMP --> GROB", "Bitmaps (*.bmp *.BMP);;All files (*)");
   if (file.empty()) return;
-  if (BmpFileToGrob(file, FolderOf(file), &boundary_).ok) panes_.pcList->Refresh();
+  if (BmpFileToGrob(file, FolderOf(file), &boundary_, ExistingOutput::Ask, pictureFamily_()).ok)
+    panes_.pcList->Refresh();
 }
 
 void CMainFrame::OnGrobToBmp() {
@@ -90,9 +95,10 @@ bool CMainFrame::ConvertPngToGrob(const std::string& file) {
   GrayPicture grey;
   std::string error;
   if (!DecodeGrayPicture(bytes, &grey, &error)) return refuse(file + ": " + error);
-  CPngToGrobDlg options(std::move(grey), ShownName(BaseName(file)), this);
+  const CalculatorFamily family = pictureFamily_();
+  CPngToGrobDlg options(std::move(grey), ShownName(BaseName(file)), family, this);
   if (options.exec() != QDialog::Accepted || !options.refusal().isEmpty()) return false;
-  const PictureBytes grob = MonoToGrobFile(options.result());
+  const PictureBytes grob = MonoToGrobFile(options.result(), family);
   if (!grob.ok()) return refuse(std::string(grob.message));
   const bool written =
       WriteAsking(&boundary_, FolderOf(file) + GrobNameFor(file), grob.bytes) == AskedWrite::Written;

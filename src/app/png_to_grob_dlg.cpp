@@ -21,8 +21,9 @@ namespace {
 const QSize kPreviewBox(393, 256);
 }  // namespace
 
-CPngToGrobDlg::CPngToGrobDlg(GrayPicture picture, const QString& name, QWidget* parent)
-    : QDialog(parent), original_(std::move(picture)) {
+CPngToGrobDlg::CPngToGrobDlg(GrayPicture picture, const QString& name, CalculatorFamily family,
+                             QWidget* parent)
+    : QDialog(parent), family_(family), original_(std::move(picture)) {
   setWindowTitle("Convert PNG --> GROB");
 
   threshold_ = new QRadioButton("&Threshold");
@@ -98,7 +99,11 @@ void CPngToGrobDlg::Update() {
                                    : Threshold(source, static_cast<uint8_t>(level_->value()));
     const QImage image = MonoImage(result_);
     preview_->SetPicture(image, EnlargementFactor(image.size(), kPreviewBox));
-    sizeText_->setText(QStringLiteral("GROB of %1 \u00d7 %2 pixels").arg(result_.width).arg(result_.height));
+    sizeText_->setText(QStringLiteral("%1 GROB of %2 \u00d7 %3 pixels")
+                           .arg(QString::fromUtf8(FamilyName(family_).data(),
+                                                  static_cast<qsizetype>(FamilyName(family_).size())))
+                           .arg(result_.width)
+                           .arg(result_.height));
   }
   buttons_->button(QDialogButtonBox::Ok)->setEnabled(refusal_.isEmpty());
 }

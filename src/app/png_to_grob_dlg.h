@@ -1,13 +1,15 @@
 // The options of "Convert PNG --> GROB": black and white by a threshold or
 // by Floyd-Steinberg dithering, and an optional fit to the calculator's
 // 131 x 64 screen, with a live preview of the result. A picture too large
-// for a calculator is refused there and then, with the reason.
+// for a calculator is refused there and then, with the reason. It names the
+// calculator family the GROB is made for.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 
 #include "grob/picture_processing.h"
+#include "hpfile/calculator_family.h"
 
 class QCheckBox;
 class QDialogButtonBox;
@@ -23,7 +25,8 @@ class CPngToGrobDlg : public QDialog {
   Q_OBJECT
 
  public:
-  CPngToGrobDlg(GrayPicture picture, const QString& name, QWidget* parent = nullptr);
+  CPngToGrobDlg(GrayPicture picture, const QString& name, CalculatorFamily family,
+                QWidget* parent = nullptr);
 
   // The picture as it would be converted; empty while it is refused.
   const MonoPicture& result() const { return result_; }
@@ -40,6 +43,7 @@ class CPngToGrobDlg : public QDialog {
   // Converts again with the options as they are now.
   void Update();
 
+  CalculatorFamily family_;
   GrayPicture original_;
   GrayPicture fitted_;  // made the first time the fit is asked for
   MonoPicture result_;

@@ -1,7 +1,8 @@
 // dravik-cli bmp2grob FILE / grob2bmp FILE: the picture conversions of the
 // File menu. The result is written next to the input, as the menu commands
 // write into the folder the PC list shows; an existing file there is kept
-// unless --replace is given.
+// unless --replace is given. bmp2grob --hp49 makes the GROB file for an
+// HP49-family calculator (its header), which refuses the HP48's.
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -19,21 +20,30 @@ std::string FolderOf(const std::string& path) {
 }
 
 using FileConversion = PictureConversionResult (*)(const std::string&, const std::string&,
-                                                   MainWindowHandle*, ExistingOutput);
+                                                   MainWindowHandle*, ExistingOutput,
+                                                   CalculatorFamily);
 
-int RunConversion(const CliContext& context, const char* usage, FileConversion convert,
-                  std::vector<std::string> args) {
+// with_family: the command takes --hp49.
+int RunConversion(const CliContext& context, const char* usage, bool with_family,
+                  FileConversion convert, const std::vector<std::string>& args) {
   ExistingOutput existing = ExistingOutput::Keep;
-  if (IsOptionWord(context, args, 0, "--replace")) {
-    existing = ExistingOutput::Replace;
-    args.erase(args.begin());
+  CalculatorFamily family = CalculatorFamily::Hp48;
+  size_t at = 0;
+  for (;; ++at) {
+    if (IsOptionWord(context, args, at, "--replace"))
+      existing = ExistingOutput::Replace;
+    else if (with_family && IsOptionWord(context, args, at, "--hp49"))
+      family = CalculatorFamily::Hp49;
+    else
+      break;
   }
-  if (args.size() != 1) {
+  if (args.size() != at + 1) {
     std::fprintf(stderr, "Usage: dravik-cli %s\n", usage);
     return 2;
   }
+  const std::string& file = args[at];
   ConsoleWindow window;
-  const PictureConversionResult result = convert(args[0], FolderOf(args[0]), &window, existing);
+  const PictureConversionResult result = convert(file, FolderOf(file), &window, existing, family);
   if (!result.ok) {
     if (result.message.ends_with(kMsgOutputExistsEnd))
       std::fprintf(stderr, "dravik-cli: --replace replaces it\n");
@@ -44,17 +54,25 @@ int RunConversion(const CliContext& context, const char* usage, FileConversion c
 }
 
 int RunBmp2Grob(CliContext& context, const std::vector<std::string>& args) {
-  return RunConversion(context, "bmp2grob [--replace] FILE", BmpFileToGrob, args);
+  return RunConversion(context, "bmp2grob [--hp49] [--replace] FILE", true, BmpFileToGrob, args);
 }
 
 int RunGrob2Bmp(CliContext& context, const std::vector<std::string>& args) {
-  return RunConversion(context, "grob2bmp [--replace] FILE", GrobFileToBmp, args);
+  // A GROB of either family is read.
+  const FileConversion to_bmp = [](const std::string& input, const std::string& folder,
+                                   MainWindowHandle* window, ExistingOutput existing,
+                                   CalculatorFamily) {
+    return GrobFileToBmp(input, folder, window, existing);
+  };
+  return RunConversion(context, "grob2bmp [--replace] FILE", false, to_bmp, args);
 }
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("bmp2grob", "bmp2grob [--replace] FILE",
-                   "convert a monochrome BMP to a GROB file (NAME.grb) beside it", RunBmp2Grob);
+DRAVIK_CLI_COMMAND("bmp2grob", "bmp2grob [--hp49] [--replace] FILE",
+                   "convert a monochrome BMP to a GROB file (NAME.grb) beside it; --hp49 makes "
+                   "it for an HP49-family calculator",
+                   RunBmp2Grob);
 DRAVIK_CLI_COMMAND("grob2bmp", "grob2bmp [--replace] FILE",
                    "convert a GROB file (binary or text form) to a monochrome BMP (FILE.bmp) beside it",
                    RunGrob2Bmp);

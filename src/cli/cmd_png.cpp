@@ -1,7 +1,8 @@
 // dravik-cli png2grob / grob2png: pictures in PNG (or any format Qt reads)
 // to a GROB file beside them, black and white by a threshold or by
-// Floyd-Steinberg dithering, optionally shrunk to the 131 x 64 screen; and
-// a GROB file (binary or text form) to a black and white PNG beside it.
+// Floyd-Steinberg dithering, optionally shrunk to the 131 x 64 screen, for
+// an HP48 or (--hp49) an HP49-family calculator; and a GROB file (binary
+// form of either family, or text form) to a black and white PNG beside it.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -43,6 +44,7 @@ struct PngOptions {
   bool dither = false;
   bool fit = false;
   bool replace = false;
+  CalculatorFamily family = CalculatorFamily::Hp48;
   int threshold = 128;
   std::string file;
 };
@@ -60,6 +62,8 @@ bool ParseOptions(const CliContext& context, const std::vector<std::string>& arg
       o->dither = true;
     } else if (picture_options && a == "--fit") {
       o->fit = true;
+    } else if (picture_options && a == "--hp49") {
+      o->family = CalculatorFamily::Hp49;
     } else if (picture_options && a == "--threshold" && i + 1 < args.size()) {
       char* end = nullptr;
       const long level = std::strtol(args[++i].c_str(), &end, 10);
@@ -78,7 +82,8 @@ int RunPng2Grob(CliContext& context, const std::vector<std::string>& args) {
   PngOptions o;
   if (!ParseOptions(context, args, true, &o)) {
     std::fprintf(stderr,
-                 "Usage: dravik-cli png2grob [--dither | --threshold 1..255] [--fit] [--replace] FILE\n");
+                 "Usage: dravik-cli png2grob [--dither | --threshold 1..255] [--fit] [--hp49] "
+                 "[--replace] FILE\n");
     return 2;
   }
   std::vector<uint8_t> bytes;
@@ -91,7 +96,7 @@ int RunPng2Grob(CliContext& context, const std::vector<std::string>& args) {
     return Fail(o.file + ": " + std::string(kMsgTooLargeForCalculator) + " (" + std::to_string(grey.width) +
                 " x " + std::to_string(grey.height) + "; --fit shrinks it to the screen)");
   const MonoPicture mono = o.dither ? Dither(grey) : Threshold(grey, static_cast<uint8_t>(o.threshold));
-  const PictureBytes grob = MonoToGrobFile(mono);
+  const PictureBytes grob = MonoToGrobFile(mono, o.family);
   if (!grob.ok()) return Fail(o.file + ": " + std::string(grob.message));
   return Write(FolderOf(o.file) + GrobNameFor(o.file), grob.bytes, o.replace);
 }
@@ -114,9 +119,10 @@ int RunGrob2Png(CliContext& context, const std::vector<std::string>& args) {
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("png2grob", "png2grob [--dither | --threshold N] [--fit] [--replace] FILE",
+DRAVIK_CLI_COMMAND("png2grob", "png2grob [--dither | --threshold N] [--fit] [--hp49] [--replace] FILE",
                    "convert a PNG (or other picture) to a GROB file (NAME.grb) beside it; --fit "
-                   "shrinks it to the 131x64 screen",
+                   "shrinks it to the 131x64 screen, --hp49 makes it for an HP49-family "
+                   "calculator",
                    RunPng2Grob);
 DRAVIK_CLI_COMMAND("grob2png", "grob2png [--replace] FILE",
                    "convert a GROB file (binary or text form) to a black and white PNG "

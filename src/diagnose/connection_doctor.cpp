@@ -31,6 +31,7 @@ std::string OtherDevices(const std::string& how_to_choose) {
   if (devices.empty())
     return "No serial device is connected to this computer: plug in the cable (a USB-serial "
            "adapter appears as /dev/ttyUSB0 or /dev/ttyACM0).";
+  for (std::string& device : devices) device = DeviceLabel(device);
   return "Serial devices on this computer: " + Alternatives(devices, ", ") +
          " (choose one " + how_to_choose + ").";
 }
@@ -146,7 +147,8 @@ std::vector<Finding> DiagnoseConnection(const DoctorRequest& request,
     add({Severity::Problem, device + " is not a serial device. " + OtherDevices(request.how_to_choose)});
     return findings;
   }
-  add({Severity::Ok, device + " is there."});
+  const std::string calculator = CalculatorOnDevice(device);
+  add({Severity::Ok, device + " is there" + (calculator.empty() ? "" : ": " + calculator) + "."});
 
   // 2. Permission.
   add(DescribeAccess(device, CheckDeviceAccess(device)));

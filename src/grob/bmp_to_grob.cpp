@@ -1,6 +1,5 @@
 #include "grob/bmp_to_grob.h"
 
-
 namespace dravik {
 
 namespace {
@@ -36,7 +35,7 @@ bool IsDarkColour(const uint8_t* entry) {
 
 }  // namespace
 
-PictureBytes BmpToGrob(std::span<const uint8_t> bmp) {
+PictureBytes BmpToGrob(std::span<const uint8_t> bmp, CalculatorFamily family) {
   if (bmp.size() < 2 || bmp[0] != 'B' || bmp[1] != 'M') return Refused(kMsgNoValidBmp);
   const uint64_t file_size = bmp.size();
   if (file_size < kBmpFileHeaderBytes + kBmpInfoHeaderBytes) return Refused(kMsgNoValidBmp);
@@ -94,7 +93,7 @@ PictureBytes BmpToGrob(std::span<const uint8_t> bmp) {
   PictureBytes result;
   std::vector<uint8_t>& out = result.bytes;
   out.reserve(kGrobHeaderBytes + row_bytes * height);
-  AppendGrobFileHeader(out, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+  AppendGrobFileHeader(out, static_cast<uint32_t>(width), static_cast<uint32_t>(height), family);
   for (uint64_t row = 0; row < height; ++row) {
     const uint64_t bmp_row = top_down ? row : height - 1 - row;
     const uint8_t* pixels = bmp.data() + data_offset + bmp_row * stride;

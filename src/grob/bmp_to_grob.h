@@ -8,8 +8,8 @@
 
 namespace dravik {
 
-// Converts the bytes of a BMP file into the bytes of a GROB file
-// ("HPHP48-E", prolog, L, H, W, rows top row first). A pixel is dark
+// Converts the bytes of a BMP file into the bytes of a GROB file for the
+// family (its header, prolog, L, H, W, rows top row first). A pixel is dark
 // where its palette colour is dark, so a bitmap shows the same picture
 // whichever order its palette lists black and white in.
 //
@@ -22,6 +22,7 @@ namespace dravik {
 // GROB's 5-nibble fields. Refused with kMsgNoValidBmp: anything else that
 // is malformed, a zero height or width, or a file shorter than its headers
 // claim.
-PictureBytes BmpToGrob(std::span<const uint8_t> bmp);
+PictureBytes BmpToGrob(std::span<const uint8_t> bmp,
+                       CalculatorFamily family = CalculatorFamily::Hp48);
 
 }  // namespace dravik

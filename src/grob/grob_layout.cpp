@@ -8,10 +8,15 @@ constexpr uint8_t kReversedNibble[16] = {0x0, 0x8, 0x4, 0xC, 0x2, 0xA, 0x6, 0xE,
                                          0x1, 0x9, 0x5, 0xD, 0x3, 0xB, 0x7, 0xF};
 }  // namespace
 
-void AppendGrobFileHeader(std::vector<uint8_t>& out, uint32_t width, uint32_t height) {
+std::string_view GrobHeaderText(CalculatorFamily family) {
+  return family == CalculatorFamily::Hp49 ? "HPHP49-B" : "HPHP48-E";
+}
+
+void AppendGrobFileHeader(std::vector<uint8_t>& out, uint32_t width, uint32_t height,
+                          CalculatorFamily family) {
   const uint32_t length = static_cast<uint32_t>(GrobLength(width, height));
-  constexpr std::string_view kText = "HPHP48-E";
-  out.insert(out.end(), kText.begin(), kText.end());
+  const std::string_view text = GrobHeaderText(family);
+  out.insert(out.end(), text.begin(), text.end());
   out.push_back(kGrobPrologByte8);
   out.push_back(kGrobPrologByte9);
   out.push_back(static_cast<uint8_t>((length & 0xF) << 4));  // low half: prolog's last nibble 0

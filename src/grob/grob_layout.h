@@ -1,8 +1,9 @@
 // The two picture formats the converter moves between, and what they share.
 //
 // A GROB file is the calculator's binary transfer form of a graphics object:
-// the 8-byte header "HPHP48-" + letter, then the object's nibbles packed two
-// to a byte, low nibble first. The object is the prolog 0x02B1E, then three
+// the 8-byte header "HPHP48-" or "HPHP49-" + letter, then the object's
+// nibbles packed two to a byte, low nibble first. Both families' GROB
+// objects are the same; only the header says which calculator takes it. The object is the prolog 0x02B1E, then three
 // 5-nibble fields (length L, height H, width W, least significant nibble
 // first) and H rows of R = ceil(W / 8) bytes, bit 0 the leftmost pixel,
 // a set bit dark.
@@ -15,6 +16,8 @@
 #include <cstdint>
 #include <string_view>
 #include <vector>
+
+#include "hpfile/calculator_family.h"
 
 namespace dravik {
 
@@ -58,9 +61,16 @@ inline constexpr uint64_t GrobLength(uint64_t width, uint64_t height) {
 // Bytes per BMP row of a 1-bit bitmap: the R bytes rounded up to a multiple of 4.
 inline constexpr uint64_t BmpRowStride(uint64_t width) { return (GrobRowBytes(width) + 3) / 4 * 4; }
 
-// Appends the first kGrobHeaderBytes of a GROB file: "HPHP48-E", the
-// prolog and the L, H and W fields. W and H must be below kGrobFieldLimit.
-void AppendGrobFileHeader(std::vector<uint8_t>& out, uint32_t width, uint32_t height);
+// The header text of the GROB files made for a family: "HPHP48-E" for the
+// HP48 (the letter of files Dravik makes), "HPHP49-B" for the HP49 (the
+// letter its ROM writes).
+std::string_view GrobHeaderText(CalculatorFamily family);
+
+// Appends the first kGrobHeaderBytes of a GROB file: the family's header
+// text, the prolog and the L, H and W fields. W and H must be below
+// kGrobFieldLimit.
+void AppendGrobFileHeader(std::vector<uint8_t>& out, uint32_t width, uint32_t height,
+                          CalculatorFamily family);
 
 // Turns a BMP byte (bit 7 leftmost, 0 = black) into a GROB byte (bit 0
 // leftmost, 1 = dark) and back: the 8 bits reversed, then inverted.

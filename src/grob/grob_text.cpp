@@ -97,7 +97,8 @@ PictureBytes GrobTextToBinary(std::span<const uint8_t> text) {
   std::vector<uint8_t>& out = result.bytes;
   const uint64_t row_bytes = GrobRowBytes(width);
   out.reserve(kGrobHeaderBytes + row_bytes * height);
-  AppendGrobFileHeader(out, static_cast<uint32_t>(width), static_cast<uint32_t>(height));
+  AppendGrobFileHeader(out, static_cast<uint32_t>(width), static_cast<uint32_t>(height),
+                       CalculatorFamily::Hp48);
   for (uint64_t i = 0; i < row_bytes * height; ++i) {
     // The first nibble of a byte is its low half.
     const int low = cursor.HexDigit();

@@ -15,7 +15,7 @@ namespace dravik {
 bool IsGrobText(std::span<const uint8_t> text);
 
 // The GROB file in binary form ("HPHP48-E" and the object) that the text
-// stands for. Refused with kMsgTooLargeForGrob when the size does not fit
+// stands for, for the readers of pictures (which ignore the header text). Refused with kMsgTooLargeForGrob when the size does not fit
 // a GROB's 5-nibble fields, with kMsgNoValidGrob when the text is not one
 // graphic (a zero size, a hex digit too many or too few, anything after it).
 PictureBytes GrobTextToBinary(std::span<const uint8_t> text);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdint>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -57,11 +58,11 @@ bool MayReplace(const std::string& output_path, MainWindowHandle* window, Existi
          MessageAnswer::Yes;
 }
 
-using Converter = PictureBytes (*)(std::span<const uint8_t>);
+using Converter = std::function<PictureBytes(std::span<const uint8_t>)>;
 
 PictureConversionResult Convert(const std::string& input_path, const std::string& output_path,
                                 MainWindowHandle* window, ExistingOutput existing,
-                                Converter convert, std::string_view cannot_open,
+                                const Converter& convert, std::string_view cannot_open,
                                 std::string_view not_valid) {
   WaitCursor wait(window);
   std::vector<uint8_t> input;
@@ -102,8 +103,10 @@ std::string BmpNameFor(std::string_view grob_path) {
 
 PictureConversionResult BmpFileToGrob(const std::string& input_path,
                                       const std::string& output_folder,
-                                      MainWindowHandle* window, ExistingOutput existing) {
-  return Convert(input_path, InFolder(output_folder, GrobNameFor(input_path)), window, existing, BmpToGrob,
+                                      MainWindowHandle* window, ExistingOutput existing,
+                                      CalculatorFamily family) {
+  const Converter to_grob = [family](std::span<const uint8_t> bmp) { return BmpToGrob(bmp, family); };
+  return Convert(input_path, InFolder(output_folder, GrobNameFor(input_path)), window, existing, to_grob,
                  kMsgCannotOpenBmp, kMsgNoValidBmp);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "hpfile/calculator_family.h"
 #include "link/ui_boundary.h"
 
 namespace dravik {
@@ -39,11 +40,13 @@ std::string BmpNameFor(std::string_view grob_path);
 // is on while they run. A refused input or an output that cannot be created
 // is shown through window (caption "ERROR", warning icon, OK) when window
 // is not null, and nothing is written. An existing output is dealt with as
-// `existing` says; it is never the input itself.
+// `existing` says; it is never the input itself. The GROB file is made for
+// the calculator family given (its header); a GROB of either family is read.
 PictureConversionResult BmpFileToGrob(const std::string& input_path,
                                       const std::string& output_folder,
                                       MainWindowHandle* window,
-                                      ExistingOutput existing = ExistingOutput::Ask);
+                                      ExistingOutput existing = ExistingOutput::Ask,
+                                      CalculatorFamily family = CalculatorFamily::Hp48);
 PictureConversionResult GrobFileToBmp(const std::string& input_path,
                                       const std::string& output_folder,
                                       MainWindowHandle* window,

@@ -67,11 +67,11 @@ bool FitsInCalculator(uint64_t width, uint64_t height) {
   return (5 + GrobLength(width, height) + 1) / 2 <= kCalculatorMemoryBytes;
 }
 
-PictureBytes MonoToGrobFile(const MonoPicture& picture) {
+PictureBytes MonoToGrobFile(const MonoPicture& picture, CalculatorFamily family) {
   if (!FitsInCalculator(picture.width, picture.height)) return PictureBytes{{}, kMsgTooLargeForCalculator};
   PictureBytes result;
   std::vector<uint8_t>& out = result.bytes;
-  AppendGrobFileHeader(out, picture.width, picture.height);
+  AppendGrobFileHeader(out, picture.width, picture.height, family);
   const size_t row_bytes = GrobRowBytes(picture.width);
   for (size_t y = 0; y < picture.height; ++y) {
     const size_t row = out.size();

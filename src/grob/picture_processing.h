@@ -54,11 +54,14 @@ MonoPicture Dither(const GrayPicture& picture);
 // Whether a GROB of that size fits in a calculator's memory.
 bool FitsInCalculator(uint64_t width, uint64_t height);
 
-// The GROB file (binary form, "HPHP48-E") of a picture that fits in a
-// calculator; refused with kMsgTooLargeForCalculator otherwise.
-PictureBytes MonoToGrobFile(const MonoPicture& picture);
+// The GROB file (binary form, with the family's header: "HPHP48-E",
+// "HPHP49-B") of a picture that fits in a calculator; refused with
+// kMsgTooLargeForCalculator otherwise.
+PictureBytes MonoToGrobFile(const MonoPicture& picture,
+                            CalculatorFamily family = CalculatorFamily::Hp48);
 
-// The picture of a GROB file in binary or text form. False with
+// The picture of a GROB file in binary form (either family's header) or
+// text form. False with
 // *message (kMsgNoValidGrob, kMsgTooLargeForGrob) when it is not one.
 bool GrobFileToMono(std::span<const uint8_t> file, MonoPicture* picture, std::string_view* message);
 

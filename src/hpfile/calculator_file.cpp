@@ -7,7 +7,6 @@ namespace dravik {
 
 namespace {
 
-constexpr std::string_view kBinaryHeader = "HPHP48-";
 constexpr std::string_view kTextHeader = "%%HP:";
 
 bool StartsWith(const std::vector<uint8_t>& bytes, std::string_view text) {
@@ -66,7 +65,7 @@ void ReadBackup(CalculatorFile& file) {
     file.home.fault = {home_at, "no HOME directory in the backup", {}};
     return;
   }
-  file.home = WalkObject(in, home_at);
+  file.home = WalkObject(in, home_at, file.family);
 }
 
 // A broken object has a type but neither size nor checksum.
@@ -95,6 +94,10 @@ void AddEntries(const NibbleView& in, const WalkedObject& dir, int depth,
 
 }  // namespace
 
+std::string BinaryObjectText(CalculatorFamily family) {
+  return std::string(FamilyName(family)) + " binary object";
+}
+
 NibbleView CalculatorFile::nibbles() const {
   std::span<const uint8_t> all(bytes);
   return NibbleView(all.size() >= kBinaryHeaderBytes ? all.subspan(kBinaryHeaderBytes)
@@ -113,12 +116,15 @@ CalculatorFile ReadCalculatorFile(std::vector<uint8_t> bytes) {
     file.header = ReadTextHeader(file.bytes);
     return file;
   }
-  if (!StartsWith(file.bytes, kBinaryHeader)) {
-    file.reason = "not a calculator object (no HPHP48- or %%HP: header)";
+  const std::optional<CalculatorFamily> family = FamilyOfBinary(file.bytes);
+  if (!family) {
+    file.reason = "not a calculator object (no HPHP48-, HPHP49- or %%HP: header)";
     return file;
   }
+  file.family = *family;
   if (file.bytes.size() <= kBinaryHeaderBytes) {
-    file.reason = "not a calculator object (nothing after the HPHP48- header)";
+    file.reason = "not a calculator object (nothing after the " +
+                  std::string(BinaryHeaderOf(file.family)) + " header)";
     return file;
   }
   file.rom_letter = static_cast<char>(file.bytes[7]);
@@ -127,13 +133,13 @@ CalculatorFile ReadCalculatorFile(std::vector<uint8_t> bytes) {
     file.reason = "not a calculator object (truncated in its prolog)";
     return file;
   }
-  if (!IsKnownProlog(prolog)) {
+  if (!IsKnownProlog(prolog, file.family)) {
     char hex[8];
     std::snprintf(hex, sizeof hex, "%05X", prolog);
     file.reason = std::string("not a calculator object (unknown prolog ") + hex + ")";
     return file;
   }
-  file.walk = WalkObject(file.nibbles(), 0);
+  file.walk = WalkObject(file.nibbles(), 0, file.family);
   file.kind = CalculatorFileKind::Binary;
   file.backup = prolog == kPrologBackup;
   if (file.backup) {
@@ -164,6 +170,8 @@ std::vector<InspectRow> InspectRows(const CalculatorFile& file, std::string_view
   const NibbleView in = file.nibbles();
   const WalkedObject& o = Untagged(file.walk.object);
   rows.push_back(Row(in, file.walk.object, name, 0));
+  const std::string family = BinaryObjectText(file.family);
+  rows.back().note = rows.back().note.empty() ? family : family + "; " + rows.back().note;
   if (file.backup) AddEntries(in, file.home.object, 1, rows);
   if (o.prolog == kPrologDirectory) AddEntries(in, o, 1, rows);
   if (!file.reason.empty()) rows.push_back({1, {}, {}, {}, {}, file.reason});

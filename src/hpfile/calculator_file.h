@@ -1,8 +1,9 @@
-// Calculator files on the PC: the binary transfer form ("HPHP48-" + a ROM
-// letter + the object's nibbles) and the text form ("%%HP: T(t)A(a)F(f);"
-// then the object as text). ReadCalculatorFile recognises either, walks a
-// binary object (and the HOME directory inside a backup) and says what it
-// holds the way the calculator's directory listing would.
+// Calculator files on the PC: the binary transfer form ("HPHP48-" or
+// "HPHP49-" + a ROM letter + the object's nibbles) and the text form
+// ("%%HP: T(t)A(a)F(f);" then the object as text). ReadCalculatorFile
+// recognises either, walks a binary object with its family's types (and the
+// HOME directory inside a backup) and says what it holds the way the
+// calculator's directory listing would.
 #pragma once
 
 #include <cstdint>
@@ -11,11 +12,12 @@
 #include <string_view>
 #include <vector>
 
+#include "hpfile/calculator_family.h"
 #include "hpfile/object_walk.h"
 
 namespace dravik {
 
-inline constexpr size_t kBinaryHeaderBytes = 8;  // "HPHP48-" and the ROM letter
+inline constexpr size_t kBinaryHeaderBytes = 8;  // "HPHP48-" or "HPHP49-" and the ROM letter
 
 enum class CalculatorFileKind { Binary, Text, NotAnObject };
 
@@ -32,6 +34,7 @@ struct CalculatorFile {
   std::vector<uint8_t> bytes;  // the whole file
   std::string reason;          // NotAnObject: why not; Binary: the damage, if any
   // Binary.
+  CalculatorFamily family = CalculatorFamily::Hp48;  // whose header it has
   char rom_letter = 0;
   WalkResult walk;             // the object as found in the file (tags included)
   bool backup = false;         // a backup: its name and the HOME it holds
@@ -48,10 +51,14 @@ struct CalculatorFile {
 
 CalculatorFile ReadCalculatorFile(std::vector<uint8_t> bytes);
 
+// What texts call a file in binary form of the family: "HP49 binary object".
+std::string BinaryObjectText(CalculatorFamily family);
+
 // One line of a file's description: the object itself (depth 0), or a
 // variable of a directory or backup (depth 1 and deeper). Type, size and
 // checksum are what the calculator's listing shows once the object is
 // stored under that name; a note takes their place when there are none.
+// The note of a binary file's own row names its family.
 struct InspectRow {
   int depth = 0;
   std::string name;

@@ -33,8 +33,11 @@ ExtractedObject Refused(std::string error) {
 
 }  // namespace
 
-std::vector<uint8_t> PackObjectFile(char rom_letter, const std::vector<uint8_t>& nibbles) {
-  std::vector<uint8_t> file = {'H', 'P', 'H', 'P', '4', '8', '-', static_cast<uint8_t>(rom_letter)};
+std::vector<uint8_t> PackObjectFile(CalculatorFamily family, char rom_letter,
+                                    const std::vector<uint8_t>& nibbles) {
+  const std::string_view header = BinaryHeaderOf(family);
+  std::vector<uint8_t> file(header.begin(), header.end());
+  file.push_back(static_cast<uint8_t>(rom_letter));
   for (size_t i = 0; i < nibbles.size(); i += 2) {
     const uint8_t high = i + 1 < nibbles.size() ? nibbles[i + 1] : 0;
     file.push_back(static_cast<uint8_t>(nibbles[i] | high << 4));
@@ -83,7 +86,7 @@ ExtractedObject ExtractObject(const CalculatorFile& source, std::string_view pat
     ExtractedObject r;
     r.ok = true;
     r.name = "HOME";
-    r.file = PackObjectFile(source.rom_letter, RebuildDirectory(in, *dir, true));
+    r.file = PackObjectFile(source.family, source.rom_letter, RebuildDirectory(in, *dir, true));
     return r;
   }
   if (dir->prolog != kPrologDirectory) return Refused("the file holds no directory");
@@ -110,7 +113,7 @@ ExtractedObject ExtractObject(const CalculatorFile& source, std::string_view pat
   ExtractedObject r;
   r.ok = true;
   r.name = names.back();
-  r.file = PackObjectFile(source.rom_letter, nibbles);
+  r.file = PackObjectFile(source.family, source.rom_letter, nibbles);
   return r;
 }
 

@@ -16,7 +16,7 @@ namespace dravik {
 struct ExtractedObject {
   bool ok = false;
   std::string name;            // the variable's name (the file's name to use)
-  std::vector<uint8_t> file;   // "HPHP48-" + the source's ROM letter + the object
+  std::vector<uint8_t> file;   // the source's header (family, ROM letter) + the object
   std::string error;           // when !ok
 };
 
@@ -33,8 +33,9 @@ ExtractedObject ExtractObject(const CalculatorFile& source, std::string_view pat
 std::vector<uint8_t> RebuildDirectory(const NibbleView& in, const WalkedObject& dir,
                                       bool without_hidden);
 
-// Packs nibbles two to a byte, low half first, behind "HPHP48-" + letter;
-// an odd count gets a 0 pad nibble.
-std::vector<uint8_t> PackObjectFile(char rom_letter, const std::vector<uint8_t>& nibbles);
+// Packs nibbles two to a byte, low half first, behind the family's header
+// ("HPHP48-", "HPHP49-") + letter; an odd count gets a 0 pad nibble.
+std::vector<uint8_t> PackObjectFile(CalculatorFamily family, char rom_letter,
+                                    const std::vector<uint8_t>& nibbles);
 
 }  // namespace dravik

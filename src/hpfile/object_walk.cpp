@@ -27,12 +27,18 @@ constexpr uint32_t kPrologProgram = 0x02D9D;
 constexpr uint32_t kPrologCode = 0x02DCC;
 constexpr uint32_t kPrologGlobalName = 0x02E48;
 constexpr uint32_t kPrologLocalName = 0x02E6D;
+// The HP49 family's own types.
+constexpr uint32_t kPrologInteger = 0x02614;
+constexpr uint32_t kPrologSymbolicMatrix = 0x02686;
+constexpr uint32_t kPrologFlashPointer = 0x026AC;
+constexpr uint32_t kPrologFont = 0x026FE;
 
 // Deeper nesting than this is taken for damage rather than followed.
 constexpr int kMaxDepth = 200;
 
 // Body nibbles after the prolog of the fixed-size types; -1 for others.
-int FixedBody(uint32_t prolog) {
+int FixedBody(uint32_t prolog, CalculatorFamily family) {
+  if (family == CalculatorFamily::Hp49 && prolog == kPrologFlashPointer) return 7;  // bank, command
   switch (prolog) {
     case kPrologSystemBinary: return 5;
     case kPrologReal: return 16;
@@ -46,7 +52,10 @@ int FixedBody(uint32_t prolog) {
 }
 
 // Types whose 5-nibble length field (counting itself) follows the prolog.
-bool HasLengthField(uint32_t prolog) {
+bool HasLengthField(uint32_t prolog, CalculatorFamily family) {
+  // An exact integer's field counts its decimal digits and sign nibble.
+  if (family == CalculatorFamily::Hp49 && (prolog == kPrologInteger || prolog == kPrologFont))
+    return true;
   switch (prolog) {
     case kPrologArray: case kPrologLinkedArray: case kPrologString: case kPrologBinaryInteger:
     case kPrologGrob: case kPrologLibrary: case kPrologBackup: case kPrologLibraryData:
@@ -57,17 +66,19 @@ bool HasLengthField(uint32_t prolog) {
   }
 }
 
-bool IsComposite(uint32_t prolog) {
+bool IsComposite(uint32_t prolog, CalculatorFamily family) {
+  // A symbolic matrix holds its elements up to SEMI, as a list does.
+  if (family == CalculatorFamily::Hp49 && prolog == kPrologSymbolicMatrix) return true;
   return prolog == kPrologList || prolog == kPrologAlgebraic || prolog == kPrologUnit ||
          prolog == kPrologProgram;
 }
 
 }  // namespace
 
-bool IsKnownProlog(uint32_t prolog) {
-  return FixedBody(prolog) >= 0 || HasLengthField(prolog) || IsComposite(prolog) ||
-         prolog == kPrologGlobalName || prolog == kPrologLocalName || prolog == kPrologTagged ||
-         prolog == kPrologDirectory;
+bool IsKnownProlog(uint32_t prolog, CalculatorFamily family) {
+  return FixedBody(prolog, family) >= 0 || HasLengthField(prolog, family) ||
+         IsComposite(prolog, family) || prolog == kPrologGlobalName ||
+         prolog == kPrologLocalName || prolog == kPrologTagged || prolog == kPrologDirectory;
 }
 
 namespace {
@@ -80,7 +91,7 @@ std::string Hex5(uint32_t value) {
 
 class Walker {
  public:
-  explicit Walker(const NibbleView& in) : in_(in) {}
+  Walker(const NibbleView& in, CalculatorFamily family) : in_(in), family_(family) {}
 
   // Walks the object at pos into *out.
   bool Object(size_t pos, WalkedObject* out, int depth) {
@@ -114,11 +125,11 @@ class Walker {
   bool Within(size_t end) { return end <= in_.size() || Truncated(); }
 
   bool Body(size_t pos, uint32_t prolog, WalkedObject* out, int depth, size_t* end) {
-    if (const int fixed = FixedBody(prolog); fixed >= 0) {
+    if (const int fixed = FixedBody(prolog, family_); fixed >= 0) {
       *end = pos + 5 + static_cast<size_t>(fixed);
       return Within(*end);
     }
-    if (HasLengthField(prolog)) {
+    if (HasLengthField(prolog, family_)) {
       uint32_t length = 0;
       if (!in_.Field(pos + 5, 5, &length)) return Truncated();
       if (length < 5) return Fail(pos + 5, "length field below its own size");
@@ -134,7 +145,7 @@ class Walker {
       *end = inner + out->tagged.back().length;
       return true;
     }
-    if (IsComposite(prolog)) return Composite(pos + 5, depth, end);
+    if (IsComposite(prolog, family_)) return Composite(pos + 5, depth, end);
     if (prolog == kPrologDirectory) return Directory(pos, out, depth, end);
     return Fail(pos, "unknown prolog " + Hex5(prolog));
   }
@@ -159,7 +170,7 @@ class Walker {
         *end = pos + 5;
         return true;
       }
-      if (!IsKnownProlog(element)) {
+      if (!IsKnownProlog(element, family_)) {
         pos += 5;
         continue;
       }
@@ -207,6 +218,7 @@ class Walker {
   }
 
   const NibbleView& in_;
+  const CalculatorFamily family_;
   WalkFault fault_;
   std::vector<std::string> path_;
 };
@@ -229,8 +241,8 @@ bool NibbleView::Text(size_t pos, size_t chars, std::string* text) const {
   return true;
 }
 
-WalkResult WalkObject(const NibbleView& in, size_t pos) {
-  Walker walker(in);
+WalkResult WalkObject(const NibbleView& in, size_t pos, CalculatorFamily family) {
+  Walker walker(in, family);
   WalkResult result;
   result.ok = walker.Object(pos, &result.object, 0);
   result.fault = walker.fault();
@@ -277,6 +289,10 @@ std::string TypeWord(const NibbleView& in, const WalkedObject& object) {
     case kPrologGlobalName: return "Global Name";
     case kPrologLocalName: return "Local Name";
     case kPrologXlib: return "XLIB Name";
+    case kPrologInteger: return "Integer";
+    case kPrologSymbolicMatrix: return "Symbolic Matrix";
+    case kPrologFlashPointer: return "Flash Pointer";
+    case kPrologFont: return "Font";
     default: return "Extended Object";
   }
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "hpfile/calculator_family.h"
+
 namespace dravik {
 
 // The nibbles of a file's bytes: two to a byte, the low half first.
@@ -69,19 +71,19 @@ struct WalkResult {
   WalkFault fault;
 };
 
-// Whether a 5-nibble value is the prolog of a type the walk knows (else,
-// inside a composite, it is a pointer into ROM).
-bool IsKnownProlog(uint32_t prolog);
+// Whether a 5-nibble value is the prolog of a type the family's walk knows
+// (else, inside a composite, it is a pointer into ROM).
+bool IsKnownProlog(uint32_t prolog, CalculatorFamily family);
 
-// Walks the object whose prolog starts at nibble pos.
-WalkResult WalkObject(const NibbleView& in, size_t pos);
+// Walks the object whose prolog starts at nibble pos, with the family's types.
+WalkResult WalkObject(const NibbleView& in, size_t pos, CalculatorFamily family);
 
 // The object a variable holds once stored: tags removed (STO and uploads
 // remove every tag around an object).
 const WalkedObject& Untagged(const WalkedObject& object);
 
 // The type word the calculator's directory listing shows ("Real Number",
-// "Graphic", "Directory", …; "Backup" and "Library" for those).
+// "Graphic", "Directory", "Integer", …; "Backup" and "Library" for those).
 std::string TypeWord(const NibbleView& in, const WalkedObject& object);
 
 // The CRC the listing shows: the Saturn CRC over the object's nibbles.

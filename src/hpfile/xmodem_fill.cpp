@@ -16,16 +16,10 @@ namespace {
 
 constexpr size_t kBlock = 128;
 
-bool IsBinaryObject(std::span<const uint8_t> data) {
-  constexpr std::string_view kHeader = "HPHP48-";
-  return data.size() >= kBinaryHeaderBytes &&
-         std::string_view(reinterpret_cast<const char*>(data.data()), kHeader.size()) == kHeader;
-}
-
-XModemFill ObjectFill(std::span<const uint8_t> data) {
+XModemFill ObjectFill(std::span<const uint8_t> data, CalculatorFamily family) {
   XModemFill fill;
   const NibbleView in(data.subspan(kBinaryHeaderBytes));
-  const WalkResult walk = WalkObject(in, 0);
+  const WalkResult walk = WalkObject(in, 0, family);
   if (!walk.ok) {
     fill.outcome = XModemFill::kNotWalked;
     fill.reason = walk.fault.what;
@@ -65,7 +59,8 @@ XModemFill TextFill(std::span<const uint8_t> data) {
 }  // namespace
 
 XModemFill FindXModemFill(std::span<const uint8_t> data) {
-  return IsBinaryObject(data) ? ObjectFill(data) : TextFill(data);
+  const std::optional<CalculatorFamily> family = FamilyOfBinary(data);
+  return family && data.size() >= kBinaryHeaderBytes ? ObjectFill(data, *family) : TextFill(data);
 }
 
 bool TrimXModemFile(const std::string& path, XModemFill* fill, std::string* error) {

@@ -1,12 +1,14 @@
 #include "link/object_checksum.h"
 
+#include <algorithm>
+
+#include "hpfile/calculator_family.h"
 #include "link/block_check.h"
 
 namespace dravik {
 namespace {
 
-constexpr std::string_view kBinaryHeader = "HPHP48-";
-constexpr size_t kHeaderSize = 8;  // "HPHP48-" and the ROM letter
+constexpr size_t kHeaderSize = 8;  // "HPHP48-" or "HPHP49-" and the ROM letter
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -18,7 +20,13 @@ std::string_view NextField(std::string_view line, size_t& pos) {
   return line.substr(start, pos - start);
 }
 
-bool ParseTwiceSize(std::string_view text, long& out) {
+// An HP49 prints the numbers of its listing as reals: "16.", "52870.".
+std::string_view WithoutTrailingDot(std::string_view text) {
+  return text.size() > 1 && text.back() == '.' ? text.substr(0, text.size() - 1) : text;
+}
+
+bool ParseTwiceSize(std::string_view given, long& out) {
+  const std::string_view text = WithoutTrailingDot(given);
   long whole = 0;
   size_t i = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
@@ -37,7 +45,8 @@ bool ParseTwiceSize(std::string_view text, long& out) {
   return false;
 }
 
-bool ParseChecksum(std::string_view text, unsigned& out) {
+bool ParseChecksum(std::string_view given, unsigned& out) {
+  const std::string_view text = WithoutTrailingDot(given);
   if (text.empty() || text.size() > 5) return false;
   unsigned value = 0;
   for (char c : text) {
@@ -58,20 +67,21 @@ unsigned Nibble(const std::vector<uint8_t>& file, size_t i) {
 }  // namespace
 
 bool IsBinaryObjectFile(const std::vector<uint8_t>& file) {
-  return file.size() >= kHeaderSize &&
-         std::string_view(reinterpret_cast<const char*>(file.data()), kBinaryHeader.size()) ==
-             kBinaryHeader;
+  return file.size() >= kHeaderSize && FamilyOfBinary(file).has_value();
 }
 
 bool HasDamagedBinaryHeader(const std::vector<uint8_t>& file) {
   if (file.size() < kHeaderSize) return false;
-  // An HP49's header is one digit off, and no damage.
-  if (std::string_view(reinterpret_cast<const char*>(file.data()), 7) == "HPHP49-") return false;
-  int changed = 0;
-  for (size_t i = 0; i < kBinaryHeader.size(); ++i)
-    changed += file[i] != static_cast<uint8_t>(kBinaryHeader[i]);
+  // Bytes changed from the nearer of the two families' headers.
+  size_t changed = kHeaderSize;
+  for (CalculatorFamily family : {CalculatorFamily::Hp48, CalculatorFamily::Hp49}) {
+    const std::string_view header = BinaryHeaderOf(family);
+    size_t differ = 0;
+    for (size_t i = 0; i < header.size(); ++i) differ += file[i] != static_cast<uint8_t>(header[i]);
+    changed = std::min(changed, differ);
+  }
   if (changed > 0) return changed <= 2;
-  return file[kBinaryHeader.size()] < 'A' || file[kBinaryHeader.size()] > 'Z';
+  return file[kHeaderSize - 1] < 'A' || file[kHeaderSize - 1] > 'Z';
 }
 
 ListedObject FindListedObject(std::string_view listing, std::string_view name) {

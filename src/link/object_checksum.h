@@ -6,8 +6,8 @@
 // so on a noisy line a file can arrive garbled with every packet "good". The
 // calculator lists every variable with its size and the CRC of the stored
 // object (`NAME SIZE TYPE CHECKSUM`), so a file in binary transfer form
-// ("HPHP48-" + the object's nibbles) can be compared with what the
-// calculator holds, whatever the block check was.
+// ("HPHP48-" or "HPHP49-" + the object's nibbles) can be compared with what
+// the calculator holds, whatever the block check was.
 #pragma once
 
 #include <cstdint>
@@ -50,10 +50,12 @@ enum class TransferDirection { Sent, Received };
 ObjectCheck CheckObjectFile(const std::vector<uint8_t>& file, std::string_view name,
                             std::string_view listing, TransferDirection direction);
 
-// True when the bytes are a file in binary transfer form ("HPHP48-").
+// True when the bytes are a file in binary transfer form ("HPHP48-" or
+// "HPHP49-").
 bool IsBinaryObjectFile(const std::vector<uint8_t>& file);
 // True when the bytes begin as a binary transfer file damaged in its header:
-// one or two of "HPHP48-" changed, or the ROM letter after it no letter.
+// one or two of "HPHP48-" (or of "HPHP49-") changed, or the ROM letter after
+// it no letter.
 // The object's CRC does not cover the header, and a file no longer in
 // binary form would otherwise pass for a text file with nothing to check.
 bool HasDamagedBinaryHeader(const std::vector<uint8_t>& file);

@@ -32,7 +32,8 @@ bool EndsWithFolded(const QString& name, const char* ending) {
   return name.endsWith(QLatin1String(ending), Qt::CaseInsensitive);
 }
 
-// What InspectRows says of the file itself, and how many variables it holds.
+// What InspectRows says of the file itself (its family first, for a file in
+// binary form), and how many variables it holds.
 QStringList CalculatorLines(const CalculatorFile& file, const QString& name) {
   const std::vector<InspectRow> rows = InspectRows(file, name.toStdString());
   const InspectRow& top = rows.front();
@@ -41,6 +42,7 @@ QStringList CalculatorLines(const CalculatorFile& file, const QString& name) {
     lines << Text(top.note);
     return lines;
   }
+  lines << Text(BinaryObjectText(file.family));
   QString line = Text(top.type);
   if (!top.size.empty())
     line += ", " + Text(top.size) + " bytes, checksum " + Text(top.checksum);

@@ -1,7 +1,8 @@
 // The tool tip of a file in the PC list, made when the mouse rests on it
 // (one bounded read of the file, never while the folder is listed): what a
 // calculator file holds as the calculator lists it (type word, size,
-// checksum) and a preview of a GROB, BMP or PNG picture.
+// checksum, and the calculator family of a file in binary form) and a
+// preview of a GROB, BMP or PNG picture.
 #pragma once
 
 #include <QString>

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 namespace dravik {
@@ -22,13 +23,16 @@ std::string FileToSendProblem(const std::string& path) {
   return {};
 }
 
-bool IsCalculatorBinaryFile(const std::string& path) {
+std::optional<CalculatorFamily> FamilyOfFile(const std::string& path) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return false;
-  char head[7] = {};
+  if (fd < 0) return std::nullopt;
+  uint8_t head[7] = {};
   const ssize_t n = ::read(fd, head, sizeof head);
   ::close(fd);
-  return n == static_cast<ssize_t>(sizeof head) && std::memcmp(head, "HPHP48-", sizeof head) == 0;
+  if (n != static_cast<ssize_t>(sizeof head)) return std::nullopt;
+  return FamilyOfBinary(head);
 }
+
+bool IsCalculatorBinaryFile(const std::string& path) { return FamilyOfFile(path).has_value(); }
 
 }  // namespace dravik

@@ -2,7 +2,10 @@
 // file that cannot go never reaches the line.
 #pragma once
 
+#include <optional>
 #include <string>
+
+#include "hpfile/calculator_family.h"
 
 namespace dravik {
 
@@ -11,8 +14,13 @@ namespace dravik {
 // for reading.
 std::string FileToSendProblem(const std::string& path);
 
-// True when the file starts with the calculator's binary object header
-// "HPHP48-"; anything else is text to the calculator.
+// The family whose binary object header ("HPHP48-", "HPHP49-") the file
+// starts with; none for text, anything else, or a file that cannot be read.
+// A calculator refuses the other family's binary objects.
+std::optional<CalculatorFamily> FamilyOfFile(const std::string& path);
+
+// True when the file starts with either family's binary object header;
+// anything else is text to the calculator.
 bool IsCalculatorBinaryFile(const std::string& path);
 
 }  // namespace dravik

@@ -85,6 +85,7 @@ PcObject ReadPcFile(const std::string& path, const std::string& name,
   object.type = rows.front().type;
   object.size = rows.front().size;
   object.checksum = rows.front().checksum;
+  object.family = file.family;
   return object;
 }
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "hpfile/calculator_family.h"
+
 namespace dravik::sync {
 
 // Larger files are not read: no calculator object is that large.
@@ -14,7 +16,7 @@ inline constexpr uint64_t kMaxObjectFileBytes = 1 << 20;
 
 enum class PcKind {
   Folder,
-  BinaryObject,  // "HPHP48-" and an object walked whole
+  BinaryObject,  // "HPHP48-" or "HPHP49-" and an object walked whole
   TextObject,    // "%%HP:" text: no checksum to compare
   Other,         // anything else: not compared (reason says why)
 };
@@ -27,6 +29,7 @@ struct PcObject {
   std::string type;
   std::string size;
   std::string checksum;
+  CalculatorFamily family = CalculatorFamily::Hp48;  // BinaryObject: whose header it has
   std::string reason;      // Other: why it is not compared
   uint64_t hash = 0;       // content hash of a file that was read
   uint64_t bytes = 0;      // file size

@@ -133,6 +133,8 @@ TEST(PngToGrob, DitheringRefusesAPictureTooLargeForACalculatorUntilItIsFitToTheS
             "\"Fit to the screen\" shrinks it.");
   EXPECT_EQ(w.pcFolder().Names(), std::vector<std::string>{"photo.png"});
 
+  // Made for the calculator family the window asks for.
+  w.frame().SetPictureFamily([] { return CalculatorFamily::Hp49; });
   testing::ModalDriver fitting([&](QDialog& d) {
     auto& options = dynamic_cast<CPngToGrobDlg&>(d);
     options.SetDithering(true);
@@ -144,7 +146,9 @@ TEST(PngToGrob, DitheringRefusesAPictureTooLargeForACalculatorUntilItIsFitToTheS
   EXPECT_TRUE(w.frame().ConvertPngToGrob(png));
   MonoPicture grob;
   std::string_view message;
-  ASSERT_TRUE(GrobFileToMono(testing::ReadBytes(w.pcFolder() / "photo.grb"), &grob, &message));
+  const std::vector<uint8_t> file = testing::ReadBytes(w.pcFolder() / "photo.grb");
+  ASSERT_TRUE(GrobFileToMono(file, &grob, &message));
+  EXPECT_EQ(std::string(file.begin(), file.begin() + 8), "HPHP49-B");
   EXPECT_EQ(grob.height, 64u);
   EXPECT_LE(grob.width, 131u);
   EXPECT_TRUE(testing::RowNamed(w.frame().panes().pcList, "photo.grb"));

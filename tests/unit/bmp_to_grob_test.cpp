@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "grob/grob_to_bmp.h"
 #include "picture_samples.h"
 
 namespace dravik {
@@ -17,18 +20,29 @@ using testing::ReadGrobPicture;
 
 PictureBytes Convert(const std::vector<uint8_t>& bmp) { return BmpToGrob(bmp); }
 
-TEST(BmpToGrob, CalculatorScreenGivesTheDescribedHeaderAndRows) {
+// The family the GROB file is made for, and the header text it gets.
+class GrobForFamily : public ::testing::TestWithParam<std::pair<CalculatorFamily, std::string>> {};
+
+INSTANTIATE_TEST_SUITE_P(BmpToGrob, GrobForFamily,
+                         ::testing::Values(std::pair{CalculatorFamily::Hp48, std::string("HPHP48-E")},
+                                           std::pair{CalculatorFamily::Hp49, std::string("HPHP49-B")}));
+
+TEST_P(GrobForFamily, CalculatorScreenGivesTheDescribedHeaderAndRows) {
+  const auto& [family, text] = GetParam();
   const Picture picture = PatternPicture(131, 64);
-  const PictureBytes grob = Convert(MakeBmp(picture));
+  const std::vector<uint8_t> bmp = MakeBmp(picture);
+  const PictureBytes grob = BmpToGrob(bmp, family);
   ASSERT_TRUE(grob.ok()) << grob.message;
   ASSERT_EQ(grob.bytes.size(), 18u + 1088u);
   const std::vector<uint8_t> header(grob.bytes.begin(), grob.bytes.begin() + 18);
   // L = 0x88F, H = 0x40, W = 0x83.
-  const std::vector<uint8_t> expected = {'H', 'P', 'H', 'P', '4', '8', '-', 'E', 0x1E,
-                                         0x2B, 0xF0, 0x88, 0x00, 0x40, 0x00, 0x30, 0x08, 0x00};
+  std::vector<uint8_t> expected(text.begin(), text.end());
+  expected.insert(expected.end(), {0x1E, 0x2B, 0xF0, 0x88, 0x00, 0x40, 0x00, 0x30, 0x08, 0x00});
   EXPECT_EQ(header, expected);
   EXPECT_EQ(ReadGrobPicture(grob.bytes), picture);
   EXPECT_TRUE(testing::GrobPaddingIsClear(grob.bytes));
+  // Read back whatever its family.
+  EXPECT_EQ(GrobToBmp(grob.bytes).bytes, bmp);
 }
 
 TEST(BmpToGrob, WidthsThatFillOrBarelyStartTheLastByte) {

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -55,6 +56,9 @@ TEST(CliPictureCommands, WriteNextToTheInputAndReportRefusals) {
   EXPECT_EQ(again.output,
             "\rERROR: The file pics/SUN.grb already exists\ndravik-cli: --replace replaces it\n");
   EXPECT_EQ(RunCli(folder.path(), "bmp2grob --replace pics/SUN.BMP").status, 0);
+  // For an HP49-family calculator: the same GROB with the HP49's header.
+  EXPECT_EQ(RunCli(folder.path(), "bmp2grob --hp49 --replace pics/SUN.BMP").status, 0);
+  EXPECT_EQ(ReadBytes(folder / "pics/SUN.grb"), BmpToGrob(bmp, CalculatorFamily::Hp49).bytes);
 
   const CliRun to_bmp = RunCli(folder.path() + "pics", "grob2bmp SUN.grb");
   EXPECT_EQ(to_bmp.status, 0) << to_bmp.output;
@@ -86,6 +90,11 @@ TEST(CliPictureCommands, PngRoundTripsOfADitheredAndAThresholdedPicture) {
     const CliRun to_grob = RunCli(folder.path(), "png2grob --replace " + how + " RAMP.pgm");
     ASSERT_EQ(to_grob.status, 0) << to_grob.output;
     const std::vector<uint8_t> grob = ReadBytes(folder / "RAMP.grb");
+    ASSERT_EQ(RunCli(folder.path(), "png2grob --hp49 --replace " + how + " RAMP.pgm").status, 0);
+    std::vector<uint8_t> grob49 = ReadBytes(folder / "RAMP.grb");
+    EXPECT_EQ(std::string(grob49.begin(), grob49.begin() + 8), "HPHP49-B");
+    std::copy_n(grob.begin(), 8, grob49.begin());
+    EXPECT_EQ(grob49, grob);
     ASSERT_EQ(RunCli(folder.path(), "grob2png --replace RAMP.grb").status, 0);
     ASSERT_EQ(RunCli(folder.path(), "png2grob RAMP.grb.png").status, 0);
     EXPECT_EQ(ReadBytes(folder / "RAMP.grb.grb"), grob);

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace dravik {
 namespace {
 
-std::vector<uint8_t> BinaryFile(const std::string& hex) {
-  std::string head = "HPHP48-R";
+std::vector<uint8_t> BinaryFile(const std::string& hex, std::string_view head = "HPHP48-R") {
   std::vector<uint8_t> out(head.begin(), head.end());
   for (size_t i = 0; i + 1 < hex.size(); i += 2)
     out.push_back(static_cast<uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
@@ -35,6 +35,14 @@ TEST(ObjectChecksum, CalculatorFilesMatchTheirListingLines) {
   EXPECT_EQ(CheckObjectFile(BinaryFile("bf291004"), "UCH", kListing, TransferDirection::Received),
             ObjectCheck::Match);
   EXPECT_EQ(CheckObjectFile(BinaryFile("bf2910f4"), "UCH", kListing, TransferDirection::Received),
+            ObjectCheck::Match);
+  // An HP49's file against its listing, whose sizes and checksums end in a dot.
+  const std::string listing49 = "{ HOME } 246382.\r\nZ 11.5 Integer 1277.\r\nR 16. Real Number 52870.\r\n";
+  EXPECT_EQ(CheckObjectFile(BinaryFile("142670000005", "HPHP49-B"), "Z", listing49,
+                            TransferDirection::Received),
+            ObjectCheck::Match);
+  EXPECT_EQ(CheckObjectFile(BinaryFile("3329000000000000001500", "HPHP49-B"), "R", listing49,
+                            TransferDirection::Received),
             ObjectCheck::Match);
 }
 
