@@ -51,8 +51,8 @@ class CPCView : public QTreeWidget {
   void FinishDropOnPc();
   // Names of a receive that are taken in folder already: the user says,
   // once, whether they replace the files there (which go to the trash),
-  // come beside them (NAME.1) or are left out. False when nothing is left
-  // to receive.
+  // come beside them (NAME.1, or NAME.2 when that is taken too, ...) or
+  // are left out. False when nothing is left to receive.
   bool SettleExistingFiles(TransferJob& job, const std::string& folder);
   // Deletes the selected files and folders to the trash after a
   // confirmation.
