@@ -411,14 +411,17 @@ QString CMainFrame::messageText() const { return messagePane_->text(); }
 void CMainFrame::SetMessageText(const QString& text) {
   // A prompt shown for a toolbar button or menu item would cover it.
   statusBar()->clearMessage();
-  // Not ready while the line works: the pane says what it does.
-  if (text == "Ready" && ctx_.line.Busy()) {
-    const QString busy = ctx_.line.BusyText();
-    if (!busy.isEmpty()) {
-      messagePane_->setText(busy);
+  // Not ready while the line works: the pane says what it does, as the
+  // running operation last said it.
+  const bool busy = ctx_.line.Busy();
+  if (text == "Ready" && busy) {
+    const QString doing = runningText_.isEmpty() ? ctx_.line.BusyText() : runningText_;
+    if (!doing.isEmpty()) {
+      messagePane_->setText(doing);
       return;
     }
   }
+  if (busy) runningText_ = text;
   messagePane_->setText(text);
 }
 
@@ -449,8 +452,18 @@ void CMainFrame::OnLineChanged() {
   waitingPane_->setVisible(!waiting.isEmpty());
   waitingPane_->setText(QStringLiteral("%1 waiting").arg(waiting.size()));
   waitingPane_->setToolTip("Waiting for the line:\n" + waiting.join('\n'));
+  // An operation starts: the pane names it until it says more itself
+  // (which directory it reads, which file it sends).
+  if (queue.runningId != shownRunningId_) {
+    shownRunningId_ = queue.runningId;
+    runningText_ = QString::fromStdString(queue.running);
+    if (queue.runningId != 0) SetMessageText(runningText_);
+  }
   // The wait is over: the pane no longer says what the line did.
-  if (lineWasBusy_ && !busy) SetMessageText("Ready");
+  if (lineWasBusy_ && !busy) {
+    runningText_.clear();
+    SetMessageText("Ready");
+  }
   lineWasBusy_ = busy;
 }
 

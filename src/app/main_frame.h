@@ -190,6 +190,10 @@ class CMainFrame : public QMainWindow {
   // Tool tips of the commands as they are while the line is free.
   std::map<Command, QString> idleTips_;
   bool lineWasBusy_ = false;
+  // The operation the message pane last named, and the latest text of the
+  // one that runs (shown again when a pane says "Ready" meanwhile).
+  uint64_t shownRunningId_ = 0;
+  QString runningText_;
   int activeSide_ = -1;
   CompareMarks* marks_ = nullptr;
   CCompareBar* compareBar_ = nullptr;

@@ -105,7 +105,8 @@ void CRemoteView::ShowReading(const std::string& path) {
   if (!busy.isEmpty()) row->setToolTip(0, FromEngine(text) + " once the line is free (" + busy + ")");
   addTopLevelItem(row);
   row->setFirstColumnSpanned(true);  // a long path is not cut at the Name column
-  SetStatus(text);
+  // While the line does something else the status bar keeps saying what.
+  if (busy.isEmpty()) SetStatus(text);
   emit rowsReplaced(true);
 }
 
