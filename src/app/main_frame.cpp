@@ -98,6 +98,9 @@ const CommandText kCommands[] = {
     {CMainFrame::Command::Compare, "Co&mpare with PC folder",
      "Compare the HP48 directory and its subdirectories with the PC folder.",
      "Compare with PC folder", "tb_compare", QKeySequence(Qt::CTRL | Qt::Key_M)},
+    {CMainFrame::Command::ShowHiddenFiles, "Show &Hidden Files",
+     "Show the PC files and folders whose names begin with a dot.", "Show hidden files", nullptr,
+     QKeySequence(Qt::CTRL | Qt::Key_H)},
     {CMainFrame::Command::DifferencesOnly, "Show &differences only",
      "Hide the objects and files the compare found the same.", "Show differences only",
      nullptr, {}},
@@ -173,7 +176,7 @@ void CMainFrame::CreateActions() {
   action(Command::Stop)->setEnabled(false);
   for (Command c : kNeedFreeLine) idleTips_[c] = action(c)->toolTip();
   for (Command c : {Command::Ascii, Command::Binary, Command::StatusBar, Command::CheckOut,
-                    Command::DifferencesOnly})
+                    Command::DifferencesOnly, Command::ShowHiddenFiles})
     action(c)->setCheckable(true);
   // A sync plans from a compare's result.
   action(Command::SyncToPc)->setEnabled(false);
@@ -209,6 +212,7 @@ void CMainFrame::CreateActions() {
   bind(Command::Refresh, &CMainFrame::OnRefresh);
   bind(Command::Panic, &CMainFrame::OnPanic);
   bind(Command::CheckOut, &CMainFrame::OnCheckOut);
+  bind(Command::ShowHiddenFiles, &CMainFrame::OnShowHiddenFiles);
   bind(Command::About, &CMainFrame::OnAbout);
   bind(Command::NewFolder, &CMainFrame::OnNewFolder);
   bind(Command::Preview, &CMainFrame::OnPreview);
@@ -266,6 +270,7 @@ void CMainFrame::CreateMenus() {
   view->addAction(action(Command::Refresh));
   view->addAction(action(Command::Panic));
   view->addAction(action(Command::CheckOut));
+  view->addAction(action(Command::ShowHiddenFiles));
   view->addAction(action(Command::DifferencesOnly));
   view->addSeparator();
   view->addAction(action(Command::Log));
@@ -488,7 +493,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   ctx_.line.Shutdown(1000);
   if (rememberLayout_)
     WriteWindowLayout(WindowLayoutPath(), {saveGeometry(), columnShare_, rowShare_,
-                                           ctx_.session.CurrentPCFolder});
+                                           ctx_.session.CurrentPCFolder, ctx_.ShowHiddenFiles});
   QMainWindow::closeEvent(event);
 }
 
@@ -534,6 +539,7 @@ void CMainFrame::RememberLayout() {
   const WindowLayout kept = ReadWindowLayout(WindowLayoutPath());
   columnShare_ = kept.columnShare;
   rowShare_ = kept.rowShare;
+  if (kept.showHiddenFiles != ctx_.ShowHiddenFiles) OnShowHiddenFiles();
   if (!kept.geometry.isEmpty()) restoreGeometry(kept.geometry);
   LayOutPanes();
   std::error_code error;

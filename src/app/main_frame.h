@@ -36,7 +36,7 @@ class CMainFrame : public QMainWindow {
     PngToGrob, GrobToPng, OpenBackup, Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
     StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog, Stop, Connect,
-    Compare, DifferencesOnly, SyncToPc, SyncToCalculator,
+    Compare, DifferencesOnly, SyncToPc, SyncToCalculator, ShowHiddenFiles,
   };
 
   CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent = nullptr);
@@ -107,6 +107,9 @@ class CMainFrame : public QMainWindow {
   void OnRefresh();
   void OnPanic();
   void OnCheckOut();
+  // View > Show Hidden Files: the PC panes list the files and folders
+  // whose names begin with a dot, or leave them out.
+  void OnShowHiddenFiles();
   void OnAbout();
   void OnNewFolder();
   void OnPreview();

@@ -66,6 +66,7 @@ TEST(MainFrame, SizeBordersAndPcFolderAreKeptForTheNextRun) {
     row->setSizes({width / 2, width - width / 2});
     emit row->splitterMoved(width / 2, 1);
     ctx.session.CurrentPCFolder = folder.path();
+    frame.action(CMainFrame::Command::ShowHiddenFiles)->trigger();
     frame.close();
   }
   AppContext ctx;
@@ -78,6 +79,10 @@ TEST(MainFrame, SizeBordersAndPcFolderAreKeptForTheNextRun) {
       qobject_cast<QSplitter*>(frame.panes().hpList->parentWidget())->sizes();
   EXPECT_NEAR(columns[0], columns[1], 2) << "the border moved to the middle stays there";
   EXPECT_EQ(ctx.session.CurrentPCFolder, folder.path());
+  EXPECT_TRUE(ctx.ShowHiddenFiles);
+  EXPECT_TRUE(frame.action(CMainFrame::Command::ShowHiddenFiles)->isChecked());
+  frame.action(CMainFrame::Command::ShowHiddenFiles)->trigger();  // as other tests expect
+  frame.close();
 }
 
 TEST(MainFrame, StatusPanesFollowTheSettings) {
