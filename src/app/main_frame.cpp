@@ -74,8 +74,10 @@ const CommandText kCommands[] = {
     {CMainFrame::Command::Finish, "&Finish", "Finish HP48 server.", "FINISH", "tb_finish", {}},
     {CMainFrame::Command::Ascii, "ASCII", "Set HP48 in ASCII-mode.", "", nullptr, {}},
     {CMainFrame::Command::Binary, "Binary", "Set HP48 in Binary-mode.", "", nullptr, {}},
-    {CMainFrame::Command::Archive, "&Archive", "", "", nullptr, {}},
-    {CMainFrame::Command::Restore, "&Restore", "Restore archive.", "Restore", nullptr, {}},
+    {CMainFrame::Command::Archive, "&Archive...",
+     "Back up the whole memory of the HP48 to a file in the PC folder.", "Archive", nullptr, {}},
+    {CMainFrame::Command::Restore, "&Restore...",
+     "Replace the memory of the HP48 with a backup from the PC.", "Restore", nullptr, {}},
     {CMainFrame::Command::StatusBar, "&Statusbar", "Statusbar on/off", "Statusbar on/off",
      nullptr, {}},
     {CMainFrame::Command::Refresh, "&Refresh", "Read PC- and HP48-directory", "Refresh",
@@ -246,6 +248,7 @@ void CMainFrame::CreateMenus() {
 
   QMenu* hp = menuBar()->addMenu("HP&48");
   hp->addAction(action(Command::Connect));
+  hp->addAction(action(Command::Stop));
   hp->addSeparator();
   hp->addAction(action(Command::Home));
   hp->addAction(action(Command::UpDir));

@@ -2,6 +2,8 @@
 // works on), the calculator's directories, its transfer mode, archive and
 // restore, Refresh, Panic and About.
 #include <QApplication>
+#include <QFile>
+#include <QFileDialog>
 #include <QPointer>
 #include <filesystem>
 
@@ -17,6 +19,7 @@
 #include "hpview/remote_view.h"
 #include "jobs/transfer_job.h"
 #include "link/hp48_listing_link.h"
+#include "pcview/pc_item.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
 
@@ -138,7 +141,16 @@ void CMainFrame::OnArchive() {
 }
 
 void CMainFrame::OnRestore() {
-  RestoreArchive(ctx_, *panes_.hpList, panes_.pcList->FocusedName());
+  const std::string folder = ctx_.session.CurrentPCFolder;
+  std::string file = folder + panes_.pcList->FocusedName();
+  // No file chosen in the PC list: the user picks the backup here.
+  if (panes_.pcList->FocusedName().empty() || folder.empty()) {
+    const QString chosen = QFileDialog::getOpenFileName(this, "Restore", ShownName(folder),
+                                                        "All files (*)");
+    if (chosen.isEmpty()) return;
+    file = QFile::encodeName(chosen).toStdString();
+  }
+  RestoreArchive(ctx_, *panes_.hpList, file);
 }
 
 void CMainFrame::OnRefresh() {
