@@ -223,7 +223,8 @@ void CRemoteView::DropWaitingReads() {
     const std::string path = it->path;
     it = reads_.erase(it);
     if (ctx_.session.CurrentHPPath == path)
-      ShowNotice(FromEngine("Not read: " + path + " (the calculator did not answer; F5 connects again)"));
+      ShowNotice(FromEngine("Not read: " + path +
+                            " (the calculator did not answer; F5 connects again)"));
   }
 }
 

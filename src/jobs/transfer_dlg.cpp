@@ -21,7 +21,8 @@ std::string ItemStatus(const TransferJob& job, bool receive, size_t index) {
   std::string text = (receive ? "Receiving " : "Sending ") + item.substr(item.rfind('/') + 1);
   if (job.UseXModem) text += " by XModem";
   if (job.TransferList.size() > 1)
-    text += " (" + std::to_string(index + 1) + " of " + std::to_string(job.TransferList.size()) + ")";
+    text += " (" + std::to_string(index + 1) + " of " +
+            std::to_string(job.TransferList.size()) + ")";
   return text;
 }
 
@@ -144,7 +145,8 @@ void CTransferDlg::OnProgress(int code, long value) {
       const bool known = value >= 0 && static_cast<size_t>(value) < job_.TransferList.size();
       SetItemText(prefix + (known ? QString::fromStdString(job_.TransferList[value]) : QString()));
       if (known && ctx_.session.MainWindow)
-        ctx_.session.MainWindow->SetStatusText(ItemStatus(job_, IsReceive(), static_cast<size_t>(value)));
+        ctx_.session.MainWindow->SetStatusText(
+            ItemStatus(job_, IsReceive(), static_cast<size_t>(value)));
       scale_->ItemStarts(value);
       ShowOnBar(allBar_, scale_->All());
       ShowOnBar(currentBar_, scale_->Current());

@@ -188,7 +188,8 @@ bool CPCView::ShowsDisk() const {
   if (!listing.opened || !listing.complete) return false;
   std::vector<std::tuple<std::string, bool, uint64_t>> disk, shown;
   for (const FolderEntry& e : listing.entries)
-    if (ctx_.ShowHiddenFiles || !IsHiddenName(e.name)) disk.emplace_back(e.name, e.isFolder, e.size);
+    if (ctx_.ShowHiddenFiles || !IsHiddenName(e.name))
+      disk.emplace_back(e.name, e.isFolder, e.size);
   for (int i = 0; i < topLevelItemCount(); ++i) {
     const QTreeWidgetItem* item = topLevelItem(i);
     const bool folder = item->data(0, kKindRole).toInt() == kFolderItem;

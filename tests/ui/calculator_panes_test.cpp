@@ -150,7 +150,8 @@ TEST(CalculatorPanes, ReadAllKeepsTheTreeAndEachDirectoryCanBeBrowsedOnceRead) {
   std::atomic<bool> browsed{false};
   LineWatch watch(w, [&](const std::string& text) {
     if (text.find("(4 of 4)") == std::string::npos) return;
-    for (int i = 0; i < 1000 && !browsed; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 1000 && !browsed; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
   });
   QStringList rowsMidWalk;
   bool gamesInTree = false;
@@ -187,7 +188,8 @@ TEST(CalculatorPanes, ACalculatorFallenSilentInReadAllIsToldOnceAndWhatWasReadSt
   w.Settle();
   w.calculator().SetSilent(false);
   EXPECT_EQ(w.messages(),
-            Strings{"Error: No response from HP48\n\nPut your HP in Server-Mode and check the settings"});
+            Strings{"Error: No response from HP48\n\nPut your HP in Server-Mode and check the "
+                    "settings"});
   EXPECT_EQ(w.session().CurrentHPPath, "HOME\\");
   EXPECT_NE(RowNamed(p.list, "GREET"), nullptr);
   EXPECT_EQ(RowNamed(p.list, "Could not read HOME\\ (F5 reads it again)"), nullptr);

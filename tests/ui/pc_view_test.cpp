@@ -217,7 +217,8 @@ TEST_F(PcPanes, TheListFollowsTheDiskAndShowsHiddenFilesOnlyWhenAsked) {
   list().Refresh();
   EXPECT_EQ(RowNames(&list()), (QStringList{"..", "GONE", "KEEP", "MOVED"}));
   frame->action(CMainFrame::Command::ShowHiddenFiles)->trigger();
-  EXPECT_EQ(RowNames(&list()), (QStringList{"..", ".dravik-sync", ".profile", "GONE", "KEEP", "MOVED"}));
+  EXPECT_EQ(RowNames(&list()),
+            (QStringList{"..", ".dravik-sync", ".profile", "GONE", "KEEP", "MOVED"}));
   frame->action(CMainFrame::Command::ShowHiddenFiles)->trigger();
 
   // Another program deletes and moves files: the list follows without

@@ -101,7 +101,8 @@ int TakeShots(const std::string& folder) {
   sim::SimulatedHp48 calculator(sim::Calculator::Demo(), simOptions);
   std::string error;
   if (!calculator.Start(&error)) {
-    std::fprintf(stderr, "window_shots: the simulated calculator did not start: %s\n", error.c_str());
+    std::fprintf(stderr, "window_shots: the simulated calculator did not start: %s\n",
+                 error.c_str());
     return 1;
   }
   AppContext ctx;
