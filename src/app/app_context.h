@@ -38,6 +38,8 @@ struct AppContext {
   bool PanesBusy = true;
   // PC files are classified by name and content.
   bool CheckOutMode = false;
+  // The PC panes list hidden files and folders (names beginning with a dot).
+  bool ShowHiddenFiles = false;
   // A connection check has been answered: the transfer format, checksum
   // and translation mode shown are the calculator's.
   bool CalculatorAnswered = false;

@@ -74,8 +74,10 @@ const CommandText kCommands[] = {
     {CMainFrame::Command::Finish, "&Finish", "Finish HP48 server.", "FINISH", "tb_finish", {}},
     {CMainFrame::Command::Ascii, "ASCII", "Set HP48 in ASCII-mode.", "", nullptr, {}},
     {CMainFrame::Command::Binary, "Binary", "Set HP48 in Binary-mode.", "", nullptr, {}},
-    {CMainFrame::Command::Archive, "&Archive", "", "", nullptr, {}},
-    {CMainFrame::Command::Restore, "&Restore", "Restore archive.", "Restore", nullptr, {}},
+    {CMainFrame::Command::Archive, "&Archive...",
+     "Back up the whole memory of the HP48 to a file in the PC folder.", "Archive", nullptr, {}},
+    {CMainFrame::Command::Restore, "&Restore...",
+     "Replace the memory of the HP48 with a backup from the PC.", "Restore", nullptr, {}},
     {CMainFrame::Command::StatusBar, "&Statusbar", "Statusbar on/off", "Statusbar on/off",
      nullptr, {}},
     {CMainFrame::Command::Refresh, "&Refresh", "Read PC- and HP48-directory", "Refresh",
@@ -98,6 +100,9 @@ const CommandText kCommands[] = {
     {CMainFrame::Command::Compare, "Co&mpare with PC folder",
      "Compare the HP48 directory and its subdirectories with the PC folder.",
      "Compare with PC folder", "tb_compare", QKeySequence(Qt::CTRL | Qt::Key_M)},
+    {CMainFrame::Command::ShowHiddenFiles, "Show &Hidden Files",
+     "Show the PC files and folders whose names begin with a dot.", "Show hidden files", nullptr,
+     QKeySequence(Qt::CTRL | Qt::Key_H)},
     {CMainFrame::Command::DifferencesOnly, "Show &differences only",
      "Hide the objects and files the compare found the same.", "Show differences only",
      nullptr, {}},
@@ -173,7 +178,7 @@ void CMainFrame::CreateActions() {
   action(Command::Stop)->setEnabled(false);
   for (Command c : kNeedFreeLine) idleTips_[c] = action(c)->toolTip();
   for (Command c : {Command::Ascii, Command::Binary, Command::StatusBar, Command::CheckOut,
-                    Command::DifferencesOnly})
+                    Command::DifferencesOnly, Command::ShowHiddenFiles})
     action(c)->setCheckable(true);
   // A sync plans from a compare's result.
   action(Command::SyncToPc)->setEnabled(false);
@@ -209,6 +214,7 @@ void CMainFrame::CreateActions() {
   bind(Command::Refresh, &CMainFrame::OnRefresh);
   bind(Command::Panic, &CMainFrame::OnPanic);
   bind(Command::CheckOut, &CMainFrame::OnCheckOut);
+  bind(Command::ShowHiddenFiles, &CMainFrame::OnShowHiddenFiles);
   bind(Command::About, &CMainFrame::OnAbout);
   bind(Command::NewFolder, &CMainFrame::OnNewFolder);
   bind(Command::Preview, &CMainFrame::OnPreview);
@@ -242,6 +248,7 @@ void CMainFrame::CreateMenus() {
 
   QMenu* hp = menuBar()->addMenu("HP&48");
   hp->addAction(action(Command::Connect));
+  hp->addAction(action(Command::Stop));
   hp->addSeparator();
   hp->addAction(action(Command::Home));
   hp->addAction(action(Command::UpDir));
@@ -266,6 +273,7 @@ void CMainFrame::CreateMenus() {
   view->addAction(action(Command::Refresh));
   view->addAction(action(Command::Panic));
   view->addAction(action(Command::CheckOut));
+  view->addAction(action(Command::ShowHiddenFiles));
   view->addAction(action(Command::DifferencesOnly));
   view->addSeparator();
   view->addAction(action(Command::Log));
@@ -411,14 +419,17 @@ QString CMainFrame::messageText() const { return messagePane_->text(); }
 void CMainFrame::SetMessageText(const QString& text) {
   // A prompt shown for a toolbar button or menu item would cover it.
   statusBar()->clearMessage();
-  // Not ready while the line works: the pane says what it does.
-  if (text == "Ready" && ctx_.line.Busy()) {
-    const QString busy = ctx_.line.BusyText();
-    if (!busy.isEmpty()) {
-      messagePane_->setText(busy);
+  // Not ready while the line works: the pane says what it does, as the
+  // running operation last said it.
+  const bool busy = ctx_.line.Busy();
+  if (text == "Ready" && busy) {
+    const QString doing = runningText_.isEmpty() ? ctx_.line.BusyText() : runningText_;
+    if (!doing.isEmpty()) {
+      messagePane_->setText(doing);
       return;
     }
   }
+  if (busy) runningText_ = text;
   messagePane_->setText(text);
 }
 
@@ -449,8 +460,18 @@ void CMainFrame::OnLineChanged() {
   waitingPane_->setVisible(!waiting.isEmpty());
   waitingPane_->setText(QStringLiteral("%1 waiting").arg(waiting.size()));
   waitingPane_->setToolTip("Waiting for the line:\n" + waiting.join('\n'));
+  // An operation starts: the pane names it until it says more itself
+  // (which directory it reads, which file it sends).
+  if (queue.runningId != shownRunningId_) {
+    shownRunningId_ = queue.runningId;
+    runningText_ = QString::fromStdString(queue.running);
+    if (queue.runningId != 0) SetMessageText(runningText_);
+  }
   // The wait is over: the pane no longer says what the line did.
-  if (lineWasBusy_ && !busy) SetMessageText("Ready");
+  if (lineWasBusy_ && !busy) {
+    runningText_.clear();
+    SetMessageText("Ready");
+  }
   lineWasBusy_ = busy;
 }
 
@@ -475,7 +496,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
   ctx_.line.Shutdown(1000);
   if (rememberLayout_)
     WriteWindowLayout(WindowLayoutPath(), {saveGeometry(), columnShare_, rowShare_,
-                                           ctx_.session.CurrentPCFolder});
+                                           ctx_.session.CurrentPCFolder, ctx_.ShowHiddenFiles});
   QMainWindow::closeEvent(event);
 }
 
@@ -521,6 +542,7 @@ void CMainFrame::RememberLayout() {
   const WindowLayout kept = ReadWindowLayout(WindowLayoutPath());
   columnShare_ = kept.columnShare;
   rowShare_ = kept.rowShare;
+  if (kept.showHiddenFiles != ctx_.ShowHiddenFiles) OnShowHiddenFiles();
   if (!kept.geometry.isEmpty()) restoreGeometry(kept.geometry);
   LayOutPanes();
   std::error_code error;

@@ -37,7 +37,7 @@ class CMainFrame : public QMainWindow {
     PngToGrob, GrobToPng, OpenBackup, Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
     StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog, Stop, Connect,
-    Compare, DifferencesOnly, SyncToPc, SyncToCalculator,
+    Compare, DifferencesOnly, SyncToPc, SyncToCalculator, ShowHiddenFiles,
   };
 
   CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent = nullptr);
@@ -112,6 +112,9 @@ class CMainFrame : public QMainWindow {
   void OnRefresh();
   void OnPanic();
   void OnCheckOut();
+  // View > Show Hidden Files: the PC panes list the files and folders
+  // whose names begin with a dot, or leave them out.
+  void OnShowHiddenFiles();
   void OnAbout();
   void OnNewFolder();
   void OnPreview();
@@ -195,6 +198,10 @@ class CMainFrame : public QMainWindow {
   // Tool tips of the commands as they are while the line is free.
   std::map<Command, QString> idleTips_;
   bool lineWasBusy_ = false;
+  // The operation the message pane last named, and the latest text of the
+  // one that runs (shown again when a pane says "Ready" meanwhile).
+  uint64_t shownRunningId_ = 0;
+  QString runningText_;
   int activeSide_ = -1;
   CompareMarks* marks_ = nullptr;
   CCompareBar* compareBar_ = nullptr;

@@ -1,6 +1,10 @@
 // The commands of CMainFrame: sending and deleting (on the side the user
 // works on), the calculator's directories, its transfer mode, archive and
 // restore, Refresh, Panic and About.
+#include <QApplication>
+#include <QFile>
+#include <QFileDialog>
+#include <QPointer>
 #include <filesystem>
 
 #include "app/about_dlg.h"
@@ -15,6 +19,7 @@
 #include "hpview/remote_view.h"
 #include "jobs/transfer_job.h"
 #include "link/hp48_listing_link.h"
+#include "pcview/pc_item.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
 
@@ -65,29 +70,34 @@ void CMainFrame::OnHome() {
 void CMainFrame::OnUpDir() { panes_.hpList->GoUp(); }
 
 void CMainFrame::OnReadAll() {
-  panes_.hpTree->ShowReadingAll();
-  struct Walked {
-    std::vector<ListingEntry> entries;  // newest first, as the cache keeps them
-  };
-  ctx_.line.Run<Walked>(
+  // Each directory shows as soon as it is read: the tree and the list stay
+  // browsable while the walk goes on, and a walk that ends early (stopped,
+  // or a calculator fallen silent) leaves everything read before as it was.
+  QPointer<CRemoteView> list(panes_.hpList);
+  ctx_.line.Run<int>(
       "Reading all directories",
-      [](LineSide& line) {
+      [list](LineSide& line) {
         ListingCache read(line.session);
         HP48ListingLink link(line.kermit);
-        ReadAllListings(read, link, line.session);
-        Walked walked;
-        for (int i = 0; const ListingEntry* e = read.EntryAt(i); ++i) walked.entries.push_back(*e);
-        return walked;
+        auto show = [list](const ListingEntry& entry) {
+          QMetaObject::invokeMethod(
+              qApp, [list, entry] { if (list) list->TakeListing(entry); }, Qt::QueuedConnection);
+        };
+        return ReadAllListings(read, link, line.session, show);
       },
-      [this](Walked walked) {
-        // What was read replaces what was known; a stopped walk leaves the
-        // rest to be read when it is shown.
-        ctx_.cache.ClearCache();
-        for (auto it = walked.entries.rbegin(); it != walked.entries.rend(); ++it)
-          ctx_.cache.Store(std::move(*it));
-        ctx_.session.CurrentHPPath = "HOME\\";
-        panes_.hpList->RefreshList();
-        panes_.hpTree->RebuildTree();
+      [this](int complete) {
+        if (!complete) {
+          // Given up in the no-response handling: one message was enough.
+          if (ctx_.session.LinkClosedByUser) panes_.hpList->DropWaitingReads();
+          return;
+        }
+        // Every directory was read: those gone from the calculator leave
+        // the tree, and a shown one that went gives way to HOME.
+        panes_.hpTree->MatchListings();
+        if (ctx_.cache.FindEntry(ctx_.session.CurrentHPPath) < 0) {
+          ctx_.session.CurrentHPPath = "HOME\\";
+          panes_.hpList->RefreshList();
+        }
       });
 }
 
@@ -131,7 +141,16 @@ void CMainFrame::OnArchive() {
 }
 
 void CMainFrame::OnRestore() {
-  RestoreArchive(ctx_, *panes_.hpList, panes_.pcList->FocusedName());
+  const std::string folder = ctx_.session.CurrentPCFolder;
+  std::string file = folder + panes_.pcList->FocusedName();
+  // No file chosen in the PC list: the user picks the backup here.
+  if (panes_.pcList->FocusedName().empty() || folder.empty()) {
+    const QString chosen = QFileDialog::getOpenFileName(this, "Restore", ShownName(folder),
+                                                        "All files (*)");
+    if (chosen.isEmpty()) return;
+    file = QFile::encodeName(chosen).toStdString();
+  }
+  RestoreArchive(ctx_, *panes_.hpList, file);
 }
 
 void CMainFrame::OnRefresh() {

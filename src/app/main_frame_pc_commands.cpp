@@ -1,5 +1,5 @@
 // The PC-side commands of CMainFrame: the drive selector, the favourite
-// folder, the "Check out" mode and the Backup window.
+// folder, the "Check out" mode, hidden files and the Backup window.
 #include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
@@ -75,6 +75,14 @@ void CMainFrame::OnCheckOut() {
   ctx_.CheckOutMode = !ctx_.CheckOutMode;
   action(Command::CheckOut)->setChecked(ctx_.CheckOutMode);
   panes_.pcList->Refresh();
+}
+
+void CMainFrame::OnShowHiddenFiles() {
+  ctx_.ShowHiddenFiles = !ctx_.ShowHiddenFiles;
+  action(Command::ShowHiddenFiles)->setChecked(ctx_.ShowHiddenFiles);
+  panes_.pcList->Refresh();
+  // The tree's folders are read again with or without the hidden ones.
+  panes_.pcTree->OnInitialUpdate();
 }
 
 void CMainFrame::OnOpenBackup() {

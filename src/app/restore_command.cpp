@@ -57,11 +57,11 @@ void ReadAfterRestart(AppContext& ctx, CRemoteView& list) {
       });
 }
 
-void SendAndRestore(AppContext& ctx, CRemoteView& list, const std::string& name,
-                    std::function<void(bool)> done) {
+void SendAndRestore(AppContext& ctx, CRemoteView& list, const std::string& file,
+                    const std::string& name, std::function<void(bool)> done) {
   TransferJob& job = ctx.session.Job;
   job.Clear();
-  job.TransferList = {ctx.session.CurrentPCFolder + name};
+  job.TransferList = {file};
   job.SendJobActive = true;  // by Kermit, whatever the last send used
   auto run = std::make_shared<RestoreRun>();
   JobSteps steps;
@@ -94,23 +94,18 @@ void SendAndRestore(AppContext& ctx, CRemoteView& list, const std::string& name,
 
 }  // namespace
 
-void RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name,
+void RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& file,
                     std::function<void(bool)> done) {
   auto refuse = [&ctx, &done](const std::string& text) {
     Tell(ctx, text);
     if (done) done(false);
   };
-  if (name.empty()) {
-    // Nothing focused: the command would otherwise seem to do nothing.
-    refuse("Choose the backup file in the PC file list first.");
-    return;
-  }
+  const std::string name = file.substr(file.rfind('/') + 1);
   if (!hp48::IsCalculatorName(name)) {
     refuse("Not a valid name for a backup: " + name + " (" + hp48::NameProblem(name) + ")");
     return;
   }
   // The whole memory goes: the user says so first, knowing which backup.
-  const std::string file = ctx.session.CurrentPCFolder + name;
   const QFileInfo backup(QFile::decodeName(file.c_str()));
   if (!backup.isFile()) {
     refuse("Cannot read the backup " + file + ".");
@@ -128,7 +123,7 @@ void RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name,
   // An older variable of that name would make the calculator keep the upload
   // as NAME.1 and restore the old one: the listing, current, says.
   const std::string path = ctx.session.CurrentHPPath;
-  list.RefreshList([&ctx, &list, name, path, done] {
+  list.RefreshList([&ctx, &list, file, name, path, done] {
     if (ctx.session.CurrentHPPath != path) {
       if (done) done(false);  // the user went elsewhere meanwhile
       return;
@@ -138,7 +133,7 @@ void RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& name,
       if (done) done(false);
       return;
     }
-    SendAndRestore(ctx, list, name, done);
+    SendAndRestore(ctx, list, file, name, done);
   });
 }
 

@@ -25,6 +25,7 @@ WindowLayout ReadWindowLayout(const std::string& path) {
   layout.rowShare = UsableShare(file.value("window/rowShare"));
   layout.pcFolder = QFile::encodeName(file.value("window/pcFolder").toString()).toStdString();
   if (!layout.pcFolder.empty() && layout.pcFolder.back() != '/') layout.pcFolder += '/';
+  layout.showHiddenFiles = file.value("view/showHiddenFiles", false).toBool();
   return layout;
 }
 
@@ -34,6 +35,7 @@ void WriteWindowLayout(const std::string& path, const WindowLayout& layout) {
   if (layout.columnShare > 0) file.setValue("window/columnShare", layout.columnShare);
   if (layout.rowShare > 0) file.setValue("window/rowShare", layout.rowShare);
   file.setValue("window/pcFolder", QFile::decodeName(layout.pcFolder.c_str()));
+  file.setValue("view/showHiddenFiles", layout.showHiddenFiles);
 }
 
 std::string WindowLayoutPath() { return ConfigFolder() + "window.ini"; }

@@ -73,8 +73,6 @@ void CHPTreeView::ShowPlaceholder(const QString& text) {
   viewport()->repaint();
 }
 
-void CHPTreeView::ShowReadingAll() { ShowPlaceholder("Reading all directories..."); }
-
 QTreeWidgetItem* CHPTreeView::Root() const {
   QTreeWidgetItem* root = topLevelItemCount() == 1 ? topLevelItem(0) : nullptr;
   if (!root || root->data(0, kPlaceholderRole).toBool()) return nullptr;
@@ -209,6 +207,50 @@ void CHPTreeView::RemoveChild(const std::string& path, const std::string& name) 
     delete child;
     --Syncing;
   }
+}
+
+void CHPTreeView::AddDirectory(const std::string& path) {
+  if (!hp_path::IsWithin(path, hp_path::kHome)) return;
+  if (!Root()) RebuildTree();
+  ++Syncing;
+  QTreeWidgetItem* item = Root();
+  for (const QString& name : NamesBelowHome(path)) {
+    QTreeWidgetItem* child = FindChild(item, name);
+    item = child ? child : InsertChild(item, name);
+  }
+  AddChildren(item);
+  UpdateImages();
+  --Syncing;
+}
+
+void CHPTreeView::MatchListings() {
+  QTreeWidgetItem* root = Root();
+  if (!root) return;
+  ++Syncing;
+  std::vector<QTreeWidgetItem*> pending{root};
+  while (!pending.empty()) {
+    QTreeWidgetItem* item = pending.back();
+    pending.pop_back();
+    const std::string path = ItemPath(item);
+    const ListingEntry* e = ctx_.cache.Entry(path);
+    const bool current = e && !ctx_.cache.IsStale(path);
+    for (int i = item->childCount() - 1; i >= 0; --i) {
+      QTreeWidgetItem* child = item->child(i);
+      const std::string name = child->text(0).toStdString();
+      bool listed = !current;  // what is not read stays as it is
+      for (size_t k = 0; current && k < e->Names.size() && !listed; ++k)
+        listed = e->Names[k] == name && IsDirectoryType(e->Types[k]);
+      if (listed) {
+        pending.push_back(child);
+        continue;
+      }
+      for (QTreeWidgetItem* h = dropHighlight_; h; h = h->parent())
+        if (h == child) dropHighlight_ = nullptr;
+      delete child;
+    }
+  }
+  UpdateImages();
+  --Syncing;
 }
 
 void CHPTreeView::OnItemExpanded(QTreeWidgetItem* item) {

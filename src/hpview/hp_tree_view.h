@@ -22,8 +22,8 @@ class CHPTreeView : public QTreeWidget {
  public:
   // Item data: the item's normal image (TreeImage).
   static constexpr int kImageRole = Qt::UserRole;
-  // Item data: true for the placeholders "Initializing..." and "Reading all
-  // directories...", which stand for no directory.
+  // Item data: true for the placeholder "Initializing...", which stands for
+  // no directory.
   static constexpr int kPlaceholderRole = Qt::UserRole + 1;
 
   explicit CHPTreeView(AppContext& ctx, QWidget* parent = nullptr);
@@ -42,8 +42,13 @@ class CHPTreeView : public QTreeWidget {
   void AddChildren(QTreeWidgetItem* item);
   // Deletes the child of that name below the item of path.
   void RemoveChild(const std::string& path, const std::string& name);
-  // The placeholder "Reading all directories..." during Read all.
-  void ShowReadingAll();
+  // A directory's listing has come (during Read all): its item is there,
+  // with the subdirectories the listing names, and every item shows
+  // whether it is read. The tree stays as the user left it otherwise.
+  void AddDirectory(const std::string& path);
+  // Every directory read and current has exactly the subdirectories its
+  // listing names as children: those gone from the calculator go.
+  void MatchListings();
   // "HOME\" for the root, HOME\D\ for its child D.
   std::string ItemPath(const QTreeWidgetItem* item) const;
   // The item of a path, or null when the tree does not hold it.

@@ -105,7 +105,8 @@ void CRemoteView::ShowReading(const std::string& path) {
   if (!busy.isEmpty()) row->setToolTip(0, FromEngine(text) + " once the line is free (" + busy + ")");
   addTopLevelItem(row);
   row->setFirstColumnSpanned(true);  // a long path is not cut at the Name column
-  SetStatus(text);
+  // While the line does something else the status bar keeps saying what.
+  if (busy.isEmpty()) SetStatus(text);
   emit rowsReplaced(true);
 }
 
@@ -171,6 +172,7 @@ void CRemoteView::ListingRead(const std::string& path, bool stored, ListingEntry
   }
   if (stored) ctx_.cache.Store(std::move(entry));
   Session& s = ctx_.session;
+  if (s.LinkClosedByUser) DropWaitingReads();
   if (s.CurrentHPPath == path) {
     // The calculator could not go there (the directory went away): show
     // where it is instead of an empty list for a directory that does not
@@ -188,6 +190,55 @@ void CRemoteView::ListingRead(const std::string& path, bool stored, ListingEntry
     RefreshList();
   }
   for (auto& f : then) f();
+}
+
+void CRemoteView::TakeListing(const ListingEntry& entry) {
+  const std::string& path = entry.Path;
+  const ListingEntry* kept = ctx_.cache.Entry(path);
+  const bool known = kept && !kept->Stale;
+  const bool changed = !kept || kept->Names != entry.Names || kept->Sizes != entry.Sizes ||
+                       kept->Types != entry.Types;
+  // What was read before is better than a read that failed part way.
+  if (!(entry.Stale && known)) ctx_.cache.Store(entry);
+  bool answered = false;
+  for (const PendingRead& read : reads_) {
+    if (read.path != path || !ctx_.line.Withdraw(read.id)) continue;
+    answered = true;
+    break;
+  }
+  if (answered)
+    ListingRead(path, true, *ctx_.cache.Entry(path));  // shows it and runs what waited
+  else if (ctx_.session.CurrentHPPath == path && (!known || (!entry.Stale && changed)))
+    Fill(true);
+  ShowDirectoryRead(path);
+  if (panes_.hpTree) panes_.hpTree->AddDirectory(path);
+}
+
+void CRemoteView::DropWaitingReads() {
+  for (auto it = reads_.begin(); it != reads_.end();) {
+    if (!ctx_.line.Withdraw(it->id)) {
+      ++it;
+      continue;
+    }
+    const std::string path = it->path;
+    it = reads_.erase(it);
+    if (ctx_.session.CurrentHPPath == path)
+      ShowNotice(FromEngine("Not read: " + path +
+                            " (the calculator did not answer; F5 connects again)"));
+  }
+}
+
+void CRemoteView::ShowDirectoryRead(const std::string& path) {
+  if (hp_path::IsHome(path) || hp_path::Parent(path) != ctx_.session.CurrentHPPath) return;
+  const std::string& here = ctx_.session.CurrentHPPath;
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = topLevelItem(i);
+    if (!IsDirectoryRow(row) || hp_path::Child(here, row->text(0).toStdString()) != path) continue;
+    const bool read = ctx_.cache.FindEntry(path) >= 0 && !ctx_.cache.IsStale(path);
+    const RowIcon icon = read ? kIconDirCurrent : kIconDirStale;
+    row->setIcon(0, icons_[icon]);
+    row->setData(0, kIconRole, static_cast<int>(icon));
+  }
 }
 
 void CRemoteView::Fill(bool listingRead) {

@@ -58,6 +58,16 @@ class CRemoteView : public QTreeWidget {
   void ShowReading(const std::string& path);
   // Shows one row that is no object: what the list waits for.
   void ShowNotice(const QString& text);
+  // A listing read by another operation (Read all) as soon as it has come:
+  // it goes into the cache (one that could not be read does not replace
+  // one read before), a read of its directory still waiting is answered
+  // with it, the list shows it when it shows that directory, and the tree
+  // takes it in.
+  void TakeListing(const ListingEntry& entry);
+  // The user gave up the line: the listings still waiting for it are not
+  // asked for (each would meet the silent calculator again at once); the
+  // list says so when it waits for one.
+  void DropWaitingReads();
   // Puts the selected objects into TransferList/TransferSizes; the count.
   // The ".." row is never part of it.
   int CollectSelection();
@@ -143,6 +153,9 @@ class CRemoteView : public QTreeWidget {
   void MarkChanged(const std::string& path);
   // After objects left path (moved or purged): the list shows what is left.
   void ShowAfterChange(const std::string& path);
+  // The row of a subdirectory of the shown directory takes the icon of a
+  // directory read (or not).
+  void ShowDirectoryRead(const std::string& path);
   void SetDropHighlight(QTreeWidgetItem* row);
   void SetStatus(const std::string& text);
 

@@ -12,6 +12,21 @@
 #include "app/app_context.h"
 
 namespace dravik {
+namespace {
+
+// What the status bar says while an item of the job moves: "Sending QF3 (2
+// of 3)", "Receiving PIC".
+std::string ItemStatus(const TransferJob& job, bool receive, size_t index) {
+  const std::string& item = job.TransferList[index];
+  std::string text = (receive ? "Receiving " : "Sending ") + item.substr(item.rfind('/') + 1);
+  if (job.UseXModem) text += " by XModem";
+  if (job.TransferList.size() > 1)
+    text += " (" + std::to_string(index + 1) + " of " +
+            std::to_string(job.TransferList.size()) + ")";
+  return text;
+}
+
+}  // namespace
 
 void ShowOnBar(QProgressBar* bar, const BarPosition& position) {
   // An empty range would make the bar a busy indicator.
@@ -129,6 +144,9 @@ void CTransferDlg::OnProgress(int code, long value) {
                                                          : "Sending File: ");
       const bool known = value >= 0 && static_cast<size_t>(value) < job_.TransferList.size();
       SetItemText(prefix + (known ? QString::fromStdString(job_.TransferList[value]) : QString()));
+      if (known && ctx_.session.MainWindow)
+        ctx_.session.MainWindow->SetStatusText(
+            ItemStatus(job_, IsReceive(), static_cast<size_t>(value)));
       scale_->ItemStarts(value);
       ShowOnBar(allBar_, scale_->All());
       ShowOnBar(currentBar_, scale_->Current());

@@ -2,6 +2,8 @@
 // each name R and the calculator's S, F, D..., Z, B. Each packet type has a
 // function of its own: the acknowledgement of I, the file header, its
 // data, its end and the end of the transaction.
+#include <cerrno>
+
 #include "link/hp48_link.h"
 
 namespace dravik {
@@ -97,9 +99,10 @@ int CHP48Link::TakeFileHeader(ReceiveRun& run) {
   DecodeToText();
   DropPartialFile();
   if (!CreateOutputFile(std::string(m_data))) {
+    const int error = errno;
     const std::string path = m_session.CurrentPCFolder + SafeFileName(std::string(m_data));
     SendError("Could not create file");
-    ShowMessage("Could not create file: " + path, "ERROR");
+    ShowMessage("Could not create file: " + path + ": " + FileErrorReason(error), "ERROR");
     return 0;
   }
   m_partialFile = true;
@@ -145,10 +148,11 @@ int CHP48Link::TakeEndOfFile(ReceiveRun& run) {
 }
 
 int CHP48Link::WriteFailed() {
+  const int error = errno;  // of the write or close that failed
   const std::string path = OutputPath();
   SendError("Could not write file");
   DropPartialFile();
-  ShowMessage("Could not write file: " + path, "ERROR");
+  ShowMessage("Could not write file: " + path + ": " + FileErrorReason(error), "ERROR");
   return 0;
 }
 

@@ -1,11 +1,14 @@
 #include "link/serial_port.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <thread>
 
 #include "platform/port_slots.h"
@@ -18,6 +21,39 @@ std::string SafeFileName(const std::string& name) {
     if (c == '/' || c == '\\') c = '_';
   if (out.empty() || out == "." || out == "..") out = "_" + out;
   return out;
+}
+
+std::string NumberedFileName(const std::string& name, int n) {
+  return n == 0 ? name : name + "." + std::to_string(n);
+}
+
+std::string FreeFileName(const std::string& folder, const std::string& name) {
+  const std::string safe = SafeFileName(name);
+  for (int n = 0;; ++n) {
+    const std::string candidate = NumberedFileName(safe, n);
+    // Not there, or the folder cannot be read: the receive itself says why.
+    struct stat st{};
+    if (::lstat((folder + candidate).c_str(), &st) != 0) return candidate;
+  }
+}
+
+std::string FileErrorReason(int error) {
+  switch (error) {
+    case EROFS: return "read-only file system";
+    case ENOSPC: return "no space left on the device";
+    case EDQUOT: return "disk quota exceeded";
+    case EACCES:
+    case EPERM: return "permission denied";
+    case ENOENT: return "the folder does not exist";
+    case ENOTDIR: return "not a folder";
+    case EFBIG: return "the file is too large";
+    case ENAMETOOLONG: return "the name is too long";
+    case EIO: return "input/output error";
+    default: break;
+  }
+  std::string text = std::strerror(error);
+  if (!text.empty()) text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
 }
 
 CSerialPort::CSerialPort(Session& session) : m_session(session) {
@@ -159,24 +195,25 @@ int CSerialPort::CloseInputFile() {
 int CSerialPort::CreateOutputFile(const std::string& name) {
   CloseOutputFile();
   m_outPath.clear();
-  std::string candidate = SafeFileName(name);
-  for (;;) {
-    std::string path = m_session.CurrentPCFolder + candidate;
+  const std::string safe = SafeFileName(name);
+  for (int n = 0;; ++n) {
+    std::string path = m_session.CurrentPCFolder + NumberedFileName(safe, n);
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0) {
       m_hOutFile = ::fdopen(fd, "wb");
       if (!m_hOutFile) {
+        const int error = errno;
         ::close(fd);
         ::unlink(path.c_str());
+        errno = error;
         return 0;
       }
       m_outPath = path;
       return 1;
     }
     // Only an existing name leads to another try; ENAMETOOLONG ends the
-    // chain of ".1" suffixes, every other error ends it at once.
+    // row of numbers, every other error ends it at once.
     if (errno != EEXIST) return 0;
-    candidate += ".1";
   }
 }
 

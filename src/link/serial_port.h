@@ -69,10 +69,10 @@ class CSerialPort {
   // True when reading the input file failed (not merely ended).
   bool InputFileFailed() const { return m_hInFile && std::ferror(m_hInFile); }
 
-  // Creates CurrentPCFolder + name, never overwriting: X, X.1, X.1.1, ...
+  // Creates CurrentPCFolder + name, never overwriting: X, X.1, X.2, ...
   // The name is first made a plain file name (no separators, no "..", no
-  // NUL, not empty). Fails cleanly when the folder is missing or not
-  // writable.
+  // NUL, not empty). Fails cleanly, with errno telling why, when the
+  // folder is missing or not writable.
   int CreateOutputFile(const std::string& name);
   int WriteFileByte(uint8_t byte);
   int WriteFileBlock(const uint8_t* buffer, int n);
@@ -119,5 +119,18 @@ class CSerialPort {
 // A received name made safe as a file name inside a folder: cut at NUL,
 // separators replaced by '_', and "", "." and ".." replaced by "_".
 std::string SafeFileName(const std::string& name);
+
+// The n-th name a received file takes beside files of its name: name
+// itself for 0, then name.1, name.2, ...
+std::string NumberedFileName(const std::string& name, int n);
+// The name a file received as name gets in folder (ending with '/') now:
+// the first of SafeFileName(name), .1, .2, ... that the folder does not
+// hold.
+std::string FreeFileName(const std::string& folder, const std::string& name);
+
+// Why a file could not be created or written, from its errno, as a message
+// says it after the path ("read-only file system", "no space left on the
+// device").
+std::string FileErrorReason(int error);
 
 }  // namespace dravik

@@ -1,6 +1,7 @@
 // The two list operations of the XModem link and its shared helpers.
 #include "link/xmodem_link.h"
 
+#include <cerrno>
 #include <string>
 
 #include "hpfile/xmodem_fill.h"
@@ -81,7 +82,8 @@ int CXModemLink::XModemReceiveList(const std::vector<std::string>& list) {
   m_session.Post(kProgressPackets, 0);
   for (size_t i = 0; i < list.size(); ++i) {
     if (!CreateOutputFile(list[i])) {
-      ShowError("Could not create file: " + m_session.CurrentPCFolder + SafeFileName(list[i]));
+      ShowError("Could not create file: " + m_session.CurrentPCFolder + SafeFileName(list[i]) +
+                ": " + FileErrorReason(errno));
       return 0;
     }
     m_session.Post(kProgressItem, static_cast<long>(i));
@@ -93,8 +95,9 @@ int CXModemLink::XModemReceiveList(const std::vector<std::string>& list) {
     // (disk full) makes the file incomplete, so it goes.
     std::string path = OutputPath();
     if (!CloseOutputFile()) {
+      const int error = errno;
       DeleteOutputFile();
-      ShowError("Could not write file: " + path);
+      ShowError("Could not write file: " + path + ": " + FileErrorReason(error));
       return 0;
     }
     RemoveFill(path);

@@ -1,6 +1,8 @@
 // Receiving one file over XModem: ask the sender to start with NAK, take the
 // numbered blocks (128 bytes after SOH, 1024 after STX), acknowledge the
 // good ones and ask again for the bad ones, until EOT.
+#include <cerrno>
+
 #include "link/xmodem_link.h"
 
 namespace dravik {
@@ -54,6 +56,7 @@ int CXModemLink::ReceiveFileOverXModem() {
   m_retries = 0;
   bool first = true;
   bool ended = false;  // EOT seen and acknowledged
+  int writeError = 0;  // why the file did not take a block
   // A block that did not come whole or good is asked for again, up to the
   // retry limit; the sender keeps its data until the block is acknowledged.
   auto ask_again = [&](bool silent) {
@@ -120,6 +123,7 @@ int CXModemLink::ReceiveFileOverXModem() {
       bytes += size;
       if (!WriteFileBlock(m_receiveBlock.data(), size)) {
         // The file cannot hold the data (disk full): stop the sender.
+        writeError = errno;
         SendCancel();
         break;
       }
@@ -140,7 +144,10 @@ int CXModemLink::ReceiveFileOverXModem() {
   if (m_silence) ShowError("No response from HP");
   m_silence = 0;
   if (ended) return 1;
-  ShowError("Transfer was aborted");
+  if (writeError != 0)
+    ShowError("Could not write file: " + OutputPath() + ": " + FileErrorReason(writeError));
+  else
+    ShowError("Transfer was aborted");
   return 0;
 }
 

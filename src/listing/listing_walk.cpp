@@ -23,10 +23,20 @@ bool Over(const ListingLink& link, const Session& session) {
   return session.LinkClosedByUser || link.Stopped();
 }
 
-int Walk(ListingCache& cache, ListingLink& link, Session& session, WalkCount& count) {
+using ReadHook = std::function<void(const ListingEntry&)>;
+
+int Walk(ListingCache& cache, ListingLink& link, Session& session, WalkCount& count,
+         const ReadHook& read) {
+  // A calculator that did not answer on the way here (going HOME, or into
+  // this directory), and that the user then gave up, is not asked again.
+  if (Over(link, session)) {
+    if (session.CurrentHPPath != "HOME\\") UpOneLevel(session.CurrentHPPath);
+    return 0;
+  }
   ++count.read;
   link.SetReadingNote("(" + std::to_string(count.read) + " of " + std::to_string(count.known) + ")");
   int ok = cache.ReadListing(link);
+  if (const ListingEntry* e = cache.Entry(session.CurrentHPPath); e && read) read(*e);
   const int subdirectories = cache.CountDirectories();
   count.known += subdirectories;
   for (int i = 0; i < subdirectories && !Over(link, session); ++i) {
@@ -34,7 +44,7 @@ int Walk(ListingCache& cache, ListingLink& link, Session& session, WalkCount& co
     if (name.empty()) break;
     session.CurrentHPPath += name + "\\";
     link.ChangeDirectory();
-    ok = Walk(cache, link, session, count) && ok;
+    ok = Walk(cache, link, session, count, read) && ok;
   }
   // Back to the parent in the walk's bookkeeping only: the calculator is
   // moved by the next directory's path, which starts at HOME, or by the
@@ -45,12 +55,13 @@ int Walk(ListingCache& cache, ListingLink& link, Session& session, WalkCount& co
 
 }  // namespace
 
-int ReadAllListings(ListingCache& cache, ListingLink& link, Session& session) {
+int ReadAllListings(ListingCache& cache, ListingLink& link, Session& session,
+                    const ReadHook& read) {
   LoggedOperation op(session.Log, "Read all directories");
   link.GoHome();
   cache.ClearCache();
   WalkCount count;
-  const int ok = Walk(cache, link, session, count);
+  const int ok = Walk(cache, link, session, count, read);
   link.SetReadingNote({});
   if (session.HPWorkingPath != "HOME\\" && !Over(link, session)) link.GoHome();
   return op.Result(ok && !Over(link, session) ? 1 : 0, link.Stopped());

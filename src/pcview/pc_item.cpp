@@ -22,6 +22,8 @@ QString ShownName(std::string_view name) {
   return QFile::decodeName(QByteArray(name.data(), static_cast<qsizetype>(name.size())));
 }
 
+bool IsHiddenName(std::string_view name) { return !name.empty() && name[0] == '.' && name != ".."; }
+
 int CompareFolded(std::string_view a, std::string_view b) {
   const size_t n = std::min(a.size(), b.size());
   for (size_t i = 0; i < n; ++i) {

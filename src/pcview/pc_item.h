@@ -28,6 +28,10 @@ std::string ItemName(const QTreeWidgetItem* item);
 // The name as shown.
 QString ShownName(std::string_view name);
 
+// A hidden file or folder: its name begins with a dot ("..", the way up,
+// is none).
+bool IsHiddenName(std::string_view name);
+
 // Name order of both panes: letters A to Z compare as a to z, every other
 // byte by its value. Negative, zero or positive like strcmp.
 int CompareFolded(std::string_view a, std::string_view b);

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QFile>
 #include <algorithm>
+#include <sys/stat.h>
 
 #include "app/app_context.h"
 #include "pcview/pc_item.h"
@@ -20,6 +21,11 @@ QIcon FolderIcon() {
   const QString open = ":/icons/pctree_folder_open.svg";
   if (QFile::exists(open)) icon.addFile(open, QSize(), QIcon::Selected);
   return icon;
+}
+
+bool IsFolderPath(const std::string& path) {
+  struct stat st{};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsPlaceholder(const QTreeWidgetItem* item) {
@@ -68,7 +74,8 @@ void CPCTreeView::OnInitialUpdate() {
     drive->setData(0, kKindRole, kDriveItem);
     drive->setData(0, kNameRole, QByteArray::fromStdString(d.path));
     // Removable drives and CD-ROMs are read only when the user opens them.
-    if (d.kind != DriveKind::Fixed || HasSubFolder(DriveFolder(d.path))) AddPlaceholder(drive);
+    if (d.kind != DriveKind::Fixed || HasSubFolder(DriveFolder(d.path), ctx_.ShowHiddenFiles))
+      AddPlaceholder(drive);
   }
   expandItem(root);
   if (root->childCount() > 0) SyncToCurrentFolder();
@@ -101,23 +108,34 @@ bool CPCTreeView::FillFolder(QTreeWidgetItem* item) {
     ShowPcMessage(ctx_, what + path + " could not be opened!", "ERROR", MessageIcon::Error);
     return false;
   }
+  // The highlight on a folder inside goes with the old items: once the new
+  // ones are there it goes back to the list's folder, not to this item.
+  bool highlightInside = false;
+  for (const QTreeWidgetItem* i = currentItem(); i && !highlightInside; i = i->parent())
+    highlightInside = i->parent() == item;
+  const bool syncing = Syncing;
   SyncGuard guard(Syncing);
   if (item == dropHighlight_ || (dropHighlight_ && dropHighlight_->parent() == item))
     dropHighlight_ = nullptr;
   qDeleteAll(item->takeChildren());
   std::vector<std::string> names;
   for (const FolderEntry& e : listing.entries)
-    if (e.isFolder && e.name != "..") names.push_back(e.name);
+    if (e.isFolder && e.name != ".." && (ctx_.ShowHiddenFiles || !IsHiddenName(e.name)))
+      names.push_back(e.name);
   std::stable_sort(names.begin(), names.end(),
                    [](const std::string& a, const std::string& b) { return CompareFolded(a, b) < 0; });
-  for (const std::string& name : names) {
-    auto* child = new QTreeWidgetItem(item, {ShownName(name)});
-    child->setIcon(0, folderIcon_);
-    child->setData(0, kKindRole, kFolderItem);
-    child->setData(0, kNameRole, QByteArray::fromStdString(name));
-    if (HasSubFolder(path + name + "/")) AddPlaceholder(child);
-  }
+  for (const std::string& name : names) AddFolderItem(item, name);
+  if (highlightInside && !syncing) SyncToCurrentFolder();
   return true;
+}
+
+QTreeWidgetItem* CPCTreeView::AddFolderItem(QTreeWidgetItem* parent, const std::string& name) {
+  auto* child = new QTreeWidgetItem(parent, {ShownName(name)});
+  child->setIcon(0, folderIcon_);
+  child->setData(0, kKindRole, kFolderItem);
+  child->setData(0, kNameRole, QByteArray::fromStdString(name));
+  if (HasSubFolder(ItemPath(child), ctx_.ShowHiddenFiles)) AddPlaceholder(child);
+  return child;
 }
 
 void CPCTreeView::OnExpanded(QTreeWidgetItem* item) {
@@ -185,14 +203,18 @@ void CPCTreeView::SyncToCurrentFolder() {
     rest = slash == std::string::npos ? std::string() : rest.substr(slash + 1);
     // A folder that had no sub-folder when its parent was filled may have
     // one now.
-    if (position->childCount() == 0 && HasSubFolder(ItemPath(position))) AddPlaceholder(position);
-    if (position->childCount() == 0) break;
-    if (IsPlaceholder(position->child(0))) FillFolder(position);
-    expandItem(position);
+    if (position->childCount() == 0 && HasSubFolder(ItemPath(position), ctx_.ShowHiddenFiles))
+      AddPlaceholder(position);
+    if (position->childCount() > 0 && IsPlaceholder(position->child(0))) FillFolder(position);
     QTreeWidgetItem* found = ChildNamed(position, component);
     // A folder made since the last filling: fill once more.
     if (!found && FillFolder(position)) found = ChildNamed(position, component);
-    if (!found) return;  // gone, or another letter case: the selection stays
+    // The list shows a folder the tree leaves out (a hidden one): it gets
+    // an item on the way, so the tree's highlight stays on the list's folder.
+    if (!found && IsFolderPath(ItemPath(position) + component + "/"))
+      found = AddFolderItem(position, component);
+    if (!found) return;  // gone: the selection stays
+    expandItem(position);
     position = found;
   }
   SelectItem(position);

@@ -58,6 +58,9 @@ class CPCTreeView : public QTreeWidget {
   void OnExpanded(QTreeWidgetItem* item);
   void OnSelected(QTreeWidgetItem* item);
   void AddPlaceholder(QTreeWidgetItem* item);
+  // A folder item named name below parent (with a placeholder when it
+  // holds folders the tree shows).
+  QTreeWidgetItem* AddFolderItem(QTreeWidgetItem* parent, const std::string& name);
   // The drive item whose folder holds CurrentPCFolder: the selected one's
   // drive when it does, else the one with the longest mount point.
   QTreeWidgetItem* DriveItemFor(const std::string& folder) const;

@@ -2,12 +2,16 @@
 
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileSystemWatcher>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <set>
+#include <tuple>
 #include <sys/stat.h>
 
 #include "app/held_shift_press.h"
@@ -72,6 +76,13 @@ CPCView::CPCView(AppContext& ctx, QWidget* parent) : QTreeWidget(parent), ctx_(c
   classifyTimer_ = new QTimer(this);
   classifyTimer_->setInterval(0);
   connect(classifyTimer_, &QTimer::timeout, this, [this] { ClassifySome(20); });
+  watcher_ = new QFileSystemWatcher(this);
+  diskTimer_ = new QTimer(this);
+  diskTimer_->setSingleShot(true);
+  diskTimer_->setInterval(200);
+  connect(watcher_, &QFileSystemWatcher::directoryChanged, diskTimer_,
+          qOverload<>(&QTimer::start));
+  connect(diskTimer_, &QTimer::timeout, this, &CPCView::FollowDisk);
   connect(this, &QTreeWidget::itemDoubleClicked, this,
           [this](QTreeWidgetItem* item) { OpenItem(item); });
   connect(header(), &QHeaderView::sectionClicked, this, [this](int column) {
@@ -112,6 +123,7 @@ void CPCView::Refresh() {
     ListDrives();
   else
     ListFolder();
+  Watch(ctx_.session.CurrentPCFolder);
   if (ctx_.CheckOutMode) {
     ClassifySome(20);
     if (ClassificationPending()) classifyTimer_->start();
@@ -138,6 +150,8 @@ void CPCView::ListFolder() {
                   MessageIcon::Error);
     return;
   }
+  if (!ctx_.ShowHiddenFiles)
+    std::erase_if(listing.entries, [](const FolderEntry& e) { return IsHiddenName(e.name); });
   SortEntries(listing.entries, ascending_);
   QList<QTreeWidgetItem*> items;
   items.reserve(static_cast<qsizetype>(listing.entries.size()));
@@ -159,6 +173,57 @@ void CPCView::ListFolder() {
   if (!listing.complete)
     ShowPcMessage(ctx_, folder + " could not be read completely: " + listing.error, "ERROR!",
                   MessageIcon::Error);
+}
+
+void CPCView::Watch(const std::string& folder) {
+  const QStringList watched = watcher_->directories();
+  const QString now = folder.empty() ? QString() : ShownName(folder);
+  if (watched.size() == 1 && watched.front() == now) return;
+  if (!watched.isEmpty()) watcher_->removePaths(watched);
+  if (!now.isEmpty()) watcher_->addPath(now);
+}
+
+bool CPCView::ShowsDisk() const {
+  FolderListing listing = dravik::ListFolder(ctx_.session.CurrentPCFolder);
+  if (!listing.opened || !listing.complete) return false;
+  std::vector<std::tuple<std::string, bool, uint64_t>> disk, shown;
+  for (const FolderEntry& e : listing.entries)
+    if (ctx_.ShowHiddenFiles || !IsHiddenName(e.name))
+      disk.emplace_back(e.name, e.isFolder, e.size);
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    const QTreeWidgetItem* item = topLevelItem(i);
+    const bool folder = item->data(0, kKindRole).toInt() == kFolderItem;
+    shown.emplace_back(ItemName(item), folder,
+                       folder ? 0 : item->data(0, kSizeRole).toULongLong());
+  }
+  std::sort(disk.begin(), disk.end());
+  std::sort(shown.begin(), shown.end());
+  return disk == shown;
+}
+
+void CPCView::FollowDisk() {
+  std::string& folder = ctx_.session.CurrentPCFolder;
+  if (folder.empty()) return;
+  if (!IsFolder(folder)) {
+    // Moved or deleted by another program: the nearest folder above it.
+    while (folder != "/" && !folder.empty() && !IsFolder(folder)) folder = ParentFolder(folder);
+    Refresh();
+    if (panes_.pcTree) panes_.pcTree->SyncToCurrentFolder();
+    return;
+  }
+  if (ShowsDisk()) return;
+  std::set<std::string> selected;
+  for (const QTreeWidgetItem* item : selectedItems()) selected.insert(ItemName(item));
+  const std::string focus = currentItem() ? ItemName(currentItem()) : std::string();
+  const int scrolled = verticalScrollBar()->value();
+  Refresh();
+  for (int i = 0; i < topLevelItemCount(); ++i) {
+    QTreeWidgetItem* item = topLevelItem(i);
+    const std::string name = ItemName(item);
+    if (name == focus) setCurrentItem(item, 0, QItemSelectionModel::NoUpdate);
+    if (selected.count(name)) item->setSelected(true);
+  }
+  verticalScrollBar()->setValue(scrolled);
 }
 
 void CPCView::AddItem(const std::string& name, int kind, uint64_t size, const QIcon& icon,

@@ -12,6 +12,7 @@
 #include "link/session.h"
 #include "pcview/desktop_launch.h"
 
+class QFileSystemWatcher;
 class QTimer;
 
 namespace dravik {
@@ -37,9 +38,17 @@ class CPCView : public QTreeWidget {
   // panes are busy).
   void OnInitialUpdate();
 
-  // Lists CurrentPCFolder: folders first, ".." on top, sorted by name. The
-  // empty folder is the computer: its drives are listed.
+  // Lists CurrentPCFolder: folders first, ".." on top, sorted by name;
+  // hidden files and folders only when the View menu asks for them. The
+  // empty folder is the computer: its drives are listed. The folder is
+  // watched from then on: what other programs add, remove or resize there
+  // shows without F5 (FollowDisk).
   void Refresh();
+  // The shown folder changed on the disk: it is listed again when what the
+  // list shows no longer matches, keeping the selection and the focus on
+  // the files still there; a folder that went gives way to the nearest
+  // folder above it.
+  void FollowDisk();
   // Enters the named sub-folder (or drive), or the parent for "..", and
   // keeps the folder tree on it.
   void ChangeFolder(const std::string& name);
@@ -51,8 +60,8 @@ class CPCView : public QTreeWidget {
   void FinishDropOnPc();
   // Names of a receive that are taken in folder already: the user says,
   // once, whether they replace the files there (which go to the trash),
-  // come beside them (NAME.1) or are left out. False when nothing is left
-  // to receive.
+  // come beside them (NAME.1, or NAME.2 when that is taken too, ...) or
+  // are left out. False when nothing is left to receive.
   bool SettleExistingFiles(TransferJob& job, const std::string& folder);
   // Deletes the selected files and folders to the trash after a
   // confirmation.
@@ -116,6 +125,9 @@ class CPCView : public QTreeWidget {
   void SetUpColumns();
   void ListDrives();
   void ListFolder();
+  // What ListFolder would show now matches the items.
+  bool ShowsDisk() const;
+  void Watch(const std::string& folder);
   void AddItem(const std::string& name, int kind, uint64_t size, const QIcon& icon, int slot);
   void SortItems();
   void SetIconSlot(QTreeWidgetItem* item, int slot);
@@ -140,6 +152,10 @@ class CPCView : public QTreeWidget {
   int nextDynamicSlot_ = 6;
   int classifyNext_ = 0;
   QTimer* classifyTimer_ = nullptr;
+  QFileSystemWatcher* watcher_ = nullptr;
+  // Changes come in bursts (a copy writes many times): one listing after
+  // the burst.
+  QTimer* diskTimer_ = nullptr;
   QFileIconProvider iconProvider_;
   QTreeWidgetItem* PCDropHighlightItem = nullptr;
 };

@@ -71,12 +71,14 @@ void CPCView::FinishDropOnPc() {
 
 bool CPCView::SettleExistingFiles(TransferJob& job, const std::string& folder) {
   std::vector<size_t> clashing;
-  std::vector<std::string> names;
+  std::vector<std::string> names, kept;
   for (size_t i = 0; i < job.TransferList.size(); ++i) {
-    const std::string file = folder + SafeFileName(job.TransferList[i]);
-    if (QFileInfo::exists(ShownName(file))) {
+    const std::string name = SafeFileName(job.TransferList[i]);
+    const std::string free = FreeFileName(folder, name);
+    if (free != name) {
       clashing.push_back(i);
-      names.push_back(SafeFileName(job.TransferList[i]));
+      names.push_back(name);
+      kept.push_back(free);  // the name the receive gives it beside the old one
     }
   }
   if (clashing.empty()) return true;
@@ -86,7 +88,7 @@ bool CPCView::SettleExistingFiles(TransferJob& job, const std::string& folder) {
   const std::string question =
       folder + " already holds " + NamesForLog(names) + ".\n\nReplace " + (one ? "it" : "them") +
       " (the file" + (one ? "" : "s") + " there go" + (one ? "es" : "") + " to the trash), keep both (" +
-      (one ? "the new one as " + names.front() + ".1" : "the new ones as NAME.1") + "), or skip " +
+      (one ? "the new one as " : "the new ones as ") + NamesForLog(kept) + "), or skip " +
       (one ? "it" : "them") + "?";
   const MessageAnswer answer = ShowPcMessage(ctx_, question, "Receive", MessageIcon::Question,
                                              MessageButtons::ReplaceKeepSkip);

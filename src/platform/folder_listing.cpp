@@ -62,12 +62,12 @@ FolderListing ListFolder(const std::string& folder) {
   return listing;
 }
 
-bool HasSubFolder(const std::string& folder) {
+bool HasSubFolder(const std::string& folder, bool withHidden) {
   DirHandle dir(::opendir(folder.c_str()));
   if (!dir) return false;
   const int fd = ::dirfd(dir.get());
   while (const dirent* e = ::readdir(dir.get())) {
-    if (IsDotOrDotDot(e->d_name)) continue;
+    if (IsDotOrDotDot(e->d_name) || (!withHidden && e->d_name[0] == '.')) continue;
     if (e->d_type == DT_DIR) return true;
     if (e->d_type != DT_UNKNOWN && e->d_type != DT_LNK) continue;
     struct stat st{};

@@ -24,8 +24,9 @@ struct FolderListing {
 // in every folder but "/". Hidden entries are listed like any other.
 FolderListing ListFolder(const std::string& folder);
 
-// True when folder has at least one sub-folder (links to folders count).
+// True when folder has at least one sub-folder (links to folders count;
+// hidden ones, whose names begin with a dot, only when withHidden).
 // Reading stops at the first one; an unreadable folder has none.
-bool HasSubFolder(const std::string& folder);
+bool HasSubFolder(const std::string& folder, bool withHidden = true);
 
 }  // namespace dravik

@@ -14,6 +14,7 @@
 #include "hpview/hp_tree_view.h"
 #include "hpview/remote_view.h"
 #include "jobs/transfer_dlg.h"
+#include "jobs/transfer_job.h"
 #include "pcview/pc_view.h"
 #include "platform/serial_device.h"
 #include "support/pane_events.h"
@@ -66,6 +67,29 @@ sim::Calculator TwoHundredDirectories() {
   sim::Calculator c;
   c.RunCommandLine(commands);
   return c;
+}
+
+// The window showing HOME, its line as slow as a real one; the object list.
+CRemoteView* ShowHomeAt9600(SimWindow& w) {
+  w.calculator().SetBaud(9600);
+  w.frame().show();
+  CRemoteView* list = w.frame().panes().hpList;
+  list->RefreshList();
+  w.Settle();
+  return list;
+}
+
+// Files in the PC folder, each a string of length characters in text form;
+// their paths.
+std::vector<std::string> WriteStrings(SimWindow& w, std::initializer_list<const char*> names,
+                                      size_t length) {
+  const std::string text = "%%HP: T(3)A(D)F(.);\r\n\"" + std::string(length, 'x') + "\"\r\n";
+  std::vector<std::string> files;
+  for (const char* name : names) {
+    files.push_back(w.pcFolder() / name);
+    testing::WriteBytes(files.back(), std::vector<uint8_t>(text.begin(), text.end()));
+  }
+  return files;
 }
 
 TEST(BusyLine, TheWindowTakesInputDuringReadAllAndStopEndsItAtOnce) {
@@ -135,17 +159,8 @@ TEST(BusyLine, ACalculatorFallenSilentInAListingIsLeftOnStop) {
 
 TEST(BusyLine, DropsMadeWhileASendRunsAreSentInTurn) {
   SimWindow w;
-  w.calculator().SetBaud(9600);
-  w.frame().show();
-  CRemoteView* list = w.frame().panes().hpList;
-  list->RefreshList();
-  w.Settle();
-  std::vector<std::string> files;
-  for (const char* name : {"FIRST", "SECOND", "THIRD"}) {
-    const std::string text = "%%HP: T(3)A(D)F(.);\r\n\"" + std::string(1500, 'x') + "\"\r\n";
-    files.push_back(w.pcFolder() / name);
-    testing::WriteBytes(files.back(), std::vector<uint8_t>(text.begin(), text.end()));
-  }
+  CRemoteView* list = ShowHomeAt9600(w);
+  const std::vector<std::string> files = WriteStrings(w, {"FIRST", "SECOND", "THIRD"}, 1500);
   auto drop = [&](const std::string& file) {
     w.session().Job.Clear();
     w.session().Job.SendJobActive = true;
@@ -165,6 +180,35 @@ TEST(BusyLine, DropsMadeWhileASendRunsAreSentInTurn) {
                                             "Send THIRD (Kermit)"}));
   for (const char* name : {"FIRST", "SECOND", "THIRD"}) EXPECT_NE(RowNamed(list, name), nullptr);
   EXPECT_FALSE(w.frame().waitingLabel()->isVisible());
+}
+
+TEST(BusyLine, TheStatusBarNamesTheFileThatMovesWhateverTheUserBrowses) {
+  SimWindow w;
+  CRemoteView* list = ShowHomeAt9600(w);
+  TransferJob& job = w.session().Job;
+  job.Clear();
+  job.SendJobActive = true;
+  job.TransferList = WriteStrings(w, {"QF1", "QF2", "QF3"}, 400);
+  StartTransfer(w.ctx(), &w.frame(), {});
+  job.Clear();
+  auto* dialog = w.frame().findChild<CTransferDlg*>();
+  ASSERT_NE(dialog, nullptr);
+  QStringList shown;
+  QObject::connect(dialog, &CTransferDlg::progressShown, [&](int code, long value) {
+    if (code != kProgressItem) return;
+    // Meanwhile the user opens directories: one whose listing waits its
+    // turn on the line, then one read before (the list says "Ready").
+    if (value == 1) {
+      list->OpenRow(RowNamed(list, "GAMES"));
+      list->GoUp();
+    }
+    shown << w.frame().messageText();
+  });
+  w.Settle();
+  EXPECT_EQ(shown.join(" | ").toStdString(),
+            "Sending QF1 (1 of 3) | Sending QF2 (2 of 3) | Sending QF3 (3 of 3)");
+  EXPECT_EQ(w.frame().messageText(), "Ready");
+  EXPECT_TRUE(w.messages().empty()) << w.messages()[0];
 }
 
 TEST(BusyLine, ClosingMidTransferLeavesNoFileAndTheDeviceFree) {

@@ -2,6 +2,7 @@
 // New folder, and the transfer mode with its status pane.
 #include <QApplication>
 #include <QDialog>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -14,6 +15,7 @@
 #include "app/name_dialogs.h"
 #include "app/restore_command.h"
 #include "hpview/remote_view.h"
+#include "pcview/pc_view.h"
 #include "support/modal_driver.h"
 #include "support/pane_events.h"
 #include "support/sim_window.h"
@@ -53,7 +55,8 @@ QString FormatPane(SimWindow& w) {
 // Runs the restore and waits for its end; whether the command was sent.
 bool Restore(SimWindow& w, const std::string& name) {
   bool restored = false;
-  RestoreArchive(w.ctx(), *w.frame().panes().hpList, name, [&](bool sent) { restored = sent; });
+  RestoreArchive(w.ctx(), *w.frame().panes().hpList, w.pcFolder() / name,
+                 [&](bool sent) { restored = sent; });
   w.Settle();
   return restored;
 }
@@ -112,9 +115,17 @@ TEST(CalculatorCommands, RestoreAsksFirstAndOnlyAfterTheWholeBackupArrivedUnderI
   EXPECT_EQ(RowNamed(list, "LATER"), nullptr);
   EXPECT_NE(RowNamed(list, "GREET"), nullptr);
 
-  // No PC file focused: said, not silently ignored.
-  EXPECT_FALSE(Restore(w, ""));
-  EXPECT_EQ(w.messages().back(), "Error: Choose the backup file in the PC file list first.");
+  // No PC file focused: the backup is chosen in a file dialog.
+  const size_t told = w.messages().size();
+  QString title;
+  testing::ModalDriver user([&](QDialog& d) {
+    title = qobject_cast<QFileDialog*>(&d) ? d.windowTitle() : QString();
+    d.reject();
+  });
+  w.frame().panes().pcList->setCurrentItem(nullptr);
+  w.frame().OnRestore();
+  EXPECT_EQ(title, "Restore");
+  EXPECT_EQ(w.messages().size(), told);
 }
 
 TEST(CalculatorCommands, NewFolderRefusesAnExistingNameOfAnyKind) {

@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QTest>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -67,6 +70,35 @@ void StartObjectDrag(SimWindow& w, CRemoteView* list, const QStringList& rows) {
   list->CollectSelection();
 }
 
+// Stands between the line and the window: sees each status text on the
+// line's own thread (after passing it on) before the operation goes on, so
+// that a test acts at an exact point of it.
+class LineWatch : public MainWindowHandle {
+ public:
+  LineWatch(SimWindow& w, std::function<void(const std::string&)> seen)
+      : w_(w), seen_(std::move(seen)) {
+    w_.ctx().line.SetWindow(this);
+  }
+  ~LineWatch() override { w_.ctx().line.SetWindow(&w_.boundary()); }
+  MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                            MessageButtons buttons) override {
+    return w_.boundary().ShowMessage(text, caption, icon, buttons);
+  }
+  void ShowNoResponse(std::string_view text) override { w_.boundary().ShowNoResponse(text); }
+  SettingsAnswer RunCommSettingsDialog(LinkSettings& settings) override {
+    return w_.boundary().RunCommSettingsDialog(settings);
+  }
+  void SetStatusText(std::string_view text) override {
+    w_.boundary().SetStatusText(text);
+    seen_(std::string(text));
+  }
+  void SetWaitCursor(bool on) override { w_.boundary().SetWaitCursor(on); }
+
+ private:
+  SimWindow& w_;
+  std::function<void(const std::string&)> seen_;
+};
+
 int TreeImageOf(CHPTreeView* tree, const std::string& path) {
   QTreeWidgetItem* item = tree->ItemOfPath(path);
   return item ? item->data(0, CHPTreeView::kImageRole).toInt() : -1;
@@ -89,7 +121,8 @@ TEST(CalculatorPanes, ReadAllReadsEachDirectoryAndBrowsingAfterwardsSendsNothing
   EXPECT_EQ(w.session().CurrentHPPath, "HOME\\");
   EXPECT_EQ(TreeImageOf(p.tree, "HOME\\A\\"), kTreeDirCurrent);
   EXPECT_EQ(TreeImageOf(p.tree, "HOME\\D\\"), kTreeDirCurrent);
-  // A holds B, which the tree has not taken in yet: A can be opened, D not.
+  // A holds B, which the tree took in as it was read: A can be opened, D not.
+  EXPECT_EQ(TreeImageOf(p.tree, "HOME\\A\\B\\"), kTreeDirCurrent);
   EXPECT_EQ(p.tree->ItemOfPath("HOME\\A\\")->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
   EXPECT_EQ(p.tree->ItemOfPath("HOME\\D\\")->childIndicatorPolicy(),
             QTreeWidgetItem::DontShowIndicatorWhenChildless);
@@ -108,6 +141,59 @@ TEST(CalculatorPanes, ReadAllReadsEachDirectoryAndBrowsingAfterwardsSendsNothing
   QTest::keyClick(p.list, Qt::Key_Backspace);
   EXPECT_EQ(w.session().CurrentHPPath, "HOME\\");
   EXPECT_TRUE(w.messages().empty());
+}
+
+TEST(CalculatorPanes, ReadAllKeepsTheTreeAndEachDirectoryCanBeBrowsedOnceRead) {
+  SimWindow w;
+  Panes p(w);
+  // The walk waits at its last directory until the user has browsed.
+  std::atomic<bool> browsed{false};
+  LineWatch watch(w, [&](const std::string& text) {
+    if (text.find("(4 of 4)") == std::string::npos) return;
+    for (int i = 0; i < 1000 && !browsed; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  });
+  QStringList rowsMidWalk;
+  bool gamesInTree = false;
+  auto show = w.boundary().statusText;
+  w.boundary().statusText = [&](const QString& text) {
+    show(text);
+    if (!text.contains("(4 of 4)") || browsed) return;
+    EXPECT_EQ(w.ctx().line.Queue().running, "Reading all directories");
+    gamesInTree = p.tree->ItemOfPath("HOME\\GAMES\\") != nullptr;
+    p.list->OpenRow(RowNamed(p.list, "GAMES"));
+    rowsMidWalk = RowNames(p.list);
+    browsed = true;
+  };
+  w.frame().OnReadAll();
+  w.Settle();
+  EXPECT_TRUE(gamesInTree);
+  EXPECT_EQ(rowsMidWalk, (QStringList{"..", "CHESS", "DICE", "PLAYER", "HISCORE"}));
+  EXPECT_EQ(w.session().CurrentHPPath, "HOME\\GAMES\\");
+  EXPECT_EQ(TreeImageOf(p.tree, "HOME\\GAMES\\CHESS\\"), kTreeDirCurrent);
+  EXPECT_EQ(TreeImageOf(p.tree, "HOME\\WORK\\"), kTreeDirCurrent);
+  EXPECT_TRUE(w.messages().empty());
+}
+
+TEST(CalculatorPanes, ACalculatorFallenSilentInReadAllIsToldOnceAndWhatWasReadStays) {
+  SimWindow w;
+  Panes p(w);
+  w.boundary().commSettingsDialog = [](LinkSettings&) { return SettingsAnswer::Cancel; };  // Exit
+  w.OnLine([](LineSide& line) { return line.kermit.m_msPerSecond = 20; });
+  // Silent once HOME has been read again, as the walk asks for GAMES.
+  LineWatch watch(w, [&](const std::string& text) {
+    if (text.rfind("Reading HOME\\GAMES\\", 0) == 0) w.calculator().SetSilent(true);
+  });
+  w.frame().OnReadAll();
+  w.Settle();
+  w.calculator().SetSilent(false);
+  EXPECT_EQ(w.messages(),
+            Strings{"Error: No response from HP48\n\nPut your HP in Server-Mode and check the "
+                    "settings"});
+  EXPECT_EQ(w.session().CurrentHPPath, "HOME\\");
+  EXPECT_NE(RowNamed(p.list, "GREET"), nullptr);
+  EXPECT_EQ(RowNamed(p.list, "Could not read HOME\\ (F5 reads it again)"), nullptr);
+  EXPECT_TRUE(p.tree->ItemOfPath("HOME\\GAMES\\") && p.tree->ItemOfPath("HOME\\WORK\\"));
 }
 
 TEST(CalculatorPanes, AListingThatCouldNotBeReadIsNotShownAsAnEmptyDirectory) {

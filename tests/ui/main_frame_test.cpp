@@ -6,6 +6,8 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QStatusTipEvent>
 #include <QTest>
 #include <QTreeWidget>
@@ -66,6 +68,7 @@ TEST(MainFrame, SizeBordersAndPcFolderAreKeptForTheNextRun) {
     row->setSizes({width / 2, width - width / 2});
     emit row->splitterMoved(width / 2, 1);
     ctx.session.CurrentPCFolder = folder.path();
+    frame.action(CMainFrame::Command::ShowHiddenFiles)->trigger();
     frame.close();
   }
   AppContext ctx;
@@ -78,6 +81,10 @@ TEST(MainFrame, SizeBordersAndPcFolderAreKeptForTheNextRun) {
       qobject_cast<QSplitter*>(frame.panes().hpList->parentWidget())->sizes();
   EXPECT_NEAR(columns[0], columns[1], 2) << "the border moved to the middle stays there";
   EXPECT_EQ(ctx.session.CurrentPCFolder, folder.path());
+  EXPECT_TRUE(ctx.ShowHiddenFiles);
+  EXPECT_TRUE(frame.action(CMainFrame::Command::ShowHiddenFiles)->isChecked());
+  frame.action(CMainFrame::Command::ShowHiddenFiles)->trigger();  // as other tests expect
+  frame.close();
 }
 
 TEST(MainFrame, StatusPanesFollowTheSettings) {
@@ -166,6 +173,31 @@ TEST(MainFrame, WhatTheWindowShowsIsCurrentAfterEachCommand) {
   QTest::qWait(50);
   const QRect last = log->visualItemRect(log->topLevelItem(log->topLevelItemCount() - 1));
   EXPECT_TRUE(log->viewport()->rect().contains(last)) << last.y();
+}
+
+TEST(MainFrame, EveryMenuCommandHasAStatusTipAndStopIsInTheHp48Menu) {
+  AppContext ctx;
+  WindowBoundary boundary;
+  CMainFrame frame(ctx, boundary);
+  QMenu* hp = nullptr;
+  std::vector<QAction*> pending;
+  for (QAction* top : frame.menuBar()->actions()) {
+    if (top->text() == "HP&48") hp = top->menu();
+    pending.push_back(top);
+  }
+  while (!pending.empty()) {
+    QAction* a = pending.back();
+    pending.pop_back();
+    if (a->menu()) {
+      for (QAction* inside : a->menu()->actions()) pending.push_back(inside);
+    } else if (!a->isSeparator()) {
+      EXPECT_FALSE(a->statusTip().isEmpty()) << a->text().toStdString();
+    }
+  }
+  ASSERT_NE(hp, nullptr);
+  EXPECT_TRUE(hp->actions().contains(frame.action(CMainFrame::Command::Stop)));
+  EXPECT_EQ(frame.action(CMainFrame::Command::Stop)->shortcut(), QKeySequence(Qt::Key_Escape));
+  EXPECT_EQ(frame.action(CMainFrame::Command::Archive)->text(), "&Archive...");
 }
 
 TEST(MainFrame, ConnectsToTheSimulatedCalculator) {

@@ -89,12 +89,20 @@ TEST(PcReceive, ANameTakenInTheFolderIsReplacedKeptBesideOrSkippedAsTheUserSays)
   receive(MessageAnswer::No);  // Keep both
   EXPECT_EQ(testing::ReadBytes(pc / "GREET"), old);
   EXPECT_TRUE(fs::exists(pc / "GREET.1"));
+  // Kept beside both: the question names the next free number, and the
+  // file lands there.
+  receive(MessageAnswer::No);
+  EXPECT_EQ(w.messages().back(), "Receive: " + pc.path() +
+                                    " already holds GREET.\n\nReplace it (the file there goes to "
+                                    "the trash), keep both (the new one as GREET.2), or skip it?");
+  EXPECT_TRUE(fs::exists(pc / "GREET.2"));
   fs::remove(pc / "GREET.1");
+  fs::remove(pc / "GREET.2");
 
   receive(MessageAnswer::Yes);  // Replace: the old one goes to the trash first
   EXPECT_NE(testing::ReadBytes(pc / "GREET"), old);
   EXPECT_FALSE(fs::exists(pc / "GREET.1"));
-  EXPECT_EQ(w.messages().size(), 3u);
+  EXPECT_EQ(w.messages().size(), 4u);
 }
 
 }  // namespace

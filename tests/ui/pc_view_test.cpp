@@ -193,6 +193,44 @@ TEST_F(PcPanes, FolderChangesKeepListAndTreeTogether) {
   EXPECT_EQ(ctx.session.CurrentPCFolder, "/");
 }
 
+TEST_F(PcPanes, TheTreeHighlightsTheFolderTheListShows) {
+  fs::create_directories(pc / "ro");
+  fs::create_directories(pc / "full");
+  fs::create_directories(pc / ".secret/inner");
+  list().Refresh();
+  tree().SyncToCurrentFolder();
+  for (const char* name : {"ro", "..", ".secret", "inner", "..", "..", "full"}) {
+    list().ChangeFolder(name);
+    EXPECT_EQ(tree().ItemPath(tree().currentItem()), ctx.session.CurrentPCFolder) << name;
+  }
+  // The parent closed and opened again reads its folders afresh: the
+  // highlight stays on the folder the list shows.
+  QTreeWidgetItem* parent = tree().currentItem()->parent();
+  tree().collapseItem(parent);
+  tree().expandItem(parent);
+  EXPECT_EQ(tree().ItemPath(tree().currentItem()), pc / "full/");
+}
+
+TEST_F(PcPanes, TheListFollowsTheDiskAndShowsHiddenFilesOnlyWhenAsked) {
+  for (const char* name : {"KEEP", "GONE", "MOVED", ".dravik-sync", ".profile"})
+    WriteText(pc / name, "x");
+  list().Refresh();
+  EXPECT_EQ(RowNames(&list()), (QStringList{"..", "GONE", "KEEP", "MOVED"}));
+  frame->action(CMainFrame::Command::ShowHiddenFiles)->trigger();
+  EXPECT_EQ(RowNames(&list()),
+            (QStringList{"..", ".dravik-sync", ".profile", "GONE", "KEEP", "MOVED"}));
+  frame->action(CMainFrame::Command::ShowHiddenFiles)->trigger();
+
+  // Another program deletes and moves files: the list follows without
+  // F5, and the selection stays on what is left.
+  Select({"KEEP", "GONE"});
+  fs::remove(pc / "GONE");
+  fs::rename(pc / "MOVED", pc / ".trash-me");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return RowNames(&list()).size() == 2; }, 5000));
+  EXPECT_EQ(RowNames(&list()), (QStringList{"..", "KEEP"}));
+  EXPECT_TRUE(listed("KEEP")->isSelected());
+}
+
 TEST_F(PcPanes, TransferListTakesSelectedFilesOnlyWithTheirSizes) {
   fs::create_directory(pc / "sub");
   WriteText(pc / "a", "abc");

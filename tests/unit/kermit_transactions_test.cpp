@@ -408,12 +408,14 @@ TEST_F(KermitTransactions, ReceiveTwoObjectsAsTwoRequests) {
     EXPECT_EQ(Expect(peer, 'R', 0).data, "B");
     ServeObject(peer, "B", {"second"}, seq);
   });
-  // A is there already: the new one becomes A.1.
+  // A and A.1 are there already: the new one becomes A.2.
   Write("A", "old");
+  Write("A.1", "older");
   EXPECT_EQ(link().ReceiveFiles({"A", "B"}), 1);
   server.Join();
   EXPECT_EQ(Read("A"), "old");
-  EXPECT_EQ(Read("A.1"), "first");
+  EXPECT_EQ(Read("A.1"), "older");
+  EXPECT_EQ(Read("A.2"), "first");
   EXPECT_EQ(Read("B"), "second");
   EXPECT_EQ(progress_.Values(kProgressItem), std::vector<long>({0, 1}));
 }
@@ -566,7 +568,8 @@ TEST_F(KermitTransactions, AFailedWriteIsNotAcknowledged) {
   EXPECT_TRUE(Files().empty());
   ASSERT_EQ(window().messages().size(), 1u);
   EXPECT_EQ(window().messages()[0].caption, "ERROR");
-  EXPECT_EQ(window().messages()[0].text, "Could not write file: " + (dir_ / "BIG").string());
+  EXPECT_EQ(window().messages()[0].text,
+            "Could not write file: " + (dir_ / "BIG").string() + ": the file is too large");
 }
 
 TEST_F(KermitTransactions, DirectoryRequest) {

@@ -247,7 +247,8 @@ TEST_F(XModemReceiveTest, FolderThatCannotTakeTheFileIsReported) {
   session.CurrentPCFolder = folder / "missing/";
   EXPECT_EQ(link.XModemReceiveList({"OBJ"}), 0);
   EXPECT_EQ(window.texts(), std::vector<std::string>{"Could not create file: " +
-                                                     (folder / "missing/OBJ")});
+                                                     (folder / "missing/OBJ") +
+                                                     ": the folder does not exist"});
   EXPECT_TRUE(peer.Silent(300));
 }
 
