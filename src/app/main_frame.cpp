@@ -22,6 +22,7 @@
 #include "app/window_boundary.h"
 #include "app/window_layout.h"
 #include "hpview/hp_tree_view.h"
+#include "link/calculator_model.h"
 #include "hpview/remote_view.h"
 #include "pcview/pc_tree_view.h"
 #include "pcview/pc_view.h"
@@ -143,6 +144,10 @@ CMainFrame::CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* paren
   connect(qApp, &QApplication::focusChanged, this,
           [this](QWidget*, QWidget* now) { TrackActivePane(now); });
   connect(&ctx_.line, &CalculatorLine::changed, this, &CMainFrame::OnLineChanged);
+  // Pictures are converted for the family of the calculator that answers.
+  SetPictureFamily([this] {
+    return ctx_.session.Model ? ctx_.session.Model->Family : CalculatorFamily::Hp48;
+  });
   ctx_.PanesBusy = false;
   ctx_.CheckOutMode = false;
   // The panes' first display, now that they all exist.
@@ -338,6 +343,7 @@ void CMainFrame::CreateStatusBar() {
     statusBar()->addPermanentWidget(label);
     return label;
   };
+  modelPane_ = pane("HP48GX");
   formatPane_ = pane("Binary");
   baudPane_ = pane("9600");
   portPane_ = pane("COM2");
@@ -505,6 +511,12 @@ void CMainFrame::UpdateStatusPanes() {
   // What only the calculator can tell is not known before it has answered.
   const bool known = ctx_.CalculatorAnswered;
   const QString unknown = QStringLiteral("\u2014");
+  // The calculator that answers, as its first answers showed it.
+  const CalculatorModel* model = known ? ctx_.session.Model : nullptr;
+  modelPane_->setText(model ? QString::fromStdString(std::string(model->Name)) : unknown);
+  modelPane_->setToolTip(
+      model ? "Answers as the " + QString::fromStdString(std::string(model->Covers)) + " do"
+            : QStringLiteral("The calculator has not answered yet"));
   formatPane_->setText(!known ? unknown : ctx_.session.BinaryMode ? "Binary" : "ASCII");
   baudPane_->setText(QString::number(s.BaudRate));
   // A device given for this run (--port, --simulate) is named: "COM1"

@@ -188,6 +188,7 @@ class CMainFrame : public QMainWindow {
   double columnShare_ = -1;
   double rowShare_ = -1;
   QLabel* messagePane_ = nullptr;
+  QLabel* modelPane_ = nullptr;
   QLabel* formatPane_ = nullptr;
   QLabel* baudPane_ = nullptr;
   QLabel* portPane_ = nullptr;

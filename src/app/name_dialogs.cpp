@@ -8,7 +8,9 @@
 #include <QVBoxLayout>
 
 #include "app/app_context.h"
+#include "link/calculator_model.h"
 #include "link/hp48_commands.h"
+#include "link/runner_texts.h"
 
 namespace dravik {
 namespace {
@@ -32,7 +34,13 @@ CArchiveNameDlg::CArchiveNameDlg(AppContext& ctx, QWidget* parent)
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel("Please enter the name of the archive", this));
   layout->addWidget(edit_);
-  layout->addWidget(new QLabel("Hit the EVAL key on the HP, if ready.", this));
+  // How the user starts the backup: EVAL, or on a calculator whose stack
+  // does not survive leaving the server, the program's name typed.
+  const CalculatorModel& model = ctx_.session.Model ? *ctx_.session.Model : Hp48GxModel();
+  const std::string start = model.RunAfterFinish == ProgramStart::kTypedName
+                                ? StartText(model, "backup")
+                                : "Hit the EVAL key on the HP, if ready.";
+  layout->addWidget(new QLabel(QString::fromStdString(start), this));
   layout->addWidget(OkCancel(this));
   edit_->setFocus();
 }

@@ -11,10 +11,18 @@
 #include "diagnose/server_wait.h"
 #include "hpview/hp_tree_view.h"
 #include "hpview/remote_view.h"
+#include "link/calculator_model.h"
 #include "link/hp48_commands.h"
 
 namespace dravik {
 namespace {
+
+const CalculatorModel& ModelOf(const AppContext& ctx) {
+  return ctx.session.Model ? *ctx.session.Model : Hp48GxModel();
+}
+
+// What messages call the calculator: "HP48", "HP49".
+std::string Calc(const AppContext& ctx) { return std::string(ModelOf(ctx).FamilyName()); }
 
 void Tell(AppContext& ctx, const std::string& text) {
   if (ctx.session.MainWindow)
@@ -40,15 +48,17 @@ struct RestoreRun {
 void ReadAfterRestart(AppContext& ctx, CRemoteView& list) {
   ctx.cache.ClearCache();
   ctx.session.CurrentHPPath = "HOME\\";
-  list.ShowNotice(
-      "The HP48 restarts with the restored memory: start its server (SERVER); "
-      "the panes show it once it answers.");
+  list.ShowNotice(QString::fromStdString(
+      "The " + Calc(ctx) + " restarts with the restored memory, its server off: " +
+      std::string(ModelOf(ctx).ServerKeys) + " to start it again; the panes show it once it "
+      "answers."));
   ctx.line.Run<int>(
       "Waiting for the calculator to serve again",
       [](LineSide& line) { return WaitForServer(line.kermit, std::chrono::minutes(5)); },
       [&ctx, &list](int answered) {
         if (!answered) {
-          list.ShowNotice("The HP48 has not answered since the restore (F5 tries again).");
+          list.ShowNotice(QString::fromStdString(
+              "The " + Calc(ctx) + " has not answered since the restore (F5 tries again)."));
           return;
         }
         ctx.CalculatorAnswered = true;
@@ -83,7 +93,8 @@ void SendAndRestore(AppContext& ctx, CRemoteView& list, const std::string& file,
   const uint64_t id = list.DropIntoCurrent(
       [&ctx, &list, name, run, done](const JobResult& result) {
         if (result.outcome == JobOutcome::Completed && !run->sent && run->stored != name)
-          Tell(ctx, "The HP48 stored the archive as " + run->stored + ". Nothing was restored.");
+          Tell(ctx, "The " + Calc(ctx) + " stored the archive as " + run->stored +
+                        ". Nothing was restored.");
         // Nothing cached holds for the restored memory.
         if (run->sent) ReadAfterRestart(ctx, list);
         if (done) done(run->sent);
@@ -114,7 +125,8 @@ void RestoreArchive(AppContext& ctx, CRemoteView& list, const std::string& file,
   const std::string date = backup.lastModified().toString("yyyy-MM-dd HH:mm").toStdString();
   if (!ctx.session.MainWindow ||
       ctx.session.MainWindow->ShowMessage(
-          "Replace the whole memory of the HP48 with the backup " + name + " of " + date +
+          "Replace the whole memory of the " + Calc(ctx) + " with the backup " + name + " of " +
+              date +
               "?\n\nEverything on the calculator now is lost.",
           "Restore", MessageIcon::Question, MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes) {
     if (done) done(false);

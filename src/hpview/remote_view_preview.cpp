@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "app/app_context.h"
+#include "app/xmodem_offer.h"
 #include "grob/picture_file.h"
 #include "grob/picture_processing.h"
 #include "hpview/grob_preview_dlg.h"
@@ -180,7 +181,8 @@ void CRemoteView::contextMenuEvent(QContextMenuEvent* event) {
   QAction* receive = menu.addAction("&Receive");
   receive->setStatusTip("Receive the selected objects into the PC folder shown.");
   QAction* xmodem = menu.addAction("Receive by &XModem");
-  xmodem->setStatusTip("Receive the selected objects by XModem; EVAL on the calculator starts it.");
+  OfferXModem(*xmodem, ctx_.session, "Receive the selected objects by XModem");
+  menu.setToolTipsVisible(true);
   QAction* preview = nullptr;
   if (CanPreview()) {
     menu.addSeparator();

@@ -10,6 +10,8 @@
 #include <filesystem>
 
 #include "app/app_context.h"
+#include "link/calculator_model.h"
+#include "link/runner_texts.h"
 
 namespace dravik {
 namespace {
@@ -122,8 +124,10 @@ void CTransferDlg::OnItems(const QStringList& items, const QList<quint32>& sizes
   job_.TransferSizes.assign(sizes.begin(), sizes.end());
   job_.TransferSizes.resize(job_.TransferList.size(), 0);
   scale_ = std::make_unique<ProgressScale>(job_.TransferSizes, IsReceive() && !binary_);
-  // The calculator's XModem program waits for its EVAL key.
-  packetLabel_->setText("Press EVAL on the calculator to start the transfer.");
+  // The calculator's XModem program waits for the user: its EVAL key, or
+  // its name typed where the stack does not survive.
+  const CalculatorModel& model = ctx_.session.Model ? *ctx_.session.Model : Hp48GxModel();
+  packetLabel_->setText(QString::fromStdString(StartText(model, "transfer")));
 }
 
 void CTransferDlg::OnProgress(int code, long value) {

@@ -3,9 +3,12 @@
 #include <QPointer>
 
 #include "app/app_context.h"
+#include "app/await_server.h"
 #include "jobs/archiving_dlg.h"
 #include "jobs/transfer_dlg.h"
+#include "link/calculator_model.h"
 #include "link/operation_log.h"
+#include "link/runner_texts.h"
 
 namespace dravik {
 namespace {
@@ -16,6 +19,10 @@ std::string JobTitle(const TransferJob& job) {
   for (const std::string& item : job.TransferList) names.push_back(item.substr(item.rfind('/') + 1));
   return (job.SendJobActive ? "Sending " : "Receiving ") + NamesForLog(names) +
          (job.UseXModem ? " (XModem)" : "");
+}
+
+const CalculatorModel& ModelOf(const AppContext& ctx) {
+  return ctx.session.Model ? *ctx.session.Model : Hp48GxModel();
 }
 
 // The job's own texts (the check's "Reading ..." among them) are over with
@@ -70,12 +77,11 @@ uint64_t StartTransferIn(AppContext& ctx, QWidget* parent, LineRequest request,
       [&ctx, shown, done](JobResult result) {
         if (shown) shown->deleteLater();
         SayReady(ctx);
-        // The calculator's XModem program may still wait for the PC.
-        if (result.job.UseXModem && result.outcome == JobOutcome::Cancelled && ctx.session.MainWindow)
-          ctx.session.MainWindow->ShowMessage(
-              "The XModem transfer was cancelled. If the calculator still waits for it, press "
-              "ON there to stop it, then start its server again (SERVER).",
-              "XModem", MessageIcon::Information, MessageButtons::Ok);
+        // The calculator's XModem program did not run to its end: the
+        // calculator may wait at its keyboard, its server off.
+        if (result.job.UseXModem && result.outcome != JobOutcome::Completed &&
+            ctx.session.Leftovers)
+          AwaitServer(ctx, LeftServerText(ModelOf(ctx), "transfer"));
         if (done) done(std::move(result));
       });
   if (id == 0) {
@@ -107,6 +113,8 @@ uint64_t StartArchive(AppContext& ctx, QWidget* parent, std::function<void(JobRe
       [&ctx, shown, done](JobResult result) {
         if (shown) shown->deleteLater();
         SayReady(ctx);
+        if (result.outcome != JobOutcome::Completed && ctx.session.Leftovers)
+          AwaitServer(ctx, LeftServerText(ModelOf(ctx), "backup"));
         if (done) done(std::move(result));
       });
   if (id == 0) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "link/calculator_model.h"
 #include "link/operation_log.h"
 #include "link/runner_texts.h"
 #include "link/transfer_check.h"
@@ -83,6 +84,13 @@ bool Prepare(LineSide& line, const FileJobSetup& setup) {
   Session& s = line.session;
   CHP48Link& kermit = line.kermit;
   if (setup.kind == FileJobKind::Archive) return kermit.StartArchive(setup.archiveName) != 0;
+  // Refused before anything goes over the line.
+  if (s.Job.UseXModem && !kermit.model().HasXModem) {
+    if (s.MainWindow)
+      s.MainWindow->ShowMessage(XModemMissingText(kermit.model()), "Attention",
+                                MessageIcon::Warning);
+    return false;
+  }
   if (s.CurrentHPPath != s.HPWorkingPath) kermit.ChangeDirectory();
   if (!s.Job.UseXModem) return true;
   // The calculator loads its XModem program and waits for EVAL; the list
@@ -96,15 +104,11 @@ bool Prepare(LineSide& line, const FileJobSetup& setup) {
 }
 
 // After a job that ran a program on the calculator: a program that ran to
-// its end leaves only its stored runner, which goes now; one the user never
-// started leaves the calculator out of its server, which the user is told.
-int AfterRunner(LineSide& line, int result, bool never_started, std::string_view what) {
-  if (result) {
-    line.kermit.RunnerFinished();
-  } else if (never_started && line.session.Leftovers && line.session.MainWindow) {
-    line.session.MainWindow->ShowMessage(LeftServerText(line.kermit.model(), what), "Attention",
-                                         MessageIcon::Warning);
-  }
+// its end leaves only its stored runner, which goes now. One that did not
+// leaves the session's Leftovers, for the front end to wait for the server
+// and have them put back.
+int AfterRunner(LineSide& line, int result) {
+  if (result) line.kermit.RunnerFinished();
   return result;
 }
 
@@ -114,14 +118,14 @@ int RunProtocol(LineSide& line, const FileJobSetup& setup) {
   if (setup.kind == FileJobKind::Archive) {
     const int received = kermit.ReceiveFiles({setup.archiveName});
     kermit.m_noInitPacket = 0;
-    return AfterRunner(line, received, !received && !line.StopAsked(), "backup");
+    return AfterRunner(line, received);
   }
   if (job.UseXModem) {
     const int result = RunXModemJob(kermit, line.xmodem,
                                     setup.kind == FileJobKind::Send ? XModemDirection::Send
                                                                     : XModemDirection::Receive,
                                     job.TransferList);
-    return AfterRunner(line, result, line.xmodem.m_neverStarted, "transfer");
+    return AfterRunner(line, result);
   }
   kermit.m_packetCount = 0;
   // Objects in the calculator's binary form are checked against what the

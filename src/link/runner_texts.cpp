@@ -28,9 +28,9 @@ std::string RunnerTakenText(std::string_view directory) {
 }
 
 std::string LeftServerText(const CalculatorModel& model, std::string_view what) {
-  return "The calculator did not start the " + std::string(what) +
-         ": it has left its server and waits at its keyboard.\nOn the calculator press ATTN "
-         "(ON), then " +
+  return "The " + std::string(what) +
+         " did not run to its end on the calculator: it may wait at its keyboard with its "
+         "server off.\nIf it does, press ATTN (ON) there, then " +
          std::string(model.ServerKeys) +
          " to start the server again. Once it answers, Dravik removes the program it left there "
          "and puts the translation mode back.";

@@ -20,9 +20,10 @@ std::string XModemMissingText(const CalculatorModel& model);
 // Why a runner cannot be stored in the directory: kRunnerName is taken.
 std::string RunnerTakenText(std::string_view directory);
 
-// The calculator never started the program (what: "transfer", "backup"):
-// it waits at its keyboard with its server off. Says what to do there, and
-// that Dravik puts back what it changed once the server answers.
+// The program left for the calculator did not run to its end (what:
+// "transfer", "backup"): the calculator may wait at its keyboard with its
+// server off. Says what to do there, and that Dravik puts back what it
+// changed once the server answers.
 std::string LeftServerText(const CalculatorModel& model, std::string_view what);
 
 }  // namespace dravik

@@ -15,6 +15,7 @@
 #include <sys/stat.h>
 
 #include "app/held_shift_press.h"
+#include "app/xmodem_offer.h"
 #include "app/app_context.h"
 #include "settings/settings_file.h"
 #include "grob/picture_file.h"
@@ -385,7 +386,8 @@ void CPCView::contextMenuEvent(QContextMenuEvent* event) {
   QAction* send = menu.addAction("&Send");
   send->setStatusTip("Send the selected files into the calculator directory shown.");
   QAction* xmodem = menu.addAction("Send by &XModem");
-  xmodem->setStatusTip("Send the selected files by XModem; EVAL on the calculator starts it.");
+  OfferXModem(*xmodem, ctx_.session, "Send the selected files by XModem");
+  menu.setToolTipsVisible(true);
   menu.addSeparator();
   QAction* backup = menu.addAction("Open as &Backup...");
   backup->setStatusTip("Show the variables the calculator file holds, to extract or send them.");
