@@ -56,20 +56,22 @@ bool ParseSyncArguments(const char* command, const std::vector<std::string>& arg
 namespace {
 
 // A name in the PC folder as printed: the escapes of the calculator's own
-// characters ("%8C") are shown as the characters, the rest as it is.
+// characters ("%8C") are shown as the characters, and so are the codes of
+// those characters in a name a receive wrote; UTF-8 stays as it is.
 std::string ShownPcPath(const std::string& pc_path) {
-  std::string out;
+  std::string out, plain;
   for (size_t i = 0; i < pc_path.size(); ++i) {
     const std::string code = pc_path.substr(i, 3);
     const std::string byte = code.size() == 3 && code[0] == '%' ? sync::CalculatorName(code) : "";
     if (byte.size() == 1 && static_cast<unsigned char>(byte[0]) >= 0x80) {
-      out += Shown(byte);
+      out += ShownMessage(plain) + Shown(byte);
+      plain.clear();
       i += 2;
     } else {
-      out += pc_path[i];
+      plain += pc_path[i];
     }
   }
-  return out;
+  return out + ShownMessage(plain);
 }
 
 // The state and why of a row as printed: a directory that both sides have

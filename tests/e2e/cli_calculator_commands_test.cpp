@@ -186,6 +186,50 @@ TEST_F(CliCalculatorTest, CdAppliesToSendGetDirAndHost) {
       << missing.err;
 }
 
+// The calculator's characters on the console: UTF-8 on a UTF-8 terminal,
+// else the calculator's backslash spellings; each form is read back under
+// any locale.
+struct LocaleCase {
+  const char* locale;
+  const char* alpha;  // how it prints α
+  size_t columns;     // the columns that takes
+};
+
+class CliLocaleTest : public CliCalculatorTest, public ::testing::WithParamInterface<LocaleCase> {};
+
+TEST_P(CliLocaleTest, CalculatorCharactersArePrintedAndReadBackInTheTerminalsForm) {
+  Start();
+  ::setenv("LC_ALL", GetParam().locale, 1);
+  const std::string name = GetParam().alpha + std::string("B");
+  const size_t columns = GetParam().columns + 1;
+  // Typed in UTF-8 whatever the locale, α is the calculator's one character.
+  ASSERT_EQ(Cli("host \"6 'αB' STO\"").status, 0);
+  EXPECT_EQ(UserNames("HOME\\"), (Strings{"\x8c" "B"}));
+  EXPECT_EQ(Cli("ls").out, name + std::string(16 - columns, ' ') +
+                               "         17  Real\n"
+                               "IOPAR                  29.5  List\n");
+  EXPECT_EQ(Cli("host \"'αB'\"").out, "1:                  '" + name + "'\n");
+  EXPECT_EQ(Cli("rm '" + name + "C'").err, "dravik-cli: " + name + "C is not in HOME\\\n");
+  // What was printed names the object again.
+  const CliRun get = Cli("get '" + name + "'");
+  EXPECT_EQ(get.status, 0) << get.err;
+  EXPECT_TRUE(std::filesystem::exists(pc / "\x8c" "B"));
+  // A folder names it by the escape of its PC name; compare by the name.
+  const std::string tree = scratch / "tree";
+  EXPECT_EQ(Cli("sync --to-pc '" + tree + "'").out,
+            "fetch HOME\\" + name + " into %8CB\n"
+            "fetch HOME\\IOPAR into IOPAR\n"
+            "fetched 2, sent 0, made 0, deleted 0, kept 0, failed 0\n");
+  EXPECT_EQ(Cli("compare '" + tree + "'").out,
+            "same      " + name + std::string(7 - columns, ' ') + "Real Number    17\n"
+            "same      IOPAR  List         29.5\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, CliLocaleTest,
+                         ::testing::Values(LocaleCase{"C.UTF-8", "α", 1},
+                                           LocaleCase{"C", "\\Ga", 3}),
+                         [](const auto& param) { return param.index == 0 ? "Utf8" : "Ascii"; });
+
 TEST_F(CliCalculatorTest, CommandsRightAfterEachOtherAreNotLost) {
   Start();
   // Each run is a new process on the device; the calculator going back to
