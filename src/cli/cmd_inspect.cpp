@@ -52,7 +52,8 @@ void PrintRows(const std::vector<InspectRow>& rows) {
   size_t name_width = 0, type_width = 0, size_width = 0;
   for (const InspectRow& r : rows) {
     if (r.type.empty()) continue;
-    name_width = std::max(name_width, 2 * static_cast<size_t>(r.depth) + DisplayWidth(ShownName(r)));
+    name_width =
+        std::max(name_width, 2 * static_cast<size_t>(r.depth) + DisplayWidth(ShownName(r)));
     type_width = std::max(type_width, r.type.size());
     size_width = std::max(size_width, OrDash(r.size).size());
   }
@@ -116,7 +117,8 @@ int RunExtract(CliContext& context, const std::vector<std::string>& given) {
   if (!Load(args[0], &file)) return 1;
   const ExtractedObject object = ExtractObject(file, Typed(args[1]));
   if (!object.ok) {
-    std::fprintf(stderr, "dravik-cli: %s: %s\n", args[0].c_str(), ShownMessage(object.error).c_str());
+    std::fprintf(stderr, "dravik-cli: %s: %s\n", args[0].c_str(),
+                 ShownMessage(object.error).c_str());
     return 1;
   }
   if (!UsableFileName(object.name)) {
@@ -184,7 +186,8 @@ int RunSendFrom(CliContext& context, const std::vector<std::string>& args) {
       return 1;
     }
     if (!object.ok) {
-      std::fprintf(stderr, "dravik-cli: %s: %s\n", args[0].c_str(), ShownMessage(object.error).c_str());
+      std::fprintf(stderr, "dravik-cli: %s: %s\n", args[0].c_str(),
+                   ShownMessage(object.error).c_str());
       return 1;
     }
     const std::string name = Shown(object.name);

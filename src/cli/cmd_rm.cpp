@@ -111,7 +111,8 @@ int RunRmdir(CliContext& context, const std::vector<std::string>& arguments) {
   calc.cache().MarkStale();
   if (!calc.ReadListing()) return CommandFailed("reading the directory");
   if (!ListedType(calc, name).empty()) {
-    std::fprintf(stderr, "dravik-cli: %s is still in %s\n", Shown(name).c_str(), Shown(here).c_str());
+    std::fprintf(stderr, "dravik-cli: %s is still in %s\n", Shown(name).c_str(),
+                 Shown(here).c_str());
     return 1;
   }
   return 0;

@@ -155,7 +155,9 @@ int ReportSync(const sync::SyncOutcome& outcome, bool dry_run) {
 
 sync::StepReport StepsOnStderr(bool quiet) {
   if (quiet) return {};
-  return [](const std::string& what) { std::fprintf(stderr, "%s\n", ShownMessage(what).c_str()); };
+  return [](const std::string& what) {
+    std::fprintf(stderr, "%s\n", ShownMessage(what).c_str());
+  };
 }
 
 }  // namespace dravik::cli
