@@ -42,7 +42,7 @@ void CompareMarks::Show(sync::Comparison comparison, sync::SyncManifest manifest
   // A directory that both sides have is "same" as a directory whatever it
   // holds: only what it holds is counted.
   for (const sync::ComparisonRow& row : comparison_.rows)
-    if (!(row.calc && row.calc->IsDirectory() && row.pc && row.pc->kind == sync::PcKind::Folder))
+    if (!row.BothDirectories())
       ++counts_[static_cast<size_t>(row.state)];
   MarkCalcList();
   MarkPcList();

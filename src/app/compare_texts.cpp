@@ -59,8 +59,6 @@ std::string Listed(const std::vector<std::string>& names) {
   return text;
 }
 
-std::string Objects(size_t n) { return n == 1 ? "1 object" : std::to_string(n) + " objects"; }
-
 }  // namespace
 
 const char* StateName(RowState state) {
@@ -87,30 +85,17 @@ std::string ChecksumText(const std::string& listed) {
 RowMark MarkOfRow(const sync::Comparison& comparison, size_t index) {
   const ComparisonRow& row = comparison.rows[index];
   RowMark mark{row.state, {}};
-  const bool both_directories = row.calc && row.calc->IsDirectory() && row.pc &&
-                                row.pc->kind == PcKind::Folder;
-  if (both_directories && row.state == RowState::Same) {
-    // The rows below it follow it (tree order) and their keys begin with its own.
-    const std::string below = row.key + "\\";
-    std::vector<std::string> apart, uncompared;
-    for (size_t i = index + 1; i < comparison.rows.size(); ++i) {
-      const ComparisonRow& inner = comparison.rows[i];
-      if (inner.key.compare(0, below.size(), below) != 0) break;
-      const std::string inside = inner.key.substr(below.size());
-      if (inner.state == RowState::Unknown)
-        uncompared.push_back(inside);
-      else if (inner.state != RowState::Same)
-        apart.push_back(inside);
-    }
-    if (!apart.empty()) {
-      mark.state = RowState::Differs;
-      mark.tip = "Differs: " + Objects(apart.size()) + " inside not the same (" + Listed(apart) + ")";
-    } else if (!uncompared.empty()) {
-      mark.state = RowState::Unknown;
-      mark.tip = "Not compared: " + Objects(uncompared.size()) + " inside (" + Listed(uncompared) + ")";
-    } else {
+  if (row.BothDirectories() && row.state == RowState::Same) {
+    const sync::DirectoryContents contents = sync::ContentsOf(comparison, index);
+    mark.state = contents.state;
+    if (contents.state == RowState::Differs)
+      mark.tip = "Differs: " + sync::CountOfObjects(contents.apart.size()) +
+                 " inside not the same (" + Listed(contents.apart) + ")";
+    else if (contents.state == RowState::Unknown)
+      mark.tip = "Not compared: " + sync::CountOfObjects(contents.uncompared.size()) +
+                 " inside (" + Listed(contents.uncompared) + ")";
+    else
       mark.tip = "Same";
-    }
     return mark;
   }
   switch (row.state) {

@@ -2,13 +2,14 @@
 
 #include <cstdio>
 
+#include "cli/calculator_text.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_listing_link.h"
 
 namespace dravik::cli {
 
 std::string ResolveCalculatorPath(std::string_view typed, std::string_view current) {
-  std::string text(typed);
+  std::string text = Typed(typed);
   for (char& c : text)
     if (c == '/') c = '\\';
   std::string path;

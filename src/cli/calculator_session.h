@@ -45,8 +45,8 @@ class CalculatorSession {
 };
 
 // A calculator path from what a user types: "HOME\GAMES\", "HOME/GAMES",
-// "GAMES" (inside current), ".." (the parent of current). Empty when the
-// text cannot be a path.
+// "GAMES" (inside current), ".." (the parent of current), its names in
+// either typed form (Typed). Empty when the text cannot be a path.
 std::string ResolveCalculatorPath(std::string_view typed, std::string_view current);
 
 

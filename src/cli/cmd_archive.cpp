@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/calculator_session.h"
+#include "cli/calculator_text.h"
 #include "cli/interrupt.h"
 #include "cli/item_checks.h"
 #include "cli/server_return.h"
@@ -17,7 +18,8 @@
 namespace dravik::cli {
 namespace {
 
-int RunArchive(CliContext& context, const std::vector<std::string>& args) {
+int RunArchive(CliContext& context, const std::vector<std::string>& typed) {
+  const std::vector<std::string> args = Typed(typed);
   if (args.size() != 1) {
     std::fprintf(stderr, "dravik-cli: archive takes one name for the backup\n");
     return 2;

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/calculator_session.h"
+#include "cli/calculator_text.h"
 
 namespace dravik::cli {
 namespace {
@@ -13,7 +14,7 @@ int RunCd(CliContext& context, const std::vector<std::string>& args) {
   }
   CalculatorSession calc(context);
   if (!calc.Connect() || !calc.ChangeTo(args[0])) return 1;
-  std::printf("%s\n", calc.session().CurrentHPPath.c_str());
+  std::printf("%s\n", Shown(calc.session().CurrentHPPath).c_str());
   return 0;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/calculator_session.h"
+#include "cli/calculator_text.h"
 #include "cli/sync_output.h"
 
 namespace dravik::cli {
@@ -18,7 +19,7 @@ int RunCompare(CliContext& context, const std::vector<std::string>& args) {
   const std::string root = calc.session().CurrentHPPath;
   const std::string folder = parsed.folder.back() == '/' ? parsed.folder : parsed.folder + "/";
   const sync::SyncManifest manifest = sync::SyncManifest::Load(folder, root, &note);
-  if (!note.empty()) std::fprintf(stderr, "dravik-cli: %s\n", note.c_str());
+  if (!note.empty()) std::fprintf(stderr, "dravik-cli: %s\n", ShownMessage(note).c_str());
   sync::CompareOptions options;
   options.fetch_unknown = parsed.fetch_unknown;
   options.report = StepsOnStderr(context.options.quiet);
@@ -28,7 +29,7 @@ int RunCompare(CliContext& context, const std::vector<std::string>& args) {
                  "name to be compared, and purged there again\n");
   const sync::Comparison comparison = sync::Compare(calc.link(), root, folder, manifest, options);
   if (!comparison.ok) {
-    std::fprintf(stderr, "dravik-cli: %s\n", comparison.error.c_str());
+    std::fprintf(stderr, "dravik-cli: %s\n", ShownMessage(comparison.error).c_str());
     return 2;
   }
   PrintComparison(comparison);

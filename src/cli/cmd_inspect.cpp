@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/calculator_text.h"
 #include "cli/cli_link.h"
 #include "grob/picture_file.h"
 #include "hpfile/calculator_file.h"
@@ -41,27 +42,32 @@ bool Load(const std::string& path, CalculatorFile* file) {
 // What a broken object has not: its size and checksum.
 std::string OrDash(const std::string& text) { return text.empty() ? "-" : text; }
 
+// A row's name as printed: a file's own (depth 0) is a PC name, the rest
+// are names inside it, the calculator's.
+std::string ShownName(const InspectRow& row) {
+  return row.depth == 0 ? ShownMessage(row.name) : Shown(row.name);
+}
+
 void PrintRows(const std::vector<InspectRow>& rows) {
   size_t name_width = 0, type_width = 0, size_width = 0;
   for (const InspectRow& r : rows) {
     if (r.type.empty()) continue;
-    name_width = std::max(name_width, 2 * static_cast<size_t>(r.depth) + r.name.size());
+    name_width =
+        std::max(name_width, 2 * static_cast<size_t>(r.depth) + DisplayWidth(ShownName(r)));
     type_width = std::max(type_width, r.type.size());
     size_width = std::max(size_width, OrDash(r.size).size());
   }
   for (const InspectRow& r : rows) {
     std::string line(2 * static_cast<size_t>(r.depth), ' ');
+    const std::string name = ShownName(r);
+    const std::string note = ShownMessage(r.note);
     if (r.type.empty()) {
       // A file that is no object, or where a damaged one breaks.
-      line += r.name.empty() ? r.note : r.name + ": " + r.note;
+      line += r.name.empty() ? note : name + ": " + note;
     } else {
-      line += r.name;
-      line.resize(name_width, ' ');
-      line += "  " + r.type;
-      line.resize(name_width + 2 + type_width, ' ');
-      const std::string size = OrDash(r.size);
-      line += "  " + std::string(size_width - size.size(), ' ') + size + "  " + OrDash(r.checksum);
-      if (!r.note.empty()) line += "  (" + r.note + ")";
+      line = PadRight(line + name, name_width) + "  " + PadRight(r.type, type_width) + "  " +
+             PadLeft(OrDash(r.size), size_width) + "  " + OrDash(r.checksum);
+      if (!r.note.empty()) line += "  (" + note + ")";
     }
     std::printf("%s\n", line.c_str());
   }
@@ -109,13 +115,14 @@ int RunExtract(CliContext& context, const std::vector<std::string>& given) {
   }
   CalculatorFile file;
   if (!Load(args[0], &file)) return 1;
-  const ExtractedObject object = ExtractObject(file, args[1]);
+  const ExtractedObject object = ExtractObject(file, Typed(args[1]));
   if (!object.ok) {
-    std::fprintf(stderr, "dravik-cli: %s: %s\n", args[0].c_str(), object.error.c_str());
+    std::fprintf(stderr, "dravik-cli: %s: %s\n", args[0].c_str(),
+                 ShownMessage(object.error).c_str());
     return 1;
   }
   if (!UsableFileName(object.name)) {
-    std::fprintf(stderr, "dravik-cli: %s cannot be a file name\n", object.name.c_str());
+    std::fprintf(stderr, "dravik-cli: %s cannot be a file name\n", Shown(object.name).c_str());
     return 1;
   }
   const std::string out = OutputFolder(context) + object.name;
@@ -173,22 +180,24 @@ int RunSendFrom(CliContext& context, const std::vector<std::string>& args) {
   // Every variable is taken out before the line is touched.
   std::vector<std::string> paths;
   for (size_t i = 1; i < args.size(); ++i) {
-    const ExtractedObject object = ExtractObject(file, args[i]);
+    const ExtractedObject object = ExtractObject(file, Typed(args[i]));
     if (object.ok && object.name == "HOME") {
       std::fprintf(stderr, "dravik-cli: HOME is no variable; restore the backup to put it back\n");
       return 1;
     }
     if (!object.ok) {
-      std::fprintf(stderr, "dravik-cli: %s: %s\n", args[0].c_str(), object.error.c_str());
+      std::fprintf(stderr, "dravik-cli: %s: %s\n", args[0].c_str(),
+                   ShownMessage(object.error).c_str());
       return 1;
     }
+    const std::string name = Shown(object.name);
     if (!UsableFileName(object.name)) {
-      std::fprintf(stderr, "dravik-cli: %s cannot be sent under its name\n", object.name.c_str());
+      std::fprintf(stderr, "dravik-cli: %s cannot be sent under its name\n", name.c_str());
       return 1;
     }
     const std::string path = folder.Add(object.name, object.file);
     if (path.empty()) {
-      std::fprintf(stderr, "dravik-cli: cannot write a temporary copy of %s\n", object.name.c_str());
+      std::fprintf(stderr, "dravik-cli: cannot write a temporary copy of %s\n", name.c_str());
       return 1;
     }
     paths.push_back(path);

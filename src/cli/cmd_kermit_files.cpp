@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/calculator_text.h"
 #include "cli/cli_link.h"
 #include "cli/connected_link.h"
 #include "cli/item_checks.h"
@@ -35,7 +36,7 @@ int RunSend(CliContext& context, const std::vector<std::string>& args) {
     const std::string name = args[i].substr(args[i].find_last_of('/') + 1);
     if (!stored[i].empty() && stored[i] != name)
       std::fprintf(stderr, "dravik-cli: %s was stored as %s (%s was taken)\n", name.c_str(),
-                   stored[i].c_str(), name.c_str());
+                   Shown(stored[i]).c_str(), ShownMessage(name).c_str());
   }
   if (!sent) return CommandFailed("send");
   // Objects in binary form are compared with the calculator's checksum.
@@ -43,10 +44,11 @@ int RunSend(CliContext& context, const std::vector<std::string>& args) {
 }
 
 int RunGet(CliContext& context, const std::vector<std::string>& args) {
-  if (!CheckItems("get", "name", args) || !AreCalculatorNames(args)) return 2;
+  const std::vector<std::string> names = Typed(args);
+  if (!CheckItems("get", "name", names) || !AreCalculatorNames(names)) return 2;
   ConnectedLink cli(context);
   if (!cli.Connect()) return 1;
-  const bool received = cli.link().ReceiveFiles(args) != 0;
+  const bool received = cli.link().ReceiveFiles(names) != 0;
   // What arrived before a later item failed is kept only once it is checked.
   const bool checked = CheckReceivedObjects(cli.link()) != 0;
   return received && checked ? 0 : CommandFailed("get");

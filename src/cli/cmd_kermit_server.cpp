@@ -12,7 +12,6 @@
 #include "cli/cli_link.h"
 #include "cli/connected_link.h"
 #include "link/calculator_model.h"
-#include "link/hp48_charset.h"
 #include "link/hp48_commands.h"
 
 namespace dravik::cli {
@@ -63,9 +62,9 @@ bool CommandText(const CliContext& context, const std::vector<std::string>& args
   } else {
     for (const std::string& a : args) text += (text.empty() ? "" : " ") + a;
   }
-  // What the user types in UTF-8 (« », →, π) goes as the calculator's
-  // characters.
-  if (TerminalIsUtf8()) text = hp48::FromUtf8(text);
+  // What the user types in UTF-8 or spelled (« or \<<, → or \->) goes as
+  // the calculator's characters, whatever the locale.
+  text = Typed(text);
   return true;
 }
 

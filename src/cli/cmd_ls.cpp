@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/calculator_session.h"
+#include "cli/calculator_text.h"
 
 namespace dravik::cli {
 namespace {
@@ -17,8 +18,8 @@ int RunLs(CliContext& context, const std::vector<std::string>& args) {
   const ListingEntry* entry = calc.cache().Entry();
   if (!entry) return CommandFailed("reading the directory");
   for (size_t i = 0; i < entry->Names.size(); ++i)
-    std::printf("%-16s %10s  %s\n", entry->Names[i].c_str(), entry->Sizes[i].c_str(),
-                entry->Types[i].c_str());
+    std::printf("%s %10s  %s\n", PadRight(Shown(entry->Names[i]), 16).c_str(),
+                entry->Sizes[i].c_str(), entry->Types[i].c_str());
   return 0;
 }
 

@@ -3,7 +3,8 @@
 #include <cstdio>
 
 #include "cli/calculator_session.h"
-#include "link/hp48_commands.h"
+#include "cli/calculator_text.h"
+#include "cli/item_checks.h"
 
 namespace dravik::cli {
 namespace {
@@ -16,18 +17,12 @@ int RunMv(CliContext& context, const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "dravik-cli: mv needs names and a destination path\n");
     return 2;
   }
-  std::vector<std::string> names(args.begin(), args.end() - 1);
+  const std::vector<std::string> names = Typed({args.begin(), args.end() - 1});
   if (names.size() > TransferJob::kMaxItems) {
     std::fprintf(stderr, "dravik-cli: at most %zu items per job\n", TransferJob::kMaxItems);
     return 2;
   }
-  for (const std::string& name : names) {
-    if (!hp48::IsCalculatorName(name)) {
-      std::fprintf(stderr, "dravik-cli: not a calculator name: %s (%s)\n", name.c_str(),
-                   hp48::NameProblem(name).c_str());
-      return 2;
-    }
-  }
+  if (!AreCalculatorNames(names)) return 2;
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
   Session& s = calc.session();

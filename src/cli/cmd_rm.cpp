@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "cli/calculator_session.h"
+#include "cli/calculator_text.h"
 #include "link/hp48_commands.h"
 #include "listing/listing_parser.h"
 
@@ -12,7 +13,7 @@ namespace {
 bool AllNames(const std::vector<std::string>& names) {
   for (const std::string& name : names) {
     if (!hp48::IsCalculatorName(name)) {
-      std::fprintf(stderr, "dravik-cli: not a calculator name: %s (%s)\n", name.c_str(),
+      std::fprintf(stderr, "dravik-cli: not a calculator name: %s (%s)\n", Shown(name).c_str(),
                    hp48::NameProblem(name).c_str());
       return false;
     }
@@ -44,7 +45,7 @@ void Declined(CalculatorSession& calc, const char* command) {
 }
 
 int RunRm(CliContext& context, const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+  std::vector<std::string> args = Typed(arguments);
   const bool force = TakeForce(context, args);
   if (args.empty()) {
     std::fprintf(stderr, "dravik-cli: rm needs at least one name\n");
@@ -61,8 +62,8 @@ int RunRm(CliContext& context, const std::vector<std::string>& arguments) {
   bool missing = false;
   for (const std::string& name : args) {
     if (calc.cache().IsNewName(name)) {
-      std::fprintf(stderr, "dravik-cli: %s is not in %s\n", name.c_str(),
-                   calc.session().CurrentHPPath.c_str());
+      std::fprintf(stderr, "dravik-cli: %s is not in %s\n", Shown(name).c_str(),
+                   Shown(calc.session().CurrentHPPath).c_str());
       missing = true;
     } else if (std::find(present.begin(), present.end(), name) == present.end()) {
       present.push_back(name);
@@ -76,7 +77,7 @@ int RunRm(CliContext& context, const std::vector<std::string>& arguments) {
 }
 
 int RunRmdir(CliContext& context, const std::vector<std::string>& arguments) {
-  std::vector<std::string> args = arguments;
+  std::vector<std::string> args = Typed(arguments);
   const bool force = TakeForce(context, args);
   if (args.size() != 1) {
     std::fprintf(stderr, "dravik-cli: rmdir takes one directory name\n");
@@ -95,12 +96,12 @@ int RunRmdir(CliContext& context, const std::vector<std::string>& arguments) {
   const std::string type = ListedType(calc, name);
   if (type.empty()) {
     std::fprintf(stderr, "dravik-cli: %s is not in %s (the directory the calculator is in)\n",
-                 name.c_str(), here.c_str());
+                 Shown(name).c_str(), Shown(here).c_str());
     return 1;
   }
   if (!IsDirectoryType(type)) {
     std::fprintf(stderr, "dravik-cli: %s in %s is no directory but a %s; rm deletes it\n",
-                 name.c_str(), here.c_str(), type.c_str());
+                 Shown(name).c_str(), Shown(here).c_str(), type.c_str());
     return 1;
   }
   if (!calc.link().PurgeDirectory("'" + name + "'")) {
@@ -110,7 +111,8 @@ int RunRmdir(CliContext& context, const std::vector<std::string>& arguments) {
   calc.cache().MarkStale();
   if (!calc.ReadListing()) return CommandFailed("reading the directory");
   if (!ListedType(calc, name).empty()) {
-    std::fprintf(stderr, "dravik-cli: %s is still in %s\n", name.c_str(), here.c_str());
+    std::fprintf(stderr, "dravik-cli: %s is still in %s\n", Shown(name).c_str(),
+                 Shown(here).c_str());
     return 1;
   }
   return 0;

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "cli/calculator_session.h"
+#include "cli/calculator_text.h"
 #include "link/calculator_model.h"
 
 namespace dravik::cli {
@@ -19,7 +20,7 @@ int RunState(CliContext& context, const std::vector<std::string>& args) {
     return CommandFailed("reading the directory");
   const Session& s = calc.session();
   std::printf("path: %s\nchecksum: %d\ntranslation: %d\nbinary: %d\nmodel: %s\n",
-              s.CurrentHPPath.c_str(), s.Settings.ChecksumType, s.Settings.TranslationMode,
+              Shown(s.CurrentHPPath).c_str(), s.Settings.ChecksumType, s.Settings.TranslationMode,
               s.BinaryMode ? 1 : 0, std::string(calc.link().model().Name).c_str());
   return 0;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/calculator_session.h"
+#include "cli/calculator_text.h"
 #include "cli/cli_command.h"
 #include "cli/console_boundary.h"
 #include "cli/interrupt.h"
@@ -86,7 +87,7 @@ int RunPrepared(CliContext& context, Direction direction, const std::vector<std:
   const std::vector<std::string> refused = job.Refused;
   for (const std::string& item : refused)
     std::fprintf(stderr, "dravik-cli: not %s: %s\n", calculator_receives ? "sent" : "received",
-                 item.c_str());
+                 ShownMessage(item).c_str());
   if (!prepared) {
     job.Clear();
     return CommandFailed("preparing the calculator for XModem");
@@ -144,7 +145,8 @@ int RunXSend(CliContext& context, const std::vector<std::string>& args) {
 }
 
 int RunXGet(CliContext& context, const std::vector<std::string>& args) {
-  return Run(context, args, Direction::Receive);
+  // A plain XModem peer's names are the PC files received into.
+  return Run(context, context.options.raw ? args : Typed(args), Direction::Receive);
 }
 
 }  // namespace

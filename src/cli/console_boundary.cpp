@@ -4,6 +4,8 @@
 
 #include <cstdio>
 
+#include "cli/calculator_text.h"
+
 namespace dravik::cli {
 
 MessageAnswer ConsoleWindow::ShowMessage(std::string_view text, std::string_view caption,
@@ -14,8 +16,9 @@ MessageAnswer ConsoleWindow::ShowMessage(std::string_view text, std::string_view
   if (caption.find("Error") != std::string_view::npos && text.rfind("Error: ", 0) == 0)
     text.remove_prefix(7);
   // A blank line inside a message box text is one line break on a console.
+  // The engine's messages hold calculator names as the calculator's codes.
   std::string flat;
-  for (char c : text)
+  for (char c : ShownMessage(text))
     if (!(c == '\n' && !flat.empty() && flat.back() == '\n')) flat += c;
   const bool question =
       buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel ||

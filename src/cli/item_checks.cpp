@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "cli/calculator_text.h"
 #include "link/hp48_commands.h"
 #include "platform/file_to_send.h"
 
@@ -26,7 +27,7 @@ bool AreCalculatorNames(const std::vector<std::string>& names) {
   bool all = true;
   for (const std::string& name : names) {
     if (hp48::IsCalculatorName(name)) continue;
-    std::fprintf(stderr, "dravik-cli: not a calculator name: %s (%s)\n", name.c_str(),
+    std::fprintf(stderr, "dravik-cli: not a calculator name: %s (%s)\n", Shown(name).c_str(),
                  hp48::NameProblem(name).c_str());
     all = false;
   }

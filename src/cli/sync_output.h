@@ -25,8 +25,10 @@ struct SyncArguments {
 bool ParseSyncArguments(const char* command, const std::vector<std::string>& args,
                         size_t operands_from, const std::string& allowed, SyncArguments& out);
 
-// Prints one line per row: state, name (its path in the PC folder), type,
-// size, and why when it is not the same.
+// Prints one line per row: state (of a directory that both sides have,
+// the state of what it holds), name (its path in the PC folder, the
+// calculator's characters shown as themselves), type, size, and why when
+// it is not the same.
 void PrintComparison(const sync::Comparison& comparison);
 
 // Prints one line per action (what moved, what would move on a dry run,

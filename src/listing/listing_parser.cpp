@@ -1,5 +1,7 @@
 #include "listing/listing_parser.h"
 
+#include "link/hp48_charset.h"
+
 namespace dravik {
 namespace {
 
@@ -148,7 +150,9 @@ std::string PathFromList(std::string_view list) {
     size_t start = i;
     while (i < list.size() && !parts(list[i])) ++i;
     if (i > start) {
-      path.append(list.substr(start, i - start));
+      // No calculator name holds a backslash: in translation mode 2 or 3
+      // the calculator shows its characters spelled (\GaD for a directory αD).
+      path.append(hp48::FromAsciiSpelling(list.substr(start, i - start)));
       path += '\\';
     }
   }

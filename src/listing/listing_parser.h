@@ -43,8 +43,9 @@ struct ListingLine {
 // line with fewer than three fields is skipped.
 std::vector<ListingLine> ListingLines(std::string_view text);
 
-// "{ HOME D }" (or "HOME D", the braces optional) -> "HOME\D\". Empty when
-// the list holds no name.
+// "{ HOME D }" (or "HOME D", the braces optional) -> "HOME\D\", the
+// calculator's backslash spellings read ("\Ga" is α). Empty when the list
+// holds no name.
 std::string PathFromList(std::string_view list);
 
 // True for the type word that marks a subdirectory (compared exactly).

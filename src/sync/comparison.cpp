@@ -208,6 +208,32 @@ bool Comparison::AllSame() const {
   return true;
 }
 
+DirectoryContents ContentsOf(const Comparison& comparison, size_t index) {
+  DirectoryContents contents;
+  const ComparisonRow& row = comparison.rows[index];
+  if (!row.BothDirectories() || row.state != RowState::Same) return contents;
+  // The rows below it follow it (tree order) and their keys begin with its own.
+  const std::string below = row.key + "\\";
+  for (size_t i = index + 1; i < comparison.rows.size(); ++i) {
+    const ComparisonRow& inner = comparison.rows[i];
+    if (inner.key.compare(0, below.size(), below) != 0) break;
+    const std::string inside = inner.key.substr(below.size());
+    if (inner.state == RowState::Unknown)
+      contents.uncompared.push_back(inside);
+    else if (inner.state != RowState::Same)
+      contents.apart.push_back(inside);
+  }
+  if (!contents.apart.empty())
+    contents.state = RowState::Differs;
+  else if (!contents.uncompared.empty())
+    contents.state = RowState::Unknown;
+  return contents;
+}
+
+std::string CountOfObjects(size_t count) {
+  return count == 1 ? "1 object" : std::to_string(count) + " objects";
+}
+
 Comparison CompareTrees(const CalculatorTree& calc, const PcTree& pc, const SyncManifest& manifest) {
   Comparison out;
   out.calc_root = calc.root;

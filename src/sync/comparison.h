@@ -37,6 +37,11 @@ struct ComparisonRow {
   bool IsDirectory() const {
     return calc ? calc->IsDirectory() : pc && pc->kind == PcKind::Folder;
   }
+  // A directory on the calculator and a folder on the PC: the same as a
+  // directory, whatever each holds (ContentsOf says what that is).
+  bool BothDirectories() const {
+    return calc && calc->IsDirectory() && pc && pc->kind == PcKind::Folder;
+  }
   // The type and size the calculator lists, else those of the PC file.
   std::string Type() const;
   std::string Size() const;
@@ -50,6 +55,25 @@ struct Comparison {
   std::string error;
   bool AllSame() const;
 };
+
+// What a directory that both sides have holds, read from the rows below
+// it: it differs when anything inside differs or is on one side only, else
+// it is not compared when anything inside is not, else it is the same. The
+// window marks the directory so and dravik-cli prints it so.
+struct DirectoryContents {
+  RowState state = RowState::Same;
+  // What differs or is on one side only, and what is not compared: each by
+  // its path below the directory ("CHESS\MOVES"), in tree order.
+  std::vector<std::string> apart;
+  std::vector<std::string> uncompared;
+};
+
+// What rows[index] holds, for a row that BothDirectories() and is the same
+// as a directory; any other row holds nothing (Same, no names).
+DirectoryContents ContentsOf(const Comparison& comparison, size_t index);
+
+// "1 object", "2 objects".
+std::string CountOfObjects(size_t count);
 
 // Joins two trees that were read (no line traffic). The manifest tells,
 // for a PC file in text form, whether both sides are still as the last

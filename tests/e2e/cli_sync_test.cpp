@@ -74,6 +74,16 @@ class CliSyncTest : public ::testing::Test {
     std::sort(out.begin(), out.end());
     return out;
   }
+  // The line of the last compare that names the object.
+  std::string LineOf(const std::string& name) {
+    std::istringstream lines(output);
+    for (std::string line; std::getline(lines, line);) {
+      std::istringstream words(line);
+      std::string state, word;
+      if (words >> state >> word && word == name) return line;
+    }
+    return {};
+  }
   void Calculator(const std::string& command) {
     const std::string reply =
         hp->WithCalculator([&](sim::Calculator& c) { return c.RunCommandLine(command); });
@@ -135,6 +145,20 @@ TEST_F(CliSyncTest, BackupThenCompareThenSyncToPcMovesOnlyWhatDiffers) {
   EXPECT_FALSE(fs::exists(pc / "NEWP"));
   EXPECT_EQ(Cli({"--cd", "HOME", "compare", pc.path()}), 0) << output;
   EXPECT_TRUE(NotSame().empty()) << output;
+}
+
+TEST_F(CliSyncTest, ADirectoryLineSaysWhatItHolds) {
+  ASSERT_EQ(Cli({"backup", pc.path()}), 0) << output;
+  // An object changed in WORK; in GAMES\CHESS a new one beside a text file
+  // that nothing compared.
+  Calculator("HOME WORK 9 'RATE' STO HOME GAMES CHESS 1 'NOTE' STO HOME");
+  const std::string text = "%%HP: T(3)A(D)F(.);\r\n1\r\n";
+  WriteBytes(pc / "GAMES/CHESS/NOTE", std::vector<uint8_t>(text.begin(), text.end()));
+  EXPECT_EQ(Cli({"--cd", "HOME", "compare", pc.path()}), 1) << output;
+  EXPECT_EQ(LineOf("WORK"),
+            "differs   WORK               Directory          127  (1 object inside not the same)");
+  EXPECT_EQ(LineOf("GAMES"),
+            "unknown   GAMES              Directory        202.5  (1 object inside not compared)");
 }
 
 TEST_F(CliSyncTest, TextFilesAreComparedOnlyWhenAskedThroughTheCalculator) {

@@ -102,6 +102,8 @@ TEST(ListingParser, PathFromListConvertsAnyBlanks) {
   EXPECT_EQ(PathFromList("{ HOME GAMES CHESS }"), "HOME\\GAMES\\CHESS\\");
   EXPECT_EQ(PathFromList("{HOME WORK }"), "HOME\\WORK\\");
   EXPECT_EQ(PathFromList("{ }"), "");
+  // Translation mode 3 spells the calculator's own characters.
+  EXPECT_EQ(PathFromList("{ HOME \\GaD }"), "HOME\\\x8c" "D\\");
 }
 
 TEST(ListingParser, LongListingWithoutLineEndsStaysLinear) {
