@@ -178,10 +178,18 @@ TEST_F(OperationsTest, SettingsCommands) {
   EXPECT_EQ(hp().SetTransferFormat(), 1);
   session().BinaryMode = false;
   EXPECT_EQ(hp().SetTransferFormat(), 1);
+  // A new directory's name is asked about first: a command's name ("SUB")
+  // would be a syntax error.
+  replies["'GAMES' TYPE 6 =="] = "1:                     1\r\n";
   EXPECT_EQ(hp().MakeHPDirectory("GAMES"), 1);
   EXPECT_EQ(hp().MakeHPDirectory("A B"), 0);
-  EXPECT_EQ(server.commands(),
-            (Strings{"1 TRANSIO 3 CKSM 0 PARITY", "-35 SF", "-35 CF", "'GAMES' CRDIR"}));
+  EXPECT_EQ(server.commands(), (Strings{"1 TRANSIO 3 CKSM 0 PARITY", "-35 SF", "-35 CF",
+                                        "'GAMES' TYPE 6 ==", "DROP", "'GAMES' CRDIR"}));
+  replies["'SUB' TYPE 6 =="] = "Error: Invalid Syntax\r\n1: \"'SUB' TYPE 6 ==\"\r\n";
+  EXPECT_EQ(hp().MakeHPDirectory("SUB"), 0);
+  EXPECT_EQ(Captions().back(),
+            "Error: The HP48 cannot store a variable named SUB: it reads that as a command, a "
+            "number or an expression, not as a name.");
 }
 
 TEST_F(OperationsTest, ArchiveSwitchesToModeThreeAndLeavesServerMode) {
