@@ -1,25 +1,6 @@
 #include "simulated_hp48.h"
 
-#include <algorithm>
-#include <sstream>
-
 namespace dravik::sim {
-namespace {
-
-// "{ HOME D E }" -> "HOME\D\E\", the form VariableNames takes.
-std::string PathFromText(const std::string& text) {
-  std::istringstream in(text);
-  std::string word;
-  std::string path;
-  while (in >> word) {
-    if (word == "{" || word == "}") continue;
-    path += word;
-    path += '\\';
-  }
-  return path.empty() ? "HOME\\" : path;
-}
-
-}  // namespace
 
 SimulatedHp48::SimulatedHp48(Calculator calculator, SimOptions options)
     : options_(options),
@@ -129,7 +110,8 @@ void SimulatedHp48::WaitAtKeyboard() {
   }
 }
 
-std::string SimulatedHp48::XModemSend(const Bytes& data) {
+std::string SimulatedHp48::XModemSend(const Bytes& data, const Bytes& fill) {
+  (void)fill;
   return sim::XModemSend(line_, data, xmodem_timing_, [this] { ++xmodem_sends_waiting_; });
 }
 
@@ -158,13 +140,7 @@ std::string SimulatedHp48::DirectoryListing() {
 
 std::string SimulatedHp48::UploadName(const std::string& name) {
   std::lock_guard lock(calc_mutex_);
-  std::vector<std::string> names = calculator_.VariableNames(PathFromText(calculator_.PathText()));
-  auto exists = [&](const std::string& n) {
-    return std::find(names.begin(), names.end(), n) != names.end();
-  };
-  std::string stored = name;
-  for (int k = 1; exists(stored); ++k) stored = name + "." + std::to_string(k);
-  return stored;
+  return calculator_.UploadName(name);
 }
 
 StoreResult SimulatedHp48::StoreUpload(const std::string& name, const Bytes& file) {

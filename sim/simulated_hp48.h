@@ -74,7 +74,7 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   }
 
   // --- CalculatorIo: what a running program does on the line ---
-  std::string XModemSend(const Bytes& data) override;
+  std::string XModemSend(const Bytes& data, const Bytes& fill) override;
   std::string XModemReceive(Bytes& data) override;
   std::string KermitSendFile(const std::string& name, const Bytes& data) override;
   void EnterServer() override { enter_server_ = true; }

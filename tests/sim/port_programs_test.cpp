@@ -23,14 +23,16 @@ Bytes FromHex(const std::string& hex) {
 class RecordingIo : public CalculatorIo {
  public:
   std::vector<Bytes> sent;
+  std::vector<Bytes> fills;  // what followed each sent object in memory
   std::deque<Bytes> to_receive;
   std::vector<std::pair<std::string, Bytes>> kermit;
   std::string fail_with;  // error for the next transfer
   int servers = 0;
 
-  std::string XModemSend(const Bytes& data) override {
+  std::string XModemSend(const Bytes& data, const Bytes& fill) override {
     if (!fail_with.empty()) return fail_with;
     sent.push_back(data);
+    fills.push_back(fill);
     return {};
   }
   std::string XModemReceive(Bytes& data) override {
