@@ -130,11 +130,13 @@ std::string Calculator::Impl::SetIoparEntry(int index, long long value) {
 }
 
 bool Calculator::Impl::Flag(int n) const {
+  if (n < -64 || n > 64) return false;
   if (n < 0) return (system_flags >> (-n - 1)) & 1;
   return (user_flags >> (n - 1)) & 1;
 }
 
 void Calculator::Impl::SetFlag(int n, bool on) {
+  if (n < -64 || n > 64) return;
   uint64_t& f = n < 0 ? system_flags : user_flags;
   uint64_t bit = 1ULL << ((n < 0 ? -n : n) - 1);
   f = on ? (f | bit) : (f & ~bit);

@@ -194,6 +194,12 @@ void Encode(const Object& obj, Nibbles& out, bool as_element) {
     PutField(out, obj.rom, 5);
     return;
   }
+  if (as_element && obj.embedded) {
+    PutField(out, obj.brackets.open, 5);
+    for (const Obj& it : obj.items) Encode(*it, out, true);
+    PutField(out, obj.brackets.close, 5);
+    return;
+  }
   switch (obj.kind) {
     case Kind::Real:
       PutField(out, kPrologReal, 5);
@@ -337,6 +343,29 @@ Obj Element(uint32_t address) {
 
 Obj DecodeAt(const Nibbles& in, size_t& pos, int depth);
 
+// A 49 holds the program after → names in place, « … » closed by its own
+// end of the local names: gathers such a run of elements into one embedded
+// program, innermost first.
+std::vector<Obj> FoldEmbeddedBodies(std::vector<Obj> items) {
+  std::vector<size_t> opens;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i]->kind == Kind::Command && IsProgramOpen(items[i]->rom)) {
+      opens.push_back(i);
+    } else if (items[i]->kind == Kind::RomPtr && IsLocalBodyClose(items[i]->rom) && !opens.empty()) {
+      const size_t open = opens.back();
+      opens.pop_back();
+      Obj body = MakeComposite(Kind::Program, std::vector<Obj>(items.begin() + static_cast<long>(open) + 1,
+                                                                items.begin() + static_cast<long>(i)));
+      body->embedded = true;
+      body->brackets = {items[open]->rom, items[i]->rom};
+      items.erase(items.begin() + static_cast<long>(open) + 1, items.begin() + static_cast<long>(i) + 1);
+      items[open] = body;
+      i = open;
+    }
+  }
+  return items;
+}
+
 Obj DecodeInteger(const Nibbles& in, size_t& pos) {
   uint32_t len = 0;
   if (!GetField(in, pos + 5, 5, &len) || len < 7 || in.size() - pos < 5 + len) return nullptr;
@@ -475,6 +504,7 @@ Obj DecodeAt(const Nibbles& in, size_t& pos, int depth) {
           items.pop_back();
           items.erase(items.begin());
         }
+        items = FoldEmbeddedBodies(std::move(items));
       }
       o->items = std::move(items);
       return o;

@@ -52,6 +52,9 @@ struct Object {
   std::vector<Obj> items;  // composites; Tagged holds one
   bool delimited = true;   // Program: starts with « and ends with »
   ProgramBrackets brackets;  // Program: the ROM objects its « and » are
+  // Program: a → body held in place inside its program (« … » with no
+  // prolog and no SEMI), as a 49 holds it.
+  bool embedded = false;
   std::vector<DirEntry> entries;  // Directory, oldest first
   uint32_t library = 0x7FF;       // Directory: attached library
   uint32_t width = 0, height = 0; // Grob

@@ -61,12 +61,17 @@ bool FindShape(const std::vector<Obj>& items, size_t at, size_t end, Shape* s) {
 
 std::string Calculator::Impl::CommandLine(std::string_view text, CalculatorIo* with_io) {
   io = with_io;
+  // The line as the calculator reads it: TRANSIO 1-3 turn CR LF into LF,
+  // TRANSIO 3 spellings into characters. A line that does not compile
+  // goes on the stack as read.
   const int mode = IoparEntry(6, 1);
-  std::string src = mode >= 3 ? TranslateIn(text, 3) : std::string(text);
+  std::string src = mode >= 3   ? TranslateIn(text, 3)
+                    : mode >= 1 ? TranslateIn(text, 1)
+                                : std::string(text);
   std::vector<Obj> items;
   std::string error;
   if (!Compile(src, &items)) {
-    stack.push_back(MakeString(std::string(text)));
+    stack.push_back(MakeString(src));
     error = "Invalid Syntax";
   } else {
     depth = 0;

@@ -75,6 +75,15 @@ class Writer {
     return "# " + hex + "h";
   }
 
+  // A string's text in an ASCII file: a 49 doubles its backslashes, so that
+  // they do not read back as spellings.
+  std::string FileString(const std::string& text) const {
+    if (!t_.file_escapes_backslash) return text;
+    std::string s;
+    for (char ch : text) s += ch == '\\' ? std::string("\\\\") : std::string(1, ch);
+    return s;
+  }
+
   std::string Complex(const HpReal& re, const HpReal& im) const {
     return "(" + Real(re) + "," + Real(im) + ")";
   }
@@ -208,7 +217,7 @@ class Writer {
       case Kind::Real: out.push_back({Real(o.re)}); return;
       case Kind::Integer: out.push_back({o.text}); return;
       case Kind::Complex: out.push_back({Complex(o.re, o.im)}); return;
-      case Kind::String: out.push_back({"\"" + o.text + "\""}); return;
+      case Kind::String: out.push_back({"\"" + (file ? FileString(o.text) : o.text) + "\""}); return;
       case Kind::GlobalName:
       case Kind::LocalName: out.push_back({top && !file ? "'" + o.text + "'" : o.text}); return;
       case Kind::BinInt: out.push_back({BinInt(o)}); return;

@@ -66,13 +66,14 @@ constexpr std::array k48GXOwn = {
 
 // The 49's ROM, where captured objects show its addresses (programs,
 // algebraics, the ARCHIVE and XModem runners); XSEND is a library command
-// there (XRECV's number beside it is ours), π a ROM object.
+// there (XRECV's number beside it is ours), SIN too, π a ROM object.
 constexpr std::array k49GOwn = {
     Ptr("+", 0x39B58),       Ptr("*", 0x39DE8),       Ptr("/", 0x39F49),
     Ptr("^", 0x3A097),       Ptr("\x8d", 0x3885C),    Ptr("\xab", k49ProgramOpen),
     Ptr("\xbb", k49ProgramClose), Ptr("PURGE", 0x3E87C), Ptr("TRANSIO", 0x3EE0C),
     Ptr("SERVER", 0x3ED91),  Ptr("ARCHIVE", 0x3EAC7), Ptr("\x87", 0x39AC7),
     Ptr("VERSION", S(106)),  Xlib("XSEND", 0xAB, 0x4F), Xlib("XRECV", 0xAB, 0x4E),
+    Xlib("SIN", 2, 0x51),
 };
 
 std::span<const RomCommand> OwnCommands(SimModel model) {
@@ -84,8 +85,8 @@ std::span<const RomCommand> OwnCommands(SimModel model) {
   return {};
 }
 
-constexpr RomLayout k48Rom = {{k48ProgramOpen, k48ProgramClose}, 0x10B86, 0x6EFF0, 0};
-constexpr RomLayout k49Rom = {{k49ProgramOpen, k49ProgramClose}, 0x2D777, 0x389EF, 0x38A14};
+constexpr RomLayout k48Rom = {{k48ProgramOpen, k48ProgramClose}, 0x10B86, 0x6EFF0, 0, 0};
+constexpr RomLayout k49Rom = {{k49ProgramOpen, k49ProgramClose}, 0x2D777, 0x389EF, 0x38A14, 0x38999};
 
 // Small constants: 21 nibbles apart for reals, 12 for the 49's exact
 // integers; 0..9 seen (in part) in captures, -1..-9 assumed to follow 9.
@@ -156,6 +157,7 @@ bool IsQuoteClose(uint32_t a) { return a != 0 && a == k49Rom.quote_close; }
 bool IsUnitEnd(uint32_t a) { return a == k48Rom.unit_end || a == k49Rom.unit_end; }
 bool IsProgramOpen(uint32_t a) { return a == k48ProgramOpen || a == k49ProgramOpen; }
 bool IsProgramClose(uint32_t a) { return a == k48ProgramClose || a == k49ProgramClose; }
+bool IsLocalBodyClose(uint32_t a) { return a != 0 && a == k49Rom.local_body_close; }
 
 ProgramBrackets BracketsOpenedBy(uint32_t address) {
   return address == k49ProgramOpen ? k49Rom.brackets : k48Rom.brackets;

@@ -28,6 +28,9 @@ struct RomLayout {
   uint32_t unit_end;     // closes a unit's operator list
   uint32_t quote_open;   // marks a quoted name in a program ('X')
   uint32_t quote_close;  // follows the quoted name; 0 when the ROM has none
+  // The program after → names is held in place as « … » ending in this
+  // (which also ends the local names); 0: it is a program object of its own.
+  uint32_t local_body_close;
 };
 const RomLayout& Rom(SimModel model);
 
@@ -56,6 +59,7 @@ bool IsQuoteClose(uint32_t address);
 bool IsUnitEnd(uint32_t address);
 bool IsProgramOpen(uint32_t address);
 bool IsProgramClose(uint32_t address);
+bool IsLocalBodyClose(uint32_t address);
 ProgramBrackets BracketsOpenedBy(uint32_t address);
 
 // The ROM real at an address (small integers, 9600), false when none.

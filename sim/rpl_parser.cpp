@@ -94,6 +94,16 @@ class Parser {
     return Num(r);
   }
 
+  // The program after → names: a program object without « » of its own on
+  // a 48, « … » held in place on a 49.
+  Obj LocalBody(std::vector<Obj> items) const {
+    const RomLayout& rom = Rom(opt_.model);
+    Obj body = Program(std::move(items), rom.local_body_close != 0);
+    body->embedded = rom.local_body_close != 0;
+    body->brackets.close = rom.local_body_close ? rom.local_body_close : body->brackets.close;
+    return body;
+  }
+
   Obj Program(std::vector<Obj> items, bool delimited = true) const {
     Obj prog = MakeComposite(Kind::Program, std::move(items));
     prog->delimited = delimited;
@@ -278,7 +288,7 @@ class Parser {
       ++p_;
       std::vector<Obj> body;
       ok = Sequence(body, kCloseProg, true);
-      out.push_back(Program(std::move(body), Traits(opt_.model).local_body_delimited));
+      out.push_back(LocalBody(std::move(body)));
     } else {
       std::vector<Obj> one;
       ok = Quoted(one, false) && one.size() == 1;

@@ -85,10 +85,11 @@ struct ModelTraits {
   bool upload_renames_command_names; // an upload named like a command gets ".1"
   bool finish_clears_stack;          // G F leaves the stack empty
   bool exact_divide_by_zero_is_infinity;  // 1 0 / gives the unsigned infinity
+  int flag_count;                 // flags -n..n exist (-128..128 on a 49)
+  bool file_escapes_backslash;    // a \ in a string goes out as \\ in an ASCII file
   // After G F the user of this model types this name and ENTER to run the
   // program the PC left (else the user presses EVAL).
   const char* keyboard_runner;
-  bool local_body_delimited;  // the program after → keeps its own « »
   XModemStyle xmodem;
 
   // --- Memory ---
