@@ -9,6 +9,7 @@
 
 namespace dravik::sim {
 
+Calculator::Calculator() : Calculator(SimModel::k48GX) {}
 Calculator::Calculator(SimModel model) : impl_(std::make_unique<Impl>(model)) {}
 Calculator::~Calculator() = default;
 Calculator::Calculator(Calculator&&) noexcept = default;

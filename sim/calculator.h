@@ -55,9 +55,10 @@ struct RecallResult {
 
 class Calculator {
  public:
-  // A fresh memory of the model: HOME with IOPAR (and CASDIR on a 49),
-  // default flags, an empty stack.
-  explicit Calculator(SimModel model = SimModel::k48GX);
+  // A fresh memory of the model (an HP48GX without one): HOME with IOPAR
+  // (and CASDIR on a 49), default flags, an empty stack.
+  Calculator();
+  explicit Calculator(SimModel model);
   ~Calculator();
   Calculator(Calculator&&) noexcept;
   Calculator& operator=(Calculator&&) noexcept;
