@@ -262,8 +262,10 @@ std::string Calculator::Impl::Run(const std::vector<Obj>& items, size_t begin, s
         if (stack.size() < 2) return kTooFew;
         HpReal a, b;
         if (!RealArg(stack[stack.size() - 2], &a) || !RealArg(stack.back(), &b)) return kBadType;
-        // Exact bounds count in exact integers (a 49's 1 30 FOR I).
-        const bool exact = stack[stack.size() - 2]->kind == Kind::Integer;
+        // Exact bounds count in exact integers (a 49's 1 30 FOR I), as long
+        // as the count stays within what a 64-bit integer holds.
+        const bool exact = stack[stack.size() - 2]->kind == Kind::Integer &&
+                           std::fabs(RealToDouble(a)) < 1e15L && std::fabs(RealToDouble(b)) < 1e15L;
         stack.resize(stack.size() - 2);
         long double counter = RealToDouble(a), last = RealToDouble(b);
         bool step = IsCmd(items[s.close], "STEP");
