@@ -25,7 +25,6 @@ constexpr ModelTraits k48GXTraits = {
     .file_matrix_row_separator = "  ",
     .version_text = "Version HP48-R",
     .copyright_text = "Copyright HP 1993",
-    .xmodem_commands = true,
     .crdir_replaces_variable = false,
     .pgdir_of_missing_is_silent = false,
     .store_over_directory = "Directory Recursion",
@@ -42,15 +41,14 @@ constexpr ModelTraits k48GXTraits = {
     .cas_directory = false,
 };
 
-// The HP48SX, ROM revision J: the GX less a listing's path line, VERSION
-// and the XModem commands, with its own ROM letter.
+// The HP48SX, ROM revision J: the GX less a listing's path line and VERSION,
+// with its own ROM letter (its ROM lacks VERSION, XSEND and XRECV too).
 constexpr ModelTraits Make48SXTraits() {
   ModelTraits t = k48GXTraits;
   t.binary_header = "HPHP48-J";
   t.listing_path_line = false;
   t.version_text = nullptr;
   t.copyright_text = nullptr;
-  t.xmodem_commands = false;
   return t;
 }
 constexpr ModelTraits k48SXTraits = Make48SXTraits();
@@ -75,7 +73,6 @@ constexpr ModelTraits k49GTraits = {
     .file_matrix_row_separator = "\r\n ",
     .version_text = "Version HP49-B\nRevision #1.19-6",
     .copyright_text = "Copyright HP 2001",
-    .xmodem_commands = true,
     .crdir_replaces_variable = true,
     .pgdir_of_missing_is_silent = true,
     .store_over_directory = "Directory Not Allowed",

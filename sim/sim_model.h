@@ -74,11 +74,10 @@ struct ModelTraits {
   bool file_directory_newest_first; // DIR … END lists the newest variable first
   const char* file_matrix_row_separator;  // between the rows of [[ … ] [ … ]]
 
-  // --- Commands ---
+  // --- Commands (which ones a model has is its ROM's table, rom_table.cpp) ---
   // VERSION's two strings; null when VERSION is not a command.
   const char* version_text;
   const char* copyright_text;
-  bool xmodem_commands;           // XSEND and XRECV are built in
   bool crdir_replaces_variable;   // 'A' CRDIR over a variable A makes A a directory
   bool pgdir_of_missing_is_silent;
   const char* store_over_directory;  // the error of STO onto a directory's name
