@@ -3,6 +3,8 @@
 hp48-reference/ or hp49-reference/) into a C++ table of steps for
 tests/sim/captured_replay_test.cpp.
 Usage: make_captured_sessions.py MODEL CAPTURE_DIR GROUP... > file.inc
+  captured_sessions_48gx.inc: HP48GX hp48-reference group_A.txt ... group_F.txt
+  captured_sessions_49g.inc:  HP49G hp49-reference group_A.txt ... group_F.txt group_X_xmodem.txt
 
 Each step is {kind, argument, content, expected, item}:
   'r'  a fresh memory
