@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "builtin_table.h"
+#include "exact_arithmetic.h"
 #include "object_args.h"
 
 namespace dravik::sim {
@@ -18,11 +19,13 @@ bool IsSymbol(const Object& o) {
   return o.kind == Kind::GlobalName || o.kind == Kind::LocalName || o.kind == Kind::Algebraic;
 }
 
+bool IsNumber(const Object& o) { return o.kind == Kind::Real || o.kind == Kind::Integer; }
+
 // True when the operands make a symbolic result: at least one name or
-// algebraic, the other a real, name or algebraic.
+// algebraic, the other a number, name or algebraic.
 bool Symbolic(const Object& a, const Object& b) {
-  return (IsSymbol(a) || IsSymbol(b)) && (IsSymbol(a) || a.kind == Kind::Real) &&
-         (IsSymbol(b) || b.kind == Kind::Real);
+  return (IsSymbol(a) || IsSymbol(b)) && (IsSymbol(a) || IsNumber(a)) &&
+         (IsSymbol(b) || IsNumber(b));
 }
 
 void AppendSymbolic(const Obj& o, std::vector<Obj>& rpn) {
@@ -89,7 +92,7 @@ std::string Join(Impl& c, const Object& a, const Object& b) {
 std::string Binary(Impl& c, const std::string& w) {
   const Object& a = Level(c, 2)->Untagged();
   const Object& b = Level(c, 1)->Untagged();
-  if (w == "SAME" || ((w == "==" || w == "\x8b") && (a.kind != Kind::Real || b.kind != Kind::Real))) {
+  if (w == "SAME" || ((w == "==" || w == "\x8b") && (!IsNumber(a) || !IsNumber(b)))) {
     bool same = Encode(a) == Encode(b);
     Drop(c, 2);
     Push(c, MakeReal(same == (w != "\x8b") ? 1 : 0));
@@ -109,14 +112,24 @@ std::string Binary(Impl& c, const std::string& w) {
     std::vector<Obj> rpn;
     AppendSymbolic(Level(c, 2), rpn);
     AppendSymbolic(Level(c, 1), rpn);
-    rpn.push_back(MakeCommand(w));
+    rpn.push_back(MakeCommand(w, c.model));
     Drop(c, 2);
     Push(c, MakeComposite(Kind::Algebraic, std::move(rpn)));
     return {};
   }
-  if (a.kind != Kind::Real || b.kind != Kind::Real) return kBadType;
+  if (a.kind == Kind::Integer && b.kind == Kind::Integer) {
+    if (Obj exact = ExactResult(w, a, b, c.model)) {
+      Drop(c, 2);
+      Push(c, exact);
+      return {};
+    }
+  }
+  HpReal x, y;
+  if (!IsNumber(a) || !IsNumber(b) || !RealArg(Level(c, 2), &x) || !RealArg(Level(c, 1), &y)) {
+    return kBadType;
+  }
   long double r = 0;
-  if (std::string err = RealResult(w, RealToDouble(a.re), RealToDouble(b.re), &r); !err.empty()) {
+  if (std::string err = RealResult(w, RealToDouble(x), RealToDouble(y), &r); !err.empty()) {
     return err;
   }
   if (std::isinf(r) || std::fabs(r) > 9.99999999999e499L) return "Overflow";
@@ -129,9 +142,18 @@ std::string Unary(Impl& c, const std::string& w) {
   if (w != "NOT" && Symbolic(*Level(c, 1), *Level(c, 1))) {
     std::vector<Obj> rpn;
     AppendSymbolic(Level(c, 1), rpn);
-    rpn.push_back(MakeCommand(w));
+    rpn.push_back(MakeCommand(w, c.model));
     Drop(c, 1);
     Push(c, MakeComposite(Kind::Algebraic, std::move(rpn)));
+    return {};
+  }
+  const Object& arg = Level(c, 1)->Untagged();
+  if (arg.kind == Kind::Integer && (w == "NEG" || w == "ABS")) {
+    const bool negative = arg.text[0] == '-';
+    const std::string digits = negative ? arg.text.substr(1) : arg.text;
+    Obj exact = MakeInteger(w == "NEG" && !negative ? "-" + digits : digits);
+    Drop(c, 1);
+    Push(c, exact);
     return {};
   }
   HpReal v;

@@ -1,5 +1,5 @@
 // I/O: the IOPAR settings (TRANSIO, CKSM, PARITY, BAUD), SERVER, ARCHIVE,
-// RESTORE, XSEND and XRECV.
+// RESTORE, XSEND and XRECV; VERSION.
 #include <array>
 
 #include "builtin_table.h"
@@ -38,7 +38,7 @@ std::string Archive(Impl& c, const std::string&) {
   if (t.kind == Kind::Tagged && t.text == "IO" && !t.items.empty() &&
       t.items[0]->kind == Kind::GlobalName) {
     if (!c.io) return "Transfer Failed";
-    Bytes file = PackBinaryFile(Encode(*c.BackupObject()));
+    Bytes file = c.BinaryFile(*c.BackupObject());
     std::string err = c.io->KermitSendFile(t.items[0]->text, file);
     if (!err.empty()) return err;
     Drop(c, 1);
@@ -57,6 +57,22 @@ std::string RestoreBackup(Impl& c, const std::string&) {
   return c.Restore(*b);
 }
 
+// What XSEND sends of a variable: its binary file, and what follows it in
+// memory for a model that fills the last block with that (the high half
+// of an odd last byte is then memory too).
+std::string SendVariable(Impl& c, const std::string& name, const Obj& value) {
+  const Nibbles object = Encode(*AsStored(value));
+  if (!c.traits->xmodem.fill_from_memory) return c.io->XModemSend(c.BinaryFile(*AsStored(value)), {});
+  const Nibbles after = c.MemoryAfter(name);
+  const size_t used = object.size() % 2;  // a nibble of memory in the last byte
+  const Bytes data = PackBinaryFile(object, c.traits->binary_header, used ? after[0] : 0);
+  Bytes fill;
+  for (size_t i = used; i + 1 < after.size(); i += 2) {
+    fill.push_back(static_cast<uint8_t>(after[i] | (after[i + 1] << 4)));
+  }
+  return c.io->XModemSend(data, fill);
+}
+
 // XSEND and XRECV take a name or a list of names.
 std::string XModem(Impl& c, const std::string& w) {
   Obj arg = Level(c, 1);
@@ -69,13 +85,13 @@ std::string XModem(Impl& c, const std::string& w) {
     if (w == "XSEND") {
       Obj v = c.Lookup(n->text);
       if (!v) return kUndefined;
-      std::string err = c.io->XModemSend(PackBinaryFile(Encode(*AsStored(v))));
+      std::string err = SendVariable(c, n->text, v);
       if (!err.empty()) return err;
     } else {
       Bytes data;
       std::string err = c.io->XModemReceive(data);
       if (!err.empty()) return err;
-      Obj v = DecodeBinaryFile(data);
+      Obj v = DecodeBinaryFile(data, c.traits->upload_header);
       if (!v) v = MakeString(std::string(data.begin(), data.end()));
       std::string serr = c.Store(n->text, v);
       if (!serr.empty()) return serr;
@@ -85,12 +101,20 @@ std::string XModem(Impl& c, const std::string& w) {
   return {};
 }
 
+// VERSION: the ROM's version and copyright strings.
+std::string Version(Impl& c, const std::string&) {
+  if (!c.traits->version_text) return kBadType;
+  Push(c, MakeString(c.traits->version_text));
+  Push(c, MakeString(c.traits->copyright_text));
+  return {};
+}
+
 constexpr std::array kTable = {
     BuiltinCommand{"TRANSIO", 1, IoSetting}, BuiltinCommand{"CKSM", 1, IoSetting},
     BuiltinCommand{"PARITY", 1, IoSetting},  BuiltinCommand{"BAUD", 1, IoSetting},
     BuiltinCommand{"SERVER", 0, Server},     BuiltinCommand{"ARCHIVE", 1, Archive},
     BuiltinCommand{"RESTORE", 1, RestoreBackup}, BuiltinCommand{"XSEND", 1, XModem},
-    BuiltinCommand{"XRECV", 1, XModem},
+    BuiltinCommand{"XRECV", 1, XModem},     BuiltinCommand{"VERSION", 0, Version},
 };
 
 }  // namespace

@@ -94,14 +94,25 @@ std::string PgDir(Impl& c, const std::string&) {
       return {};
     }
   }
-  return kUndefined;
+  if (!c.traits->pgdir_of_missing_is_silent) return kUndefined;
+  Drop(c, 1);
+  return {};
 }
 
+// CRDIR of a name in use: an error on a 48; a 49 makes a variable of that
+// name an empty directory (the newest entry) and leaves a directory be.
 std::string CrDir(Impl& c, const std::string&) {
   const Object& n = *Level(c, 1);
   if (n.kind != Kind::GlobalName) return kBadType;
   Object& dir = c.Cwd();
-  if (FindEntry(dir, n.text)) return kBadValue;
+  if (const DirEntry* e = FindEntry(dir, n.text)) {
+    if (!c.traits->crdir_replaces_variable) return kBadValue;
+    if (e->obj->kind == Kind::Directory) {
+      Drop(c, 1);
+      return {};
+    }
+    std::erase_if(dir.entries, [&](const DirEntry& old) { return old.name == n.text; });
+  }
   dir.entries.push_back({n.text, MakeDirectory()});
   Drop(c, 1);
   return {};
@@ -118,7 +129,7 @@ std::string UpDir(Impl& c, const std::string&) {
 }
 
 std::string PathList(Impl& c, const std::string&) {
-  std::vector<Obj> items{MakeCommand("HOME")};
+  std::vector<Obj> items{MakeCommand("HOME", c.model)};
   for (const auto& n : c.path) items.push_back(MakeName(n));
   Push(c, MakeComposite(Kind::List, std::move(items)));
   return {};

@@ -14,8 +14,10 @@ namespace {
 std::string FlagCommand(Impl& c, const std::string& w) {
   long long n = 0;
   if (!IntArg(Level(c, 1), &n)) return kBadType;
-  if (n == 0 || n < -64 || n > 64) return kBadValue;
+  const int flags = c.traits->flag_count;
+  if (n == 0 || n < -flags || n > flags) return kBadValue;
   Drop(c, 1);
+  // A 49's flags past 64 are taken but not kept: they read as clear.
   if (w == "SF" || w == "CF") {
     c.SetFlag(static_cast<int>(n), w == "SF");
   } else {

@@ -148,7 +148,7 @@ std::string ToList(Impl& c, const std::string&) {
 std::string FromString(Impl& c, const std::string&) {
   if (Level(c, 1)->kind != Kind::String) return kBadType;
   std::vector<Obj> items;
-  if (!ParseObjects(Level(c, 1)->text, &items)) return "Invalid Syntax";
+  if (!c.Compile(Level(c, 1)->text, &items)) return "Invalid Syntax";
   Drop(c, 1);
   return c.Run(items, 0, items.size());
 }
@@ -180,7 +180,7 @@ std::string FromObject(Impl& c, const std::string& w) {
 std::string ToString(Impl& c, const std::string&) {
   Obj o = Level(c, 1);
   Drop(c, 1);
-  Push(c, MakeString(o->kind == Kind::String ? o->text : sim::StackText(*o)));
+  Push(c, MakeString(o->kind == Kind::String ? o->text : sim::StackText(*o, c.model)));
   return {};
 }
 

@@ -9,7 +9,8 @@
 
 namespace dravik::sim {
 
-Calculator::Calculator() : impl_(std::make_unique<Impl>()) {}
+Calculator::Calculator() : Calculator(SimModel::k48GX) {}
+Calculator::Calculator(SimModel model) : impl_(std::make_unique<Impl>(model)) {}
 Calculator::~Calculator() = default;
 Calculator::Calculator(Calculator&&) noexcept = default;
 Calculator& Calculator::operator=(Calculator&&) noexcept = default;
@@ -26,6 +27,8 @@ int Calculator::TranslationMode() const {
 
 bool Calculator::BinaryTransfers() const { return impl_->Flag(-35); }
 
+SimModel Calculator::model() const { return impl_->model; }
+
 std::string Calculator::PathText() const {
   std::string s = "{ HOME ";
   for (const auto& n : impl_->path) s += n + " ";
@@ -33,21 +36,21 @@ std::string Calculator::PathText() const {
 }
 
 std::string Calculator::DirectoryListing() const {
-  char free_text[32];
-  double free = impl_->FreeBytes();
-  if (free == static_cast<long long>(free)) {
-    snprintf(free_text, sizeof free_text, "%lld", static_cast<long long>(free));
-  } else {
-    snprintf(free_text, sizeof free_text, "%.1f", free);
-  }
-  std::string out = PathText() + " " + free_text + "\r\n";
+  const ModelTraits& t = *impl_->traits;
+  // A 49 prints the figures as reals: "16.", "11.5", "52870.".
+  auto figure = [&](std::string s) {
+    if (t.real_trailing_dot && s.find('.') == std::string::npos) s += '.';
+    return s;
+  };
+  std::string out;
+  if (t.listing_path_line) out = PathText() + " " + figure(HalfBytesText(impl_->FreeNibbles())) + "\r\n";
   const Object& dir = impl_->Cwd();
   for (size_t k = dir.entries.size(); k-- > 0;) {
     const DirEntry& e = dir.entries[k];
     if (e.name.empty()) continue;
     Nibbles n = Encode(*e.obj);
-    out += e.name + " " + HalfBytesText(n.size() + 9 + 2 * e.name.size()) + " " + TypeWord(*e.obj) +
-           " " + std::to_string(SaturnCrc(n)) + "\r\n";
+    out += e.name + " " + figure(HalfBytesText(n.size() + 9 + 2 * e.name.size())) + " " +
+           TypeWord(*e.obj) + " " + figure(std::to_string(SaturnCrc(n))) + "\r\n";
   }
   return out;
 }
@@ -73,41 +76,54 @@ bool ReadHeader(const std::string& text, int* t, bool* comma, std::string* body)
   return true;
 }
 
-Obj CompileUpload(const std::string& text, int transio, bool comma) {
+}  // namespace
+
+Obj Calculator::Impl::CompileUpload(const std::string& text, int transio, bool comma) const {
   std::vector<Obj> items;
-  ParseOptions opt;
-  opt.decimal_comma = comma;
-  if (!ParseObjects(TranslateIn(text, transio), &items, opt) || items.empty()) return nullptr;
+  if (!Compile(TranslateIn(text, transio), &items, comma) || items.empty()) return nullptr;
   if (items.size() == 1) return items[0];
   Obj prog = MakeComposite(Kind::Program, std::move(items));
   prog->delimited = false;
   return prog;
 }
 
-}  // namespace
+std::string Calculator::UploadName(const std::string& name) const {
+  const Object& dir = impl_->Cwd();
+  // A 49 also renames an upload named like one of its commands (SIN.1).
+  auto taken = [&](const std::string& n) {
+    return FindEntry(dir, n) || (impl_->traits->upload_renames_command_names && IsCommand(n, model()));
+  };
+  std::string stored = name;
+  for (int k = 1; taken(stored); ++k) stored = name + "." + std::to_string(k);
+  return stored;
+}
 
 StoreResult Calculator::StoreUpload(const std::string& name, const Bytes& file) {
   StoreResult r;
+  const ModelTraits& t = *impl_->traits;
   bool printable = true;
   for (unsigned char c : name) printable = printable && c > ' ' && c != 0x7F;
-  if (name.empty() || name.size() > 127 || !printable || CommandAddress(name) != 0) {
+  if (name.empty() || name.size() > 127 || !printable ||
+      (!t.upload_renames_command_names && IsCommand(name, model()))) {
     r.error = "Invalid Name";
     return r;
   }
   Obj obj;
-  if (IsBinaryFile(file)) {
-    obj = DecodeBinaryFile(file);
+  if (IsBinaryFile(file, t.upload_header)) {
+    obj = DecodeBinaryFile(file, t.upload_header);
+  } else if (t.refused_header && IsBinaryFile(file, t.refused_header)) {
+    obj = nullptr;  // the other family's binary file
   } else {
     std::string text(file.begin(), file.end());
-    int t = 1;
+    int transio = 1;
     bool comma = false;
     std::string body;
-    if (ReadHeader(text, &t, &comma, &body)) {
-      obj = CompileUpload(body, t, comma);
+    if (ReadHeader(text, &transio, &comma, &body)) {
+      obj = impl_->CompileUpload(body, transio, comma);
     } else if (BinaryTransfers()) {
       obj = MakeString(text);
     } else {
-      obj = CompileUpload(text, 1, false);
+      obj = impl_->CompileUpload(text, 1, false);
     }
   }
   if (!obj) {
@@ -120,8 +136,7 @@ StoreResult Calculator::StoreUpload(const std::string& name, const Bytes& file) 
     obj->rom = 0;
   }
   Object& dir = impl_->Cwd();
-  std::string stored = name;
-  for (int k = 1; FindEntry(dir, stored); ++k) stored = name + "." + std::to_string(k);
+  const std::string stored = UploadName(name);
   if (EntryNibbles(stored, *obj) > impl_->FreeNibbles()) {
     r.error = "Insufficient Memory";
     return r;
@@ -136,7 +151,7 @@ bool Calculator::HasRoomFor(size_t bytes) const { return 2 * bytes <= impl_->Fre
 
 RecallResult Calculator::RecallForTransfer(const std::string& name) const {
   RecallResult r;
-  if (CommandAddress(name) != 0) {
+  if (IsCommand(name, model())) {
     r.error = "Invalid Name";
     return r;
   }
@@ -146,11 +161,16 @@ RecallResult Calculator::RecallForTransfer(const std::string& name) const {
     return r;
   }
   if (BinaryTransfers()) {
-    r.file = PackBinaryFile(Encode(*e->obj));
+    r.file = impl_->BinaryFile(*e->obj);
   } else {
+    const ModelTraits& traits = *impl_->traits;
     const int t = TranslationMode();
-    std::string text = "%%HP: T(" + std::to_string(t) + ")A(D)F(.);\r\n" + FileText(*e->obj);
-    if (e->obj->kind != Kind::String) text += "\r\n";
+    std::string body = FileText(*e->obj, model());
+    if (t == 0 && traits.file_lf_only_under_t0) {
+      for (size_t at; (at = body.find("\r\n")) != std::string::npos;) body.erase(at, 1);
+    }
+    if (traits.file_final_newline && e->obj->kind != Kind::String) body += "\r\n";
+    std::string text = "%%HP: T(" + std::to_string(t) + ")A(" + traits.angle_mode + ")F(.);\r\n" + body;
     text = TranslateOut(text, t);
     r.file.assign(text.begin(), text.end());
   }
@@ -160,6 +180,10 @@ RecallResult Calculator::RecallForTransfer(const std::string& name) const {
 
 std::string Calculator::RunCommandLine(std::string_view text, CalculatorIo* io) {
   return impl_->CommandLine(text, io);
+}
+
+void Calculator::LeaveServer() {
+  if (impl_->traits->finish_clears_stack) impl_->stack.clear();
 }
 
 bool Calculator::PressEval(CalculatorIo* io) {
@@ -173,6 +197,25 @@ bool Calculator::PressEval(CalculatorIo* io) {
   impl_->locals.clear();
   impl_->io = nullptr;
   return true;
+}
+
+std::string Calculator::TypeAndEnter(std::string_view line, CalculatorIo* io) {
+  std::vector<Obj> items;
+  if (!impl_->Compile(line, &items)) return "Invalid Syntax";
+  impl_->io = io;
+  impl_->depth = 0;
+  impl_->steps = 0;
+  std::string err = impl_->Run(items, 0, items.size());
+  impl_->locals.clear();
+  impl_->io = nullptr;
+  return err;
+}
+
+std::string Calculator::KeyboardRunner() const {
+  const char* runner = impl_->traits->keyboard_runner;
+  if (!runner) return {};
+  const DirEntry* e = FindEntry(impl_->Cwd(), runner);
+  return e && e->obj->kind == Kind::Program ? runner : std::string();
 }
 
 std::string Calculator::StackDisplay() const { return impl_->StackText(TranslationMode()); }
@@ -219,7 +262,7 @@ std::string Calculator::TypeOf(const std::string& path, const std::string& name)
 Bytes Calculator::BinaryOf(const std::string& path, const std::string& name) const {
   const Object* d = DirAt(*impl_->home, path);
   const DirEntry* e = d ? FindEntry(*d, name) : nullptr;
-  return e ? PackBinaryFile(Encode(*e->obj)) : Bytes();
+  return e ? impl_->BinaryFile(*e->obj) : Bytes();
 }
 
 }  // namespace dravik::sim

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "sim_model.h"
+
 namespace dravik::sim {
 
 using Bytes = std::vector<uint8_t>;
@@ -25,8 +27,10 @@ using Bytes = std::vector<uint8_t>;
 class CalculatorIo {
  public:
   virtual ~CalculatorIo() = default;
-  // XSEND of one object: the data is its binary form ("HPHP48-R" + nibbles).
-  virtual std::string XModemSend(const Bytes& data) = 0;
+  // XSEND of one object: the data is its binary form ("HPHP48-R" +
+  // nibbles); fill is what follows it in memory, for a model that fills
+  // the last block with that (empty: zero bytes).
+  virtual std::string XModemSend(const Bytes& data, const Bytes& fill) = 0;
   // XRECV of one object: fills data with the whole blocks received.
   virtual std::string XModemReceive(Bytes& data) = 0;
   // ARCHIVE to :IO:name: the calculator opens a Kermit send of the file.
@@ -51,7 +55,10 @@ struct RecallResult {
 
 class Calculator {
  public:
-  Calculator();  // a fresh memory: empty HOME with IOPAR, default flags
+  // A fresh memory of the model (an HP48GX without one): HOME with IOPAR
+  // (and CASDIR on a 49), default flags, an empty stack.
+  Calculator();
+  explicit Calculator(SimModel model);
   ~Calculator();
   Calculator(Calculator&&) noexcept;
   Calculator& operator=(Calculator&&) noexcept;
@@ -59,9 +66,12 @@ class Calculator {
   // The demo memory a new user starts with: a few directories (one with a
   // subdirectory), programs, strings, reals, a list, a 131x64 graphic and a
   // library stand-in.
-  static Calculator Demo();
+  static Calculator Demo(SimModel model = SimModel::k48GX);
 
-  // Memory file (our own format). Load replaces the whole memory.
+  SimModel model() const;
+
+  // Memory file (our own format). Load replaces the whole memory, and the
+  // model with the one the file was saved from.
   bool SaveMemory(const std::string& path, std::string* error = nullptr) const;
   bool LoadMemory(const std::string& path, std::string* error = nullptr);
 
@@ -71,6 +81,9 @@ class Calculator {
   bool BinaryTransfers() const; // flag -35
   // Reply to G D: "{ HOME D } <free>\r\n" then one line per variable.
   std::string DirectoryListing() const;
+  // The name an upload under this name is stored as: ".1", ".2", … added
+  // while the name is taken.
+  std::string UploadName(const std::string& name) const;
   // Kermit S: store a received file under the name it was sent with.
   // "Insufficient Memory" when the object does not fit in free memory.
   StoreResult StoreUpload(const std::string& name, const Bytes& file);
@@ -82,9 +95,18 @@ class Calculator {
   // Kermit C: run the command line; the reply text (stack display, or
   // "Error: ...\r\n" followed by the stack).
   std::string RunCommandLine(std::string_view text, CalculatorIo* io = nullptr);
+  // Kermit G F: the server is left (a 49 leaves its stack empty).
+  void LeaveServer();
   // The EVAL key: evaluates stack level 1 (the program left there before
   // the server was left). Returns false when the stack is empty.
   bool PressEval(CalculatorIo* io);
+  // A command line typed at the keyboard and ENTER (the name of a stored
+  // program, say). Returns the error shown, empty when none.
+  std::string TypeAndEnter(std::string_view line, CalculatorIo* io);
+  // What the user of this model types after G F to run what the PC left:
+  // the name of the program it stored in the current directory, or empty
+  // when the user presses EVAL instead.
+  std::string KeyboardRunner() const;
 
   // --- What tests and the front end read back ---
   // Current directory as a path list text, e.g. "{ HOME D }".
@@ -97,7 +119,8 @@ class Calculator {
   // The type word of a variable in a directory ("Real Number", "Directory"),
   // empty when absent.
   std::string TypeOf(const std::string& path, const std::string& name) const;
-  // The binary form of a variable ("HPHP48-R" + nibbles), empty when absent.
+  // The binary form of a variable ("HPHP48-R" + nibbles, the model's
+  // header), empty when absent.
   Bytes BinaryOf(const std::string& path, const std::string& name) const;
 
   // The state and interpreter (calculator_impl.h); named here so that the

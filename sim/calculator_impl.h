@@ -12,6 +12,8 @@
 namespace dravik::sim {
 
 struct Calculator::Impl {
+  SimModel model;
+  const ModelTraits* traits;
   Obj home = MakeDirectory();
   std::vector<std::string> path;  // directory names below HOME
   std::vector<Obj> stack;         // back() is level 1
@@ -22,7 +24,7 @@ struct Calculator::Impl {
   int depth = 0;
   long steps = 0;
 
-  Impl();
+  explicit Impl(SimModel m);
   Object& Cwd();
   const Object& Cwd() const;
 
@@ -41,11 +43,22 @@ struct Calculator::Impl {
   // Variables.
   Obj Lookup(const std::string& name, std::vector<std::string>* found_in = nullptr) const;
   std::string Store(const std::string& name, const Obj& value);
-  // Free memory in nibbles: the GX's user memory less every variable and
+  // Compiles text as this model reads it.
+  bool Compile(std::string_view text, std::vector<Obj>* out, bool decimal_comma = false) const;
+  // An uploaded text file without a binary header: one object as itself,
+  // several as a program without « »; null when it does not compile.
+  Obj CompileUpload(const std::string& text, int transio, bool comma) const;
+  // The binary file form of an object, with the model's header.
+  Bytes BinaryFile(const Object& obj) const;
+
+  // Free memory in nibbles: the model's user memory less every variable and
   // every stack object (`not_counted` aside: an object about to move from
   // the stack into a variable). Never below 0.
   uint64_t FreeNibbles(const Object* not_counted = nullptr) const;
   double FreeBytes() const { return static_cast<double>(FreeNibbles()) / 2; }
+  // What follows a variable's object in memory: the rest of its
+  // directory, then HOME again (XSEND's fill on a 49).
+  Nibbles MemoryAfter(const std::string& name) const;
   Obj BackupObject() const;
   std::string Restore(const Object& backup);
 

@@ -11,14 +11,47 @@ namespace dravik::sim {
 
 using namespace args;
 
+namespace {
+
+// The 49's CASDIR as a fresh memory holds it (from a real backup): EPS
+// 1.E-10, VX 'X', PERIOD '2*π', REALASSUME { X Y t S1 S2 }, MODULO 13.
+constexpr char kCasDirectory[] =
+    "69A20FF76C000000003054053530339200990000000000010F10002065852084E201085110006005542594F44"
+    "4608BA202C3727CA938ED93B213092000A0255414C414353555D454A047A20F517284E20109584E20104784E20"
+    "20351384E20203523B2130F400060D4F44455C4F4604162080000310";
+
+Obj CasDirectory() {
+  Nibbles n;
+  for (const char* c = kCasDirectory; *c; ++c) {
+    n.push_back(static_cast<uint8_t>(*c <= '9' ? *c - '0' : *c - 'A' + 10));
+  }
+  size_t pos = 0;
+  return Decode(n, pos);
+}
+
+}  // namespace
+
 uint64_t EntryNibbles(const std::string& name, const Object& obj) {
   return Encode(obj).size() + 9 + 2 * name.size();
 }
 
-Calculator::Impl::Impl() {
+Calculator::Impl::Impl(SimModel m) : model(m), traits(&Traits(m)) {
+  if (traits->cas_directory) home->entries.push_back({"CASDIR", CasDirectory()});
   std::vector<Obj> iopar;
-  ParseObjects("{ 9600 0 0 0 3 1 }", &iopar);
+  Compile("{ 9600. 0. 0. 0. 3. 1. }", &iopar);
   home->entries.push_back({"IOPAR", iopar[0]});
+}
+
+bool Calculator::Impl::Compile(std::string_view text, std::vector<Obj>* out,
+                               bool decimal_comma) const {
+  ParseOptions options;
+  options.decimal_comma = decimal_comma;
+  options.model = model;
+  return ParseObjects(text, out, options);
+}
+
+Bytes Calculator::Impl::BinaryFile(const Object& obj) const {
+  return PackBinaryFile(Encode(obj), traits->binary_header);
 }
 
 Object& Calculator::Impl::Cwd() {
@@ -54,7 +87,7 @@ std::string Calculator::Impl::Store(const std::string& name, const Obj& value) {
   if (v->kind == Kind::Directory) v = Clone(v);
   Object& dir = Cwd();
   DirEntry* e = FindEntry(dir, name);
-  if (e && e->obj->kind == Kind::Directory) return "Directory Recursion";
+  if (e && e->obj->kind == Kind::Directory) return traits->store_over_directory;
   // The value leaves the stack as it is stored, and the old value is freed.
   const uint64_t freed = e ? EntryNibbles(name, *e->obj) : 0;
   if (EntryNibbles(name, *v) > FreeNibbles(value.get()) + freed) return kNoMemory;
@@ -82,10 +115,10 @@ std::string Calculator::Impl::SetIoparEntry(int index, long long value) {
   if (e && e->obj->kind == Kind::List && e->obj->items.size() >= 6) {
     items = e->obj->items;
   } else {
-    ParseObjects("9600 0 0 0 3 1", &items);
+    Compile("9600. 0. 0. 0. 3. 1.", &items);
   }
   Obj n = MakeReal(value);
-  n->rom = RomRealAddress(n->re);
+  n->rom = RomRealAddress(n->re, model);
   items[index - 1] = n;
   Obj list = MakeComposite(Kind::List, std::move(items));
   if (e) {
@@ -97,11 +130,13 @@ std::string Calculator::Impl::SetIoparEntry(int index, long long value) {
 }
 
 bool Calculator::Impl::Flag(int n) const {
+  if (n < -64 || n > 64) return false;
   if (n < 0) return (system_flags >> (-n - 1)) & 1;
   return (user_flags >> (n - 1)) & 1;
 }
 
 void Calculator::Impl::SetFlag(int n, bool on) {
+  if (n < -64 || n > 64) return;
   uint64_t& f = n < 0 ? system_flags : user_flags;
   uint64_t bit = 1ULL << ((n < 0 ? -n : n) - 1);
   f = on ? (f | bit) : (f & ~bit);
@@ -111,7 +146,40 @@ uint64_t Calculator::Impl::FreeNibbles(const Object* not_counted) const {
   uint64_t used = 0;
   for (const auto& e : home->entries) used += EntryNibbles(e.name, *e.obj);
   for (const auto& o : stack) used += o->rom || o.get() == not_counted ? 0 : Encode(*o).size();
-  return used < kUserMemoryNibbles ? kUserMemoryNibbles - used : 0;
+  const uint64_t total = traits->user_memory_nibbles;
+  return used < total ? total - used : 0;
+}
+
+Nibbles Calculator::Impl::MemoryAfter(const std::string& name) const {
+  // The directory the name is found in, as Lookup finds it.
+  std::vector<const Object*> chain{home.get()};
+  for (const auto& n : path) {
+    const DirEntry* e = FindEntry(*chain.back(), n);
+    if (!e || e->obj->kind != Kind::Directory) break;
+    chain.push_back(e->obj.get());
+  }
+  Nibbles after;
+  for (size_t k = chain.size(); k-- > 0 && after.empty();) {
+    const Object& dir = *chain[k];
+    if (!FindEntry(dir, name)) continue;
+    // Walk the directory's memory form to the object: link, name, name
+    // length again, object; what follows it is the rest of the directory.
+    const Nibbles all = Encode(dir);
+    size_t pos = 13;
+    for (const DirEntry& e : dir.entries) {
+      pos += 5 + 2 + 2 * e.name.size() + (e.name.empty() ? 0 : 2);
+      const size_t size = Encode(*e.obj).size();
+      if (e.name == name) {
+        after.assign(all.begin() + static_cast<long>(std::min(pos + size, all.size())), all.end());
+        break;
+      }
+      pos += size;
+    }
+  }
+  // Then memory goes on: HOME again, as often as a 1024-byte block needs.
+  const Nibbles more = Encode(*home);
+  while (after.size() < 2 * 1024 + 2) after.insert(after.end(), more.begin(), more.end());
+  return after;
 }
 
 std::string Calculator::Impl::StackText(int transio) const {
@@ -120,7 +188,10 @@ std::string Calculator::Impl::StackText(int transio) const {
   for (size_t i = 0; i < stack.size(); ++i) {
     size_t level = stack.size() - i;
     std::string label = std::to_string(level) + ":";
-    std::string text = sim::StackText(*stack[i]);
+    std::string text = sim::StackText(*stack[i], model);
+    if (traits->stack_value_width && text.size() > traits->stack_value_width) {
+      text.resize(traits->stack_value_width);
+    }
     size_t pad = label.size() + text.size() < 24 ? 24 - label.size() - text.size() : 1;
     out += label + std::string(pad, ' ') + text + "\n";
   }

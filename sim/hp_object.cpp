@@ -40,15 +40,27 @@ Obj MakeName(std::string name, bool local) {
   return o;
 }
 
-Obj MakeCommand(const std::string& name) {
-  uint32_t a = CommandAddress(name);
-  if (!a) return nullptr;
+Obj MakeCommand(const std::string& name, SimModel model) {
+  const RomCommand* c = FindCommand(name, model);
+  if (!c) return nullptr;
   auto o = std::make_shared<Object>();
   o->kind = Kind::Command;
   o->text = name;
-  o->rom = a;
+  o->rom = c->address;
+  if (c->address == 0) {  // a library command: its XLIB name
+    PutField(o->data, c->library, 3);
+    PutField(o->data, c->number, 3);
+  }
   return o;
 }
+
+Obj MakeInteger(std::string digits) {
+  auto o = std::make_shared<Object>();
+  o->kind = Kind::Integer;
+  o->text = digits == "-0" ? "0" : std::move(digits);
+  return o;
+}
+Obj MakeInteger(long long value) { return MakeInteger(std::to_string(value)); }
 
 Obj MakeComposite(Kind kind, std::vector<Obj> items) {
   auto o = std::make_shared<Object>();
@@ -164,11 +176,28 @@ void EncodeDirectory(const Object& dir, Nibbles& out) {
   (void)start;
 }
 
+// Integer: length (counting itself), the decimal digits least significant
+// first, then the sign (9 when negative).
+void EncodeInteger(const Object& obj, Nibbles& out) {
+  const bool negative = !obj.text.empty() && obj.text[0] == '-';
+  const std::string digits = negative ? obj.text.substr(1) : obj.text;
+  PutField(out, kPrologInteger, 5);
+  PutField(out, static_cast<uint32_t>(5 + digits.size() + 1), 5);
+  for (size_t i = digits.size(); i-- > 0;) out.push_back(static_cast<uint8_t>(digits[i] - '0'));
+  out.push_back(negative ? 9 : 0);
+}
+
 }  // namespace
 
 void Encode(const Object& obj, Nibbles& out, bool as_element) {
   if (as_element && obj.rom) {
     PutField(out, obj.rom, 5);
+    return;
+  }
+  if (as_element && obj.embedded) {
+    PutField(out, obj.brackets.open, 5);
+    for (const Obj& it : obj.items) Encode(*it, out, true);
+    PutField(out, obj.brackets.close, 5);
     return;
   }
   switch (obj.kind) {
@@ -189,19 +218,24 @@ void Encode(const Object& obj, Nibbles& out, bool as_element) {
     case Kind::List:
     case Kind::Program:
     case Kind::Algebraic:
-    case Kind::Unit: {
+    case Kind::Unit:
+    case Kind::SymbolicMatrix: {
       uint32_t prolog = obj.kind == Kind::List        ? kPrologList
                         : obj.kind == Kind::Program   ? kPrologProgram
                         : obj.kind == Kind::Algebraic ? kPrologAlgebraic
-                                                      : kPrologUnit;
+                        : obj.kind == Kind::Unit      ? kPrologUnit
+                                                      : kPrologSymbolicMatrix;
       PutField(out, prolog, 5);
       bool wrap = obj.kind == Kind::Program && obj.delimited;
-      if (wrap) PutField(out, kProgramStart, 5);
+      if (wrap) PutField(out, obj.brackets.open, 5);
       for (const Obj& it : obj.items) Encode(*it, out, true);
-      if (wrap) PutField(out, kProgramEnd, 5);
+      if (wrap) PutField(out, obj.brackets.close, 5);
       PutField(out, kSemi, 5);
       break;
     }
+    case Kind::Integer:
+      EncodeInteger(obj, out);
+      break;
     case Kind::BinInt:
       PutField(out, kPrologBinInt, 5);
       PutField(out, static_cast<uint32_t>(5 + obj.data.size()), 5);
@@ -229,7 +263,12 @@ void Encode(const Object& obj, Nibbles& out, bool as_element) {
       break;
     case Kind::Command:
     case Kind::RomPtr:
-      PutField(out, obj.rom, 5);
+      if (obj.rom) {
+        PutField(out, obj.rom, 5);
+      } else {  // a library command
+        PutField(out, kPrologXlib, 5);
+        out.insert(out.end(), obj.data.begin(), obj.data.end());
+      }
       break;
     case Kind::Raw:
       out.insert(out.end(), obj.data.begin(), obj.data.end());
@@ -271,7 +310,8 @@ bool IsProlog(uint32_t p) {
   switch (p) {
     case kPrologReal: case kPrologComplex: case kPrologList: case kPrologProgram:
     case kPrologAlgebraic: case kPrologUnit: case kPrologGlobal: case kPrologLocal:
-    case kPrologTagged: case kPrologDirectory:
+    case kPrologTagged: case kPrologDirectory: case kPrologInteger:
+    case kPrologSymbolicMatrix:
       return true;
     default:
       return IsLengthType(p) || FixedBody(p) >= 0;
@@ -280,10 +320,18 @@ bool IsProlog(uint32_t p) {
 
 Obj Element(uint32_t address) {
   HpReal r;
+  long long integer = 0;
+  Obj constant;
   if (RomReal(address, &r)) {
-    Obj o = MakeReal(r);
-    o->rom = address;
-    return o;
+    constant = MakeReal(r);
+  } else if (RomInteger(address, &integer)) {
+    constant = MakeInteger(integer);
+  } else if (std::string n = RomName(address); !n.empty()) {
+    constant = MakeName(n);
+  }
+  if (constant) {
+    constant->rom = address;
+    return constant;
   }
   std::string name = CommandName(address);
   auto o = std::make_shared<Object>();
@@ -294,6 +342,44 @@ Obj Element(uint32_t address) {
 }
 
 Obj DecodeAt(const Nibbles& in, size_t& pos, int depth);
+
+// A 49 holds the program after → names in place, « … » closed by its own
+// end of the local names: gathers such a run of elements into one embedded
+// program, innermost first.
+std::vector<Obj> FoldEmbeddedBodies(std::vector<Obj> items) {
+  std::vector<size_t> opens;
+  for (size_t i = 0; i < items.size(); ++i) {
+    if (items[i]->kind == Kind::Command && IsProgramOpen(items[i]->rom)) {
+      opens.push_back(i);
+    } else if (items[i]->kind == Kind::RomPtr && IsLocalBodyClose(items[i]->rom) && !opens.empty()) {
+      const size_t open = opens.back();
+      opens.pop_back();
+      Obj body = MakeComposite(Kind::Program, std::vector<Obj>(items.begin() + static_cast<long>(open) + 1,
+                                                                items.begin() + static_cast<long>(i)));
+      body->embedded = true;
+      body->brackets = {items[open]->rom, items[i]->rom};
+      items.erase(items.begin() + static_cast<long>(open) + 1, items.begin() + static_cast<long>(i) + 1);
+      items[open] = body;
+      i = open;
+    }
+  }
+  return items;
+}
+
+Obj DecodeInteger(const Nibbles& in, size_t& pos) {
+  uint32_t len = 0;
+  if (!GetField(in, pos + 5, 5, &len) || len < 7 || in.size() - pos < 5 + len) return nullptr;
+  std::string digits;
+  for (size_t i = pos + 5 + len - 2; i >= pos + 10; --i) {
+    if (in[i] > 9) return nullptr;
+    digits += static_cast<char>('0' + in[i]);
+  }
+  const size_t first = digits.find_first_not_of('0');
+  digits = first == std::string::npos ? "0" : digits.substr(first);
+  const bool negative = in[pos + 5 + len - 1] != 0;
+  pos += 5 + len;
+  return MakeInteger(negative ? "-" + digits : digits);
+}
 
 bool DecodeName(const Nibbles& in, size_t& pos, std::string* name) {
   uint32_t len = 0;
@@ -367,14 +453,30 @@ Obj DecodeAt(const Nibbles& in, size_t& pos, int depth) {
     }
     case kPrologDirectory:
       return DecodeDirectory(in, pos, depth);
+    case kPrologInteger:
+      return DecodeInteger(in, pos);
+    case kPrologXlib: {
+      uint32_t library = 0, number = 0;
+      if (!GetField(in, pos + 5, 3, &library) || !GetField(in, pos + 8, 3, &number)) return nullptr;
+      const std::string name = LibraryCommandName(library, number);
+      if (name.empty()) break;  // an XLIB of a library we do not know
+      auto o = std::make_shared<Object>();
+      o->kind = Kind::Command;
+      o->text = name;
+      o->data.assign(in.begin() + pos + 5, in.begin() + pos + 11);
+      pos += 11;
+      return o;
+    }
     case kPrologList:
     case kPrologProgram:
     case kPrologAlgebraic:
-    case kPrologUnit: {
+    case kPrologUnit:
+    case kPrologSymbolicMatrix: {
       Kind k = prolog == kPrologList        ? Kind::List
                : prolog == kPrologProgram   ? Kind::Program
                : prolog == kPrologAlgebraic ? Kind::Algebraic
-                                            : Kind::Unit;
+               : prolog == kPrologUnit      ? Kind::Unit
+                                            : Kind::SymbolicMatrix;
       std::vector<Obj> items;
       pos += 5;
       for (;;) {
@@ -395,12 +497,14 @@ Obj DecodeAt(const Nibbles& in, size_t& pos, int depth) {
       }
       Obj o = MakeComposite(k, {});
       if (k == Kind::Program) {
-        o->delimited = items.size() >= 2 && items.front()->rom == kProgramStart &&
-                       items.back()->rom == kProgramEnd;
+        o->delimited = items.size() >= 2 && IsProgramOpen(items.front()->rom) &&
+                       BracketsOpenedBy(items.front()->rom).close == items.back()->rom;
         if (o->delimited) {
+          o->brackets = BracketsOpenedBy(items.front()->rom);
           items.pop_back();
           items.erase(items.begin());
         }
+        items = FoldEmbeddedBodies(std::move(items));
       }
       o->items = std::move(items);
       return o;
@@ -466,8 +570,8 @@ Obj DecodeAt(const Nibbles& in, size_t& pos, int depth) {
 
 Obj Decode(const Nibbles& in, size_t& pos) { return DecodeAt(in, pos, 0); }
 
-Obj DecodeBinaryFile(const Bytes& file) {
-  if (!IsBinaryFile(file)) return nullptr;
+Obj DecodeBinaryFile(const Bytes& file, std::string_view prefix) {
+  if (!IsBinaryFile(file, prefix)) return nullptr;
   Nibbles n = UnpackBinaryFile(file);
   size_t pos = 0;
   return Decode(n, pos);
@@ -480,6 +584,18 @@ uint32_t RawProlog(const Object& o) {
   return p;
 }
 }  // namespace
+
+bool IsFunction(const Object& obj) {
+  static constexpr const char* kFunctions[] = {
+      "+",   "-",   "*",   "/",   "^",   "NEG", "ABS",  "INV",    "SQ",     "SIN", "COS",
+      "TAN", "EXP", "LN",  "LOG", "==",  "<",   ">",    "\x89", "\x8a", "\x8b", "AND",
+      "OR",  "NOT", "\x87"};
+  if (obj.kind != Kind::Command) return false;
+  for (const char* f : kFunctions) {
+    if (obj.text == f) return true;
+  }
+  return false;
+}
 
 std::string TypeWord(const Object& obj) {
   switch (obj.kind) {
@@ -496,7 +612,9 @@ std::string TypeWord(const Object& obj) {
     case Kind::LocalName: return "Local Name";
     case Kind::Tagged: return "Tagged";
     case Kind::Directory: return "Directory";
-    case Kind::Command: return "Command";
+    case Kind::Integer: return "Integer";
+    case Kind::SymbolicMatrix: return "Symbolic Matrix";
+    case Kind::Command: return IsFunction(obj) ? "Function" : "Command";
     case Kind::RomPtr: return "XLIB Name";
     case Kind::Raw: break;
   }
@@ -539,7 +657,9 @@ int TypeNumber(const Object& obj) {
     case Kind::Unit: return 13;
     case Kind::RomPtr: return 14;
     case Kind::Directory: return 15;
-    case Kind::Command: return 18;
+    case Kind::Command: return IsFunction(obj) ? 18 : 19;
+    case Kind::Integer: return 28;
+    case Kind::SymbolicMatrix: return 29;
     case Kind::Raw: break;
   }
   switch (RawProlog(obj)) {

@@ -10,13 +10,16 @@
 
 #include "hp_real.h"
 #include "nibbles.h"
+#include "rom_table.h"
 
 namespace dravik::sim {
 
 enum class Kind : uint8_t {
   Real, Complex, String, List, Program, Algebraic, BinInt, Grob, Unit,
   GlobalName, LocalName, Tagged, Directory,
-  Command,  // a built-in command (always a ROM pointer)
+  Integer,          // the 49's exact integer
+  SymbolicMatrix,   // the 49's array of any objects ([ 1 2 ])
+  Command,  // a built-in command (a ROM pointer, or an XLIB name)
   RomPtr,   // a pointer to a ROM object we do not know
   Raw,      // any other type, kept as its nibbles (arrays, code, libraries…)
 };
@@ -29,7 +32,9 @@ constexpr uint32_t kPrologReal = 0x02933, kPrologComplex = 0x02977,
                    kPrologLocal = 0x02E6D, kPrologTagged = 0x02AFC,
                    kPrologDirectory = 0x02A96, kPrologLibrary = 0x02B40,
                    kPrologBackup = 0x02B62, kPrologCode = 0x02DCC,
-                   kPrologArray = 0x029E8, kPrologSysBin = 0x02911;
+                   kPrologArray = 0x029E8, kPrologSysBin = 0x02911,
+                   kPrologInteger = 0x02614, kPrologSymbolicMatrix = 0x02686,
+                   kPrologXlib = 0x02E92;
 
 struct Object;
 using Obj = std::shared_ptr<Object>;
@@ -43,13 +48,17 @@ struct Object {
   Kind kind = Kind::Real;
   uint32_t rom = 0;  // nonzero: inside a composite it is this ROM pointer
   HpReal re, im;
-  std::string text;  // String bytes, name, tag, command name
+  std::string text;  // String bytes, name, tag, command name, Integer digits ("-12")
   std::vector<Obj> items;  // composites; Tagged holds one
   bool delimited = true;   // Program: starts with « and ends with »
+  ProgramBrackets brackets;  // Program: the ROM objects its « and » are
+  // Program: a → body held in place inside its program (« … » with no
+  // prolog and no SEMI), as a 49 holds it.
+  bool embedded = false;
   std::vector<DirEntry> entries;  // Directory, oldest first
   uint32_t library = 0x7FF;       // Directory: attached library
   uint32_t width = 0, height = 0; // Grob
-  Nibbles data;  // BinInt digits, Grob rows; Raw: the whole object
+  Nibbles data;  // BinInt digits, Grob rows; library Command: its XLIB body; Raw: all
 
   const Object& Untagged() const;
 };
@@ -59,7 +68,11 @@ Obj MakeReal(long long v);
 Obj MakeComplex(const HpReal& re, const HpReal& im);
 Obj MakeString(std::string s);
 Obj MakeName(std::string name, bool local = false);
-Obj MakeCommand(const std::string& name);  // null when there is no such command
+// A built-in command of the model; null when it has no such command.
+Obj MakeCommand(const std::string& name, SimModel model = SimModel::k48GX);
+// An exact integer from its decimal digits with an optional '-'.
+Obj MakeInteger(std::string digits);
+Obj MakeInteger(long long value);
 Obj MakeComposite(Kind kind, std::vector<Obj> items);
 Obj MakeTagged(std::string tag, Obj obj);
 Obj MakeBinInt(uint64_t value);
@@ -76,9 +89,12 @@ void Encode(const Object& obj, Nibbles& out, bool as_element = false);
 Nibbles Encode(const Object& obj);
 // Reads one object at pos; advances pos past it. Null on malformed data.
 Obj Decode(const Nibbles& in, size_t& pos);
-// Reads the binary transfer form; trailing bytes and the pad are ignored.
-Obj DecodeBinaryFile(const Bytes& file);
+// Reads the binary transfer form whose header starts with prefix;
+// trailing bytes and the pad are ignored.
+Obj DecodeBinaryFile(const Bytes& file, std::string_view prefix = "HPHP48-");
 
+// Whether a built-in command is a function (it can stand in an algebraic).
+bool IsFunction(const Object& obj);
 // "Real Number", "Directory", … as the listing spells them.
 std::string TypeWord(const Object& obj);
 // HP's TYPE number.

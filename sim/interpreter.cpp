@@ -61,12 +61,17 @@ bool FindShape(const std::vector<Obj>& items, size_t at, size_t end, Shape* s) {
 
 std::string Calculator::Impl::CommandLine(std::string_view text, CalculatorIo* with_io) {
   io = with_io;
+  // The line as the calculator reads it: TRANSIO 1-3 turn CR LF into LF,
+  // TRANSIO 3 spellings into characters. A line that does not compile
+  // goes on the stack as read.
   const int mode = IoparEntry(6, 1);
-  std::string src = mode >= 3 ? TranslateIn(text, 3) : std::string(text);
+  std::string src = mode >= 3   ? TranslateIn(text, 3)
+                    : mode >= 1 ? TranslateIn(text, 1)
+                                : std::string(text);
   std::vector<Obj> items;
   std::string error;
-  if (!ParseObjects(src, &items)) {
-    stack.push_back(MakeString(std::string(text)));
+  if (!Compile(src, &items)) {
+    stack.push_back(MakeString(src));
     error = "Invalid Syntax";
   } else {
     depth = 0;
@@ -154,8 +159,9 @@ std::string Calculator::Impl::Run(const std::vector<Obj>& items, size_t begin, s
     if (++steps > kMaxSteps) return "Interrupted";
     if (stack.size() > kMaxStackLevels) return "Insufficient Memory";
     const Obj& it = items[i];
-    if (it->kind == Kind::RomPtr && it->rom == kQuote && i + 1 < end) {
+    if (it->kind == Kind::RomPtr && IsQuoteOpen(it->rom) && i + 1 < end) {
       stack.push_back(items[++i]);
+      if (i + 1 < end && IsQuoteClose(items[i + 1]->rom)) ++i;
       continue;
     }
     if (it->kind != Kind::Command) {
@@ -256,12 +262,19 @@ std::string Calculator::Impl::Run(const std::vector<Obj>& items, size_t begin, s
         if (stack.size() < 2) return kTooFew;
         HpReal a, b;
         if (!RealArg(stack[stack.size() - 2], &a) || !RealArg(stack.back(), &b)) return kBadType;
+        // Exact bounds count in exact integers (a 49's 1 30 FOR I), as long
+        // as the count stays within what a 64-bit integer holds.
+        const bool exact = stack[stack.size() - 2]->kind == Kind::Integer &&
+                           std::fabs(RealToDouble(a)) < 1e15L && std::fabs(RealToDouble(b)) < 1e15L;
         stack.resize(stack.size() - 2);
         long double counter = RealToDouble(a), last = RealToDouble(b);
         bool step = IsCmd(items[s.close], "STEP");
-        if (named) locals.push_back({{items[i + 1]->text, MakeReal(RealFromDouble(counter))}});
+        auto counter_object = [&] {
+          return exact ? MakeInteger(static_cast<long long>(counter)) : MakeReal(RealFromDouble(counter));
+        };
+        if (named) locals.push_back({{items[i + 1]->text, counter_object()}});
         for (;;) {
-          if (named) locals.back()[0].second = MakeReal(RealFromDouble(counter));
+          if (named) locals.back()[0].second = counter_object();
           if ((err = Run(items, body, s.close)).size()) break;
           long double inc = 1;
           if (step) {

@@ -330,7 +330,9 @@ std::string KermitServer::Send(char header, const std::string& name, const Bytes
   seq = Next(seq);
   size_t pos = 0;
   bool discard = false;
-  while (pos < data.size()) {
+  // At least one D packet: nothing to send (an HP48SX's listing of an
+  // empty directory) goes as a D packet with no data.
+  do {
     std::string field = EncodeData(data, pos, max_data, qbin);
     if (!Exchange(chkt, seq, 'D', field, &ack)) return "Timeout";
     seq = Next(seq);
@@ -338,7 +340,7 @@ std::string KermitServer::Send(char header, const std::string& name, const Bytes
       discard = true;
       break;
     }
-  }
+  } while (pos < data.size());
   if (!Exchange(chkt, seq, 'Z', discard ? "D" : "", &ack)) return "Timeout";
   seq = Next(seq);
   if (!Exchange(chkt, seq, 'B', "", &ack)) return "Timeout";

@@ -1,10 +1,12 @@
 // The memory file and the demo memory.
 //
-// Memory file: the line "DRAVIK-SIM-MEMORY 1\n", then a binary object file
+// Memory file: the line "DRAVIK-SIM-MEMORY 1\n" (a 48SX or 49G memory
+// names its model: "DRAVIK-SIM-MEMORY 1 49g\n"), then a binary object file
 // ("HPHP48-R" + nibbles) holding the list { HOME-directory stack-list
 // system-flags user-flags path-list }.
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "calculator.h"
 #include "calculator_impl.h"
@@ -13,7 +15,14 @@
 namespace dravik::sim {
 namespace {
 
-constexpr char kMagic[] = "DRAVIK-SIM-MEMORY 1\n";
+constexpr char kMagic[] = "DRAVIK-SIM-MEMORY 1";
+
+// The first line of a memory file of this model; a 48GX's is the line
+// files had before models, so that those still load as a 48GX.
+std::string MagicLine(SimModel model) {
+  if (model == SimModel::k48GX) return std::string(kMagic) + "\n";
+  return std::string(kMagic) + " " + SimModelName(model) + "\n";
+}
 
 uint64_t BinValue(const Object& o) {
   uint64_t v = 0;
@@ -21,9 +30,11 @@ uint64_t BinValue(const Object& o) {
   return v;
 }
 
-void Put(Object& dir, const std::string& name, const std::string& text) {
+void Put(Object& dir, const std::string& name, const std::string& text, SimModel model) {
   std::vector<Obj> items;
-  if (ParseObjects(text, &items) && items.size() == 1) {
+  ParseOptions options;
+  options.model = model;
+  if (ParseObjects(text, &items, options) && items.size() == 1) {
     Obj o = items[0];
     if (o->rom) {
       o = std::make_shared<Object>(*o);
@@ -65,9 +76,12 @@ Obj DemoGraphic() {
 
 }  // namespace
 
-Calculator Calculator::Demo() {
-  Calculator c;
+Calculator Calculator::Demo(SimModel model) {
+  Calculator c(model);
   Object& home = *c.impl_->home;
+  auto Put = [model](Object& dir, const std::string& name, const std::string& text) {
+    sim::Put(dir, name, text, model);
+  };
   Obj games = MakeDirectory();
   Put(*games, "HISCORE", "1250");
   Put(*games, "PLAYER", "\"ADA\"");
@@ -110,7 +124,8 @@ bool Calculator::SaveMemory(const std::string& path, std::string* error) const {
     if (error) *error = "cannot write " + path;
     return false;
   }
-  f.write(kMagic, sizeof kMagic - 1);
+  const std::string magic = MagicLine(impl_->model);
+  f.write(magic.data(), static_cast<std::streamsize>(magic.size()));
   f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
   if (!f.flush()) {
     if (error) *error = "cannot write " + path;
@@ -127,9 +142,16 @@ bool Calculator::LoadMemory(const std::string& path, std::string* error) {
   std::ifstream f(path, std::ios::binary);
   if (!f) return fail("cannot read " + path);
   std::string all((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-  const std::string magic = kMagic;
-  if (all.rfind(magic, 0) != 0) return fail(path + " is not a memory file");
-  Bytes data(all.begin() + static_cast<long>(magic.size()), all.end());
+  const size_t line_end = all.find('\n');
+  if (all.rfind(kMagic, 0) != 0 || line_end == std::string::npos) {
+    return fail(path + " is not a memory file");
+  }
+  std::optional<SimModel> model;
+  for (SimModel m : {SimModel::k48SX, SimModel::k48GX, SimModel::k49G}) {
+    if (all.compare(0, line_end + 1, MagicLine(m)) == 0) model = m;
+  }
+  if (!model) return fail(path + " is not a memory file");
+  Bytes data(all.begin() + static_cast<long>(line_end + 1), all.end());
   Obj root = DecodeBinaryFile(data);
   if (!root || root->kind != Kind::List || root->items.size() != 5 ||
       root->items[0]->kind != Kind::Directory || root->items[1]->kind != Kind::List ||
@@ -137,7 +159,7 @@ bool Calculator::LoadMemory(const std::string& path, std::string* error) {
       root->items[4]->kind != Kind::List) {
     return fail(path + " is damaged");
   }
-  auto fresh = std::make_unique<Impl>();
+  auto fresh = std::make_unique<Impl>(*model);
   fresh->home = root->items[0];
   fresh->stack = root->items[1]->items;
   fresh->system_flags = BinValue(*root->items[2]);

@@ -33,21 +33,20 @@ uint16_t SaturnCrc(const Nibbles& obj) {
   return static_cast<uint16_t>(crc);
 }
 
-Bytes PackBinaryFile(const Nibbles& obj) {
-  Bytes out = {'H', 'P', 'H', 'P', '4', '8', '-', 'R'};
+Bytes PackBinaryFile(const Nibbles& obj, std::string_view header, uint8_t pad) {
+  Bytes out(header.begin(), header.end());
   for (size_t i = 0; i < obj.size(); i += 2) {
     uint8_t lo = obj[i];
-    uint8_t hi = i + 1 < obj.size() ? obj[i + 1] : 0;
+    uint8_t hi = i + 1 < obj.size() ? obj[i + 1] : pad;
     out.push_back(static_cast<uint8_t>(lo | (hi << 4)));
   }
   return out;
 }
 
-bool IsBinaryFile(const Bytes& data) {
-  static const char kHead[] = "HPHP48-";
-  if (data.size() < 8) return false;
-  for (int i = 0; i < 7; ++i) {
-    if (data[i] != static_cast<uint8_t>(kHead[i])) return false;
+bool IsBinaryFile(const Bytes& data, std::string_view prefix) {
+  if (data.size() < prefix.size() + 1) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (data[i] != static_cast<uint8_t>(prefix[i])) return false;
   }
   return true;
 }

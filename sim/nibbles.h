@@ -23,11 +23,12 @@ bool GetByteText(const Nibbles& in, size_t pos, size_t chars, std::string* text)
 // The CRC the listing and BYTES show.
 uint16_t SaturnCrc(const Nibbles& obj);
 
-// "HPHP48-R" followed by the nibbles packed low nibble first, an odd count
-// padded with a zero nibble.
-Bytes PackBinaryFile(const Nibbles& obj);
-// True when data starts with "HPHP48-" and a revision letter.
-bool IsBinaryFile(const Bytes& data);
+// The header (for example "HPHP48-R") followed by the nibbles packed low
+// nibble first, an odd count padded with the nibble given.
+Bytes PackBinaryFile(const Nibbles& obj, std::string_view header = "HPHP48-R",
+                     uint8_t pad = 0);
+// True when data starts with the prefix ("HPHP48-") and a revision letter.
+bool IsBinaryFile(const Bytes& data, std::string_view prefix = "HPHP48-");
 // The nibbles after the 8-byte header (two a byte, low first).
 Nibbles UnpackBinaryFile(const Bytes& data);
 

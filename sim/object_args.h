@@ -14,16 +14,15 @@ inline constexpr char kUndefined[] = "Undefined Name";
 
 inline constexpr char kNoMemory[] = "Insufficient Memory";
 
-// The user memory of a GX: a fresh one (IOPAR only, empty stack) shows
-// 127843.5 bytes free, IOPAR's entry taking 29.5.
-inline constexpr uint64_t kUserMemoryNibbles = 2 * 127843 + 1 + 59;
-
 // Upper bounds that stand for the calculator's 128 KB of memory.
 inline constexpr size_t kMemoryBytes = 128 * 1024;
 inline constexpr size_t kMaxStackLevels = 50000;
 
+// A real, or an exact integer as the real nearest it (what a command that
+// takes a number, a count or an index reads).
 inline bool RealArg(const Obj& o, HpReal* r) {
   const Object& u = o->Untagged();
+  if (u.kind == Kind::Integer) return ParseReal(u.text, r);
   if (u.kind != Kind::Real) return false;
   *r = u.re;
   return true;

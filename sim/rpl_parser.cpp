@@ -22,9 +22,29 @@ bool IsOpener(const std::string& w) {
          w == "CASE";
 }
 
-Obj Number(const HpReal& r) {
+Obj Number(const HpReal& r, SimModel model) {
   Obj o = MakeReal(r);
-  o->rom = RomRealAddress(r);
+  o->rom = RomRealAddress(r, model);
+  return o;
+}
+
+// Digits with an optional sign and nothing else: what a 49 reads as an
+// exact integer.
+bool IsIntegerWord(std::string_view w) {
+  size_t i = w.size() > 1 && (w[0] == '-' || w[0] == '+') ? 1 : 0;
+  if (i == w.size()) return false;
+  for (; i < w.size(); ++i) {
+    if (w[i] < '0' || w[i] > '9') return false;
+  }
+  return true;
+}
+
+Obj ExactInteger(std::string_view w, SimModel model) {
+  std::string digits(w[0] == '+' || w[0] == '-' ? w.substr(1) : w);
+  const size_t first = digits.find_first_not_of('0');
+  digits = first == std::string::npos ? "0" : digits.substr(first);
+  Obj o = MakeInteger(w[0] == '-' && digits != "0" ? "-" + digits : digits);
+  if (digits.size() == 1) o->rom = RomIntegerAddress(std::stoll(o->text), model);
   return o;
 }
 
@@ -65,6 +85,31 @@ class Parser {
   }
 
   Obj NameObj(const std::string& n) { return MakeName(n, IsLocal(n)); }
+
+  Obj Num(const HpReal& r) const { return Number(r, opt_.model); }
+
+  // A number as typed: an exact integer on a model that has them.
+  Obj NumberWord(const std::string& w, const HpReal& r) const {
+    if (Traits(opt_.model).exact_integers && IsIntegerWord(w)) return ExactInteger(w, opt_.model);
+    return Num(r);
+  }
+
+  // The program after → names: a program object without « » of its own on
+  // a 48, « … » held in place on a 49.
+  Obj LocalBody(std::vector<Obj> items) const {
+    const RomLayout& rom = Rom(opt_.model);
+    Obj body = Program(std::move(items), rom.local_body_close != 0);
+    body->embedded = rom.local_body_close != 0;
+    body->brackets.close = rom.local_body_close ? rom.local_body_close : body->brackets.close;
+    return body;
+  }
+
+  Obj Program(std::vector<Obj> items, bool delimited = true) const {
+    Obj prog = MakeComposite(Kind::Program, std::move(items));
+    prog->delimited = delimited;
+    prog->brackets = Rom(opt_.model).brackets;
+    return prog;
+  }
 
   // closer: 0 for the whole text, '}' or '»'; program: quoted names carry
   // the quote marker and structures are checked.
@@ -113,7 +158,7 @@ class Parser {
       ++p_;
       std::vector<Obj> items;
       if (!Sequence(items, kCloseProg, true)) return false;
-      out.push_back(MakeComposite(Kind::Program, std::move(items)));
+      out.push_back(Program(std::move(items)));
       return true;
     }
     if (c == '[') return Array(out);
@@ -131,7 +176,7 @@ class Parser {
                    std::vector<std::string>& open) {
     HpReal r;
     if (ParseReal(w, &r, opt_.decimal_comma)) {
-      out.push_back(Number(r));
+      out.push_back(NumberWord(w, r));
       return true;
     }
     if (size_t u = w.find('_'); u != std::string::npos && u > 0 && ParseReal(w.substr(0, u), &r, opt_.decimal_comma)) {
@@ -140,7 +185,7 @@ class Parser {
     if (w.size() == 1 && w[0] == kArrow) return Arrow(out);
     if (w == "DIR") return Directory(out);
     if (w == "GROB") return Grob(out);
-    if (Obj cmd = MakeCommand(w); cmd && w != "\xab" && w != "\xbb") {
+    if (Obj cmd = MakeCommand(w, opt_.model); cmd && w != "\xab" && w != "\xbb") {
       if (program) {
         if (IsOpener(w)) {
           open.push_back(w);
@@ -161,13 +206,13 @@ class Parser {
       if (program && w == "FOR") {
         SkipSpace();
         std::string var = Word();
-        if (!IsValidName(var)) return false;
+        if (!IsValidName(var, opt_.model)) return false;
         locals_.push_back(var);
         out.push_back(MakeName(var, true));
       }
       return true;
     }
-    if (!IsValidName(w)) return SplitAfterNumber(w, out, program, open);
+    if (!IsValidName(w, opt_.model)) return SplitAfterNumber(w, out, program, open);
     out.push_back(NameObj(w));
     return true;
   }
@@ -180,7 +225,7 @@ class Parser {
     for (size_t cut = w.size() - 1; cut > 0; --cut) {
       if (!std::isalpha(static_cast<unsigned char>(w[cut]))) continue;
       if (!ParseReal(w.substr(0, cut), &r, opt_.decimal_comma)) continue;
-      out.push_back(Number(r));
+      out.push_back(NumberWord(w.substr(0, cut), r));
       return WordElement(w.substr(cut), out, program, open);
     }
     return false;
@@ -191,15 +236,13 @@ class Parser {
   bool Unit(const HpReal& r, const std::string& unit, std::vector<Obj>& out) {
     std::vector<Obj> rpn;
     if (unit.empty() || !Algebraic(unit, rpn)) return false;
-    std::vector<Obj> items{Number(r)};
+    std::vector<Obj> items{Num(r)};
     for (Obj& o : rpn) {
       if (o->kind == Kind::GlobalName || o->kind == Kind::LocalName) o = MakeString(o->text);
       if (o->kind == Kind::Command && o->text == "NEG") return false;
       items.push_back(o);
     }
-    Obj end = std::make_shared<Object>();
-    end->kind = Kind::RomPtr;
-    end->rom = kUnitEnd;
+    Obj end = RomPointer(Rom(opt_.model).unit_end);
     items.push_back(end);
     out.push_back(MakeComposite(Kind::Unit, std::move(items)));
     return true;
@@ -226,7 +269,7 @@ class Parser {
   }
 
   bool Arrow(std::vector<Obj>& out) {
-    out.push_back(MakeCommand("\x8d"));
+    out.push_back(MakeCommand("\x8d", opt_.model));
     size_t scope = locals_.size();
     int names = 0;
     for (;;) {
@@ -234,7 +277,7 @@ class Parser {
       if (p_ >= t_.size()) return false;
       if (t_[p_] == kOpenProg || t_[p_] == '\'') break;
       std::string n = Word();
-      if (!IsValidName(n)) return false;
+      if (!IsValidName(n, opt_.model)) return false;
       locals_.push_back(n);
       out.push_back(MakeName(n, true));
       ++names;
@@ -245,9 +288,7 @@ class Parser {
       ++p_;
       std::vector<Obj> body;
       ok = Sequence(body, kCloseProg, true);
-      Obj prog = MakeComposite(Kind::Program, std::move(body));
-      prog->delimited = false;
-      out.push_back(prog);
+      out.push_back(LocalBody(std::move(body)));
     } else {
       std::vector<Obj> one;
       ok = Quoted(one, false) && one.size() == 1;
@@ -265,7 +306,7 @@ class Parser {
       size_t save = p_;
       std::string n = Word();
       if (n == "END") break;
-      if (!IsValidName(n)) {
+      if (!IsValidName(n, opt_.model)) {
         p_ = save;
         return false;
       }
@@ -369,8 +410,18 @@ class Parser {
     std::string w = Word();
     HpReal r;
     if (w.empty() || !ParseReal(w, &r, opt_.decimal_comma)) return false;
-    *el = MakeReal(r);
+    *el = NumberWord(w, r);
+    if ((*el)->kind == Kind::Real) *el = MakeReal(r);  // stored whole in an array
     return true;
+  }
+
+  // The 49's array of exact entries: a composite of its entries, or of its
+  // rows for a matrix.
+  static Obj SymbolicMatrix(std::vector<std::vector<Obj>> rows, bool matrix) {
+    if (!matrix) return MakeComposite(Kind::SymbolicMatrix, std::move(rows[0]));
+    std::vector<Obj> row_objects;
+    for (auto& row : rows) row_objects.push_back(MakeComposite(Kind::SymbolicMatrix, std::move(row)));
+    return MakeComposite(Kind::SymbolicMatrix, std::move(row_objects));
   }
 
   bool Array(std::vector<Obj>& out) {
@@ -410,6 +461,14 @@ class Parser {
       }
       if (rows.empty() || rows[0].empty()) return false;
     }
+    for (const auto& row : rows) {
+      for (const Obj& el : row) {
+        if (el->kind == Kind::Integer) {
+          out.push_back(SymbolicMatrix(std::move(rows), matrix));
+          return true;
+        }
+      }
+    }
     const Kind kind = rows[0][0]->kind;
     Nibbles body;
     PutField(body, kind == Kind::Real ? kPrologReal : kPrologComplex, 5);
@@ -443,14 +502,11 @@ class Parser {
         ParseReal(in.substr(0, u), &num, opt_.decimal_comma)) {
       return Unit(num, in.substr(u + 1), out);
     }
-    if (IsValidName(in)) {
-      if (program) {
-        Obj q = std::make_shared<Object>();
-        q->kind = Kind::RomPtr;
-        q->rom = kQuote;
-        out.push_back(q);
-      }
+    if (IsValidName(in, opt_.model)) {
+      const RomLayout& rom = Rom(opt_.model);
+      if (program) out.push_back(RomPointer(rom.quote_open));
       out.push_back(NameObj(in));
+      if (program && rom.quote_close) out.push_back(RomPointer(rom.quote_close));
       return true;
     }
     std::vector<Obj> rpn;
@@ -495,7 +551,7 @@ class Parser {
         if (q == 0 || q <= p) break;
         if (!BinaryRest(s, i, rpn, q, depth)) return false;
       }
-      rpn.push_back(MakeCommand(std::string(1, op)));
+      rpn.push_back(MakeCommand(std::string(1, op), opt_.model));
     }
   }
 
@@ -506,7 +562,7 @@ class Parser {
       // -X^2 is -(X^2): powers bind tighter than the sign.
       ++i;
       if (!Unary(s, i, rpn, depth + 1) || !BinaryRest(s, i, rpn, 3, depth + 1)) return false;
-      rpn.push_back(MakeCommand("NEG"));
+      rpn.push_back(MakeCommand("NEG", opt_.model));
       return true;
     }
     if (s[i] == '(') {
@@ -529,11 +585,11 @@ class Parser {
     if (w.empty()) return false;
     HpReal r;
     if (ParseReal(w, &r, opt_.decimal_comma)) {
-      rpn.push_back(Number(r));
+      rpn.push_back(NumberWord(w, r));
       return true;
     }
     if (i < s.size() && s[i] == '(') {
-      Obj f = MakeCommand(w);
+      Obj f = MakeCommand(w, opt_.model);
       if (!f) return false;
       ++i;
       if (!Expr(s, i, rpn, depth + 1)) return false;
@@ -542,15 +598,22 @@ class Parser {
       rpn.push_back(f);
       return true;
     }
-    if (!IsValidName(w)) return false;
+    if (!IsValidName(w, opt_.model)) return false;
     rpn.push_back(NameObj(w));
     return true;
+  }
+
+  static Obj RomPointer(uint32_t address) {
+    Obj o = std::make_shared<Object>();
+    o->kind = Kind::RomPtr;
+    o->rom = address;
+    return o;
   }
 };
 
 }  // namespace
 
-bool IsValidName(std::string_view t) {
+bool IsValidName(std::string_view t, SimModel model) {
   if (t.empty() || t.size() > 127) return false;
   HpReal r;
   if (ParseReal(t, &r)) return false;
@@ -561,7 +624,7 @@ bool IsValidName(std::string_view t) {
       return false;
     }
   }
-  return CommandAddress(t) == 0 && t != "DIR" && t != "GROB";
+  return !IsCommand(t, model) && t != "DIR" && t != "GROB";
 }
 
 bool ParseObjects(std::string_view text, std::vector<Obj>* out, ParseOptions options) {

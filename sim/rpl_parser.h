@@ -7,19 +7,23 @@
 #include <vector>
 
 #include "hp_object.h"
+#include "sim_model.h"
 
 namespace dravik::sim {
 
 struct ParseOptions {
   bool decimal_comma = false;  // F(,) in a %%HP header
+  // Whose command set, ROM addresses and number forms the text is read
+  // with (a 49 reads "5" as an exact integer).
+  SimModel model = SimModel::k48GX;
 };
 
 // Compiles the text into the sequence of objects a program body holds.
 // Returns false on a syntax error. An unterminated string is accepted.
 bool ParseObjects(std::string_view text, std::vector<Obj>* out, ParseOptions options = {});
 
-// True when text is usable as a variable name (not a number, not a
-// built-in command, no delimiters).
-bool IsValidName(std::string_view text);
+// True when text is usable as a variable name on the model (not a number,
+// not one of its built-in commands, no delimiters).
+bool IsValidName(std::string_view text, SimModel model = SimModel::k48GX);
 
 }  // namespace dravik::sim

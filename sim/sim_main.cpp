@@ -1,8 +1,9 @@
-// dravik-sim: a simulated HP48 in Kermit server mode on a pseudo-terminal.
+// dravik-sim: a simulated HP48 or HP49 in Kermit server mode on a
+// pseudo-terminal.
 //
-//   dravik-sim [--memory FILE] [--save] [--baud B [--speed-must-match]]
-//              [--noise RATE] [--seed N] [--auto-eval] [--time SECONDS]
-//              [--idle-nak SECONDS]
+//   dravik-sim [--model 48sx|48gx|49g] [--memory FILE] [--save]
+//              [--baud B [--speed-must-match]] [--noise RATE] [--seed N]
+//              [--auto-eval] [--time SECONDS] [--idle-nak SECONDS]
 //
 // --time sets the calculator's Kermit time-out and the one it asks the
 // client to use (short values for soak tests on a noisy line).
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "simulated_hp48.h"
@@ -24,12 +26,12 @@ namespace {
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: dravik-sim [--memory FILE] [--save] [--baud B [--speed-must-match]]\n"
-               "                  [--noise RATE] [--seed N] [--auto-eval] [--time SECONDS]\n"
-               "                  [--idle-nak SECONDS]\n\n"
-               "Runs a simulated HP48 in Kermit server mode on a pseudo-terminal and\n"
-               "prints the device path to open. Without --memory it starts from the\n"
-               "demo memory. Stops on Ctrl+C.\n");
+               "Usage: dravik-sim [--model 48sx|48gx|49g] [--memory FILE] [--save]\n"
+               "                  [--baud B [--speed-must-match]] [--noise RATE] [--seed N]\n"
+               "                  [--auto-eval] [--time SECONDS] [--idle-nak SECONDS]\n\n"
+               "Runs a simulated calculator (an HP48GX unless --model says otherwise) in\n"
+               "Kermit server mode on a pseudo-terminal and prints the device path to\n"
+               "open. Without --memory it starts from the demo memory. Stops on Ctrl+C.\n");
 }
 
 bool ParseNumber(const char* text, double& out) {
@@ -44,6 +46,7 @@ int main(int argc, char** argv) {
   SimOptions options;
   std::string memory_file;
   bool save = false;
+  std::optional<SimModel> model;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](double& out) {
@@ -55,7 +58,14 @@ int main(int argc, char** argv) {
       return true;
     };
     double v = 0;
-    if (arg == "--memory" && i + 1 < argc) {
+    if (arg == "--model") {
+      model = i + 1 < argc ? ParseSimModel(argv[i + 1]) : std::nullopt;
+      if (!model) {
+        std::fprintf(stderr, "dravik-sim: --model takes 48sx, 48gx or 49g\n");
+        return 2;
+      }
+      ++i;
+    } else if (arg == "--memory" && i + 1 < argc) {
       memory_file = argv[++i];
     } else if (arg == "--save") {
       save = true;
@@ -93,11 +103,17 @@ int main(int argc, char** argv) {
     return 2;
   }
 
-  Calculator calculator = Calculator::Demo();
+  Calculator calculator = Calculator::Demo(model.value_or(SimModel::k48GX));
   if (!memory_file.empty()) {
     std::string error;
     Calculator loaded;
     if (loaded.LoadMemory(memory_file, &error)) {
+      // A memory holds the objects of the model it was saved from.
+      if (model && loaded.model() != *model) {
+        std::fprintf(stderr, "dravik-sim: %s holds the memory of a %s, not a %s\n",
+                     memory_file.c_str(), SimModelName(loaded.model()), SimModelName(*model));
+        return 2;
+      }
       calculator = std::move(loaded);
     } else if (!save) {
       std::fprintf(stderr, "dravik-sim: cannot load %s: %s\n", memory_file.c_str(), error.c_str());

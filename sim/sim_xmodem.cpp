@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <string>
 #include <thread>
+#include <utility>
+#include <vector>
+
+#include "link/block_check.h"
 
 namespace dravik::sim {
 namespace {
@@ -11,11 +15,14 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
 constexpr uint8_t kSoh = 0x01;
+constexpr uint8_t kStx = 0x02;
 constexpr uint8_t kEot = 0x04;
 constexpr uint8_t kAck = 0x06;
 constexpr uint8_t kNak = 0x15;
 constexpr uint8_t kCan = 0x18;
+constexpr uint8_t kCrcRequest = 'D';  // a 49's start for CRC-16 blocks
 constexpr size_t kBlock = 128;
+constexpr size_t kLongBlock = 1024;
 constexpr const char* kFailed = "Transfer Failed";
 
 void Put(SimLine& line, uint8_t b) { line.Write(std::string(1, static_cast<char>(b))); }
@@ -39,42 +46,72 @@ void Pause(SimLine& line, milliseconds d) {
     std::this_thread::sleep_until(std::min(until, Clock::now() + milliseconds(50)));
 }
 
+// A block's check: the arithmetic sum of its data, or with crc its
+// CRC-16/KERMIT, high byte first.
+std::string Check(const uint8_t* data, size_t size, bool crc) {
+  if (crc) {
+    const unsigned c = Crc16Kermit(data, size);
+    return {static_cast<char>(c >> 8), static_cast<char>(c & 0xFF)};
+  }
+  uint8_t sum = 0;
+  for (size_t i = 0; i < size; ++i) sum = static_cast<uint8_t>(sum + data[i]);
+  return std::string(1, static_cast<char>(sum));
+}
+
 }  // namespace
+
+XModemTiming XModemTiming::ForStyle(const XModemStyle& style) {
+  XModemTiming t;
+  t.first_nak = milliseconds(style.first_nak_ms);
+  if (style.crc_start) {
+    t.crc_request_count = static_cast<int>(style.crc_requests_ms.size());
+    for (size_t k = 0; k < style.crc_requests_ms.size(); ++k) {
+      t.crc_requests[k] = milliseconds(style.crc_requests_ms[k]);
+    }
+  }
+  return t;
+}
 
 XModemTiming XModemTiming::Scaled(double f) const {
   auto s = [f](milliseconds m) { return milliseconds(static_cast<long long>(m.count() * f)); };
   XModemTiming t = *this;
   t.first_nak = s(first_nak);
   t.nak_interval = s(nak_interval);
+  for (auto& at : t.crc_requests) at = s(at);
   t.start_wait = s(start_wait);
   t.reply_wait = s(reply_wait);
   return t;
 }
 
-std::string XModemSend(SimLine& line, const Bytes& data, const XModemTiming& timing,
+std::string XModemSend(SimLine& line, const Bytes& data, const Bytes& fill,
+                       const XModemTiming& timing, const XModemStyle& style,
                        const std::function<void()>& waiting) {
   // A NAK left over from the previous transfer does not start this one.
   line.DiscardInput();
   if (waiting) waiting();
-  const std::string start = {static_cast<char>(kNak), static_cast<char>(kCan)};
+  std::string start = {static_cast<char>(kNak), static_cast<char>(kCan)};
+  if (style.crc_start) start += static_cast<char>(kCrcRequest);
   uint8_t b = AwaitByte(line, timing.start_wait, start);  // a 'C' is ignored
   if (b == 0) return "Timeout";
   if (b == kCan) return kFailed;
+  const bool crc = b == kCrcRequest;
   const std::string answers = {static_cast<char>(kAck), static_cast<char>(kNak),
                                static_cast<char>(kCan)};
+  // What follows the data in the last block: the fill, then zero bytes.
+  auto byte_at = [&](size_t i) -> uint8_t {
+    if (i < data.size()) return data[i];
+    return i - data.size() < fill.size() ? fill[i - data.size()] : 0;
+  };
   uint8_t number = 1;
-  for (size_t pos = 0; pos < data.size(); pos += kBlock) {
-    std::string block;
-    block += static_cast<char>(kSoh);
-    block += static_cast<char>(number);
-    block += static_cast<char>(255 - number);
-    uint8_t sum = 0;
-    for (size_t i = 0; i < kBlock; ++i) {
-      uint8_t v = pos + i < data.size() ? data[pos + i] : 0;  // filled with zero bytes
-      block += static_cast<char>(v);
-      sum = static_cast<uint8_t>(sum + v);
-    }
-    block += static_cast<char>(sum);
+  for (size_t pos = 0; pos < data.size(); ++number) {
+    const bool long_block = style.long_first_block && pos == 0 && data.size() >= kLongBlock;
+    const size_t size = long_block ? kLongBlock : kBlock;
+    std::vector<uint8_t> body(size);
+    for (size_t i = 0; i < size; ++i) body[i] = byte_at(pos + i);
+    std::string block = {static_cast<char>(long_block ? kStx : kSoh), static_cast<char>(number),
+                         static_cast<char>(255 - number)};
+    block.append(body.begin(), body.end());
+    block += Check(body.data(), body.size(), crc);
     for (int errors = 0;; ++errors) {
       if (errors >= timing.max_errors) {
         Cancel(line);
@@ -86,7 +123,7 @@ std::string XModemSend(SimLine& line, const Bytes& data, const XModemTiming& tim
       if (b == kCan) return kFailed;
       if (line.stopped()) return kFailed;
     }
-    ++number;
+    pos += size;
   }
   for (int errors = 0; errors < timing.max_errors; ++errors) {
     Put(line, kEot);
@@ -97,24 +134,39 @@ std::string XModemSend(SimLine& line, const Bytes& data, const XModemTiming& tim
   return kFailed;
 }
 
-std::string XModemReceive(SimLine& line, Bytes& data, const XModemTiming& timing) {
+std::string XModemReceive(SimLine& line, Bytes& data, const XModemTiming& timing,
+                          const XModemStyle& style) {
   data.clear();
   line.DiscardInput();
-  Pause(line, timing.first_nak);
-  const std::string headers = {static_cast<char>(kSoh), static_cast<char>(kEot),
-                               static_cast<char>(kCan)};
-  uint8_t b = 0;
-  for (int naks = 0;; ++naks) {
-    if (naks == timing.start_naks) {
-      Cancel(line);
-      return kFailed;
-    }
-    Put(line, kNak);  // never 'C': checksum only
-    b = AwaitByte(line, timing.nak_interval, headers);
-    if (line.stopped()) return kFailed;
-    if (b == kCan) return kFailed;
-    if (b == kSoh || b == kEot) break;
+  std::string headers = {static_cast<char>(kSoh), static_cast<char>(kEot), static_cast<char>(kCan)};
+  if (style.long_first_block) headers += static_cast<char>(kStx);
+  // The start: 'D's asking for CRC blocks (a 49), then NAKs asking for
+  // checksum blocks, each at its time from the start.
+  std::vector<std::pair<milliseconds, uint8_t>> invitations;
+  for (int k = 0; k < timing.crc_request_count; ++k) {
+    invitations.push_back({timing.crc_requests[k], kCrcRequest});
   }
+  for (int k = 0; k < timing.start_naks; ++k) {
+    invitations.push_back({timing.first_nak + k * timing.nak_interval, kNak});
+  }
+  if (invitations.empty()) return kFailed;
+  const auto started = Clock::now();
+  Pause(line, invitations[0].first);
+  uint8_t b = 0;
+  bool crc = false;
+  for (size_t k = 0; k < invitations.size() && b == 0; ++k) {
+    Put(line, invitations[k].second);
+    crc = invitations[k].second == kCrcRequest;
+    const auto next = k + 1 < invitations.size() ? started + invitations[k + 1].first
+                                                 : Clock::now() + timing.nak_interval;
+    b = AwaitByte(line, std::chrono::duration_cast<milliseconds>(next - Clock::now()), headers);
+    if (line.stopped() || b == kCan) return kFailed;
+  }
+  if (b == 0) {
+    Cancel(line);
+    return kFailed;
+  }
+  const size_t check_size = crc ? 2 : 1;
   uint8_t expected = 1;
   int errors = 0;
   for (;;) {
@@ -124,22 +176,20 @@ std::string XModemReceive(SimLine& line, Bytes& data, const XModemTiming& timing
     }
     if (b == kCan || line.stopped()) return kFailed;
     bool good = false;
-    if (b == kSoh) {
-      uint8_t head[2];
-      uint8_t body[kBlock + 1];
-      bool whole = line.ReadByte(head[0], timing.byte_wait) && line.ReadByte(head[1], timing.byte_wait);
-      for (size_t i = 0; whole && i <= kBlock; ++i) whole = line.ReadByte(body[i], timing.byte_wait);
-      if (whole && head[1] == static_cast<uint8_t>(255 - head[0])) {
-        uint8_t sum = 0;
-        for (size_t i = 0; i < kBlock; ++i) sum = static_cast<uint8_t>(sum + body[i]);
-        if (sum == body[kBlock]) {
-          if (head[0] == expected) {
-            data.insert(data.end(), body, body + kBlock);
-            ++expected;
-            good = true;
-          } else if (head[0] == static_cast<uint8_t>(expected - 1)) {
-            good = true;  // a repeat after a lost ACK: already stored
-          }
+    if (b == kSoh || b == kStx) {
+      const size_t size = b == kStx ? kLongBlock : kBlock;
+      std::vector<uint8_t> block(2 + size + check_size);
+      bool whole = true;
+      for (size_t i = 0; whole && i < block.size(); ++i) whole = line.ReadByte(block[i], timing.byte_wait);
+      if (whole && block[1] == static_cast<uint8_t>(255 - block[0]) &&
+          Check(block.data() + 2, size, crc) ==
+              std::string(block.begin() + 2 + static_cast<long>(size), block.end())) {
+        if (block[0] == expected) {
+          data.insert(data.end(), block.begin() + 2, block.begin() + 2 + static_cast<long>(size));
+          ++expected;
+          good = true;
+        } else if (block[0] == static_cast<uint8_t>(expected - 1)) {
+          good = true;  // a repeat after a lost ACK: already stored
         }
       }
       if (!whole) line.DiscardInput();

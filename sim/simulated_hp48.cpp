@@ -1,31 +1,13 @@
 #include "simulated_hp48.h"
 
-#include <algorithm>
-#include <sstream>
-
 namespace dravik::sim {
-namespace {
-
-// "{ HOME D E }" -> "HOME\D\E\", the form VariableNames takes.
-std::string PathFromText(const std::string& text) {
-  std::istringstream in(text);
-  std::string word;
-  std::string path;
-  while (in >> word) {
-    if (word == "{" || word == "}") continue;
-    path += word;
-    path += '\\';
-  }
-  return path.empty() ? "HOME\\" : path;
-}
-
-}  // namespace
 
 SimulatedHp48::SimulatedHp48(Calculator calculator, SimOptions options)
     : options_(options),
       calculator_(std::move(calculator)),
       server_(line_, *this, options.kermit),
-      xmodem_timing_(XModemTiming{}.Scaled(options.xmodem_time_scale)) {
+      xmodem_style_(Traits(calculator_.model()).xmodem),
+      xmodem_timing_(XModemTiming::ForStyle(xmodem_style_).Scaled(options.xmodem_time_scale)) {
   line_.SetBaud(options.baud);
   line_.SetSpeedMustMatch(options.speed_must_match);
   line_.SetNoise(options.noise, options.seed);
@@ -56,6 +38,12 @@ void SimulatedHp48::PressEval() {
   key_cv_.notify_all();
 }
 
+void SimulatedHp48::TypeAndEnter(const std::string& line) {
+  std::lock_guard lock(key_mutex_);
+  typed_line_ = line;
+  key_cv_.notify_all();
+}
+
 void SimulatedHp48::StartServer() {
   std::lock_guard lock(key_mutex_);
   server_typed_ = true;
@@ -66,10 +54,15 @@ void SimulatedHp48::Run() {
   while (!stopping_) {
     if (mode_ == Mode::kServer) {
       KermitServer::Event event = server_.ServeOne();
+      if (event == KermitServer::Event::kFinish) {
+        std::lock_guard lock(calc_mutex_);
+        calculator_.LeaveServer();
+      }
       if (event == KermitServer::Event::kFinish || event == KermitServer::Event::kRestart) {
         std::lock_guard lock(key_mutex_);
         eval_pressed_ = false;
         server_typed_ = false;
+        typed_line_.reset();
         mode_ = Mode::kKeyboard;
       }
     } else {
@@ -79,13 +72,22 @@ void SimulatedHp48::Run() {
 }
 
 // Out of server mode the calculator sits at its keyboard: EVAL runs stack
-// level 1; SERVER (typed, or run by that program) brings the server back.
+// level 1, a line typed and ENTER runs that line; SERVER (typed, or run by
+// that program) brings the server back.
 void SimulatedHp48::WaitAtKeyboard() {
   bool eval = false;
+  std::optional<std::string> typed;
+  // What the demo's user does: on a 49 type the name of the program the PC
+  // stored (PCRUN) when there is one, else press EVAL.
+  std::string runner;
+  {
+    std::lock_guard lock(calc_mutex_);
+    runner = calculator_.KeyboardRunner();
+  }
   {
     std::unique_lock lock(key_mutex_);
     auto auto_press = std::chrono::steady_clock::now() + options_.auto_eval_delay;
-    while (!stopping_ && !eval_pressed_ && !server_typed_) {
+    while (!stopping_ && !eval_pressed_ && !server_typed_ && !typed_line_) {
       if (options_.auto_eval && restarted_) {
         // The demo's user types SERVER once the calculator has restarted.
         if (key_cv_.wait_until(lock, auto_press) == std::cv_status::timeout) {
@@ -94,7 +96,11 @@ void SimulatedHp48::WaitAtKeyboard() {
         }
       } else if (options_.auto_eval) {
         if (key_cv_.wait_until(lock, auto_press) == std::cv_status::timeout) {
-          eval_pressed_ = true;
+          if (runner.empty()) {
+            eval_pressed_ = true;
+          } else {
+            typed_line_ = runner;
+          }
           break;
         }
       } else {
@@ -104,6 +110,8 @@ void SimulatedHp48::WaitAtKeyboard() {
     if (stopping_) return;
     eval = eval_pressed_;
     eval_pressed_ = false;
+    typed = std::move(typed_line_);
+    typed_line_.reset();
     restarted_ = false;
     if (server_typed_) {
       server_typed_ = false;
@@ -112,29 +120,34 @@ void SimulatedHp48::WaitAtKeyboard() {
       return;
     }
   }
-  if (!eval) return;
+  if (!eval && !typed) return;
   enter_server_ = false;
   {
     std::lock_guard lock(calc_mutex_);
-    calculator_.PressEval(this);
+    if (typed) {
+      calculator_.TypeAndEnter(*typed, this);
+    } else {
+      calculator_.PressEval(this);
+    }
   }
   if (enter_server_) {
     line_.DiscardInput();
     mode_ = Mode::kServer;
   } else if (options_.auto_eval) {
-    // The demo presses EVAL once per wait; afterwards only a control call
+    // The demo presses a key once per wait; afterwards only a control call
     // or SERVER gets the calculator going again.
     std::unique_lock lock(key_mutex_);
-    key_cv_.wait(lock, [this] { return stopping_ || eval_pressed_ || server_typed_; });
+    key_cv_.wait(lock, [this] { return stopping_ || eval_pressed_ || server_typed_ || typed_line_; });
   }
 }
 
-std::string SimulatedHp48::XModemSend(const Bytes& data) {
-  return sim::XModemSend(line_, data, xmodem_timing_, [this] { ++xmodem_sends_waiting_; });
+std::string SimulatedHp48::XModemSend(const Bytes& data, const Bytes& fill) {
+  return sim::XModemSend(line_, data, fill, xmodem_timing_, xmodem_style_,
+                         [this] { ++xmodem_sends_waiting_; });
 }
 
 std::string SimulatedHp48::XModemReceive(Bytes& data) {
-  return sim::XModemReceive(line_, data, xmodem_timing_);
+  return sim::XModemReceive(line_, data, xmodem_timing_, xmodem_style_);
 }
 
 std::string SimulatedHp48::KermitSendFile(const std::string& name, const Bytes& data) {
@@ -158,13 +171,7 @@ std::string SimulatedHp48::DirectoryListing() {
 
 std::string SimulatedHp48::UploadName(const std::string& name) {
   std::lock_guard lock(calc_mutex_);
-  std::vector<std::string> names = calculator_.VariableNames(PathFromText(calculator_.PathText()));
-  auto exists = [&](const std::string& n) {
-    return std::find(names.begin(), names.end(), n) != names.end();
-  };
-  std::string stored = name;
-  for (int k = 1; exists(stored); ++k) stored = name + "." + std::to_string(k);
-  return stored;
+  return calculator_.UploadName(name);
 }
 
 StoreResult SimulatedHp48::StoreUpload(const std::string& name, const Bytes& file) {

@@ -10,6 +10,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -27,8 +28,10 @@ struct SimOptions {
   bool speed_must_match = false;
   double noise = 0.0;    // rate of flipped, dropped or doubled bytes
   uint32_t seed = 1;     // of the noise generator
-  // Press EVAL by itself this long after the calculator starts waiting for
-  // it (the demo); not at all when false.
+  // Press a key by itself this long after the calculator starts waiting at
+  // its keyboard (the demo): EVAL, or on a model whose user types the name
+  // of a stored program, that name and ENTER (Calculator::KeyboardRunner);
+  // not at all when false.
   bool auto_eval = false;
   std::chrono::milliseconds auto_eval_delay{1000};
   KermitOptions kermit;
@@ -52,6 +55,8 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
 
   // --- controls ---
   void PressEval();          // the EVAL key
+  // A command line typed at the keyboard and ENTER ("PCRUN" on a 49).
+  void TypeAndEnter(const std::string& line);
   void StartServer();        // SERVER typed on the keyboard
   bool InServer() const { return mode_ == Mode::kServer; }
   bool WaitingForEval() const { return mode_ == Mode::kKeyboard; }
@@ -74,7 +79,7 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   }
 
   // --- CalculatorIo: what a running program does on the line ---
-  std::string XModemSend(const Bytes& data) override;
+  std::string XModemSend(const Bytes& data, const Bytes& fill) override;
   std::string XModemReceive(Bytes& data) override;
   std::string KermitSendFile(const std::string& name, const Bytes& data) override;
   void EnterServer() override { enter_server_ = true; }
@@ -100,6 +105,7 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   std::recursive_mutex calc_mutex_;
   Calculator calculator_;
   KermitServer server_;
+  XModemStyle xmodem_style_;
   XModemTiming xmodem_timing_;
 
   std::atomic<Mode> mode_{Mode::kServer};
@@ -107,9 +113,10 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   std::mutex key_mutex_;
   std::condition_variable key_cv_;
   bool eval_pressed_ = false;
+  std::optional<std::string> typed_line_;
   bool server_typed_ = false;
-  bool restarted_ = false;
-  std::atomic<int> xmodem_sends_waiting_{0};  // the last command line restored a backup
+  bool restarted_ = false;  // the last command line restored a backup
+  std::atomic<int> xmodem_sends_waiting_{0};
   std::atomic<bool> stopping_{false};
   std::thread thread_;
 };

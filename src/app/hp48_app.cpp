@@ -28,6 +28,12 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& o
       files_only = true;
     } else if (a == "--simulate") {
       options.simulate = true;
+    } else if (a == "--model") {
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+        error = "--model needs a calculator model (48sx, 48gx or 49g)";
+        return false;
+      }
+      options.model = arguments[++i];
     } else if (a == "--port") {
       if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
         error = "--port needs a device path";
@@ -53,15 +59,22 @@ bool ParseCommandLine(const std::vector<std::string>& arguments, StartOptions& o
     error = "--simulate and --port name two different lines; give one of them";
     return false;
   }
+  if (!options.model.empty() && !options.simulate) {
+    error = "--model chooses the simulated calculator's model; give --simulate too";
+    return false;
+  }
   return true;
 }
 
 std::string UsageText() {
-  return "Usage: dravik [--simulate | --port DEVICE] [--trace FILE] [FILE...]\n\n"
+  return "Usage: dravik [--simulate [--model MODEL] | --port DEVICE] [--trace FILE]\n"
+         "              [FILE...]\n\n"
          "Moves files between this computer and an HP48 calculator in Kermit\n"
          "server mode on a serial line. FILEs are sent to the calculator's\n"
          "current directory once it answers.\n\n"
          "  --simulate     run against a simulated HP48 (no hardware needed)\n"
+         "  --model MODEL  the model the simulated calculator answers as: 48sx,\n"
+         "                 48gx (the default) or 49g\n"
          "  --port DEVICE  use this serial device for this run (e.g. /dev/ttyUSB0)\n"
          "  --trace FILE   append every packet and XModem block of this run to FILE,\n"
          "                 with its direction and time (for bug reports)\n"

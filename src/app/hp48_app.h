@@ -18,6 +18,7 @@ class WindowBoundary;
 // What the command line asks for.
 struct StartOptions {
   bool simulate = false;             // --simulate: a simulated calculator on COM1
+  std::string model;                 // --model NAME: the model it answers as (48sx, 48gx, 49g)
   std::string port;                  // --port PATH: the device for this run
   std::string trace;                 // --trace FILE: every packet of this run goes there
   std::vector<std::string> files;    // files to send once connected

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -58,9 +59,16 @@ int main(int argc, char** argv) {
 #ifdef DRAVIK_HAVE_SIM
   std::unique_ptr<dravik::sim::SimulatedHp48> simulator;
   if (options.simulate) {
+    std::optional<dravik::sim::SimModel> model = dravik::sim::SimModel::k48GX;
+    if (!options.model.empty()) model = dravik::sim::ParseSimModel(options.model);
+    if (!model) {
+      std::fprintf(stderr, "dravik: --model takes 48sx, 48gx or 49g, not %s\n\n%s",
+                   options.model.c_str(), dravik::UsageText().c_str());
+      return 2;
+    }
     dravik::sim::SimOptions sim_options;
     sim_options.auto_eval = true;
-    simulator = std::make_unique<dravik::sim::SimulatedHp48>(dravik::sim::Calculator::Demo(),
+    simulator = std::make_unique<dravik::sim::SimulatedHp48>(dravik::sim::Calculator::Demo(*model),
                                                              sim_options);
     std::string sim_error;
     if (!simulator->Start(&sim_error)) {

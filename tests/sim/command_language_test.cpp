@@ -32,6 +32,30 @@ TEST(CommandLanguage, ConnectionCheckReadsFlagSettingsAndPath) {
   EXPECT_EQ(calc.PathText(), "{ HOME }");
 }
 
+// VERSION tells the models apart: the GX and the 49 answer with two
+// strings, the SX has no such command and keeps the name.
+struct VersionCase {
+  SimModel model;
+  std::string reply;
+};
+
+class Version : public ::testing::TestWithParam<VersionCase> {};
+
+TEST_P(Version, AnswersAsTheModel) {
+  Calculator calc(GetParam().model);
+  EXPECT_EQ(calc.RunCommandLine("VERSION"), GetParam().reply);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, Version,
+    ::testing::Values(
+        VersionCase{SimModel::k48SX, Level(1, "'VERSION'")},
+        VersionCase{SimModel::k48GX, Level(2, "\"Version HP48-R\"") + Level(1, "\"Copyright HP 1993\"")},
+        VersionCase{SimModel::k49G, "2: \"Version HP49-B\r\nRevisi\r\n1:   \"Copyright HP 2001\"\r\n"}),
+    [](const ::testing::TestParamInfo<VersionCase>& param) {
+      return std::string("HP") + SimModelName(param.param.model);
+    });
+
 TEST(CommandLanguage, BadSettingsAreRefusedWithTheArgumentPutBack) {
   Calculator calc;
   EXPECT_EQ(calc.RunCommandLine("4 CKSM"), "Error: Bad Argument Value\r\n" + Level(1, "4"));

@@ -9,17 +9,20 @@
 namespace dravik::sim {
 namespace {
 
-TEST(HostileInput, RandomBytesNeverBreakUploadsCommandsOrRecalls) {
+class RandomInput : public ::testing::TestWithParam<SimModel> {};
+
+TEST_P(RandomInput, RandomBytesNeverBreakUploadsCommandsOrRecalls) {
   std::mt19937 rng(48);
   const std::string alphabet = "{}[]()\"'#:_\xab\xbb\x8d 0123456789.E-+*/ABCXYZ\\<>FOR NEXT IFERR THEN END DIR";
-  Calculator calc = Calculator::Demo();
+  Calculator calc = Calculator::Demo(GetParam());
+  const std::string header = Traits(GetParam()).binary_header;
   for (int round = 0; round < 3000; ++round) {
     size_t len = rng() % 80;
     std::string text;
     for (size_t i = 0; i < len; ++i) {
       text += round % 2 ? static_cast<char>(rng() & 0xFF) : alphabet[rng() % alphabet.size()];
     }
-    Bytes bin = {'H', 'P', 'H', 'P', '4', '8', '-', 'R'};
+    Bytes bin(header.begin(), header.end());
     for (size_t i = 0; i < len; ++i) bin.push_back(static_cast<uint8_t>(rng()));
     calc.StoreUpload("F" + std::to_string(round), Bytes(text.begin(), text.end()));
     calc.StoreUpload("G" + std::to_string(round), bin);
@@ -33,6 +36,11 @@ TEST(HostileInput, RandomBytesNeverBreakUploadsCommandsOrRecalls) {
   for (const std::string& n : calc.VariableNames("HOME\\")) EXPECT_TRUE(calc.RecallForTransfer(n).ok) << n;
   EXPECT_FALSE(calc.DirectoryListing().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Models, RandomInput, ::testing::Values(SimModel::k48GX, SimModel::k49G),
+                         [](const ::testing::TestParamInfo<SimModel>& param) {
+                           return std::string("HP") + SimModelName(param.param);
+                         });
 
 TEST(HostileInput, DeepNestingIsRefusedNotFollowed) {
   Calculator calc;

@@ -121,6 +121,14 @@ TEST_F(KermitServerTest, CommandRepliesComeAsSXDZB) {
   EXPECT_EQ(memory_.last_command, "#5h");
 }
 
+TEST_F(KermitServerTest, AnEmptyListingIsADPacketWithoutData) {
+  memory_.listing.clear();  // an HP48SX's listing of an empty directory
+  Replay({{"\x01$ GD2\r", "\x01+ S~* @-#Y3$\r"},
+          {"\x01# Y>\r", "\x01#!X>\r"},
+          {"\x01#!Y?\r", "\x01#\"D+\r"},
+          {"\x01#\"Y@\r", "\x01##ZB\r"}});
+}
+
 TEST_F(KermitServerTest, InitPacketsAndUnknownRequestsAnswerAsCaptured) {
   Replay({{"\x01+ I~' @-#Y1T\r", "\x01+ Y~- @-# 11\r"},
           {"\x01+ I~' @-#Y3V\r", "\x01+ Y~- @-# 33\r"},

@@ -51,23 +51,35 @@ TEST(DemoMemory, HoldsDirectoriesProgramsAndEveryCommonType) {
   EXPECT_EQ(demo.RunCommandLine("CLEAR 5 SQ2 GAMES DICE"), "1:                   151\r\n");
 }
 
-TEST(MemoryFile, SavesAndLoadsTheWholeState) {
-  Calculator demo = Calculator::Demo();
+// Each model's memory, its own objects included (a 49's exact integers and
+// local-variable programs), comes back as it was, and as that model.
+class MemoryFile : public ::testing::TestWithParam<SimModel> {};
+
+TEST_P(MemoryFile, SavesAndLoadsTheWholeStateAndTheModel) {
+  Calculator demo = Calculator::Demo(GetParam());
   demo.RunCommandLine("-35 SF 2 CKSM GAMES 1 \"two\"");
   TempFile f;
   std::string error;
   ASSERT_TRUE(demo.SaveMemory(f.path(), &error)) << error;
   Calculator loaded;
   ASSERT_TRUE(loaded.LoadMemory(f.path(), &error)) << error;
+  EXPECT_EQ(loaded.model(), GetParam());
   EXPECT_EQ(loaded.DirectoryListing(), demo.DirectoryListing());
   EXPECT_EQ(loaded.StackDisplay(), demo.StackDisplay());
   EXPECT_EQ(loaded.PathText(), "{ HOME GAMES }");
   EXPECT_TRUE(loaded.BinaryTransfers());
   EXPECT_EQ(loaded.ChecksumType(), 2);
   EXPECT_EQ(loaded.BinaryOf("HOME\\", "PIC"), demo.BinaryOf("HOME\\", "PIC"));
+  EXPECT_EQ(loaded.RunCommandLine("CLEAR 2 WORK AREA HOME"), demo.RunCommandLine("CLEAR 2 WORK AREA HOME"));
 }
 
-TEST(MemoryFile, DamagedOrMissingFilesFailAndKeepTheMemory) {
+INSTANTIATE_TEST_SUITE_P(Models, MemoryFile,
+                         ::testing::Values(SimModel::k48SX, SimModel::k48GX, SimModel::k49G),
+                         [](const ::testing::TestParamInfo<SimModel>& param) {
+                           return std::string("HP") + SimModelName(param.param);
+                         });
+
+TEST(MemoryFileLoad, DamagedOrMissingFilesFailAndKeepTheMemory) {
   Calculator calc;
   calc.RunCommandLine("1 'KEPT' STO");
   std::string error;

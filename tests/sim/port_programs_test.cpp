@@ -23,14 +23,16 @@ Bytes FromHex(const std::string& hex) {
 class RecordingIo : public CalculatorIo {
  public:
   std::vector<Bytes> sent;
+  std::vector<Bytes> fills;  // what followed each sent object in memory
   std::deque<Bytes> to_receive;
   std::vector<std::pair<std::string, Bytes>> kermit;
   std::string fail_with;  // error for the next transfer
   int servers = 0;
 
-  std::string XModemSend(const Bytes& data) override {
+  std::string XModemSend(const Bytes& data, const Bytes& fill) override {
     if (!fail_with.empty()) return fail_with;
     sent.push_back(data);
+    fills.push_back(fill);
     return {};
   }
   std::string XModemReceive(Bytes& data) override {
@@ -71,6 +73,90 @@ TEST(PortPrograms, XsendOfAListSendsEachBinaryFormThenRestartsTheServer) {
   EXPECT_EQ(calc.TranslationMode(), 1);
   EXPECT_EQ(calc.StackDisplay(), "Empty Stack");
 }
+
+// After G F the PC's program runs the way the model allows: a 48 keeps its
+// stack, so EVAL runs the runner left there; a 49 empties it, so EVAL finds
+// nothing, and the runner has to be stored (as PCRUN) and its name typed.
+struct RunnerCase {
+  SimModel model;
+  const char* how;    // the command line that leaves the runner
+  bool runs;
+};
+
+class RunnerAfterFinish : public ::testing::TestWithParam<RunnerCase> {};
+
+TEST_P(RunnerAfterFinish, RunsWhereTheModelKeepsIt) {
+  Calculator calc(GetParam().model);
+  calc.RunCommandLine(GetParam().how);
+  calc.LeaveServer();
+  RecordingIo io;
+  const std::string runner = calc.KeyboardRunner();
+  if (runner.empty()) {
+    EXPECT_EQ(calc.PressEval(&io), GetParam().runs);
+  } else {
+    EXPECT_EQ(calc.TypeAndEnter(runner, &io), "");
+  }
+  EXPECT_EQ(io.servers, GetParam().runs ? 1 : 0);
+  EXPECT_EQ(calc.TypeOf("HOME\\", "RAN"), GetParam().runs ? "Real Number" : "");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Models, RunnerAfterFinish,
+    ::testing::Values(RunnerCase{SimModel::k48GX, "\xab 1. 'RAN' STO SERVER \xbb", true},
+                      RunnerCase{SimModel::k49G, "\xab 1. 'RAN' STO SERVER \xbb", false},
+                      RunnerCase{SimModel::k49G, "\xab 1. 'RAN' STO SERVER \xbb 'PCRUN' STO", true}),
+    [](const ::testing::TestParamInfo<RunnerCase>& param) {
+      return std::string("HP") + SimModelName(param.param.model) +
+             (param.param.runs ? "Runs" : "FindsNothing");
+    });
+
+// A 49's XSEND fills the last block with what follows the object in
+// memory; each block below is a real one, sent from a memory made as the
+// capture made it (R, S, P, Z, then XModem.tmp and the runner XR).
+struct CapturedBlock {
+  const char* name;
+  const char* hex;  // the 128 bytes of the block
+};
+
+class Xsend49Block : public ::testing::TestWithParam<CapturedBlock> {};
+
+TEST_P(Xsend49Block, TheLastBlockGoesOnWithWhatFollowsInMemory) {
+  Calculator calc(SimModel::k49G);
+  calc.RunCommandLine("1.5 'R' STO \"HELLO\" 'S' STO \xab 1 2 + \xbb 'P' STO 5 'Z' STO");
+  const std::string name = GetParam().name;
+  ASSERT_TRUE(calc.StoreUpload("XModem.tmp", B("%%HP: T(3)A(D)F(.);\\<< '" + name + "' XSEND \\>>")).ok);
+  calc.RunCommandLine("3 TRANSIO");
+  calc.RunCommandLine("\\<<XModem.tmp 'XModem.tmp' PURGE 1 TRANSIO SERVER\\>> 'XR' STO");
+  calc.LeaveServer();
+  RecordingIo io;
+  EXPECT_EQ(calc.TypeAndEnter("XR", &io), "");
+  ASSERT_EQ(io.sent.size(), 1u);
+  Bytes block = io.sent[0];
+  block.insert(block.end(), io.fills[0].begin(), io.fills[0].end());
+  block.resize(128);
+  EXPECT_EQ(block, FromHex(GetParam().hex));
+  EXPECT_EQ(io.servers, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Captured, Xsend49Block,
+    ::testing::Values(
+        CapturedBlock{"R",
+                      "4850485034392d4233290000000000000015b001000153012c2af0000048454c"
+                      "4c4f1a00100015d0d902b989633b27c27382b539d489b31203290010a0154061"
+                      "020700502001000a584d6f64656d2e746d700a9d2d909b38ef8983e402015214"
+                      "8a23e902abf004d489b312034a0020802525d0d902b98983e4020a584d6f6465"},
+        CapturedBlock{"S",
+                      "4850485034392d422c2af0000048454c4c4f1a00100015d0d902b989633b27c2"
+                      "7382b539d489b31203290010a0154061020700502001000a584d6f64656d2e74"
+                      "6d700a9d2d909b38ef8983e4020153148a23e902abf004d489b312034a002080"
+                      "2525d0d902b98983e4020a584d6f64656d2e746d70ef8983e4020a584d6f6465"},
+        CapturedBlock{"P",
+                      "4850485034392d429d2d909b38b673223c27589b439d382b31900200015a0114"
+                      "26700000051200a080d5f44656d6e642d706a7d0d902b989f39e38482e100045"
+                      "a138922eb00a4f409d382b31a00400025852029d2d909b38482ea080d5f44656"
+                      "d6e642d706f79e38482ea080d5f44656d6e642d70647a1387ce8633b270cee13"}),
+    [](const ::testing::TestParamInfo<CapturedBlock>& param) { return std::string(param.param.name); });
 
 TEST(PortPrograms, XrecvStoresBinaryObjectsAndAnythingElseAsAStringOfTheBlocks) {
   Calculator calc;
@@ -125,19 +211,26 @@ TEST(PortPrograms, IferrCatchesATransferError) {
   EXPECT_EQ(io.servers, 1);
 }
 
-TEST(PortPrograms, ArchiveSendsABackupThatRestoreBringsBack) {
-  Calculator calc;
+// ARCHIVE sends the model's binary file of a backup (prolog 02B62).
+struct ArchiveCase {
+  SimModel model;
+  const char* start;  // the file's first 10 bytes
+};
+
+class Archive : public ::testing::TestWithParam<ArchiveCase> {};
+
+TEST_P(Archive, SendsABackupThatRestoreBringsBack) {
+  Calculator calc(GetParam().model);
   calc.RunCommandLine("'D' CRDIR D 7 'Q' STO HOME 1.5 'R' STO");
   EXPECT_EQ(calc.RunCommandLine("3 TRANSIO"), "Empty Stack");
   const std::string before = calc.DirectoryListing();
-  EXPECT_EQ(calc.RunCommandLine(":IO:MAR99 \\<<ARCHIVE 1 TRANSIO SERVER\\>>"),
-            "2:             IO: MAR99\r\n1: \\<< ARCHIVE 1 TRANSIO SERVER \\>>\r\n");
+  calc.RunCommandLine(":IO:MAR99 \\<<ARCHIVE 1 TRANSIO SERVER\\>>");
   RecordingIo io;
   EXPECT_TRUE(calc.PressEval(&io));
   ASSERT_EQ(io.kermit.size(), 1u);
   EXPECT_EQ(io.kermit[0].first, "MAR99");
   const Bytes backup = io.kermit[0].second;
-  EXPECT_EQ(Bytes(backup.begin(), backup.begin() + 10), FromHex("4850485034382d52622b"));
+  EXPECT_EQ(Bytes(backup.begin(), backup.begin() + 10), FromHex(GetParam().start));
   EXPECT_EQ(io.servers, 1);
   EXPECT_EQ(calc.StackDisplay(), "Empty Stack");
 
@@ -148,6 +241,14 @@ TEST(PortPrograms, ArchiveSendsABackupThatRestoreBringsBack) {
   EXPECT_EQ(calc.DirectoryListing(), before);
   EXPECT_EQ(calc.VariableNames("HOME\\D\\"), std::vector<std::string>{"Q"});
 }
+
+INSTANTIATE_TEST_SUITE_P(Models, Archive,
+                         ::testing::Values(ArchiveCase{SimModel::k48SX, "4850485034382d4a622b"},
+                                           ArchiveCase{SimModel::k48GX, "4850485034382d52622b"},
+                                           ArchiveCase{SimModel::k49G, "4850485034392d42622b"}),
+                         [](const ::testing::TestParamInfo<ArchiveCase>& param) {
+                           return std::string("HP") + SimModelName(param.param.model);
+                         });
 
 TEST(PortPrograms, RestoreTakesTheRealCalculatorsBackup) {
   const Bytes real = FromHex(

@@ -44,6 +44,8 @@ TEST(SimMain, BadArgumentsAreRefused) {
   EXPECT_EQ(testing::RunProgram({SimProgram(), "--noise", "2"}, "", 10000, &out), 2);
   EXPECT_EQ(testing::RunProgram({SimProgram(), "--memory", "/nonexistent/x"}, "", 10000, &out), 1);
   EXPECT_NE(out.find("dravik-sim: cannot load /nonexistent/x"), std::string::npos) << out;
+  EXPECT_EQ(testing::RunProgram({SimProgram(), "--model", "50x"}, "", 10000, &out), 2);
+  EXPECT_NE(out.find("dravik-sim: --model takes 48sx, 48gx or 49g"), std::string::npos) << out;
 }
 
 }  // namespace

@@ -171,6 +171,24 @@ TEST(SimulatedHp48, XsendGoesToLrzszRxOneTransferPerName) {
   EXPECT_TRUE(WaitFor([&] { return sim.InServer(); }));
 }
 
+TEST(SimulatedHp48, TheDemoUserOfA49TypesTheNameOfTheProgramThePcStored) {
+  SimOptions o = QuietOptions();
+  o.auto_eval = true;
+  o.auto_eval_delay = 50ms;
+  SimulatedHp48 sim(Calculator(SimModel::k49G), o);
+  ASSERT_TRUE(sim.Start());
+  sim.WithCalculator([](Calculator& c) {
+    return c.RunCommandLine("\xab 1. 'RAN' STO SERVER \xbb 'PCRUN' STO");
+  });
+  RawDevice device(sim.device());
+  device.Write("\x01$ GF4\r");
+  EXPECT_EQ(device.ReadLine(), "\x01# Y>\r");
+  EXPECT_TRUE(WaitFor([&] {
+    return sim.WithCalculator([](Calculator& c) { return c.TypeOf("HOME\\", "RAN"); }) == "Real Number";
+  }));
+  EXPECT_TRUE(WaitFor([&] { return sim.InServer(); }));
+}
+
 TEST(SimulatedHp48, XrecvTakesAnObjectFromLrzszSx) {
   if (!testing::LrzszPeer::Available()) GTEST_SKIP() << "lrzsz not installed";
   SimulatedHp48 sim(Calculator(), QuietOptions());

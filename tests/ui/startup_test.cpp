@@ -77,6 +77,10 @@ TEST(Startup, CommandLineKeepsEachArgumentWhole) {
   EXPECT_EQ(error, "--port needs a device path");
   EXPECT_FALSE(ParseCommandLine({"-platform"}, bad, error));
   EXPECT_EQ(error, "unknown option -platform");
+  ASSERT_TRUE(ParseCommandLine({"--simulate", "--model", "49g"}, o, error));
+  EXPECT_EQ(o.model, "49g");
+  EXPECT_FALSE(ParseCommandLine({"--model", "49g"}, bad, error));
+  EXPECT_EQ(error, "--model chooses the simulated calculator's model; give --simulate too");
 }
 
 TEST(Startup, ConnectsSendsTheFilesOfTheCommandLineAndShowsTheCalculator) {
