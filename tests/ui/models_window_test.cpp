@@ -70,11 +70,13 @@ class WindowModels : public ::testing::TestWithParam<sim::SimModel> {
 
 TEST_P(WindowModels, NamesTheCalculatorAndMovesFilesBothWaysChecked) {
   SimWindow w(StartedByTheUser(), true, sim::Calculator::Demo(GetParam()));
+  CRemoteView& list = *w.frame().panes().hpList;
+  list.RefreshList();
   w.Settle();
+  // The connection check and the first listing tell the model.
   EXPECT_EQ(w.session().Model, &Expected());
   w.frame().UpdateStatusPanes();
   EXPECT_TRUE(StatusBarSays(w.frame(), QString::fromStdString(std::string(Expected().Name))));
-  CRemoteView& list = *w.frame().panes().hpList;
   EXPECT_TRUE(Shows(list, "GREET"));
   EXPECT_EQ(Shows(list, "CASDIR"), !Expected().SystemNames.empty());
 
