@@ -1,5 +1,4 @@
 // dravik-cli send FILE... / get NAME...: files by Kermit.
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +7,7 @@
 #include "cli/cli_link.h"
 #include "cli/connected_link.h"
 #include "cli/item_checks.h"
+#include "link/hp48_commands.h"
 #include "link/transfer_check.h"
 
 namespace dravik::cli {
@@ -25,16 +25,6 @@ bool CheckItems(const char* command, const char* item, const std::vector<std::st
   return true;
 }
 
-// The calculator's name for a file sent under a taken name: NAME.1, NAME.2,
-// ... (another Kermit server may answer with a path of its own).
-bool IsRenamedFrom(const std::string& stored, const std::string& name) {
-  if (stored.size() < name.size() + 2 || stored.compare(0, name.size(), name) != 0 ||
-      stored[name.size()] != '.')
-    return false;
-  return std::all_of(stored.begin() + static_cast<long>(name.size()) + 1, stored.end(),
-                     [](char c) { return c >= '0' && c <= '9'; });
-}
-
 int RunSend(CliContext& context, const std::vector<std::string>& args) {
   if (!CheckItems("send", "file", args) || !FilesCanBeSent(args)) return 2;
   ConnectedLink cli(context);
@@ -45,7 +35,7 @@ int RunSend(CliContext& context, const std::vector<std::string>& args) {
   const std::vector<std::string>& stored = cli.link().StoredNames;
   for (size_t i = 0; i < args.size() && i < stored.size(); ++i) {
     const std::string name = args[i].substr(args[i].find_last_of('/') + 1);
-    if (IsRenamedFrom(stored[i], name))
+    if (hp48::IsRenamedUpload(stored[i], name))
       std::fprintf(stderr, "dravik-cli: %s was stored as %s (%s was taken)\n", name.c_str(),
                    Shown(stored[i]).c_str(), ShownMessage(name).c_str());
   }

@@ -86,6 +86,9 @@ TEST_P(WindowModels, NamesTheCalculatorAndMovesFilesBothWaysChecked) {
   testing::WriteBytes(w.pcFolder() / "GREET2", testing::ReadBytes(w.pcFolder() / "GREET"));
   ASSERT_EQ(Job(w, {w.pcFolder() / "GREET2"}, true, false), JobOutcome::Completed);
   EXPECT_TRUE(Holds(w, "GREET2"));
+  // A taken name: the calculator keeps both, and the user learns where.
+  ASSERT_EQ(Job(w, {w.pcFolder() / "GREET2"}, true, false), JobOutcome::Completed);
+  EXPECT_EQ(w.messages().back(), "Dravik: GREET2 was stored as GREET2.1 (GREET2 was taken).");
 
   // XModem where the calculator has it; the SX's refusal comes before the
   // line is used.
