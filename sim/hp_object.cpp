@@ -54,6 +54,15 @@ Obj MakeCommand(const std::string& name, SimModel model) {
   return o;
 }
 
+Obj MakeLibraryCommand(const std::string& name, uint32_t library, uint32_t number) {
+  auto o = std::make_shared<Object>();
+  o->kind = Kind::Command;
+  o->text = name;
+  PutField(o->data, library, 3);
+  PutField(o->data, number, 3);
+  return o;
+}
+
 Obj MakeInteger(std::string digits) {
   auto o = std::make_shared<Object>();
   o->kind = Kind::Integer;

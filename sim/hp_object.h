@@ -70,6 +70,8 @@ Obj MakeString(std::string s);
 Obj MakeName(std::string name, bool local = false);
 // A built-in command of the model; null when it has no such command.
 Obj MakeCommand(const std::string& name, SimModel model = SimModel::k48GX);
+// A command of a library in a port: its XLIB name, shown as its name.
+Obj MakeLibraryCommand(const std::string& name, uint32_t library, uint32_t number);
 // An exact integer from its decimal digits with an optional '-'.
 Obj MakeInteger(std::string digits);
 Obj MakeInteger(long long value);
