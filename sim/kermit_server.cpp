@@ -110,6 +110,7 @@ void KermitServer::SendError(int chkt, int seq, std::string_view text) {
 }
 
 KermitServer::Event KermitServer::ServeOne() {
+  if (calc_.StoppedAtKeyboard()) return Event::kRestart;
   if (pending_request_) {
     Packet p = std::move(*pending_request_);
     pending_request_.reset();
@@ -118,6 +119,7 @@ KermitServer::Event KermitServer::ServeOne() {
   FinishGoingIdle();
   Packet p;
   ReadStatus st = ReadPacket(p, IdleWait(), 1);
+  if (calc_.StoppedAtKeyboard()) return Event::kRestart;  // what came is not answered
   if (st == ReadStatus::kTimeout) {
     if (options_.idle_nak_seconds > 0 && !line_.stopped()) SendPacket(1, 0, 'N', "");
     return Event::kIdle;

@@ -62,6 +62,9 @@ class ServerCalculator {
   // True when the last command line restored a backup: the calculator
   // restarts and answers nothing.
   virtual bool Restarted() { return false; }
+  // True when the user stopped the server at the keyboard (a warm start):
+  // nothing more is answered.
+  virtual bool StoppedAtKeyboard() { return false; }
 };
 
 class KermitServer {
