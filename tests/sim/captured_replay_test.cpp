@@ -109,6 +109,8 @@ struct Capture {
   int min_compared;
 };
 
+void PrintTo(const Capture& c, std::ostream* os) { *os << c.name; }
+
 const std::map<std::string, const char*> kNothingSkipped;
 
 const Capture kCaptures[] = {
