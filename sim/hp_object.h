@@ -95,6 +95,9 @@ Obj Decode(const Nibbles& in, size_t& pos);
 // trailing bytes and the pad are ignored.
 Obj DecodeBinaryFile(const Bytes& file, std::string_view prefix = "HPHP48-");
 
+// Whether a command is one of a library in a port (an XLIB name no ROM
+// library of ours names), which runs from that library.
+bool IsPortLibraryCommand(const Object& obj);
 // Whether a built-in command is a function (it can stand in an algebraic).
 bool IsFunction(const Object& obj);
 // "Real Number", "Directory", … as the listing spells them.

@@ -127,7 +127,7 @@ std::string Calculator::Impl::Eval(const Obj& obj) {
       return "Undefined Local Name";
     }
     case Kind::Command:
-      if (!o.rom && !IsCommand(o.text, model)) return RunLibraryCommand(o);
+      if (IsPortLibraryCommand(o)) return RunLibraryCommand(o);
       return Builtin(o.text);
     case Kind::Algebraic: {
       if (++depth > kMaxDepth) {
@@ -174,7 +174,7 @@ std::string Calculator::Impl::Run(const std::vector<Obj>& items, size_t begin, s
       continue;
     }
     const std::string& w = it->text;
-    if (!it->rom && !IsCommand(w, model)) {
+    if (IsPortLibraryCommand(*it)) {
       if (std::string e = RunLibraryCommand(*it); !e.empty()) return e;
       continue;
     }
