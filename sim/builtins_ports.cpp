@@ -87,6 +87,21 @@ const PortEntry* FindEntryIn(const Impl& c, const PortRef& ref) {
   return nullptr;
 }
 
+// What RCL and VTYPE find for a port name: the object, or null when the
+// port holds no such name; an error when there is no such port.
+std::string LookUpPortName(const Impl& c, const Object& arg, Obj* found) {
+  PortRef ref;
+  ReadPortRef(arg, &ref);
+  if (NamesDirectory(c, ref)) {
+    *found = c.Lookup(ref.name);
+    return {};
+  }
+  if (!ref.every && !UsablePort(c, ref.port)) return kNoPort;
+  const PortEntry* e = FindEntryIn(c, ref);
+  *found = e ? e->obj : nullptr;
+  return {};
+}
+
 Obj PortNumber(const Impl& c, long long v) {
   return c.traits->exact_integers ? MakeInteger(v) : MakeReal(v);
 }
@@ -104,14 +119,9 @@ bool IsAttachedAbove(const Impl& c, uint32_t number) {
   if (std::find(c.home_libraries.begin(), c.home_libraries.end(), number) != c.home_libraries.end()) {
     return true;
   }
-  const Object* d = c.home.get();
-  for (const auto& n : c.path) {
-    const DirEntry* e = FindEntry(*d, n);
-    if (!e || e->obj->kind != Kind::Directory) break;
-    d = e->obj.get();
-    if (d->library == number) return true;
-  }
-  return false;
+  const std::vector<const Object*> chain = c.DirectoryChain();
+  return std::any_of(chain.begin() + 1, chain.end(),
+                     [&](const Object* d) { return d->library == number; });
 }
 
 std::string StoreInto(Impl& c, Port& port, const std::string& name, const Obj& value) {
@@ -282,16 +292,8 @@ std::string StoreInPort(Impl& c) {
 }
 
 std::string RecallFromPort(Impl& c) {
-  PortRef ref;
-  ReadPortRef(*Level(c, 1), &ref);
   Obj v;
-  if (NamesDirectory(c, ref)) {
-    v = c.Lookup(ref.name);
-  } else {
-    if (!ref.every && !UsablePort(c, ref.port)) return kNoPort;
-    const PortEntry* e = FindEntryIn(c, ref);
-    v = e ? e->obj : nullptr;
-  }
+  if (std::string err = LookUpPortName(c, *Level(c, 1), &v); !err.empty()) return err;
   if (!v) return kUndefined;
   Drop(c, 1);
   Push(c, v->kind == Kind::Directory ? Clone(v) : v);
@@ -299,16 +301,8 @@ std::string RecallFromPort(Impl& c) {
 }
 
 std::string PortVariableType(Impl& c) {
-  PortRef ref;
-  ReadPortRef(*Level(c, 1), &ref);
   Obj v;
-  if (NamesDirectory(c, ref)) {
-    v = c.Lookup(ref.name);
-  } else {
-    if (!ref.every && !UsablePort(c, ref.port)) return kNoPort;
-    const PortEntry* e = FindEntryIn(c, ref);
-    v = e ? e->obj : nullptr;
-  }
+  if (std::string err = LookUpPortName(c, *Level(c, 1), &v); !err.empty()) return err;
   Drop(c, 1);
   Push(c, MakeReal(v ? TypeNumber(*v) : -1));
   return {};

@@ -33,6 +33,8 @@ struct Calculator::Impl {
   explicit Impl(SimModel m);
   Object& Cwd();
   const Object& Cwd() const;
+  // HOME and the directories of the path below it, down to the current one.
+  std::vector<const Object*> DirectoryChain() const;
 
   // Runs a command line; returns the reply text.
   std::string CommandLine(std::string_view text, CalculatorIo* io);

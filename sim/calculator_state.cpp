@@ -68,13 +68,18 @@ Object& Calculator::Impl::Cwd() {
 
 const Object& Calculator::Impl::Cwd() const { return const_cast<Impl*>(this)->Cwd(); }
 
-Obj Calculator::Impl::Lookup(const std::string& name, std::vector<std::string>* found_in) const {
+std::vector<const Object*> Calculator::Impl::DirectoryChain() const {
   std::vector<const Object*> chain{home.get()};
   for (const auto& n : path) {
     const DirEntry* e = FindEntry(*chain.back(), n);
     if (!e || e->obj->kind != Kind::Directory) break;
     chain.push_back(e->obj.get());
   }
+  return chain;
+}
+
+Obj Calculator::Impl::Lookup(const std::string& name, std::vector<std::string>* found_in) const {
+  const std::vector<const Object*> chain = DirectoryChain();
   for (size_t k = chain.size(); k-- > 0;) {
     if (const DirEntry* e = FindEntry(*chain[k], name)) {
       if (found_in) found_in->assign(path.begin(), path.begin() + k);
@@ -156,12 +161,7 @@ uint64_t Calculator::Impl::FreeNibbles(const Object* not_counted) const {
 
 Nibbles Calculator::Impl::MemoryAfter(const std::string& name) const {
   // The directory the name is found in, as Lookup finds it.
-  std::vector<const Object*> chain{home.get()};
-  for (const auto& n : path) {
-    const DirEntry* e = FindEntry(*chain.back(), n);
-    if (!e || e->obj->kind != Kind::Directory) break;
-    chain.push_back(e->obj.get());
-  }
+  const std::vector<const Object*> chain = DirectoryChain();
   Nibbles after;
   for (size_t k = chain.size(); k-- > 0 && after.empty();) {
     const Object& dir = *chain[k];

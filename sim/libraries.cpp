@@ -37,12 +37,7 @@ std::vector<AttachedCommand> Calculator::Impl::VisibleLibraryCommands() const {
   // From the current directory up to HOME: the innermost attachment of a
   // name wins, as for variables.
   std::vector<uint32_t> attached;
-  std::vector<const Object*> chain{home.get()};
-  for (const auto& n : path) {
-    const DirEntry* e = FindEntry(*chain.back(), n);
-    if (!e || e->obj->kind != Kind::Directory) break;
-    chain.push_back(e->obj.get());
-  }
+  const std::vector<const Object*> chain = DirectoryChain();
   for (size_t k = chain.size(); k-- > 1;) {
     if (chain[k]->library != kNoLibrary) attached.push_back(chain[k]->library);
   }
