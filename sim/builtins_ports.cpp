@@ -51,8 +51,9 @@ bool ReadPortRef(const Object& arg, PortRef* ref) {
   if (arg.kind != Kind::Tagged || arg.items.empty() || arg.text.empty()) return false;
   if (arg.text == "&") {
     ref->every = true;
-  } else if (arg.text.size() <= 3 &&
-             std::all_of(arg.text.begin(), arg.text.end(), [](char ch) { return ch >= '0' && ch <= '9'; })) {
+  } else if (arg.text.size() <= 3 && std::all_of(arg.text.begin(), arg.text.end(), [](char ch) {
+               return ch >= '0' && ch <= '9';
+             })) {
     ref->port = std::stoll(arg.text);
   } else {
     return false;
@@ -116,9 +117,8 @@ bool IsAttachedAnywhere(const Object& dir, uint32_t number) {
 
 // Whether a library is attached to the current directory or one above it.
 bool IsAttachedAbove(const Impl& c, uint32_t number) {
-  if (std::find(c.home_libraries.begin(), c.home_libraries.end(), number) != c.home_libraries.end()) {
-    return true;
-  }
+  const auto& home = c.home_libraries;
+  if (std::find(home.begin(), home.end(), number) != home.end()) return true;
   const std::vector<const Object*> chain = c.DirectoryChain();
   return std::any_of(chain.begin() + 1, chain.end(),
                      [&](const Object* d) { return d->library == number; });

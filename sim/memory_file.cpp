@@ -88,10 +88,11 @@ Obj PortsObject(const Calculator::Impl& c) {
       entries.push_back(MakeTagged(e.name, e.obj));
       if (e.installed) installed.push_back(MakeString(e.name));
     }
-    ports.push_back(MakeComposite(
-        Kind::List, {MakeReal(static_cast<long long>(k)), MakeReal(static_cast<long long>(p.capacity / 2)),
-                     MakeReal(p.merged ? 1 : 0), MakeComposite(Kind::List, std::move(entries)),
-                     MakeComposite(Kind::List, std::move(installed))}));
+    ports.push_back(MakeComposite(Kind::List, {MakeReal(static_cast<long long>(k)),
+                                               MakeReal(static_cast<long long>(p.capacity / 2)),
+                                               MakeReal(p.merged ? 1 : 0),
+                                               MakeComposite(Kind::List, std::move(entries)),
+                                               MakeComposite(Kind::List, std::move(installed))}));
   }
   std::vector<Obj> attached;
   for (uint32_t n : c.home_libraries) attached.push_back(MakeReal(static_cast<long long>(n)));
@@ -99,17 +100,20 @@ Obj PortsObject(const Calculator::Impl& c) {
                                     MakeComposite(Kind::List, std::move(attached))});
 }
 
-bool IsListOf(const Object& o, size_t size) { return o.kind == Kind::List && o.items.size() == size; }
+bool IsListOf(const Object& o, size_t size) {
+  return o.kind == Kind::List && o.items.size() == size;
+}
 
 bool ReadPorts(const Object& saved, Calculator::Impl* c) {
-  if (!IsListOf(saved, 2) || saved.items[0]->kind != Kind::List || saved.items[1]->kind != Kind::List) {
+  if (!IsListOf(saved, 2) || saved.items[0]->kind != Kind::List ||
+      saved.items[1]->kind != Kind::List) {
     return false;
   }
   for (const Obj& port : saved.items[0]->items) {
     long long k = 0, bytes = 0, merged = 0;
-    if (!IsListOf(*port, 5) || !args::IntArg(port->items[0], &k) || !args::IntArg(port->items[1], &bytes) ||
-        !args::IntArg(port->items[2], &merged) || port->items[3]->kind != Kind::List ||
-        port->items[4]->kind != Kind::List) {
+    if (!IsListOf(*port, 5) || !args::IntArg(port->items[0], &k) ||
+        !args::IntArg(port->items[1], &bytes) || !args::IntArg(port->items[2], &merged) ||
+        port->items[3]->kind != Kind::List || port->items[4]->kind != Kind::List) {
       return false;
     }
     Port* p = c->ports.Get(k);

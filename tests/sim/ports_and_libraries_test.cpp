@@ -41,7 +41,8 @@ const std::string kInUse = "Error: Object In Use\r\n";
 
 const PortModel kModels[] = {
     {SimModel::k48SX, 2, "1", "hp48-reference/library_1234.bin", Level(1, "{ :1: 1234 }"),
-     "Error: Port Not Available\r\n" + Level(1, "0"), Level(1, "'HELLO'"), kInUse + Level(1, "1: 1234"),
+     "Error: Port Not Available\r\n" + Level(1, "0"), Level(1, "'HELLO'"),
+     kInUse + Level(1, "1: 1234"),
      kInUse + Level(2, "\"d\"") + Level(1, "1: D"),
      "Error: Port Not Available\r\n" + Level(2, "\"x\"") + Level(1, "3: X")},
     {SimModel::k48GX, 1, "0", "hp48-reference/library_1234.bin", Level(1, "{ :0: 1234 }"),
@@ -69,7 +70,8 @@ TEST_P(PortsAndLibraries, AsEachModelKeepsThem) {
   EXPECT_EQ(calc.RunCommandLine("CLEAR 1234 ATTACH"), "Empty Stack");
   EXPECT_EQ(calc.RunCommandLine("HELLO"), m.hello_before_warm_start);
   calc.WarmStart();
-  EXPECT_EQ(calc.RunCommandLine("DEPTH 1234 ATTACH"), Level(1, m.model == SimModel::k49G ? "0." : "0"));
+  EXPECT_EQ(calc.RunCommandLine("DEPTH 1234 ATTACH"),
+            Level(1, m.model == SimModel::k49G ? "0." : "0"));
   EXPECT_EQ(calc.RunCommandLine("CLEAR HELLO"), Level(1, "\"Hello\""));
   EXPECT_EQ(calc.RunCommandLine("CLEAR :" + p + ":1234 PURGE"), m.purge_attached);
   EXPECT_EQ(calc.RunCommandLine("CLEAR \"d\" :" + p + ":D STO :" + p + ":D RCL :" + p + ":D PURGE"),
