@@ -99,13 +99,16 @@ std::string Calculator::UploadName(const std::string& name) const {
   return stored;
 }
 
+std::string Calculator::UploadRefusal(const std::string& name) const {
+  return name.find(':') != std::string::npos ? "Invalid Name" : std::string();
+}
+
 StoreResult Calculator::StoreUpload(const std::string& name, const Bytes& file) {
   StoreResult r;
   const ModelTraits& t = *impl_->traits;
   bool printable = true;
-  // A tag (":1:UP") is no name: the PC cannot store into a port.
-  for (unsigned char c : name) printable = printable && c > ' ' && c != 0x7F && c != ':';
-  if (name.empty() || name.size() > 127 || !printable ||
+  for (unsigned char c : name) printable = printable && c > ' ' && c != 0x7F;
+  if (name.empty() || name.size() > 127 || !printable || !UploadRefusal(name).empty() ||
       (!t.upload_renames_command_names && IsCommand(name, model()))) {
     r.error = "Invalid Name";
     return r;

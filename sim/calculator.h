@@ -88,6 +88,10 @@ class Calculator {
   // The name an upload under this name is stored as: ".1", ".2", … added
   // while the name is taken.
   std::string UploadName(const std::string& name) const;
+  // The error an upload under this name gets as soon as the name arrives:
+  // Invalid Name for a tagged name (:1:UP), which cannot name a port.
+  // Empty otherwise (other names are judged with the file, StoreUpload).
+  std::string UploadRefusal(const std::string& name) const;
   // Kermit S: store a received file under the name it was sent with.
   // "Insufficient Memory" when the object does not fit in free memory.
   StoreResult StoreUpload(const std::string& name, const Bytes& file);

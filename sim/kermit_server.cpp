@@ -233,6 +233,12 @@ void KermitServer::ReceiveUpload(const Packet& s) {
     switch (p.type) {
       case 'F':
         name = DecodeText(p.data, peer_.qctl);
+        if (std::string refusal = calc_.UploadRefusal(name); !refusal.empty()) {
+          // The real one numbers this E as the packet after the F.
+          SendError(chkt, Next(expected), refusal);
+          refusal_ = last_packet_;
+          return;
+        }
         file.clear();
         in_file = true;
         SendPacket(chkt, expected, 'Y', EncodeText(calc_.UploadName(name)));

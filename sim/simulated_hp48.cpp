@@ -181,6 +181,11 @@ std::string SimulatedHp48::UploadName(const std::string& name) {
   return calculator_.UploadName(name);
 }
 
+std::string SimulatedHp48::UploadRefusal(const std::string& name) {
+  std::lock_guard lock(calc_mutex_);
+  return calculator_.UploadRefusal(name);
+}
+
 StoreResult SimulatedHp48::StoreUpload(const std::string& name, const Bytes& file) {
   std::lock_guard lock(calc_mutex_);
   return calculator_.StoreUpload(name, file);

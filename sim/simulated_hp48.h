@@ -97,6 +97,7 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   int ChecksumType() override;
   std::string DirectoryListing() override;
   std::string UploadName(const std::string& name) override;
+  std::string UploadRefusal(const std::string& name) override;
   StoreResult StoreUpload(const std::string& name, const Bytes& file) override;
   bool HasRoomFor(size_t bytes) override;
   RecallResult RecallForTransfer(const std::string& name) override;
