@@ -27,6 +27,8 @@ struct Calculator::Impl {
   // memory form, Object::library).
   std::vector<uint32_t> home_libraries;
   CalculatorIo* io = nullptr;
+  // Nesting of programs and library calls; deeper is Insufficient Memory.
+  static constexpr int kMaxDepth = 150;
   int depth = 0;
   long steps = 0;
 

@@ -60,7 +60,14 @@ std::string Calculator::Impl::RunLibraryCommand(const Object& xlib) {
   const Object* lib = FindLibrary(library);
   Obj command = lib ? LibraryCommandObject(*lib, number) : nullptr;
   if (!command) return "Undefined XLIB Name";
-  return Eval(command);
+  // A library's command may call its library again, as a program may.
+  if (++depth > kMaxDepth) {
+    --depth;
+    return "Insufficient Memory";
+  }
+  std::string err = Eval(command);
+  --depth;
+  return err;
 }
 
 void Calculator::Impl::WarmStart() {
