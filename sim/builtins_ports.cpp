@@ -64,7 +64,7 @@ bool ReadPortRef(const Object& arg, PortRef* ref) {
 
 // A tag naming no port of a model that reads it as no tag (the 49's :3:).
 bool NamesDirectory(const Impl& c, const PortRef& ref) {
-  return !ref.every && c.traits->ports.missing_port_is_directory && !c.ports.Get(ref.port) &&
+  return !ref.every && c.traits->ports.missing_port_is_directory &&
          ref.port >= c.traits->ports.count;
 }
 
@@ -105,14 +105,6 @@ std::string LookUpPortName(const Impl& c, const Object& arg, Obj* found) {
 
 Obj PortNumber(const Impl& c, long long v) {
   return c.traits->exact_integers ? MakeInteger(v) : MakeReal(v);
-}
-
-bool IsAttachedAnywhere(const Object& dir, uint32_t number) {
-  for (const DirEntry& e : dir.entries) {
-    if (e.obj->kind != Kind::Directory) continue;
-    if (e.obj->library == number || IsAttachedAnywhere(*e.obj, number)) return true;
-  }
-  return false;
 }
 
 // Whether a library is attached to the current directory or one above it.
