@@ -43,10 +43,11 @@ struct KermitOptions {
   bool repeat_send_init = true;
   uint32_t habit_seed = 1;
   // After an error packet from the client has ended a transfer (its cancel,
-  // up or down), the real calculator loses everything that arrives for about
-  // two seconds, and answers the first request after that only about three
-  // seconds after the error. 0: neither.
-  int deaf_after_error_ms = 2000;
+  // up or down), the real calculator loses what arrives for a while (a
+  // request 0.5 s after the E was lost, one at 2 s was kept), and answers the
+  // first request after that only about three seconds after the error.
+  // 0: neither.
+  int deaf_after_error_ms = 1500;
   int answer_after_error_ms = 3000;
 };
 
