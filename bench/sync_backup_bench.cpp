@@ -31,9 +31,11 @@ class CountingTrace : public PacketTrace {
   }
   void KermitBadLine(std::string_view line) override { bytes += line.size(); }
   void KermitSilence(int) override {}
+  void KermitStopped() override {}
   void XModemSent(std::string_view sent) override { bytes += sent.size(); }
   void XModemReceived(uint8_t) override { ++bytes; }
   void XModemSilence(int) override {}
+  void XModemStopped() override {}
   std::atomic<long> bytes{0};
   std::atomic<long> packets{0};
 };
@@ -78,7 +80,7 @@ int main() {
   }
   Session session;
   testing::RecordingWindow window;
-  CountingTrace trace;
+  auto trace = std::make_shared<CountingTrace>();
   session.MainWindow = &window;
   session.PortDevices[0] = hp.device();
   session.Settings.PortNumber = 1;
@@ -88,10 +90,10 @@ int main() {
     std::printf("the simulated calculator did not answer\n");
     return 1;
   }
-  session.Trace = &trace;
+  session.Trace = trace;
   testing::ScratchFolder folder;
-  const Figures first = MeasureBackup(link, trace, folder.path());
-  const Figures second = MeasureBackup(link, trace, folder.path());
+  const Figures first = MeasureBackup(link, *trace, folder.path());
+  const Figures second = MeasureBackup(link, *trace, folder.path());
   session.Trace = nullptr;
   Print("first backup", first);
   Print("second backup", second);

@@ -1,6 +1,7 @@
 #include "kermit_server.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace dravik::sim {
 namespace {
@@ -51,6 +52,19 @@ void KermitServer::FinishGoingIdle() {
     start.type = lost[at + 3];
     if (IsRequest(start)) ++requests_lost_going_idle_;
   }
+}
+
+void KermitServer::NoteClientError() {
+  client_error_at_ = Clock::now();
+}
+
+void KermitServer::WaitOutErrorRecovery() {
+  if (!client_error_at_) return;
+  const auto answer_at =
+      *client_error_at_ + milliseconds(std::max(options_.answer_after_error_ms, 0));
+  client_error_at_.reset();
+  for (auto now = Clock::now(); now < answer_at && !line_.stopped(); now = Clock::now())
+    std::this_thread::sleep_until(std::min(answer_at, now + milliseconds(20)));
 }
 
 milliseconds KermitServer::WaitTime() const {
@@ -128,12 +142,18 @@ KermitServer::Event KermitServer::ServeOne() {
     SendPacket(1, 0, 'N', "");
     return Event::kIdle;
   }
+  if (IsRequest(p)) WaitOutErrorRecovery();
   const Event event = Dispatch(p);
   // The parameters an I exchanged belong to the transaction that follows at
   // once (C-Kermit sends its G a few milliseconds after the ACK): the real
   // calculator answers that, and loses input only after a whole exchange.
   if (event == Event::kServed && p.type != 'I')
     idle_at_ = Clock::now() + milliseconds(std::max(options_.idle_return_ms, 0));
+  // A transfer the client ended with an error packet leaves the calculator
+  // deaf for a while: a command sent at once is lost for good.
+  if (client_error_at_)
+    idle_at_ = std::max(idle_at_, *client_error_at_ +
+                                      milliseconds(std::max(options_.deaf_after_error_ms, 0)));
   return event;
 }
 
@@ -269,6 +289,7 @@ void KermitServer::ReceiveUpload(const Packet& s) {
         SendPacket(chkt, expected, 'Y', "");
         return;
       case 'E':
+        NoteClientError();
         return;
       case 'A':  // file attributes: nothing to keep
         SendPacket(chkt, expected, 'Y', "");
@@ -304,13 +325,20 @@ bool KermitServer::Exchange(int chkt, int seq, char type, std::string_view data,
         ack_data->clear();
         return true;
       }
-      if (p.type == 'E') return false;
+      if (p.type == 'E') {
+        NoteClientError();
+        return false;
+      }
       if (seq != 0 && IsRequest(p)) {
         pending_request_ = p;  // the client has moved on to a new request
         return false;
       }
     }
     if (++retries > options_.max_retries) return false;
+    // A second acknowledgement of the packet before (the client answered
+    // a repeat of it) says nothing about this one: sending it again would
+    // have every later packet go twice.
+    if (st == ReadStatus::kOk && p.type == 'Y' && p.seq == Previous(seq)) continue;
     line_.Write(last_packet_);
   }
 }
@@ -337,19 +365,16 @@ std::string KermitServer::Send(char header, const std::string& name, const Bytes
   if (!Exchange(chkt, seq, header, head, &ack)) return "Timeout";
   seq = Next(seq);
   size_t pos = 0;
-  bool discard = false;
-  // At least one D packet: nothing to send (an HP48SX's listing of an
-  // empty directory) goes as a D packet with no data.
+  // An acknowledgement carrying X (cancel the file) or Z (cancel the batch)
+  // is taken as a plain one: the calculator sends the whole file. Only an
+  // error packet stops it. At least one D packet: nothing to send (an
+  // HP48SX's listing of an empty directory) goes as a D packet with no data.
   do {
     std::string field = EncodeData(data, pos, max_data, qbin);
     if (!Exchange(chkt, seq, 'D', field, &ack)) return "Timeout";
     seq = Next(seq);
-    if (!ack.empty() && (ack[0] == 'X' || ack[0] == 'Z')) {  // the client cancels
-      discard = true;
-      break;
-    }
   } while (pos < data.size());
-  if (!Exchange(chkt, seq, 'Z', discard ? "D" : "", &ack)) return "Timeout";
+  if (!Exchange(chkt, seq, 'Z', "", &ack)) return "Timeout";
   seq = Next(seq);
   if (!Exchange(chkt, seq, 'B', "", &ack)) return "Timeout";
   return "";

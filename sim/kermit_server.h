@@ -42,6 +42,13 @@ struct KermitOptions {
   bool irregular_idle_naks = true;
   bool repeat_send_init = true;
   uint32_t habit_seed = 1;
+  // After an error packet from the client has ended a transfer (its cancel,
+  // up or down), the real calculator loses what arrives for a while (a
+  // request 0.5 s after the E was lost, one at 2 s was kept), and answers the
+  // first request after that only about three seconds after the error.
+  // 0: neither.
+  int deaf_after_error_ms = 1500;
+  int answer_after_error_ms = 3000;
 };
 
 // What the server asks of the calculator's memory. Each call is made with
@@ -105,6 +112,11 @@ class KermitServer {
   Event Dispatch(const Packet& p);
   // Loses what arrives until the server is back in its idle state.
   void FinishGoingIdle();
+  // The client's error packet ended the transaction under way.
+  void NoteClientError();
+  // Holds the answer to the first request after a client's error packet
+  // until the calculator would give it.
+  void WaitOutErrorRecovery();
   // The wait for a request before the next idle NAK.
   std::chrono::milliseconds IdleWait();
   // The wait before the calculator repeats its S.
@@ -127,6 +139,9 @@ class KermitServer {
   // E was lost) gets it again, never an acknowledgement.
   std::optional<std::string> refusal_;
   std::chrono::steady_clock::time_point idle_at_{};  // back in the idle state then
+  // When the client's last error packet ended a transaction; cleared once
+  // the first request after it is answered.
+  std::optional<std::chrono::steady_clock::time_point> client_error_at_;
   std::atomic<uint64_t> requests_lost_going_idle_{0};
   std::mt19937 habits_;
 };

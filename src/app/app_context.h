@@ -8,6 +8,7 @@
 // globals.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "app/calculator_line.h"
@@ -22,8 +23,10 @@ struct AppContext {
   AppContext(const AppContext&) = delete;
   AppContext& operator=(const AppContext&) = delete;
 
-  // The jobs and calculator operations of this run, for the log pane.
-  OperationLog log;
+  // The jobs and calculator operations of this run, for the log pane; the
+  // line's thread shares it, since it may end after the window.
+  std::shared_ptr<OperationLog> sharedLog = std::make_shared<OperationLog>();
+  OperationLog& log = *sharedLog;
   // The window's own copy: what the panes show, the settings, and what the
   // line last reported (where the calculator is, its transfer format).
   Session session;
@@ -31,7 +34,7 @@ struct AppContext {
   // from it; the directory tree and the frame's commands read it too.
   ListingCache cache{session};
   // Every operation that talks to the calculator runs there, one at a time.
-  CalculatorLine line{session, log};
+  CalculatorLine line{session, sharedLog};
 
   // The panes are being built or rebuilt: resizing leaves the splitter
   // alone and the panes' first-display set-up does nothing.

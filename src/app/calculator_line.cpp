@@ -19,12 +19,15 @@ void CalculatorLine::Outbox::Close() {
   line_ = nullptr;
 }
 
-CalculatorLine::CalculatorLine(Session& session, OperationLog& log, QObject* parent)
-    : QObject(parent), session_(session), outbox_(std::make_shared<Outbox>(this)) {
+CalculatorLine::CalculatorLine(Session& session, std::shared_ptr<OperationLog> log,
+                               QObject* parent)
+    : QObject(parent),
+      session_(session),
+      boundary_(std::make_shared<LineBoundary>(this)),
+      outbox_(std::make_shared<Outbox>(this)) {
   // The thread's "something changed" reaches the GUI thread as a signal.
   auto outbox = outbox_;
-  MainWindowHandle* window = this;
-  thread_ = std::make_unique<LinkThread>(window, &log, [outbox] {
+  thread_ = std::make_unique<LinkThread>(boundary_, std::move(log), [outbox] {
     outbox->Deliver([](CalculatorLine& line) { emit line.changed(); });
   });
 }
@@ -72,6 +75,7 @@ void CalculatorLine::Close() {
   closed_ = true;
   for (const auto& [id, what] : thread_->Queue().waiting) Withdraw(id);
   thread_->Stop();
+  boundary_->Close();
 }
 
 bool CalculatorLine::Withdraw(uint64_t id) {
@@ -111,26 +115,9 @@ bool CalculatorLine::Settle(int timeoutMs) {
 }
 
 bool CalculatorLine::Shutdown(int boundMs) {
+  // A box the thread waits for would hold it for the whole bound.
+  boundary_->Close();
   return thread_->Shutdown(std::chrono::milliseconds(boundMs));
-}
-
-MessageAnswer CalculatorLine::ShowMessage(std::string_view text, std::string_view caption,
-                                          MessageIcon icon, MessageButtons buttons) {
-  MainWindowHandle* window = window_;
-  return window ? window->ShowMessage(text, caption, icon, buttons) : MessageAnswer::Cancel;
-}
-
-void CalculatorLine::ShowNoResponse(std::string_view text) {
-  if (MainWindowHandle* window = window_) window->ShowNoResponse(text);
-}
-
-SettingsAnswer CalculatorLine::RunCommSettingsDialog(LinkSettings& settings) {
-  MainWindowHandle* window = window_;
-  return window ? window->RunCommSettingsDialog(settings) : SettingsAnswer::Cancel;
-}
-
-void CalculatorLine::SetStatusText(std::string_view text) {
-  if (MainWindowHandle* window = window_) window->SetStatusText(text);
 }
 
 }  // namespace dravik

@@ -7,7 +7,9 @@
 //
 // The GUI thread never waits for the line: it asks, goes on, and is called
 // back. Message boxes and the settings dialog an operation raises appear on
-// the GUI thread through the window boundary while the link thread waits.
+// the GUI thread through the window boundary while the link thread waits;
+// when the line closes or shuts down, the boxes still waiting are answered
+// as nobody there would answer them.
 #pragma once
 
 #include <QObject>
@@ -18,21 +20,23 @@
 #include <mutex>
 #include <string>
 
+#include "app/line_boundary.h"
 #include "link/link_thread.h"
 
 namespace dravik {
 
-class CalculatorLine : public QObject, private MainWindowHandle {
+class CalculatorLine : public QObject {
   Q_OBJECT
 
  public:
-  // session is the window's; log gets the operations' entries.
-  CalculatorLine(Session& session, OperationLog& log, QObject* parent = nullptr);
+  // session is the window's; log gets the operations' entries (shared with
+  // the link thread, which may outlive the line).
+  CalculatorLine(Session& session, std::shared_ptr<OperationLog> log, QObject* parent = nullptr);
   ~CalculatorLine() override;
 
   // Where the line's message boxes, settings dialog and status texts go
   // (the window boundary); null: nowhere.
-  void SetWindow(MainWindowHandle* window) { window_ = window; }
+  void SetWindow(MainWindowHandle* window) { boundary_->SetWindow(window); }
 
   // Asks for an operation. work runs on the link thread with the line;
   // done (may be empty) runs on the GUI thread with work's result. The
@@ -65,7 +69,7 @@ class CalculatorLine : public QObject, private MainWindowHandle {
   // Ends the running operation at its next check.
   void Stop();
   // The window closes: nothing more is asked of the line, what waits is
-  // dropped and what runs is stopped.
+  // dropped, what runs is stopped and its boxes are answered (No, Cancel).
   void Close();
   // Takes a waiting operation out of the queue (its result never comes).
   bool Withdraw(uint64_t id);
@@ -90,8 +94,10 @@ class CalculatorLine : public QObject, private MainWindowHandle {
   // delivered, at most timeoutMs; false when the time ran out. For tests
   // and benchmarks, and for closing the window.
   bool Settle(int timeoutMs);
-  // Stops what runs, drops what waits and waits at most boundMs for the
-  // link thread; true when it ended and gave the port back.
+  // Answers the boxes the line waits for, stops what runs, drops what waits
+  // and waits at most boundMs for the link thread; true when it ended and
+  // gave the port back. False when an operation still runs: it ends on its
+  // own, with the log, the trace and a closed boundary still there.
   bool Shutdown(int boundMs);
 
  signals:
@@ -116,16 +122,9 @@ class CalculatorLine : public QObject, private MainWindowHandle {
   void TakeState(const LineState& state);
   void Delivered();
 
-  // The boundary the link thread's message boxes go to: the session's
-  // MainWindow, read when a box is raised.
-  MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
-                            MessageButtons buttons) override;
-  void ShowNoResponse(std::string_view text) override;
-  SettingsAnswer RunCommSettingsDialog(LinkSettings& settings) override;
-  void SetStatusText(std::string_view text) override;
-  void SetWaitCursor(bool) override {}
   Session& session_;
-  std::atomic<MainWindowHandle*> window_{nullptr};
+  // Where the link thread's message boxes go; closed before this goes.
+  std::shared_ptr<LineBoundary> boundary_;
   std::shared_ptr<Outbox> outbox_;
   std::unique_ptr<LinkThread> thread_;
   std::atomic<int> underway_{0};  // asked for, result not yet delivered

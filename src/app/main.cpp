@@ -38,9 +38,9 @@ int main(int argc, char** argv) {
 
   // Every packet and XModem block of this run goes to the trace file; one
   // that cannot be written is refused before anything starts.
-  std::unique_ptr<dravik::TraceFile> trace;
+  std::shared_ptr<dravik::TraceFile> trace;
   if (!options.trace.empty()) {
-    trace = std::make_unique<dravik::TraceFile>(options.trace);
+    trace = std::make_shared<dravik::TraceFile>(options.trace);
     if (!trace->ok()) {
       std::fprintf(stderr, "dravik: %s\n", trace->error().c_str());
       return 2;
@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("org.dravik.Dravik");
 
   auto ctx = std::make_unique<dravik::AppContext>();
-  ctx->session.Trace = trace.get();
+  ctx->session.Trace = trace;
 #ifdef DRAVIK_HAVE_SIM
   std::unique_ptr<dravik::sim::SimulatedHp48> simulator;
   if (options.simulate) {

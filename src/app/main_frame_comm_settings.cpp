@@ -23,7 +23,7 @@ void CMainFrame::OnCommSettings() {
 void CMainFrame::ConnectWith(bool setCalculator, std::function<void(bool)> done) {
   const LinkSettings settings = ctx_.session.Settings;
   const auto devices = ctx_.session.PortDevices;
-  PacketTrace* trace = ctx_.session.Trace;
+  std::shared_ptr<PacketTrace> trace = ctx_.session.Trace;
   ctx_.line.Run<int>(
       "Connecting",
       [settings, devices, trace, setCalculator](LineSide& line) {

@@ -111,14 +111,14 @@ int main(int argc, char** argv) {
     session.Settings.PortNumber = 1;
 
   // Every packet and XModem block of this run goes to the trace file.
-  std::unique_ptr<TraceFile> trace;
+  std::shared_ptr<TraceFile> trace;
   if (!o.trace.empty()) {
-    trace = std::make_unique<TraceFile>(o.trace);
+    trace = std::make_shared<TraceFile>(o.trace);
     if (!trace->ok()) {
       std::fprintf(stderr, "dravik-cli: %s\n", trace->error().c_str());
       return 2;
     }
-    session.Trace = trace.get();
+    session.Trace = trace;
   }
 
   std::string folder = o.folder.empty() ? std::string(".") : o.folder;

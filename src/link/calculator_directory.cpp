@@ -41,7 +41,7 @@ int CHP48Link::Finish() {
   // EVAL) may change its stack.
   m_stackDepth = -1;
   LoggedOperation op(m_session.Log, "Finish server");
-  BeginTransaction();
+  if (!BeginTransaction()) return op.Result(0);
   SendPacket('G', 0, "F");
   // The packet must leave before a caller closes the port.
   FlushOutput();

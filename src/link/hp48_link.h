@@ -24,6 +24,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "link/serial_port.h"
@@ -44,10 +45,22 @@ class CHP48Link : public CSerialPort {
   static constexpr int kEndMarker = -1;     // "no following byte" for EncodeByte
   static constexpr int kTimeout = 'T';      // ReceivePacket: nothing came in time
   static constexpr int kBadPacket = 'Q';    // ReceivePacket: no MARK, bad LEN or check
+  // ReceivePacket: a whole packet, but with another block check than ours:
+  // a peer still in another exchange (m_rxSeq and m_data are set; an error
+  // packet is reported as 'E' whatever its check).
+  static constexpr int kForeignPacket = 0x100;
   static constexpr int kFailed = -1;        // AwaitReply: failure, E packet or cancel
   // The HP48's pause between two transactions (CalculatorModel::SettleMs
   // says each model's).
   static constexpr int kSettleMs = 150;
+  // An error packet ends a transfer for the calculator, which then loses
+  // whatever arrives for about 2 s (a command sent sooner is never
+  // answered) and answers the first command after that only about 3.3 s
+  // after the error. The line is kept quiet that long, and that command's
+  // first packet waits at least kReplyAfterErrorS for its answer.
+  static constexpr int kQuietAfterErrorMs = 2000;
+  static constexpr int kErrorRecoveryMs = 3500;
+  static constexpr int kReplyAfterErrorS = 2;
 
   explicit CHP48Link(Session& session);
   ~CHP48Link() override;
@@ -57,11 +70,13 @@ class CHP48Link : public CSerialPort {
   // Sends pad characters, MARK, LEN, SEQ, TYPE, the data bytes unchanged,
   // the block check of m_checkType and m_eol in one write. Always 1.
   int SendPacket(int type, int seq, std::string_view data);
+  // Writes the last packet sent again (the trace shows it again).
+  void ResendLastPacket();
   // Reads bytes into the receive buffer until a CR or m_lineMax bytes.
   // Returns the count before the CR, m_lineMax without CR, -1 on time-out.
   int ReadLine();
-  // Reads and checks one packet. Returns its type letter, 'T' (time-out) or
-  // 'Q' (bad packet). Sets m_rxLen, m_rxSeq and m_data.
+  // Reads and checks one packet. Returns its type letter, 'T' (time-out),
+  // 'Q' (bad packet) or kForeignPacket. Sets m_rxLen, m_rxSeq and m_data.
   int ReceivePacket();
 
   // Appends the encoding of byte a to the data buffer; next is the byte that
@@ -99,15 +114,19 @@ class CHP48Link : public CSerialPort {
   // ---- transactions ------------------------------------------------------
 
   // Waits for an acceptable reply: a packet with sequence m_seq and one of
-  // the types FXDZBYSI. A NAK of the next packet counts as 'Y'. A second
-  // ACK of the previous packet is passed over; others and time-outs make it
-  // send the last packet again. The seventh in a row runs the no-response
-  // path. Returns the type or -1 (E packet, cancel, silence).
+  // the types FXDZBYSI. A NAK of the next packet counts as 'Y'. A packet
+  // that answers none of ours (a second ACK of the previous packet, a NAK or
+  // packet of another sequence number: a peer still in another exchange) is
+  // passed over while the wait lasts; a time-out, a damaged packet, a NAK
+  // of ours or the peer's repeat of its previous packet make it send the
+  // last packet again. The seventh try without an answer runs the
+  // no-response path. Returns the type or -1 (E packet, cancel, silence).
   int AwaitReply();
   int SendAck();
   int SendAckWithData(std::string_view text);
   int SendNak();
-  // Sends an E packet with the current sequence number.
+  // Sends an E packet with the current sequence number, and keeps the line
+  // quiet for the calculator's recovery (kQuietAfterErrorMs).
   int SendError(std::string_view text);
 
   // Sends the files at the given paths (kermit_send.cpp). 1 when every file
@@ -268,6 +287,7 @@ class CHP48Link : public CSerialPort {
   int m_fitLen = 0;          // data length before the last byte's encoding
   int m_rxLen = -1;          // data length of the last packet received
   int m_rxSeq = -1;          // sequence number of the last packet received
+  int m_rxType = 0;          // its type letter
   uint8_t m_rxMark = 1;      // start of packet expected
   uint8_t m_txMark = 1;      // start of packet sent
   int m_stripParity = 0;     // mask bit 7 before block checks (port runs with parity)
@@ -302,9 +322,17 @@ class CHP48Link : public CSerialPort {
   void SendEndOfFile(SendRun& run, bool discard);
   int SkipTheRest(SendRun& run);
   int SendBreak(SendRun& run);
+  // Ends a send the user stopped: the file under way discarded (Z "D") and
+  // the batch ended (B), or an E when the calculator does not take those.
+  // 1 only when the whole batch had got there.
+  int EndCancelledSend(SendRun& run);
+  // The calculator's answer to the packet just sent, read after a cancel
+  // for at most a second: 'Y' (or a NAK of the next packet), 'E', or 0.
+  int AwaitEndingAnswer();
   struct ReceiveRun;
   int TakeReceived(ReceiveRun& run, int type);
-  void RequestObject(ReceiveRun& run);
+  // False when Stop was asked: nothing was sent.
+  bool RequestObject(ReceiveRun& run);
   int TakeFileHeader(ReceiveRun& run);
   int TakeFileData(ReceiveRun& run);
   int TakeEndOfFile(ReceiveRun& run);
@@ -329,8 +357,16 @@ class CHP48Link : public CSerialPort {
   // calculator ended. 0 when a command failed.
   int WalkPath(std::string_view path, std::vector<std::string>& reached);
   // Every transaction the client starts: sequence 0, block check 1, parity
-  // from the settings, and nothing stale in the input.
-  void BeginTransaction(bool discard_input = true);
+  // from the settings, the line quiet as long as the peer needs, and
+  // nothing stale in the input. False, with nothing sent, when Stop was
+  // asked: no new exchange starts after it.
+  bool BeginTransaction(bool discard_input = true);
+  // The first reply of a transaction: waits longer while the calculator
+  // recovers from an error packet.
+  int ReceiveFirstReply();
+  // A whole packet of the peer's that answers neither our last packet nor
+  // the one before (AwaitReply).
+  bool AnswersNoneOfOurs(int type) const;
   void ShowMessage(std::string_view text, std::string_view caption);
   void NoResponse();
   // What the no-response message says: the line is gone, the device cannot
@@ -341,6 +377,11 @@ class CHP48Link : public CSerialPort {
 
   std::string m_sendBuf;                        // last packet sent
   int m_sentType = 0;                           // its type letter
+  int m_sentSeq = 0;                            // its sequence number
+  std::pair<size_t, size_t> m_sentData{0, 0};   // where its data field lies in m_sendBuf
+  // The calculator answers slowly until then (an error packet went out).
+  std::chrono::steady_clock::time_point m_peerRecoversAt{};
+  bool m_patientReply = false;                  // the next reply is the first after it
   std::string m_doubtedInit;                    // the last DoubtfulInit answer
   std::array<uint8_t, kLineMax + 3> m_rxBuf{};  // last line read
   int m_rxLineLen = 0;

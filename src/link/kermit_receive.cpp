@@ -31,7 +31,10 @@ int CHP48Link::ReceiveFiles(const std::vector<std::string>& list) {
   // After an archive request the calculator starts sending by itself: its S
   // may already be waiting, so nothing is discarded and no I is sent.
   const bool wait_for_peer = m_noInitPacket != 0;
-  BeginTransaction(!wait_for_peer);
+  if (!BeginTransaction(!wait_for_peer)) {
+    m_noInitPacket = 0;
+    return 0;
+  }
   const std::string params = MakeInitParams();
   if (wait_for_peer)
     m_sendBuf.clear();  // a time-out then asks with a NAK
@@ -52,8 +55,7 @@ int CHP48Link::TakeReceived(ReceiveRun& run, int type) {
     case 'Y':
       if (m_state == 4) {  // our I was acknowledged
         TakeInitParams(m_data);
-        RequestObject(run);
-        return kGoOn;
+        return RequestObject(run) ? kGoOn : 0;
       }
       if (m_state != 5) return 0;
       SendAck();
@@ -78,21 +80,21 @@ int CHP48Link::TakeReceived(ReceiveRun& run, int type) {
       if (run.index + 1 >= run.list.size()) return 1;
       // The next object is a transaction of its own.
       ++run.index;
-      RequestObject(run);
-      return kGoOn;
+      return RequestObject(run) ? kGoOn : 0;
     default:
       if (m_cancel && IsOpen()) SendError(kCancelledText);
       return 0;
   }
 }
 
-void CHP48Link::RequestObject(ReceiveRun& run) {
+bool CHP48Link::RequestObject(ReceiveRun& run) {
   const std::string& name = run.index < run.list.size() ? run.list[run.index] : std::string();
-  BeginTransaction();
+  if (!BeginTransaction()) return false;
   SendPacket('R', 0, name);
   m_state = 5;
   m_byteCount = 0;
   m_session.Post(kProgressItem, static_cast<long>(run.index));
+  return true;
 }
 
 int CHP48Link::TakeFileHeader(ReceiveRun& run) {
@@ -123,8 +125,7 @@ int CHP48Link::TakeFileData(ReceiveRun& run) {
     // Skip only this object: ask for the next one.
     m_skipCurrent = 0;
     ++run.index;
-    RequestObject(run);
-    return kGoOn;
+    return RequestObject(run) ? kGoOn : 0;
   }
   // A packet is acknowledged only once its data is on disk.
   if (!DecodeToFile()) return WriteFailed();

@@ -1,13 +1,29 @@
 // Sending files: S, then for each file F, D..., Z, and B at the end. Each
 // state of the transfer has a function of its own: taking what an
-// acknowledgement carries, offering the next file (or ending with B), and
-// sending the next piece of the current file (or its end).
+// acknowledgement carries, offering the next file (or ending with B),
+// sending the next piece of the current file (or its end), and ending a
+// transfer the user stopped.
 #include <chrono>
 #include <thread>
 
 #include "link/hp48_link.h"
 
 namespace dravik {
+namespace {
+
+// While a stopped send is ended, reads go on despite the cancel.
+class EndingReads {
+ public:
+  explicit EndingReads(CHP48Link& link) : link_(link) { link_.m_readPastCancel = true; }
+  ~EndingReads() { link_.m_readPastCancel = false; }
+  EndingReads(const EndingReads&) = delete;
+  EndingReads& operator=(const EndingReads&) = delete;
+
+ private:
+  CHP48Link& link_;
+};
+
+}  // namespace
 
 // One SendFiles call: the files, how far it got, and what went wrong.
 struct CHP48Link::SendRun {
@@ -26,22 +42,13 @@ int CHP48Link::SendFiles(const std::vector<std::string>& list) {
   SkippedItems.clear();
   if (!CheckFilesToSend(list)) return 0;
   SendRun run(list);
-  BeginTransaction();
+  if (!BeginTransaction()) return 0;
   SendPacket('S', 0, MakeInitParams());
   m_state = 1;
   int step = kGoOn;
   while (step == kGoOn) {
     if (AwaitReply() != 'Y') {
-      // After a cancel the calculator is still inside the transaction. When
-      // it had just taken our packet it waits for the next one, with the
-      // block check agreed once the S was answered.
-      if (m_cancel && m_ackedAtCancel) {
-        if (run.awaiting == 'S') TakeInitParams(m_data);
-        m_checkType = m_agreedCheck;
-        AdvanceSeq();
-      }
-      if (m_cancel && IsOpen()) SendError(kCancelledText);
-      step = 0;
+      step = m_cancel ? EndCancelledSend(run) : 0;
       break;
     }
     // A refusal is answered with Z at once; its ACK comes next.
@@ -167,12 +174,75 @@ int CHP48Link::SkipTheRest(SendRun& run) {
 int CHP48Link::SendBreak(SendRun& run) {
   AdvanceSeq();
   SendPacket('B', m_seq, {});
-  if (AwaitReply() != 'Y') {
-    if (m_cancel && IsOpen()) SendError(kCancelledText);
-    return 0;
-  }
+  run.awaiting = 'B';
+  if (AwaitReply() != 'Y') return m_cancel ? EndCancelledSend(run) : 0;
   m_seq = 0;
   return run.result;
+}
+
+// The calculator takes an error packet as the end of the transfer, but then
+// ignores the line for seconds: the next command is lost. A discarded file
+// (Z "D") and the end of the batch (B) it acknowledges at once, keeping
+// nothing, and it answers the next command at once. So the answer to the
+// packet on its way is awaited, and the transfer ended the Kermit way; an
+// error packet goes only where that is not answered.
+int CHP48Link::EndCancelledSend(SendRun& run) {
+  CloseInputFile();
+  if (!IsOpen()) return 0;
+  EndingReads reads(*this);
+  int answer = m_ackedAtCancel ? 'Y' : AwaitEndingAnswer();
+  if (answer == 'Y') {
+    // Once the S was answered, both sides use the block check it agreed.
+    if (run.awaiting == 'S') TakeInitParams(m_data);
+    m_checkType = m_agreedCheck;
+    if (run.awaiting == 'B') {
+      m_seq = 0;
+      return run.result;
+    }
+    if (run.awaiting == 'F' || run.awaiting == 'D') {
+      // The calculator keeps nothing of this file.
+      if (run.awaiting == 'F')
+        StoredNames.emplace_back();
+      else
+        StoredNames.back().clear();
+      AdvanceSeq();
+      SendPacket('Z', m_seq, "D");
+      answer = AwaitEndingAnswer();
+    }
+  }
+  if (answer == 'Y') {
+    AdvanceSeq();
+    SendPacket('B', m_seq, {});
+    answer = AwaitEndingAnswer();
+    if (answer == 'Y') {
+      m_seq = 0;
+      return 0;
+    }
+  }
+  // An error packet of the calculator's ended the transfer already.
+  if (answer != 'E') SendError(kCancelledText);
+  return 0;
+}
+
+int CHP48Link::AwaitEndingAnswer() {
+  // The calculator answers these packets at once: a second is plenty.
+  const int timeout = m_timeout;
+  m_timeout = 1;
+  const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  int answer = 0;
+  while (answer == 0 && std::chrono::steady_clock::now() < until) {
+    const int type = ReceivePacket();
+    if (type == kTimeout) break;
+    if ((type == 'Y' && m_rxSeq == m_seq) || (type == 'N' && m_rxSeq == (m_seq + 1) % 64))
+      answer = 'Y';
+    else if (type == 'E')
+      answer = 'E';
+    else if (type == 'N' && m_rxSeq == m_seq)
+      ResendLastPacket();  // asked for again: our packet was damaged on the way
+    // Anything else (a late duplicate, a damaged packet) is passed over.
+  }
+  m_timeout = timeout;
+  return answer;
 }
 
 }  // namespace dravik

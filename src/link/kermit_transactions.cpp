@@ -1,6 +1,7 @@
 // The Kermit client transactions: reply wait with retransmission, directory
 // requests and remote host commands. Sending and receiving files live in
 // kermit_send.cpp and kermit_receive.cpp.
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <thread>
@@ -14,7 +15,7 @@ namespace dravik {
 namespace {
 constexpr std::string_view kNoResponse =
     "No response from HP48\n\nPut your HP in Server-Mode and check the settings";
-constexpr int kMaxTries = kMaxReplyTries - 2;  // the seventh bad reply in a row means silence
+using Clock = std::chrono::steady_clock;
 
 // A command as the log names it: on one line, long programs cut short.
 std::string CommandForLog(std::string_view text) {
@@ -39,21 +40,37 @@ void CHP48Link::ShowMessage(std::string_view text, std::string_view caption) {
     m_session.MainWindow->ShowMessage(text, caption, MessageIcon::Error, MessageButtons::Ok);
 }
 
-void CHP48Link::BeginTransaction(bool discard_input) {
+bool CHP48Link::BeginTransaction(bool discard_input) {
   m_checkType = 1;
   m_seq = 0;
   m_stripParity = m_session.Settings.Parity != 0 ? 1 : 0;
+  if (m_cancel) return false;
   // A port closed after an earlier failure, or whose device went away, may
   // work again: the adapter is back, or the user fixed the settings. Not
   // when the user chose to give up.
   if (!m_session.LinkClosedByUser) EnsureOpen();
+  // Still recovering from an error packet: of this program, or of another
+  // one that moved the line's last use ahead.
+  const auto now = Clock::now();
+  m_patientReply = now < m_peerRecoversAt || LastTraffic() > now;
   // A server going back to its idle state loses what arrives meanwhile:
   // the first packet waits until the line has been quiet for a while,
   // also when the last packet was another Dravik program's.
-  WaitQuietFor(model().SettleMs);
+  if (!WaitQuietFor(model().SettleMs)) return false;
   // An idle server sends a NAK now and then; taken as the reply to our
   // first packet it would make us send that packet twice.
   if (discard_input) DiscardInput();
+  return true;
+}
+
+int CHP48Link::ReceiveFirstReply() {
+  if (!m_patientReply) return ReceivePacket();
+  m_patientReply = false;
+  const int timeout = m_timeout;
+  m_timeout = std::max(m_timeout, kReplyAfterErrorS);
+  const int type = ReceivePacket();
+  m_timeout = timeout;
+  return type;
 }
 
 std::string CHP48Link::NoResponseText() const {
@@ -97,26 +114,40 @@ void CHP48Link::NoResponse() {
   }
 }
 
+bool CHP48Link::AnswersNoneOfOurs(int type) const {
+  if (type == kForeignPacket) return true;
+  if (type == kTimeout || type == kBadPacket) return false;
+  const int previous = (m_seq + 63) % 64;
+  // A late second acknowledgement of our previous packet (the peer
+  // answered a repeated packet twice): the current one is not lost, and
+  // sending it again would start another round of duplicates.
+  if (type == 'Y' && m_rxSeq == previous) return true;
+  // A peer still inside another exchange (a calculator waiting for the end
+  // of a transfer NAKs every packet with the number it waits for): sending
+  // ours at once each time would use up the tries in a moment.
+  return m_rxSeq != m_seq && m_rxSeq != previous;
+}
+
 int CHP48Link::AwaitReply() {
-  int type = ReceivePacket();
-  // Whether the peer took our packet before a cancel came: its error packet
-  // must then go where the peer looks for the next one.
+  int type = ReceiveFirstReply();
+  // Whether the peer took our packet before a cancel came: the end of the
+  // transfer must then go where the peer looks for the next packet.
   m_ackedAtCancel = m_cancel && type == 'Y' && m_rxSeq == m_seq;
   if (m_cancel) return kFailed;
-  for (int tries = 0;; ++tries) {
+  const auto wait = std::chrono::milliseconds(m_timeout * m_msPerSecond);
+  auto try_ends = Clock::now() + wait;
+  for (int resent = 0;;) {
     if (m_rxSeq == m_seq && IsAcceptable(type)) {
       if (!DoubtfulInit(type)) return type;
       if (type == 'S') {
         // Asked for again by its sequence number.
         SendPacket('N', m_seq, {});
+        ++resent;
+        try_ends = Clock::now() + wait;
         type = ReceivePacket();
         continue;
       }
       // An answer to our S or I: sent again, it is answered again.
-    }
-    if (tries > kMaxTries) {
-      NoResponse();
-      return kFailed;
     }
     if (type == 'N' && m_rxSeq == (m_seq + 1) % 64) return 'Y';
     if (type == 'E') {
@@ -126,26 +157,29 @@ int CHP48Link::AwaitReply() {
       return kFailed;
     }
     if (m_cancel) return kFailed;
-    if (type == 'Y' && m_rxSeq == (m_seq + 63) % 64) {
-      // A late second acknowledgement of our previous packet (the peer
-      // answered a repeated packet twice): the current one is not lost, and
-      // sending it again would start another round of duplicates.
+    if (AnswersNoneOfOurs(type) && Clock::now() < try_ends) {
       type = ReceivePacket();
       continue;
+    }
+    if (resent + 1 >= kMaxReplyTries) {
+      NoResponse();
+      return kFailed;
     }
     // Silence: the user sees the retries and may stop waiting.
     if (type == kTimeout) {
       if (m_session.MainWindow)
         m_session.MainWindow->SetStatusText("Waiting for the calculator: try " +
-                                            std::to_string(tries + 2) + " of " +
+                                            std::to_string(resent + 2) + " of " +
                                             std::to_string(kMaxReplyTries) +
                                             " \u2014 Stop to give up");
-      m_session.Post(kProgressRetry, tries + 2);
+      m_session.Post(kProgressRetry, resent + 2);
     }
     if (m_sendBuf.empty())
       SendPacket('N', m_seq, {});
     else
-      WriteString(m_sendBuf);
+      ResendLastPacket();
+    ++resent;
+    try_ends = Clock::now() + wait;
     type = ReceivePacket();
   }
 }
@@ -168,7 +202,16 @@ int CHP48Link::SendNak() {
   return 1;
 }
 
-int CHP48Link::SendError(std::string_view text) { return SendPacket('E', m_seq, text); }
+int CHP48Link::SendError(std::string_view text) {
+  SendPacket('E', m_seq, text);
+  // The calculator is deaf for a while now: the line counts as used until
+  // the settle pause leaves it quiet that long, in other Dravik programs
+  // too (the line stamp).
+  const auto now = Clock::now();
+  NoteTrafficUntil(now + std::chrono::milliseconds(kQuietAfterErrorMs - model().SettleMs));
+  m_peerRecoversAt = now + std::chrono::milliseconds(kErrorRecoveryMs);
+  return 1;
+}
 
 int CHP48Link::ReadDirectory() {
   LoggedOperation op(m_session.Log, "List " + m_session.HPWorkingPath);
@@ -184,7 +227,7 @@ int CHP48Link::ReadListingPackets() {
                        (ReadingNote.empty() ? "" : " " + ReadingNote) + " ...";
   if (m_session.MainWindow) m_session.MainWindow->SetStatusText(status);
   DirectoryListing.clear();
-  BeginTransaction();
+  if (!BeginTransaction()) return 0;
   SendPacket('G', 0, "D");
   for (;;) {
     switch (AwaitReply()) {
@@ -261,7 +304,7 @@ int CHP48Link::RunHostCommand(std::string_view text) {
                 "Error");
     return 0;
   }
-  BeginTransaction();
+  if (!BeginTransaction()) return op.Result(0);
   SendPacket('C', 0, field);
   return op.Result(CollectHostReply());
 }

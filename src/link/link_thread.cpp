@@ -13,7 +13,7 @@ namespace {
 // window is not busy while the line is.
 class LineWindow : public MainWindowHandle {
  public:
-  explicit LineWindow(MainWindowHandle* window) : window_(window) {}
+  explicit LineWindow(std::shared_ptr<MainWindowHandle> window) : window_(std::move(window)) {}
   MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                             MessageButtons buttons) override {
     return window_ ? window_->ShowMessage(text, caption, icon, buttons) : MessageAnswer::Cancel;
@@ -30,7 +30,7 @@ class LineWindow : public MainWindowHandle {
   void SetWaitCursor(bool) override {}
 
  private:
-  MainWindowHandle* window_;
+  std::shared_ptr<MainWindowHandle> window_;
 };
 
 }  // namespace
@@ -44,12 +44,13 @@ struct LineOperation {
 };
 
 // Everything the thread uses, shared with it so that a thread left running
-// at shutdown never outlives what it works on.
+// at shutdown never outlives what it works on: the window boundary, the log
+// and the trace (in the session) are held here too.
 struct LinkThreadCore {
-  LinkThreadCore(MainWindowHandle* owner, OperationLog* log)
-      : window(std::make_unique<LineWindow>(owner)) {
+  LinkThreadCore(std::shared_ptr<MainWindowHandle> owner, std::shared_ptr<OperationLog> shared_log)
+      : window(std::make_unique<LineWindow>(std::move(owner))), log(std::move(shared_log)) {
     session.MainWindow = window.get();
-    session.Log = log;
+    session.Log = log.get();
   }
   ~LinkThreadCore() {
     kermit.CloseAll();
@@ -69,6 +70,7 @@ struct LinkThreadCore {
 
   Session session;
   std::unique_ptr<MainWindowHandle> window;
+  std::shared_ptr<OperationLog> log;
   CHP48Link kermit{session};
   CXModemLink xmodem{session};
   mutable std::mutex mutex;
@@ -85,13 +87,17 @@ struct LinkThreadCore {
   std::function<void()> changed;
 };
 
-LinkThread::LinkThread(MainWindowHandle* window, OperationLog* log, std::function<void()> changed)
-    : core_(std::make_shared<LinkThreadCore>(window, log)) {
+LinkThread::LinkThread(std::shared_ptr<MainWindowHandle> window, std::shared_ptr<OperationLog> log,
+                       std::function<void()> changed)
+    : core_(std::make_shared<LinkThreadCore>(std::move(window), std::move(log))) {
   core_->changed = std::move(changed);
   thread_ = std::thread(&LinkThread::Run, core_);
 }
 
-LinkThread::~LinkThread() { Shutdown(std::chrono::seconds(10)); }
+LinkThread::~LinkThread() {
+  // A thread already left to end on its own holds what it needs.
+  if (thread_.joinable()) Shutdown(std::chrono::seconds(10));
+}
 
 uint64_t LinkThread::Post(std::string what, LineRequest request, Work work) {
   uint64_t id = 0;
@@ -169,10 +175,11 @@ LineQueue LinkThread::Queue() const {
 }
 
 bool LinkThread::Shutdown(std::chrono::milliseconds bound) {
-  if (!thread_.joinable()) return true;
   std::deque<LineOperation> dropped;
   {
     std::unique_lock<std::mutex> lock(core_->mutex);
+    // Left to end on its own by an earlier call: whether it has by now.
+    if (!thread_.joinable()) return core_->over;
     core_->quit = true;
     dropped.swap(core_->waiting);
     if (core_->runningId != 0) core_->StopRunning();

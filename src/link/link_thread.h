@@ -88,11 +88,15 @@ class LinkThread {
 
   // window: the owner of the message boxes and the settings dialog, called
   // from the link thread (it must run them on its own thread and block the
-  // caller meanwhile). changed: called on the link thread whenever an
-  // operation starts or ends; it must not block.
-  LinkThread(MainWindowHandle* window, OperationLog* log, std::function<void()> changed);
+  // caller meanwhile, and answer at once once nobody is there to). log: where
+  // the operations note what they did. changed: called on the link thread
+  // whenever an operation starts or ends; it must not block. The thread
+  // shares the window, the log and what changed holds: they live as long
+  // as it does, also when it is left to end on its own.
+  LinkThread(std::shared_ptr<MainWindowHandle> window, std::shared_ptr<OperationLog> log,
+             std::function<void()> changed);
   // Stops what runs, drops what waits and waits a few seconds for the
-  // thread (see Shutdown).
+  // thread (see Shutdown), unless it was left to end on its own already.
   ~LinkThread();
   LinkThread(const LinkThread&) = delete;
   LinkThread& operator=(const LinkThread&) = delete;
@@ -117,7 +121,8 @@ class LinkThread {
   // Drops what waits, stops what runs and waits at most bound for the
   // thread to end. True when it ended (the port is closed and unlocked);
   // false when an operation still runs: the thread is left to end on its
-  // own with the objects it uses, which stay alive until then.
+  // own with the objects it uses, which stay alive until then. Called again
+  // after that, it tells at once whether the thread has ended since.
   bool Shutdown(std::chrono::milliseconds bound);
 
  private:

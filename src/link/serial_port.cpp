@@ -84,14 +84,24 @@ int CSerialPort::Open() {
   return SetTimeouts(m_timeout);
 }
 
-void CSerialPort::NoteTraffic() {
-  m_lastTraffic = std::chrono::steady_clock::now();
+void CSerialPort::NoteTraffic() { NoteTrafficUntil(std::chrono::steady_clock::now()); }
+
+void CSerialPort::NoteTrafficUntil(std::chrono::steady_clock::time_point until) {
+  m_lastTraffic = std::max(m_lastTraffic, until);
   m_lineStamp.Record(m_lastTraffic);
 }
 
-void CSerialPort::WaitQuietFor(int ms) const {
+bool CSerialPort::WaitQuietFor(int ms) const {
+  using Clock = std::chrono::steady_clock;
   const auto quiet = m_lastTraffic + std::chrono::milliseconds(ms);
-  if (std::chrono::steady_clock::now() < quiet) std::this_thread::sleep_until(quiet);
+  // In slices: the wait after an error packet is long enough for the user
+  // to stop what would follow it.
+  constexpr auto kSlice = std::chrono::milliseconds(40);
+  for (auto now = Clock::now(); now < quiet; now = Clock::now()) {
+    if (m_cancel) return false;
+    std::this_thread::sleep_until(std::min(quiet, now + kSlice));
+  }
+  return !m_cancel;
 }
 
 int CSerialPort::EnsureOpen() {
@@ -127,13 +137,16 @@ int CSerialPort::ReadByte(uint8_t& byte) {
       const int slice = std::min(remaining, kSliceMs);
       if (m_hPort.ReadByte(byte, slice)) return true;
       remaining -= slice;
-      if (remaining <= 0 || m_cancel || m_hPort.Lost() || !m_hPort.IsOpen()) return false;
+      if (remaining <= 0 || (m_cancel && !m_readPastCancel) || m_hPort.Lost() ||
+          !m_hPort.IsOpen())
+        return false;
     }
   };
   const bool read = wait_for_byte();
   if (m_traceXModem)
-    if (PacketTrace* trace = m_session.Trace) {
+    if (PacketTrace* trace = m_session.Trace.get()) {
       if (read) trace->XModemReceived(byte);
+      else if (m_cancel && !m_readPastCancel) trace->XModemStopped();
       else trace->XModemSilence(timeout_ms);
     }
   return read ? 1 : 0;
@@ -149,7 +162,7 @@ int CSerialPort::WriteBytes(const uint8_t* data, size_t size) {
   // As the port's write time-outs: 50 ms per byte plus 2 s.
   int timeout_ms = static_cast<int>(2000 + 50 * size);
   if (m_traceXModem)
-    if (PacketTrace* trace = m_session.Trace)
+    if (PacketTrace* trace = m_session.Trace.get())
       trace->XModemSent(std::string_view(reinterpret_cast<const char*>(data), size));
   const bool written = m_hPort.Write(data, size, timeout_ms);
   NoteTraffic();

@@ -50,11 +50,15 @@ class CSerialPort {
   int WriteBytes(const uint8_t* data, size_t size);
   // When a packet last went over the line, from this program or another
   // one that held the device before: writes and the packets a link reads
-  // (NoteTraffic) count.
+  // (NoteTraffic) count. A peer that must be left alone for longer than the
+  // usual pause (after an error packet) has it moved ahead: the line counts
+  // as used until then (NoteTrafficUntil). It never moves back.
   std::chrono::steady_clock::time_point LastTraffic() const { return m_lastTraffic; }
   void NoteTraffic();
-  // Waits until ms have passed since LastTraffic.
-  void WaitQuietFor(int ms) const;
+  void NoteTrafficUntil(std::chrono::steady_clock::time_point until);
+  // Waits until ms have passed since LastTraffic, or until a cancel is
+  // asked; false in that case.
+  bool WaitQuietFor(int ms) const;
   // Drops input that arrived before the next transaction starts.
   void DiscardInput() { m_hPort.DiscardInput(); }
   // Waits (bounded) until queued output has gone out.
@@ -92,6 +96,9 @@ class CSerialPort {
 
   // Flags set from the GUI thread while a worker runs the protocol.
   std::atomic<int> m_cancel{0};
+  // Reads go on after a cancel: the link is ending the transfer the way
+  // the peer needs (its waits are bounded by themselves).
+  bool m_readPastCancel = false;
   std::atomic<int> m_skipAll{0};
   std::atomic<int> m_skipCurrent{0};
   int m_timeout = 1;  // read time-out in seconds

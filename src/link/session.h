@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstdint>
 #include <optional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -85,9 +86,11 @@ struct Session {
   MainWindowHandle* MainWindow = nullptr;
   std::atomic<ProgressSink*> ProgressWindow{nullptr};
 
-  // Where the links report every packet (dravik-cli --trace); null: no
-  // trace. Set before any link runs and left alone while one does.
-  PacketTrace* Trace = nullptr;
+  // Where the links report every packet (--trace); null: no trace. Set
+  // before any link runs and left alone while one does. Shared, so that a
+  // link thread left to end on its own after the window has gone still
+  // writes to a trace that exists.
+  std::shared_ptr<PacketTrace> Trace;
   // Where the operations and jobs note what they did (the window's log
   // pane); null: no log.
   OperationLog* Log = nullptr;

@@ -144,6 +144,11 @@ void TraceFile::KermitSilence(int timeout_ms) {
   WriteLine(Clock::now(), "kermit", '<', "nothing within " + std::to_string(timeout_ms) + " ms");
 }
 
+void TraceFile::KermitStopped() {
+  std::lock_guard lock(mutex_);
+  WriteLine(Clock::now(), "kermit", '<', "stopped");
+}
+
 void TraceFile::FlushReceived() {
   if (received_.empty()) return;
   WriteLine(received_at_, "xmodem", '<', DescribeXModemBytes(received_));
@@ -171,6 +176,12 @@ void TraceFile::XModemSilence(int timeout_ms) {
   std::lock_guard lock(mutex_);
   FlushReceived();
   WriteLine(Clock::now(), "xmodem", '<', "nothing within " + std::to_string(timeout_ms) + " ms");
+}
+
+void TraceFile::XModemStopped() {
+  std::lock_guard lock(mutex_);
+  FlushReceived();
+  WriteLine(Clock::now(), "xmodem", '<', "stopped");
 }
 
 }  // namespace dravik

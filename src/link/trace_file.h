@@ -5,6 +5,7 @@
 //   14:03:07.262 kermit < Y seq 0 "~* @-#Y1~* "
 //   14:03:09.101 xmodem < NAK
 //   14:03:09.102 xmodem > block 1 "HPHP48-E..." checksum 0x3d
+//   14:03:12.480 kermit < stopped
 //
 // The file is appended to, so an earlier trace is never lost; each run
 // starts with a heading line. Lines are flushed as they are written so that
@@ -36,9 +37,11 @@ class TraceFile : public PacketTrace {
   void KermitPacket(TraceDirection direction, int type, int seq, std::string_view data) override;
   void KermitBadLine(std::string_view line) override;
   void KermitSilence(int timeout_ms) override;
+  void KermitStopped() override;
   void XModemSent(std::string_view bytes) override;
   void XModemReceived(uint8_t byte) override;
   void XModemSilence(int timeout_ms) override;
+  void XModemStopped() override;
 
  private:
   using Clock = std::chrono::system_clock;

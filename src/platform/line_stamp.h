@@ -30,7 +30,9 @@ class LineStamp {
   void Detach();
 
   // The time recorded. None when there is no stamp, or it cannot be read,
-  // or it lies in the future (written before the system restarted).
+  // or it lies more than kLargestAhead in the future (written before the
+  // system restarted). A time a little ahead is kept: the line counts as
+  // used until then.
   std::optional<Clock::time_point> Last() const;
   // Keeps the time of the latest traffic. During a transfer the file is
   // written at most every kWriteInterval (a write each packet cost a system
@@ -38,6 +40,7 @@ class LineStamp {
   void Record(Clock::time_point when);
 
   static constexpr std::chrono::milliseconds kWriteInterval{50};
+  static constexpr std::chrono::seconds kLargestAhead{10};
 
  private:
   void Write(Clock::time_point when);

@@ -32,6 +32,10 @@ speed_t SpeedFor(uint32_t baud) {
 
 constexpr uint32_t kSpeeds[] = {300, 600, 1200, 2400, 4800, 9600, 19200, 38400, 57600, 115200};
 
+// The longest a write waits for room in the driver before it looks at the
+// interrupt flag again.
+constexpr long long kWriteSliceMs = 40;
+
 // Errors that mean the device itself is gone, not a passing condition.
 bool IsGone(int error) { return error == EIO || error == ENXIO || error == ENODEV || error == EBADF; }
 
@@ -202,10 +206,13 @@ bool SerialDevice::Write(const uint8_t* data, size_t size, int timeout_ms) {
       if (IsGone(errno)) lost_ = true;
       return false;
     }
+    // No room in the driver: waited for in slices, so that a cancel asked
+    // meanwhile ends the write within one.
     long long left = deadline - NowMs();
-    if (left <= 0) return false;
+    if (left <= 0 || Interrupted()) return false;
     pollfd p{fd_, POLLOUT, 0};
-    if (::poll(&p, 1, static_cast<int>(left)) < 0 && (errno != EINTR || Interrupted()))
+    if (::poll(&p, 1, static_cast<int>(std::min(left, kWriteSliceMs))) < 0 &&
+        (errno != EINTR || Interrupted()))
       return false;
   }
   return true;

@@ -52,7 +52,8 @@ class SerialDevice {
 
   DeviceError Open(const std::string& path, const LineSettings& line);
   // A read or write that a signal interrupts gives up at once when this
-  // flag is set (the user's cancel); otherwise it goes on waiting.
+  // flag is set (the user's cancel); otherwise it goes on waiting. A write
+  // that waits for room in the driver also gives up once the flag is set.
   void SetInterruptFlag(const std::atomic<int>* flag) { interrupt_ = flag; }
   bool IsOpen() const { return fd_ >= 0; }
   // Closes the device if open; drops whatever is buffered. True if it was open.
@@ -61,7 +62,8 @@ class SerialDevice {
 
   // Waits at most timeout_ms for one byte. False on time-out or error.
   bool ReadByte(uint8_t& byte, int timeout_ms);
-  // Writes all bytes, waiting at most timeout_ms in all. True if all went out.
+  // Writes all bytes, waiting at most timeout_ms in all (or until the
+  // interrupt flag is set). True if all went out.
   bool Write(const uint8_t* data, size_t size, int timeout_ms);
   // Drops pending input (our buffer and the driver's).
   void DiscardInput();

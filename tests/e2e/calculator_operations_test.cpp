@@ -259,6 +259,42 @@ TEST_F(SimOperationsTest, ReadAllWalksHomeABD) {
   EXPECT_EQ(cache.NameAt(2), "R");
 }
 
+// Transfers stopped midway: the simulated calculator ends them as the real
+// one does (an error packet leaves it deaf for seconds, a discarded upload
+// does not), and the next command must be answered the first time it goes.
+TEST_F(SimOperationsTest, TheNextCommandIsAnsweredAfterAStoppedUploadOrDownload) {
+  Start("\"\" 1 400 START \"0123456789\" + NEXT 'BIG' STO");
+  auto stopped_at = [&](int code, long at_least, auto transfer) {
+    testing::ProgressHook stop([&](int posted, long value) {
+      if (posted == code && value >= at_least) link->Cancel();
+    });
+    session.ProgressWindow = &stop;
+    const int result = transfer();
+    session.ProgressWindow = nullptr;
+    link->ClearFlags();
+    return result;
+  };
+  // An upload stopped after 1000 of its 30025 bytes: nothing is kept.
+  const std::string upload = pc / "UP";
+  const std::string text = "%%HP: T(3)A(D)F(.);\r\n\"" + std::string(30000, 'q') + "\"\r\n";
+  testing::WriteBytes(upload, std::vector<uint8_t>(text.begin(), text.end()));
+  EXPECT_EQ(stopped_at(kProgressBytes, 1000, [&] { return link->SendFiles({upload}); }), 0);
+  ASSERT_EQ(link->ReadDirectory(), 1);
+  EXPECT_NE(link->DirectoryListing.find("\r\nBIG "), std::string::npos);
+  EXPECT_EQ(link->DirectoryListing.find("\r\nUP "), std::string::npos);
+
+  // A download stopped after ten packets: the partial file goes.
+  std::filesystem::remove(upload);
+  EXPECT_EQ(stopped_at(kProgressPackets, 10, [&] { return link->ReceiveFiles({"BIG"}); }), 0);
+  EXPECT_TRUE(std::filesystem::is_empty(pc.path()));
+  ASSERT_EQ(link->RunHostCommand("1 2 +"), 1);
+  EXPECT_EQ(link->HostReply, "1:                     3\r\n");
+
+  // No command went out while the calculator could not hear it.
+  EXPECT_EQ(sim->RequestsLostGoingIdle(), 0u);
+  EXPECT_EQ(Messages(), Strings{});
+}
+
 TEST_F(SimOperationsTest, ArchiveIsReceivedAndRestored) {
   sim::SimOptions options;
   options.auto_eval = true;

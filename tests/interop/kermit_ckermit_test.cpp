@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <random>
 
 #include "ckermit_server.h"
@@ -114,6 +115,27 @@ TEST_F(CKermitInterop, MissingFileReportsTheServersErrorAndLeavesNothing) {
   // The link is still usable afterwards.
   ::mkdir((scratch_ / "client").c_str(), 0755);
   ASSERT_EQ(link_->RunHostCommand("echo still here"), 1);
+}
+
+// A stopped send ends the Kermit way, the file discarded (Z "D") and the
+// batch ended (B): C-Kermit takes both and answers the next command. (What
+// it got of the file it keeps or not after its own SET FILE INCOMPLETE,
+// which keeps binary files by default.)
+TEST_F(CKermitInterop, AStoppedSendIsTakenAndTheNextCommandAnswered) {
+  const std::string big = scratch_ / "big";
+  WriteBytes(big, std::vector<uint8_t>(50000, 'b'));
+  ProgressHook stop([&](int code, long bytes) {
+    if (code == kProgressBytes && bytes >= 5000) link_->Cancel();
+  });
+  session_.ProgressWindow = &stop;
+  EXPECT_EQ(link_->SendFiles({big}), 0);
+  session_.ProgressWindow = nullptr;
+  link_->ClearFlags();
+  ASSERT_EQ(link_->RunHostCommand("echo still here"), 1);
+  EXPECT_NE(link_->HostReply.find("still here"), std::string::npos) << link_->HostReply;
+  const std::string kept = scratch_ / "server/big";
+  EXPECT_LT(std::filesystem::exists(kept) ? std::filesystem::file_size(kept) : 0, 50000u);
+  EXPECT_TRUE(window_.messages().empty());
 }
 
 TEST_F(CKermitInterop, SilentPeerEndsInTheNoResponsePath) {

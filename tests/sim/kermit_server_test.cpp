@@ -10,6 +10,7 @@
 #include <map>
 #include <thread>
 
+#include "kermit_peer.h"
 #include "raw_device.h"
 
 namespace dravik::sim {
@@ -248,7 +249,12 @@ TEST_F(KermitServerTest, LostAndDamagedPacketsAreRepeated) {
   // A NAK of the X brings it again; a NAK of the next packet counts as ACK.
   EXPECT_EQ(Ask("\x01#!N4\r"), "\x01#!X>\r");
   EXPECT_EQ(Ask("\x01#\"N5\r"), "\x01.\"DEmpty Stack[\r");
-  EXPECT_EQ(Ask("\x01#\"Y@\r"), "\x01##ZB\r");
+  // A second ACK of the X (the client answered its repeat) brings nothing:
+  // every later packet would go twice.
+  device_->Write("\x01#!Y?\r");
+  EXPECT_EQ(device_->ReadLine(std::chrono::milliseconds(500)), "");
+  // X (cancel the file) in an ACK is passed over: the end comes as usual.
+  EXPECT_EQ(Ask(testing::KermitPeer::Build('Y', 2, "X", 1)), "\x01##ZB\r");
 
   // As receiver: a repeated F (our ACK was lost) gets the same ACK again,
   // a damaged D a NAK for its number.

@@ -1,7 +1,8 @@
-// A MainWindowHandle and a ProgressSink for tests. The window records every
+// A MainWindowHandle and ProgressSinks for tests. The window records every
 // message box, status text, wait-cursor change and settings-dialog run, and
-// answers as the test told it to; the sink records what the engine posts.
-// Both are safe to call from a worker thread.
+// answers as the test told it to; one sink records what the engine posts,
+// the other hands it to a function. All are safe to call from a worker
+// thread.
 #pragma once
 
 #include <functional>
@@ -127,6 +128,17 @@ class RecordingProgress : public ProgressSink {
  private:
   mutable std::mutex mutex_;
   std::vector<std::pair<int, long>> posts_;
+};
+
+// A ProgressSink that hands each post to a function on the posting thread
+// (e.g. to stop a transfer once it has got so far).
+class ProgressHook : public ProgressSink {
+ public:
+  explicit ProgressHook(std::function<void(int code, long value)> hook) : hook_(std::move(hook)) {}
+  void post(int code, long value) override { hook_(code, value); }
+
+ private:
+  std::function<void(int, long)> hook_;
 };
 
 }  // namespace dravik::testing

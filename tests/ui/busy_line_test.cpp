@@ -7,7 +7,10 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +18,8 @@
 #include "hpview/remote_view.h"
 #include "jobs/transfer_dlg.h"
 #include "jobs/transfer_job.h"
+#include "link/operation_log.h"
+#include "link/trace_file.h"
 #include "pcview/pc_view.h"
 #include "platform/serial_device.h"
 #include "support/pane_events.h"
@@ -237,6 +242,60 @@ TEST(BusyLine, ClosingMidTransferLeavesNoFileAndTheDeviceFree) {
   // Nobody holds the device any more.
   SerialDevice device;
   EXPECT_EQ(device.Open(w.calculator().device(), LineSettings{}), DeviceError::Ok);
+}
+
+// Closing while an operation ignores Stop for longer than the bound: the box
+// it waits for is answered (nobody is there to see it), the thread is left
+// to end on its own, and the log, the window boundary and the trace it
+// reaches afterwards are still there when it does (run under the
+// sanitizers, a freed one shows).
+TEST(BusyLine, AnOperationHeldPastTheShutdownBoundEndsSafelyAfterTheWindow) {
+  testing::ScratchFolder folder;
+  const std::string tracePath = folder / "trace.txt";
+  struct Held {
+    std::atomic<bool> asking{false}, answered{false}, release{false}, done{false};
+    std::atomic<MessageAnswer> first{MessageAnswer::Yes}, second{MessageAnswer::Yes};
+  };
+  auto held = std::make_shared<Held>();
+  auto ctx = std::make_unique<AppContext>();
+  WindowBoundary boundary;
+  ctx->line.SetWindow(&boundary);
+  auto work = [held, trace = std::make_shared<TraceFile>(tracePath)](LineSide& line) mutable {
+    line.session.Trace = std::move(trace);  // as the connection check hands it over
+    held->asking = true;
+    held->first = line.session.MainWindow->ShowMessage(
+        "Replace it?", "Dravik", MessageIcon::Question, MessageButtons::YesNo);
+    held->answered = true;
+    while (!held->release) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    {
+      LoggedOperation op(line.session.Log, "Held past the window");
+      line.session.MainWindow->SetStatusText("still here");
+      held->second = line.session.MainWindow->ShowMessage(
+          "Replace it?", "Dravik", MessageIcon::Question, MessageButtons::YesNo);
+      line.session.Trace->KermitPacket(TraceDirection::Sent, 'I', 0, "late");
+    }
+    held->done = true;
+    return 0;
+  };
+  ctx->line.Run<int>("Holding the line", std::function<int(LineSide&)>(work));
+  // Waits (bounded, without processing events: the box never shows).
+  auto eventually = [](const std::atomic<bool>& flag) {
+    for (int i = 0; i < 500 && !flag; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return flag.load();
+  };
+  ASSERT_TRUE(eventually(held->asking));
+  EXPECT_FALSE(ctx->line.Shutdown(300));
+  ASSERT_TRUE(eventually(held->answered)) << "the box was not answered";
+  EXPECT_EQ(held->first, MessageAnswer::No);
+  EXPECT_FALSE(ctx->line.Shutdown(100)) << "it still runs";
+  ctx.reset();
+  held->release = true;
+  ASSERT_TRUE(eventually(held->done));
+  EXPECT_EQ(held->second, MessageAnswer::No);
+  std::ifstream in(tracePath);
+  const std::string trace((std::istreambuf_iterator<char>(in)), {});
+  EXPECT_NE(trace.find(" kermit > I seq 0 \"late\"\n"), std::string::npos) << trace;
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <fstream>
 #include <mutex>
 
+#include "link/trace_file.h"
 #include "pty_link.h"
 
 namespace dravik::testing {
@@ -320,9 +321,12 @@ TEST_F(KermitTransactions, ARefusalInADataAckMeansTheFileWasNotKept) {
   EXPECT_EQ(window().messages()[0].text, "A was refused by the receiver and not kept.");
 }
 
-TEST_F(KermitTransactions, CancelDuringASendSendsAnErrorPacket) {
+// A calculator that gets an error packet in an upload ignores the line for
+// seconds afterwards; a discarded file and the end of the batch it answers
+// at once. After the stop nothing new goes out.
+TEST_F(KermitTransactions, CancelDuringASendDiscardsTheFileAndEndsTheBatch) {
   std::string a = Write("A", std::string(1000, 'a'));
-  std::string e_text;
+  std::vector<std::string> after_cancel;
   PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
     Expect(peer, 'S', 0);
     peer.Send('Y', 0, "~- @-# 1", 1);
@@ -332,34 +336,56 @@ TEST_F(KermitTransactions, CancelDuringASendSendsAnErrorPacket) {
     link().Cancel();
     peer.Send('Y', 2, "", 1);
     PeerPacket p;
-    ASSERT_TRUE(peer.Read(p, 1));
-    if (p.type == 'D') {
-      ASSERT_TRUE(peer.Read(p, 1));
+    while (peer.Read(p, 1, 1500)) {
+      after_cancel.push_back(std::string(1, static_cast<char>(p.type)) + std::to_string(p.seq) +
+                             p.data);
+      peer.Send('Y', p.seq, "", 1);
     }
-    EXPECT_EQ(p.type, 'E');
-    e_text = p.data;
   });
   EXPECT_EQ(link().SendFiles({a}), 0);
+  EXPECT_EQ(link().StoredNames, (std::vector<std::string>{""}));
+  EXPECT_EQ(link().ReadDirectory(), 0);
   server.Join();
-  EXPECT_EQ(e_text, "FILES CANCELLED");
+  EXPECT_EQ(after_cancel, (std::vector<std::string>{"Z3D", "B4"}));
 }
 
 // Stopped as the calculator answers our S: it now waits for packet 1 with
-// the agreed check, and only an error packet of that kind ends its receive.
+// the agreed check. A calculator that does not take the end of the batch
+// gets an error packet where it waits.
 TEST_F(KermitTransactions, CancelAsTheInitIsAnsweredReachesTheReceiverWhereItWaits) {
   std::string a = Write("A", "1");
-  PeerPacket error;
+  PeerPacket end, error;
   PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
     Expect(peer, 'S', 0);
     link().Cancel();
     peer.Send('Y', 0, "~- @-# 3", 1);
+    ASSERT_TRUE(peer.Read(end, 3));
     ASSERT_TRUE(peer.Read(error, 3));
   });
   EXPECT_EQ(link().SendFiles({a}), 0);
   server.Join();
-  EXPECT_EQ(error.type, 'E');
-  EXPECT_EQ(error.seq, 1);
+  EXPECT_EQ(std::string(1, static_cast<char>(end.type)) + std::to_string(end.seq), "B1");
+  EXPECT_EQ(std::string(1, static_cast<char>(error.type)) + std::to_string(error.seq), "E1");
   EXPECT_TRUE(error.check_ok);
+}
+
+// A calculator still inside an earlier transfer NAKs every packet with the
+// number it waits for, for many seconds: that is no silence, and the tries
+// last their whole time-outs until it answers.
+TEST_F(KermitTransactions, NaksOfAnotherExchangeDoNotUseUpTheTries) {
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    const auto busy_until = std::chrono::steady_clock::now() + std::chrono::milliseconds(2500);
+    PeerPacket p;
+    while (peer.Read(p, 1) && std::chrono::steady_clock::now() < busy_until)
+      peer.Send('N', 8, "", 3);
+    peer.Send('S', 0, kCalcInit, 1);
+    Expect(peer, 'Y', 0);
+    peer.Send('B', 1, "", 1);
+    Expect(peer, 'Y', 1);
+  });
+  EXPECT_EQ(link().RunHostCommand("HOME"), 1);
+  server.Join();
+  EXPECT_TRUE(window().messages().empty()) << window().messages()[0].text;
 }
 
 TEST_F(KermitTransactions, CancelDuringAListingEndsTheCalculatorsSend) {
@@ -379,6 +405,37 @@ TEST_F(KermitTransactions, CancelDuringAListingEndsTheCalculatorsSend) {
   EXPECT_EQ(link().ReadDirectory(), 0);
   server.Join();
   EXPECT_EQ(e_text, "FILES CANCELLED");
+}
+
+// The trace holds what went over the wire: an acknowledgement sent again
+// for a repeated packet too, and a wait that Stop ended as such.
+TEST_F(KermitTransactions, TheTraceHoldsEveryPacketSentAndAWaitStopEnded) {
+  const std::string path = dir_.string() + "-trace.txt";
+  t_.session.Trace = std::make_shared<TraceFile>(path);
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'G', 0);
+    peer.Send('S', 0, "~* @-#Y1", 1);
+    Expect(peer, 'Y', 0);
+    for (int i = 0; i < 2; ++i) {
+      peer.Send('X', 1, "", 1);
+      Expect(peer, 'Y', 1);
+    }
+    link().Cancel();
+    Expect(peer, 'E', 2);
+  });
+  EXPECT_EQ(link().ReadDirectory(), 0);
+  server.Join();
+  t_.session.Trace.reset();
+  std::ifstream in(path);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);)
+    if (line.rfind("# ", 0) != 0) lines.push_back(line.substr(13));
+  fs::remove(path);
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "kermit > G seq 0 \"D\"", "kermit < S seq 0 \"~* @-#Y1\"",
+                       "kermit > Y seq 0", "kermit < X seq 1", "kermit > Y seq 1",
+                       "kermit < X seq 1", "kermit > Y seq 1", "kermit < stopped",
+                       "kermit > E seq 2 \"FILES CANCELLED\""}));
 }
 
 TEST_F(KermitTransactions, ReceiveOneObject) {
