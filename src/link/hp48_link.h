@@ -298,6 +298,10 @@ class CHP48Link : public CSerialPort {
   // AwaitReply gave up on a cancel right after the peer acknowledged our
   // packet (m_data holds that acknowledgement).
   bool m_ackedAtCancel = false;
+  // Set while the answer to a B is awaited: the calculator's idle NAK
+  // (sequence 0) then says it took the B and left the transfer, its
+  // acknowledgement lost on the way (AwaitReply).
+  bool m_awaitingBreak = false;
 
  private:
   // A fill source's byte read ahead and the encoding that did not fit into

@@ -175,7 +175,10 @@ int CHP48Link::SendBreak(SendRun& run) {
   AdvanceSeq();
   SendPacket('B', m_seq, {});
   run.awaiting = 'B';
-  if (AwaitReply() != 'Y') return m_cancel ? EndCancelledSend(run) : 0;
+  m_awaitingBreak = true;
+  const int answer = AwaitReply();
+  m_awaitingBreak = false;
+  if (answer != 'Y') return m_cancel ? EndCancelledSend(run) : 0;
   m_seq = 0;
   return run.result;
 }

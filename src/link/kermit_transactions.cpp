@@ -150,6 +150,9 @@ int CHP48Link::AwaitReply() {
       // An answer to our S or I: sent again, it is answered again.
     }
     if (type == 'N' && m_rxSeq == (m_seq + 1) % 64) return 'Y';
+    if (m_awaitingBreak && m_rxType == 'N' && m_rxSeq == 0 && m_seq != 0 &&
+        (type == 'N' || type == kForeignPacket))
+      return 'Y';
     if (type == 'E') {
       DecodeToText();
       ShowMessage(m_data, "Error Message from HP48");

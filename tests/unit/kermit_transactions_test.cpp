@@ -126,6 +126,29 @@ TEST_F(KermitTransactions, SendOneShortFile) {
   EXPECT_TRUE(window().messages().empty());
 }
 
+// The acknowledgement of the B lost on a noisy line: the calculator, back
+// in its idle state, ignores the B sent again and only sends its idle NAK.
+// The file was stored once its Z was answered: the send succeeded.
+TEST_F(KermitTransactions, AnIdleNakAfterTheBreakEndsTheSend) {
+  std::string path = Write("PROG", "1 2 +\r\n");
+  PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
+    Expect(peer, 'S', 0);
+    peer.Send('Y', 0, "~- @-# 3", 1);
+    Expect(peer, 'F', 1, 3);
+    peer.Send('Y', 1, "", 3);
+    Expect(peer, 'D', 2, 3);
+    peer.Send('Y', 2, "", 3);
+    Expect(peer, 'Z', 3, 3);
+    peer.Send('Y', 3, "", 3);
+    Expect(peer, 'B', 4, 3);
+    peer.Send('N', 0, "", 1);
+  });
+  EXPECT_EQ(link().SendFiles({path}), 1);
+  server.Join();
+  EXPECT_EQ(link().m_seq, 0);
+  EXPECT_TRUE(window().messages().empty());
+}
+
 TEST_F(KermitTransactions, SendOfNothingIsInitAndBreak) {
   PeerThread server(t_.pty.master(), [&](KermitPeer& peer) {
     Expect(peer, 'S', 0);
