@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "listing/hp_path.h"
 #include "listing/listing_parser.h"
 #include "hpfile/calculator_file.h"
 #include "link/calculator_model.h"
@@ -86,6 +87,7 @@ int CHP48Link::WalkPath(std::string_view path, std::vector<std::string>& reached
 
 int CHP48Link::EnterDirectory(std::string_view path, std::string* why) {
   const std::string wanted(path);
+  if (hp_path::IsPort(wanted)) return EnterPort(wanted);
   const std::string before = m_session.HPWorkingPath;
   const auto refuse = [&](const std::string& text) {
     if (why)
@@ -283,6 +285,8 @@ int CHP48Link::PurgeObjects(std::string_view list_text) {
 
 int CHP48Link::PurgeNames(const std::vector<std::string>& names) {
   WaitCursor wait(m_session.MainWindow);
+  if (const std::optional<int> port = hp_path::PortOf(m_session.CurrentHPPath))
+    return PurgePortNames(*port, names);
   LoggedOperation op(m_session.Log, "Delete " + NamesForLog(names));
   for (const std::string& name : names) {
     if (!hp48::IsCalculatorName(name)) {
