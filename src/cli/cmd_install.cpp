@@ -33,7 +33,7 @@ int RunInstall(CliContext& context, const std::vector<std::string>& args) {
   if (install.step == InstallStep::NeedsWarmStart) {
     // The warm start stops the server: the connection check after it finds
     // the calculator where it restarted.
-    if (!AwaitServerReturn(calc, WarmStartText(calc.link().model(), install.number, port)))
+    if (!AwaitServerReturn(calc, WarmStartText(calc.link().model(), install.number, port), true))
       return 1;
     attached = calc.link().AttachLibrary(install.number) != 0;
   } else {

@@ -47,8 +47,10 @@ int RunSend(CliContext& context, const std::vector<std::string>& arguments) {
       std::fprintf(stderr, "dravik-cli: %s was stored as %s (%s was taken)\n", name.c_str(),
                    Shown(stored[i]).c_str(), ShownMessage(name).c_str());
   }
-  if (cli.calculator().window().questions_declined() > 0)
+  if (cli.calculator().window().questions_declined() > 0) {
     std::fprintf(stderr, "dravik-cli: the port's object was kept; send --replace replaces it\n");
+    return 1;
+  }
   if (!sent) return CommandFailed("send");
   // Objects in binary form are compared with the calculator's checksum.
   return CheckSentObjects(cli.link(), args) ? 0 : CommandFailed("send");

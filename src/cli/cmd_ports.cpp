@@ -25,7 +25,7 @@ int RunPorts(CliContext& context, const std::vector<std::string>& args) {
   if (ok && ports.empty()) std::printf("The calculator has no port.\n");
   for (const CHP48Link::PortSummary& port : ports) {
     const PortSlot* slot = calc.link().model().FindPort(port.number);
-    std::printf("%s  %s bytes free, %zu object%s%s%s\n", hp_path::PortPath(port.number).c_str(),
+    std::printf(":%d:  %s bytes free, %zu object%s%s%s\n", port.number,
                 port.free.c_str(), port.names.size(), port.names.size() == 1 ? "" : "s",
                 slot && !slot->note.empty() ? "; " : "",
                 slot ? std::string(slot->note).c_str() : "");

@@ -95,6 +95,10 @@ int CHP48Link::ReadThroughTemporary(const std::string& store_command, bool arrow
   ScratchFolder scratch;
   const std::string folder = m_session.CurrentPCFolder;
   const std::string working = m_session.HPWorkingPath;
+  // What a transfer under way received (a listing read to check it comes
+  // here) stays as it was.
+  std::vector<ReceivedObject> objects = std::move(ReceivedObjects);
+  std::vector<std::string> skipped = std::move(SkippedItems);
   m_session.CurrentPCFolder = scratch.path();
   m_session.HPWorkingPath = std::string(hp_path::kHome);
   const bool received = !scratch.path().empty() &&
@@ -103,7 +107,8 @@ int CHP48Link::ReadThroughTemporary(const std::string& store_command, bool arrow
   m_session.HPWorkingPath = working;
   m_session.CurrentPCFolder = folder;
   const std::string file = received ? WholeFile(ReceivedObjects.front().path) : std::string();
-  ReceivedObjects.clear();
+  ReceivedObjects = std::move(objects);
+  SkippedItems = std::move(skipped);
   if (binary && !m_session.LinkClosedByUser) {
     CancelPause pause(*this);
     RunCalculatorCommand(hp48::SetTransferFormatCommand(true), false);
