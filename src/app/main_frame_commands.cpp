@@ -9,6 +9,7 @@
 
 #include "app/about_dlg.h"
 #include "app/app_context.h"
+#include "app/library_install_command.h"
 #include "app/main_frame.h"
 #include "app/name_dialogs.h"
 #include "app/restore_command.h"
@@ -151,6 +152,14 @@ void CMainFrame::OnRestore() {
     file = QFile::encodeName(chosen).toStdString();
   }
   RestoreArchive(ctx_, *panes_.hpList, file);
+}
+
+void CMainFrame::OnInstallLibrary() {
+  // The library with the focus in the PC list, else one the user picks.
+  const std::string focused = panes_.pcList->FocusedName();
+  std::string file = focused.empty() ? std::string() : ctx_.session.CurrentPCFolder + focused;
+  if (!file.empty() && !IsLibraryFile(file)) file.clear();
+  InstallLibraryCommand(ctx_, *panes_.hpList, this, file, std::nullopt);
 }
 
 void CMainFrame::OnRefresh() {

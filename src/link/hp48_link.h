@@ -195,8 +195,9 @@ class CHP48Link : public CSerialPort {
     std::vector<std::string> names;  // a library by its number
   };
   // Every port of the model that the calculator has (a card port without a
-  // card is left out), in number order. 1, or 0 after telling why.
-  int ReadPorts(std::vector<PortSummary>& ports);
+  // card is left out), in number order; without names, what each holds is
+  // not asked for. 1, or 0 after telling why.
+  int ReadPorts(std::vector<PortSummary>& ports, bool names = true);
   // Whether the calculator has the port; tells the user when not.
   int CheckPort(int port);
   // Puts the listing of the port into DirectoryListing, in the form G D
@@ -215,6 +216,11 @@ class CHP48Link : public CSerialPort {
   // Purges port objects; on a model that needs it, a library is detached
   // first.
   int PurgePortNames(int port, const std::vector<std::string>& names);
+  // MoveObjects into a port: each object named in TransferList is stored
+  // into the port (a library under its number) and purged in
+  // CurrentHPPath once it is there; a name the port holds is replaced only
+  // when the user says so. 1 when all of them moved.
+  int MoveToPort(int port);
   // Attaches the library in HOME and checks that LIBS lists one more. 1 or 0.
   int AttachLibrary(int number);
   // SendToPort replaces what a port holds under the same name without
@@ -377,10 +383,12 @@ class CHP48Link : public CSerialPort {
   void PurgeTemporary(bool directory);
   // The library titles a model cutting its stack showed cut, read whole.
   void ReadCutTitles(int port, std::vector<hp48::PortEntry>& entries);
-  // Stores the uploaded `stored` into the port as port_name, asking before
-  // it replaces what is there. 1 stored, 0 failed, -1 the user said no.
+  // Stores the variable `stored` of the current directory into the port as
+  // port_name and purges it, asking before it replaces what is there; an
+  // upload (purge_on_failure) goes also when it does not get there. 1
+  // stored, 0 failed, -1 the user said no.
   int MoveIntoPort(const std::string& stored, int port, const std::string& port_name,
-                   bool library);
+                   bool library, bool purge_on_failure = true);
   // ReadDirectory's exchange, without its log entry.
   int ReadListingPackets();
   // ReceivePacket without the trace report.

@@ -135,7 +135,7 @@ int CHP48Link::CheckPort(int port) {
   return vars.available ? 1 : 0;
 }
 
-int CHP48Link::ReadPorts(std::vector<PortSummary>& ports) {
+int CHP48Link::ReadPorts(std::vector<PortSummary>& ports, bool names) {
   LoggedOperation op(m_session.Log, "Read ports");
   ports.clear();
   for (const PortSlot& slot : model().Ports) {
@@ -148,7 +148,7 @@ int CHP48Link::ReadPorts(std::vector<PortSummary>& ports) {
         hp48::ParsePortVariables(HostReply, model().StackValueWidth);
     RunCalculatorCommand("2 DROPN");
     if (!vars.available) continue;
-    if (vars.cut) {
+    if (vars.cut && names) {
       std::string text;
       if (!ReadThroughTemporary(hp48::PortListToTemporaryCommand(slot.number), false, text))
         return op.Result(0);

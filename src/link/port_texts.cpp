@@ -65,4 +65,13 @@ std::string LibraryNotAttachedText(const CalculatorModel& model, int number) {
          (model.AttachNeedsWarmStart ? " A library is attached only after a warm start." : "");
 }
 
+std::string PortObjectsStayText() {
+  return "Objects in a port are received on the PC or deleted there; Dravik does not move them "
+         "into a directory or another port.";
+}
+
+std::string PortXModemText() {
+  return "XModem reaches no port: objects go into and out of a port by Kermit.";
+}
+
 }  // namespace dravik

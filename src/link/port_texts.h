@@ -33,4 +33,10 @@ std::string LibraryAttachedText(int number, int port);
 
 std::string LibraryNotAttachedText(const CalculatorModel& model, int number);
 
+// Objects in a port are not moved out of it.
+std::string PortObjectsStayText();
+
+// XModem reaches no port.
+std::string PortXModemText();
+
 }  // namespace dravik

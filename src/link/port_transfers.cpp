@@ -46,6 +46,25 @@ std::string RenameWithoutOverwrite(const std::string& path, const std::string& n
   return {};
 }
 
+// Numbers the items the link reports from `offset` on, for as long as it
+// lives: each port object is a receive of its own, whose one item is 0.
+class ItemOffset : public ProgressSink {
+ public:
+  ItemOffset(Session& session, long offset)
+      : session_(session), next_(session.ProgressWindow.exchange(this)), offset_(offset) {}
+  ~ItemOffset() override { session_.ProgressWindow = next_; }
+  ItemOffset(const ItemOffset&) = delete;
+  ItemOffset& operator=(const ItemOffset&) = delete;
+  void post(int code, long value) override {
+    if (next_) next_->post(code, code == kProgressItem ? value + offset_ : value);
+  }
+
+ private:
+  Session& session_;
+  ProgressSink* next_;
+  long offset_;
+};
+
 // The library a file holds, if it holds one in binary form.
 std::optional<LibraryHeader> LibraryOfFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -118,7 +137,11 @@ int CHP48Link::ReceiveFromPort(int port, const std::vector<std::string>& list) {
       break;
     }
     m_session.HPWorkingPath = std::string(hp_path::kHome);
-    const int got = ReceiveFiles({std::string(hp48::kTemporaryName)});
+    int got = 0;
+    {
+      ItemOffset numbered(m_session, static_cast<long>(i));
+      got = ReceiveFiles({std::string(hp48::kTemporaryName)});
+    }
     m_session.HPWorkingPath = port_path;
     // Whatever became of the transfer, the temporary variable goes.
     PurgeTemporary(type == 15);
@@ -142,7 +165,7 @@ int CHP48Link::ReceiveFromPort(int port, const std::vector<std::string>& list) {
 }
 
 int CHP48Link::MoveIntoPort(const std::string& stored, int port, const std::string& port_name,
-                            bool library) {
+                            bool library, bool purge_on_failure) {
   const std::string command = hp48::MoveIntoPortCommand(stored, port, port_name, library);
   if (RunCalculatorCommand(command, false)) return 1;
   int result = 0;
@@ -159,8 +182,25 @@ int CHP48Link::MoveIntoPort(const std::string& stored, int port, const std::stri
     ShowMessage(hp48::ErrorLine(HostReply), "Error Message from " + CalcName());
   }
   // The copy uploaded to HOME does not stay there.
-  RunCalculatorCommand(hp48::PurgeCommand(stored), false);
+  if (purge_on_failure) RunCalculatorCommand(hp48::PurgeCommand(stored), false);
   return result;
+}
+
+int CHP48Link::MoveToPort(int port) {
+  const std::vector<std::string> names = m_session.Job.TransferList;
+  for (const std::string& name : names) {
+    if (!hp48::IsCalculatorName(name)) {
+      ShowMessage("Not a valid " + CalcName() + " name: " + name, "Error");
+      return 0;
+    }
+  }
+  if (!EnsureInCurrentDirectory() || !CheckPort(port)) return 0;
+  int ok = 1;
+  for (const std::string& name : names) {
+    // Stored by its tagged name, a library takes its number in the port.
+    if (MoveIntoPort(name, port, name, false, false) != 1) ok = 0;
+  }
+  return ok;
 }
 
 int CHP48Link::SendToPort(int port, const std::vector<std::string>& list) {
