@@ -182,6 +182,7 @@ void CMainFrame::OnConnect() {
     ctx_.cache.MarkStale();
     panes_.hpList->RefreshList();
     panes_.hpTree->RebuildTree();
+    panes_.hpTree->ReadPorts();
   });
 }
 
@@ -196,6 +197,7 @@ void CMainFrame::OnPanic() {
         panes_.hpList->RefreshList();
         panes_.hpTree->OnInitialUpdate();
         panes_.hpTree->RebuildTree();
+        panes_.hpTree->ReadPorts();
         ctx_.PanesBusy = false;
         UpdateStatusPanes();
       });

@@ -106,6 +106,7 @@ void CHPTreeView::AddPortItems() {
 }
 
 void CHPTreeView::ReadPorts() {
+  if (!ctx_.CalculatorAnswered || ctx_.session.LinkClosedByUser) return;
   using Ports = std::vector<std::pair<int, std::string>>;
   ctx_.line.Run<Ports>(
       "Reading the ports",
@@ -261,8 +262,6 @@ void CHPTreeView::RebuildTree() {
   --Syncing;
   AddPortItems();
   viewport()->repaint();
-  // Only a calculator that answers is asked (a line given up stays quiet).
-  if (ctx_.CalculatorAnswered && !ctx_.session.LinkClosedByUser) ReadPorts();
 }
 
 void CHPTreeView::RemoveChild(const std::string& path, const std::string& name) {

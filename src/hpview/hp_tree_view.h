@@ -39,10 +39,11 @@ class CHPTreeView : public QTreeWidget {
 
   // Selects the item of CurrentHPPath and adds its children.
   void SyncToPath();
-  // A new tree from HOME down to CurrentHPPath, and the ports beside it,
-  // which the line is asked for.
+  // A new tree from HOME down to CurrentHPPath, and the ports last read
+  // beside it.
   void RebuildTree();
-  // Asks the line which ports the calculator has; their items follow.
+  // Asks the line which ports the calculator has (once it has answered, on
+  // a line not given up); their items follow.
   void ReadPorts();
   // Adds the missing subdirectories of the item's directory, as the cache
   // lists them, as its children.
