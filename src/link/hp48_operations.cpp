@@ -17,6 +17,7 @@
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/operation_log.h"
+#include "link/port_texts.h"
 #include "link/wait_cursor.h"
 #include "platform/file_to_send.h"
 
@@ -37,6 +38,16 @@ std::optional<std::vector<uint8_t>> FileHead(const std::string& path, size_t cou
   if (n < 0) return std::nullopt;
   head.resize(static_cast<size_t>(n));
   return head;
+}
+
+// True, after telling the user, when the panes show a port: what works on
+// directories does not work there (the calculator would act in HOME).
+bool RefusedInPort(Session& session) {
+  if (!hp_path::IsPort(session.CurrentHPPath)) return false;
+  if (session.MainWindow)
+    session.MainWindow->ShowMessage(PortHoldsNoDirectoriesText(session.CurrentHPPath), "Error",
+                                    MessageIcon::Error);
+  return true;
 }
 
 }  // namespace
@@ -277,6 +288,7 @@ int CHP48Link::SetCalculatorIO() {
 int CHP48Link::PurgeObjects(std::string_view list_text) {
   WaitCursor wait(m_session.MainWindow);
   LoggedOperation op(m_session.Log, "Delete " + std::string(list_text));
+  if (RefusedInPort(m_session)) return 0;
   const std::string command = std::string(list_text) + " PURGE";
   if (!hp48::FitsOnePacket(command)) return op.Result(RunCalculatorCommand(command));  // refused
   if (!EnsureInCurrentDirectory()) return 0;
@@ -306,6 +318,9 @@ int CHP48Link::PurgeNames(const std::vector<std::string>& names) {
 int CHP48Link::PurgeDirectory(std::string_view quoted_name) {
   WaitCursor wait(m_session.MainWindow);
   LoggedOperation op(m_session.Log, "Delete directory " + std::string(quoted_name));
+  // In a port the calculator would be in HOME: the name there is not the
+  // one meant.
+  if (RefusedInPort(m_session)) return 0;
   const std::string command = std::string(quoted_name) + " PGDIR";
   if (!hp48::FitsOnePacket(command)) return op.Result(RunCalculatorCommand(command));
   std::string_view bare = quoted_name;
@@ -319,6 +334,7 @@ int CHP48Link::PurgeDirectory(std::string_view quoted_name) {
 int CHP48Link::MakeHPDirectory(std::string_view name) {
   WaitCursor wait(m_session.MainWindow);
   LoggedOperation op(m_session.Log, "New folder " + std::string(name));
+  if (RefusedInPort(m_session)) return 0;
   if (!hp48::IsPlainName(name)) {
     ShowMessage("Not a valid " + CalcName() + " name: " + std::string(name), "Error");
     return 0;

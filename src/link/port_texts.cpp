@@ -70,6 +70,12 @@ std::string PortObjectsStayText() {
          "into a directory or another port.";
 }
 
+std::string PortHoldsNoDirectoriesText(std::string_view port_path) {
+  return "A port holds objects, not directories: " + std::string(port_path.substr(0, port_path.size() - 1)) +
+         " has no directory to make or to delete as such (a directory stored there is deleted "
+         "as an object).";
+}
+
 std::string PortXModemText() {
   return "XModem reaches no port: objects go into and out of a port by Kermit.";
 }

@@ -36,6 +36,9 @@ std::string LibraryNotAttachedText(const CalculatorModel& model, int number);
 // Objects in a port are not moved out of it.
 std::string PortObjectsStayText();
 
+// Directories are neither made nor deleted as such in a port.
+std::string PortHoldsNoDirectoriesText(std::string_view port_path);
+
 // XModem reaches no port.
 std::string PortXModemText();
 
