@@ -8,7 +8,7 @@ namespace {
 
 const BuiltinCommand* FindBuiltin(const std::string& word) {
   for (auto table : {StackCommands(), ArithmeticCommands(), ObjectCommands(), MemoryCommands(),
-                     ModeCommands(), IoCommands()}) {
+                     ModeCommands(), IoCommands(), PortCommands()}) {
     for (const BuiltinCommand& c : table) {
       if (word == c.name) return &c;
     }

@@ -28,6 +28,18 @@ std::span<const BuiltinCommand> ObjectCommands();      // builtins_objects.cpp
 std::span<const BuiltinCommand> MemoryCommands();      // builtins_memory.cpp
 std::span<const BuiltinCommand> ModeCommands();        // builtins_modes.cpp
 std::span<const BuiltinCommand> IoCommands();          // builtins_io.cpp
+std::span<const BuiltinCommand> PortCommands();        // builtins_ports.cpp
+
+// The port forms of STO, RCL, VTYPE and PURGE (builtins_ports.cpp), for a
+// name tagged with a port number or & (:1:NAME, :&:NAME, :0:1234). STO
+// also stores a library into a port given by number. The levels are there.
+bool IsPortArgument(const Object& arg);
+std::string StoreInPort(Calculator::Impl& c);
+std::string RecallFromPort(Calculator::Impl& c);
+std::string PortVariableType(Calculator::Impl& c);
+// PURGE checks every name before it purges any: the error one gives.
+std::string CheckPortPurge(const Calculator::Impl& c, const Object& name);
+void PurgeFromPort(Calculator::Impl& c, const Object& name);
 
 // Stack access for the handlers; level 1 is the top.
 inline Obj& Level(Calculator::Impl& c, size_t level) { return c.stack[c.stack.size() - level]; }

@@ -31,6 +31,9 @@ std::string Sto(Impl& c, const std::string&) {
     Drop(c, 2);
     return {};
   }
+  if (IsPortArgument(name) || name.kind == Kind::Real || name.kind == Kind::Integer) {
+    return StoreInPort(c);
+  }
   if (name.kind != Kind::GlobalName) return kBadType;
   std::string err = c.Store(name.text, Level(c, 2));
   if (!err.empty()) return err;
@@ -40,6 +43,7 @@ std::string Sto(Impl& c, const std::string&) {
 
 std::string Rcl(Impl& c, const std::string&) {
   const Object& name = *Level(c, 1);
+  if (IsPortArgument(name)) return RecallFromPort(c);
   Obj v;
   if (name.kind == Kind::LocalName) {
     Obj* local = FindLocal(c, name.text);
@@ -61,10 +65,14 @@ std::string Purge(Impl& c, const std::string&) {
   Obj arg = Level(c, 1);
   std::vector<Obj> names = arg->kind == Kind::List ? arg->items : std::vector<Obj>{arg};
   for (const Obj& n : names) {
-    if (n->kind != Kind::GlobalName) return kBadType;
+    if (n->kind != Kind::GlobalName && !IsPortArgument(*n)) return kBadType;
   }
   Object& dir = c.Cwd();
   for (const Obj& n : names) {
+    if (n->kind != Kind::GlobalName) {
+      if (std::string err = CheckPortPurge(c, *n); !err.empty()) return err;
+      continue;
+    }
     const DirEntry* e = FindEntry(dir, n->text);
     if (e && e->obj->kind == Kind::Directory && !e->obj->entries.empty()) {
       return "Non-Empty Directory";
@@ -72,6 +80,10 @@ std::string Purge(Impl& c, const std::string&) {
   }
   Drop(c, 1);
   for (const Obj& n : names) {
+    if (n->kind != Kind::GlobalName) {
+      PurgeFromPort(c, *n);
+      continue;
+    }
     for (auto it = dir.entries.begin(); it != dir.entries.end(); ++it) {
       if (it->name == n->text) {
         dir.entries.erase(it);
@@ -175,6 +187,7 @@ std::string TypeOf(Impl& c, const std::string&) {
 // when nothing of that name is there. Nothing is evaluated.
 std::string VariableType(Impl& c, const std::string&) {
   const Object& name = *Level(c, 1);
+  if (IsPortArgument(name)) return PortVariableType(c);
   if (name.kind != Kind::GlobalName) return kBadType;
   const Obj v = c.Lookup(name.text);
   const int t = v ? TypeNumber(*v) : -1;

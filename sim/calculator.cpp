@@ -1,6 +1,7 @@
 #include "calculator.h"
 
 #include "calculator_impl.h"
+#include "library_object.h"
 #include "nibbles.h"
 #include "object_text.h"
 #include "rom_table.h"
@@ -98,12 +99,16 @@ std::string Calculator::UploadName(const std::string& name) const {
   return stored;
 }
 
+std::string Calculator::UploadRefusal(const std::string& name) const {
+  return name.find(':') != std::string::npos ? "Invalid Name" : std::string();
+}
+
 StoreResult Calculator::StoreUpload(const std::string& name, const Bytes& file) {
   StoreResult r;
   const ModelTraits& t = *impl_->traits;
   bool printable = true;
   for (unsigned char c : name) printable = printable && c > ' ' && c != 0x7F;
-  if (name.empty() || name.size() > 127 || !printable ||
+  if (name.empty() || name.size() > 127 || !printable || !UploadRefusal(name).empty() ||
       (!t.upload_renames_command_names && IsCommand(name, model()))) {
     r.error = "Invalid Name";
     return r;
@@ -151,7 +156,7 @@ bool Calculator::HasRoomFor(size_t bytes) const { return 2 * bytes <= impl_->Fre
 
 RecallResult Calculator::RecallForTransfer(const std::string& name) const {
   RecallResult r;
-  if (IsCommand(name, model())) {
+  if (IsCommand(name, model()) || name.find(':') != std::string::npos) {
     r.error = "Invalid Name";
     return r;
   }
@@ -160,7 +165,8 @@ RecallResult Calculator::RecallForTransfer(const std::string& name) const {
     r.error = "Undefined Name";
     return r;
   }
-  if (BinaryTransfers()) {
+  // A library goes as its binary form whatever flag -35 says.
+  if (BinaryTransfers() || LibraryNumber(*e->obj)) {
     r.file = impl_->BinaryFile(*e->obj);
   } else {
     const ModelTraits& traits = *impl_->traits;
@@ -181,6 +187,10 @@ RecallResult Calculator::RecallForTransfer(const std::string& name) const {
 std::string Calculator::RunCommandLine(std::string_view text, CalculatorIo* io) {
   return impl_->CommandLine(text, io);
 }
+
+bool Calculator::InsertCard(uint64_t bytes) { return impl_->ports.InsertCard(bytes); }
+
+void Calculator::WarmStart() { impl_->WarmStart(); }
 
 void Calculator::LeaveServer() {
   if (impl_->traits->finish_clears_stack) impl_->stack.clear();

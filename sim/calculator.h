@@ -70,6 +70,10 @@ class Calculator {
 
   SimModel model() const;
 
+  // Plugs a RAM card of that many bytes into the next free card slot (a
+  // 48GX's port 1; a 48SX's port 1, then 2). False when there is none.
+  bool InsertCard(uint64_t bytes);
+
   // Memory file (our own format). Load replaces the whole memory, and the
   // model with the one the file was saved from.
   bool SaveMemory(const std::string& path, std::string* error = nullptr) const;
@@ -84,6 +88,10 @@ class Calculator {
   // The name an upload under this name is stored as: ".1", ".2", … added
   // while the name is taken.
   std::string UploadName(const std::string& name) const;
+  // The error an upload under this name gets as soon as the name arrives:
+  // Invalid Name for a tagged name (:1:UP), which cannot name a port.
+  // Empty otherwise (other names are judged with the file, StoreUpload).
+  std::string UploadRefusal(const std::string& name) const;
   // Kermit S: store a received file under the name it was sent with.
   // "Insufficient Memory" when the object does not fit in free memory.
   StoreResult StoreUpload(const std::string& name, const Bytes& file);
@@ -103,6 +111,11 @@ class Calculator {
   // A command line typed at the keyboard and ENTER (the name of a stored
   // program, say). Returns the error shown, empty when none.
   std::string TypeAndEnter(std::string_view line, CalculatorIo* io);
+  // ON+C pressed together (a warm start): the stack empties, HOME becomes
+  // current, a 48 installs the libraries stored in its ports, a 49 detaches
+  // those without a config object, and a library with one is attached. The
+  // caller stops the server: SERVER must be typed again.
+  void WarmStart();
   // What the user of this model types after G F to run what the PC left:
   // the name of the program it stored in the current directory, or empty
   // when the user presses EVAL instead.

@@ -8,6 +8,8 @@
 
 #include "calculator.h"
 #include "hp_object.h"
+#include "ports.h"
+#include "rpl_parser.h"
 
 namespace dravik::sim {
 
@@ -20,13 +22,21 @@ struct Calculator::Impl {
   uint64_t system_flags = 0;      // bit k-1 is flag -k
   uint64_t user_flags = 0;
   std::vector<std::vector<std::pair<std::string, Obj>>> locals;
+  Ports ports;
+  // Libraries attached to HOME (a subdirectory keeps its one in its
+  // memory form, Object::library).
+  std::vector<uint32_t> home_libraries;
   CalculatorIo* io = nullptr;
+  // Nesting of programs and library calls; deeper is Insufficient Memory.
+  static constexpr int kMaxDepth = 150;
   int depth = 0;
   long steps = 0;
 
   explicit Impl(SimModel m);
   Object& Cwd();
   const Object& Cwd() const;
+  // HOME and the directories of the path below it, down to the current one.
+  std::vector<const Object*> DirectoryChain() const;
 
   // Runs a command line; returns the reply text.
   std::string CommandLine(std::string_view text, CalculatorIo* io);
@@ -43,6 +53,19 @@ struct Calculator::Impl {
   // Variables.
   Obj Lookup(const std::string& name, std::vector<std::string>* found_in = nullptr) const;
   std::string Store(const std::string& name, const Obj& value);
+  // Libraries: the one of that number in a port (on a model that installs
+  // them at a warm start, an installed one), and where it is; null when none.
+  const Object* FindLibrary(uint32_t number, long long* port = nullptr) const;
+  // The libraries attached to the current directory, and the commands of
+  // those attached to it or to a directory above it (what a name compiles to).
+  std::vector<uint32_t> AttachedHere() const;
+  std::vector<AttachedCommand> VisibleLibraryCommands() const;
+  // Runs a command of a library (an XLIB name).
+  std::string RunLibraryCommand(const Object& xlib);
+  // ON+C: the stack and the current directory reset; libraries installed,
+  // detached or attached as the model's warm start does.
+  void WarmStart();
+
   // Compiles text as this model reads it.
   bool Compile(std::string_view text, std::vector<Obj>* out, bool decimal_comma = false) const;
   // An uploaded text file without a binary header: one object as itself,

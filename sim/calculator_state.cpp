@@ -35,7 +35,7 @@ uint64_t EntryNibbles(const std::string& name, const Object& obj) {
   return Encode(obj).size() + 9 + 2 * name.size();
 }
 
-Calculator::Impl::Impl(SimModel m) : model(m), traits(&Traits(m)) {
+Calculator::Impl::Impl(SimModel m) : model(m), traits(&Traits(m)), ports(m) {
   if (traits->cas_directory) home->entries.push_back({"CASDIR", CasDirectory()});
   std::vector<Obj> iopar;
   Compile("{ 9600. 0. 0. 0. 3. 1. }", &iopar);
@@ -47,6 +47,8 @@ bool Calculator::Impl::Compile(std::string_view text, std::vector<Obj>* out,
   ParseOptions options;
   options.decimal_comma = decimal_comma;
   options.model = model;
+  const std::vector<AttachedCommand> library_commands = VisibleLibraryCommands();
+  options.library_commands = &library_commands;
   return ParseObjects(text, out, options);
 }
 
@@ -66,13 +68,18 @@ Object& Calculator::Impl::Cwd() {
 
 const Object& Calculator::Impl::Cwd() const { return const_cast<Impl*>(this)->Cwd(); }
 
-Obj Calculator::Impl::Lookup(const std::string& name, std::vector<std::string>* found_in) const {
+std::vector<const Object*> Calculator::Impl::DirectoryChain() const {
   std::vector<const Object*> chain{home.get()};
   for (const auto& n : path) {
     const DirEntry* e = FindEntry(*chain.back(), n);
     if (!e || e->obj->kind != Kind::Directory) break;
     chain.push_back(e->obj.get());
   }
+  return chain;
+}
+
+Obj Calculator::Impl::Lookup(const std::string& name, std::vector<std::string>* found_in) const {
+  const std::vector<const Object*> chain = DirectoryChain();
   for (size_t k = chain.size(); k-- > 0;) {
     if (const DirEntry* e = FindEntry(*chain[k], name)) {
       if (found_in) found_in->assign(path.begin(), path.begin() + k);
@@ -146,18 +153,15 @@ uint64_t Calculator::Impl::FreeNibbles(const Object* not_counted) const {
   uint64_t used = 0;
   for (const auto& e : home->entries) used += EntryNibbles(e.name, *e.obj);
   for (const auto& o : stack) used += o->rom || o.get() == not_counted ? 0 : Encode(*o).size();
-  const uint64_t total = traits->user_memory_nibbles;
+  // Port 0 lives in main memory, and a merged card adds to it.
+  used += ports.MainMemoryUsed();
+  const uint64_t total = traits->user_memory_nibbles + ports.MainMemoryAdded();
   return used < total ? total - used : 0;
 }
 
 Nibbles Calculator::Impl::MemoryAfter(const std::string& name) const {
   // The directory the name is found in, as Lookup finds it.
-  std::vector<const Object*> chain{home.get()};
-  for (const auto& n : path) {
-    const DirEntry* e = FindEntry(*chain.back(), n);
-    if (!e || e->obj->kind != Kind::Directory) break;
-    chain.push_back(e->obj.get());
-  }
+  const std::vector<const Object*> chain = DirectoryChain();
   Nibbles after;
   for (size_t k = chain.size(); k-- > 0 && after.empty();) {
     const Object& dir = *chain[k];

@@ -54,6 +54,15 @@ Obj MakeCommand(const std::string& name, SimModel model) {
   return o;
 }
 
+Obj MakeLibraryCommand(const std::string& name, uint32_t library, uint32_t number) {
+  auto o = std::make_shared<Object>();
+  o->kind = Kind::Command;
+  o->text = name;
+  PutField(o->data, library, 3);
+  PutField(o->data, number, 3);
+  return o;
+}
+
 Obj MakeInteger(std::string digits) {
   auto o = std::make_shared<Object>();
   o->kind = Kind::Integer;
@@ -459,7 +468,11 @@ Obj DecodeAt(const Nibbles& in, size_t& pos, int depth) {
       uint32_t library = 0, number = 0;
       if (!GetField(in, pos + 5, 3, &library) || !GetField(in, pos + 8, 3, &number)) return nullptr;
       const std::string name = LibraryCommandName(library, number);
-      if (name.empty()) break;  // an XLIB of a library we do not know
+      if (name.empty()) {  // a library in a port: named as the calculator shows it unattached
+        pos += 11;
+        return MakeLibraryCommand("XLIB " + std::to_string(library) + " " + std::to_string(number),
+                                  library, number);
+      }
       auto o = std::make_shared<Object>();
       o->kind = Kind::Command;
       o->text = name;
@@ -597,6 +610,12 @@ bool IsFunction(const Object& obj) {
   return false;
 }
 
+bool IsPortLibraryCommand(const Object& obj) {
+  uint32_t library = 0, number = 0;
+  return obj.kind == Kind::Command && !obj.rom && GetField(obj.data, 0, 3, &library) &&
+         GetField(obj.data, 3, 3, &number) && LibraryCommandName(library, number).empty();
+}
+
 std::string TypeWord(const Object& obj) {
   switch (obj.kind) {
     case Kind::Real: return "Real Number";
@@ -614,7 +633,9 @@ std::string TypeWord(const Object& obj) {
     case Kind::Directory: return "Directory";
     case Kind::Integer: return "Integer";
     case Kind::SymbolicMatrix: return "Symbolic Matrix";
-    case Kind::Command: return IsFunction(obj) ? "Function" : "Command";
+    case Kind::Command:
+      if (IsPortLibraryCommand(obj)) return "XLIB Name";
+      return IsFunction(obj) ? "Function" : "Command";
     case Kind::RomPtr: return "XLIB Name";
     case Kind::Raw: break;
   }
@@ -657,7 +678,9 @@ int TypeNumber(const Object& obj) {
     case Kind::Unit: return 13;
     case Kind::RomPtr: return 14;
     case Kind::Directory: return 15;
-    case Kind::Command: return IsFunction(obj) ? 18 : 19;
+    case Kind::Command:
+      if (IsPortLibraryCommand(obj)) return 14;
+      return IsFunction(obj) ? 18 : 19;
     case Kind::Integer: return 28;
     case Kind::SymbolicMatrix: return 29;
     case Kind::Raw: break;

@@ -70,6 +70,8 @@ Obj MakeString(std::string s);
 Obj MakeName(std::string name, bool local = false);
 // A built-in command of the model; null when it has no such command.
 Obj MakeCommand(const std::string& name, SimModel model = SimModel::k48GX);
+// A command of a library in a port: its XLIB name, shown as its name.
+Obj MakeLibraryCommand(const std::string& name, uint32_t library, uint32_t number);
 // An exact integer from its decimal digits with an optional '-'.
 Obj MakeInteger(std::string digits);
 Obj MakeInteger(long long value);
@@ -93,6 +95,9 @@ Obj Decode(const Nibbles& in, size_t& pos);
 // trailing bytes and the pad are ignored.
 Obj DecodeBinaryFile(const Bytes& file, std::string_view prefix = "HPHP48-");
 
+// Whether a command is one of a library in a port (an XLIB name no ROM
+// library of ours names), which runs from that library.
+bool IsPortLibraryCommand(const Object& obj);
 // Whether a built-in command is a function (it can stand in an algebraic).
 bool IsFunction(const Object& obj);
 // "Real Number", "Directory", … as the listing spells them.

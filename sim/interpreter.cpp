@@ -13,7 +13,7 @@ using namespace args;
 
 namespace {
 
-constexpr int kMaxDepth = 150;
+constexpr int kMaxDepth = Calculator::Impl::kMaxDepth;
 constexpr long kMaxSteps = 5'000'000;
 
 bool IsCmd(const Obj& o, const char* name) { return o->kind == Kind::Command && o->text == name; }
@@ -127,6 +127,7 @@ std::string Calculator::Impl::Eval(const Obj& obj) {
       return "Undefined Local Name";
     }
     case Kind::Command:
+      if (IsPortLibraryCommand(o)) return RunLibraryCommand(o);
       return Builtin(o.text);
     case Kind::Algebraic: {
       if (++depth > kMaxDepth) {
@@ -173,6 +174,10 @@ std::string Calculator::Impl::Run(const std::vector<Obj>& items, size_t begin, s
       continue;
     }
     const std::string& w = it->text;
+    if (IsPortLibraryCommand(*it)) {
+      if (std::string e = RunLibraryCommand(*it); !e.empty()) return e;
+      continue;
+    }
     if (w == "\x8d") {
       size_t j = i + 1;
       std::vector<std::string> names;

@@ -110,6 +110,7 @@ void KermitServer::SendError(int chkt, int seq, std::string_view text) {
 }
 
 KermitServer::Event KermitServer::ServeOne() {
+  if (calc_.StoppedAtKeyboard()) return Event::kRestart;
   if (pending_request_) {
     Packet p = std::move(*pending_request_);
     pending_request_.reset();
@@ -118,6 +119,7 @@ KermitServer::Event KermitServer::ServeOne() {
   FinishGoingIdle();
   Packet p;
   ReadStatus st = ReadPacket(p, IdleWait(), 1);
+  if (calc_.StoppedAtKeyboard()) return Event::kRestart;  // what came is not answered
   if (st == ReadStatus::kTimeout) {
     if (options_.idle_nak_seconds > 0 && !line_.stopped()) SendPacket(1, 0, 'N', "");
     return Event::kIdle;
@@ -231,6 +233,12 @@ void KermitServer::ReceiveUpload(const Packet& s) {
     switch (p.type) {
       case 'F':
         name = DecodeText(p.data, peer_.qctl);
+        if (std::string refusal = calc_.UploadRefusal(name); !refusal.empty()) {
+          // The real one numbers this E as the packet after the F.
+          SendError(chkt, Next(expected), refusal);
+          refusal_ = last_packet_;
+          return;
+        }
         file.clear();
         in_file = true;
         SendPacket(chkt, expected, 'Y', EncodeText(calc_.UploadName(name)));

@@ -54,6 +54,9 @@ class ServerCalculator {
   // The name an upload under this name will be stored as (".1" added when
   // the name exists).
   virtual std::string UploadName(const std::string& name) = 0;
+  // The error an upload under this name gets in answer to its F packet
+  // (a tagged name, :1:UP); empty when the file is taken.
+  virtual std::string UploadRefusal(const std::string& /*name*/) { return {}; }
   virtual StoreResult StoreUpload(const std::string& name, const Bytes& file) = 0;
   // Whether a file of that many bytes, still arriving, fits in free memory.
   virtual bool HasRoomFor(size_t /*bytes*/) { return true; }
@@ -62,6 +65,9 @@ class ServerCalculator {
   // True when the last command line restored a backup: the calculator
   // restarts and answers nothing.
   virtual bool Restarted() { return false; }
+  // True when the user stopped the server at the keyboard (a warm start):
+  // nothing more is answered.
+  virtual bool StoppedAtKeyboard() { return false; }
 };
 
 class KermitServer {

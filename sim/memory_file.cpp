@@ -3,13 +3,15 @@
 // Memory file: the line "DRAVIK-SIM-MEMORY 1\n" (a 48SX or 49G memory
 // names its model: "DRAVIK-SIM-MEMORY 1 49g\n"), then a binary object file
 // ("HPHP48-R" + nibbles) holding the list { HOME-directory stack-list
-// system-flags user-flags path-list }.
+// system-flags user-flags path-list ports }; a file from before there were
+// ports lacks the last part.
 #include <fstream>
 #include <iterator>
 #include <optional>
 
 #include "calculator.h"
 #include "calculator_impl.h"
+#include "object_args.h"
 #include "rpl_parser.h"
 
 namespace dravik::sim {
@@ -74,6 +76,69 @@ Obj DemoGraphic() {
   return g;
 }
 
+// What the ports hold and what is attached to HOME: { { n bytes merged
+// { :name: object … } { installed names } } … } and { numbers }.
+Obj PortsObject(const Calculator::Impl& c) {
+  std::vector<Obj> ports;
+  for (size_t k = 0; k < c.ports.all().size(); ++k) {
+    const Port& p = c.ports.all()[k];
+    if (!p.present) continue;
+    std::vector<Obj> entries, installed;
+    for (const PortEntry& e : p.entries) {
+      entries.push_back(MakeTagged(e.name, e.obj));
+      if (e.installed) installed.push_back(MakeString(e.name));
+    }
+    ports.push_back(MakeComposite(Kind::List, {MakeReal(static_cast<long long>(k)),
+                                               MakeReal(static_cast<long long>(p.capacity / 2)),
+                                               MakeReal(p.merged ? 1 : 0),
+                                               MakeComposite(Kind::List, std::move(entries)),
+                                               MakeComposite(Kind::List, std::move(installed))}));
+  }
+  std::vector<Obj> attached;
+  for (uint32_t n : c.home_libraries) attached.push_back(MakeReal(static_cast<long long>(n)));
+  return MakeComposite(Kind::List, {MakeComposite(Kind::List, std::move(ports)),
+                                    MakeComposite(Kind::List, std::move(attached))});
+}
+
+bool IsListOf(const Object& o, size_t size) {
+  return o.kind == Kind::List && o.items.size() == size;
+}
+
+bool ReadPorts(const Object& saved, Calculator::Impl* c) {
+  if (!IsListOf(saved, 2) || saved.items[0]->kind != Kind::List ||
+      saved.items[1]->kind != Kind::List) {
+    return false;
+  }
+  for (const Obj& port : saved.items[0]->items) {
+    long long k = 0, bytes = 0, merged = 0;
+    if (!IsListOf(*port, 5) || !args::IntArg(port->items[0], &k) ||
+        !args::IntArg(port->items[1], &bytes) || !args::IntArg(port->items[2], &merged) ||
+        port->items[3]->kind != Kind::List || port->items[4]->kind != Kind::List) {
+      return false;
+    }
+    Port* p = c->ports.Get(k);
+    if (!p && (bytes <= 0 || !c->ports.InsertCard(static_cast<uint64_t>(bytes)))) return false;
+    p = c->ports.Get(k);
+    if (!p) return false;
+    p->merged = merged != 0;
+    for (const Obj& e : port->items[3]->items) {
+      if (e->kind != Kind::Tagged || e->items.empty()) return false;
+      p->entries.push_back({e->text, e->items[0]});
+    }
+    for (const Obj& name : port->items[4]->items) {
+      PortEntry* e = name->kind == Kind::String ? p->Find(name->text) : nullptr;
+      if (!e) return false;
+      e->installed = true;
+    }
+  }
+  for (const Obj& n : saved.items[1]->items) {
+    long long v = 0;
+    if (!args::IntArg(n, &v) || v < 0) return false;
+    c->home_libraries.push_back(static_cast<uint32_t>(v));
+  }
+  return true;
+}
+
 }  // namespace
 
 Calculator Calculator::Demo(SimModel model) {
@@ -118,6 +183,7 @@ bool Calculator::SaveMemory(const std::string& path, std::string* error) const {
   std::vector<Obj> names;
   for (const auto& n : impl_->path) names.push_back(MakeName(n));
   parts.push_back(MakeComposite(Kind::List, std::move(names)));
+  parts.push_back(PortsObject(*impl_));
   Bytes data = PackBinaryFile(Encode(*MakeComposite(Kind::List, std::move(parts))));
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   if (!f) {
@@ -153,7 +219,8 @@ bool Calculator::LoadMemory(const std::string& path, std::string* error) {
   if (!model) return fail(path + " is not a memory file");
   Bytes data(all.begin() + static_cast<long>(line_end + 1), all.end());
   Obj root = DecodeBinaryFile(data);
-  if (!root || root->kind != Kind::List || root->items.size() != 5 ||
+  // A file from before ports were built has five parts.
+  if (!root || root->kind != Kind::List || (root->items.size() != 5 && root->items.size() != 6) ||
       root->items[0]->kind != Kind::Directory || root->items[1]->kind != Kind::List ||
       root->items[2]->kind != Kind::BinInt || root->items[3]->kind != Kind::BinInt ||
       root->items[4]->kind != Kind::List) {
@@ -170,6 +237,9 @@ bool Calculator::LoadMemory(const std::string& path, std::string* error) {
     if (!e || e->obj->kind != Kind::Directory) return fail(path + " is damaged");
     dir = e->obj.get();
     fresh->path.push_back(n->text);
+  }
+  if (root->items.size() == 6 && !ReadPorts(*root->items[5], fresh.get())) {
+    return fail(path + " is damaged");
   }
   impl_ = std::move(fresh);
   return true;

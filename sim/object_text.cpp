@@ -174,7 +174,7 @@ class Writer {
       if (GetField(o.data, 10, 2, &tlen) && GetByteText(o.data, 12, tlen, &title)) {
         uint32_t num = 0;
         GetField(o.data, 12 + 2 * tlen + 2, 3, &num);
-        return "Library " + std::to_string(num) + ":  " + title;
+        return "Library " + std::to_string(num) + ":" + t_.ports.library_title_gap + title;
       }
     }
     return w;
@@ -238,7 +238,7 @@ class Writer {
         std::vector<Tok> inner;
         if (!o.items.empty()) Tokens(*o.items[0], inner, false, file);
         const std::string s = Joined(inner);
-        out.push_back({top && !file ? o.text + ": " + s : ":" + o.text + ":" + s});
+        out.push_back({top && !file ? o.text + ": " + s : ":" + o.text + ": " + s});
         return;
       }
       case Kind::Grob:

@@ -57,6 +57,8 @@ constexpr std::array kCommon = {
     Ptr("NUM", S(98)),     Ptr("CASE", S(102)),   Ptr("\x89", S(99)),
     Ptr("\x8a", S(100)),   Ptr("\x8b", S(101)),   Ptr("VTYPE", S(103)),
     Ptr("POS", S(104)),    Ptr("TVARS", S(105)),  Ptr("ARC", S(107)),
+    Ptr("PVARS", S(108)),  Ptr("LIBS", S(109)),   Ptr("ATTACH", S(110)),
+    Ptr("DETACH", S(111)), Ptr("MERGE", S(112)),  Ptr("FREE", S(113)),
 };
 
 // The GX's own: VERSION and the XModem commands the SX lacks.

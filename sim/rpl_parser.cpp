@@ -86,6 +86,15 @@ class Parser {
 
   Obj NameObj(const std::string& n) { return MakeName(n, IsLocal(n)); }
 
+  // The XLIB name of an attached library's command of that name.
+  Obj AttachedCommandNamed(const std::string& w) const {
+    if (!opt_.library_commands) return nullptr;
+    for (const AttachedCommand& c : *opt_.library_commands) {
+      if (c.name == w) return MakeLibraryCommand(c.name, c.library, c.number);
+    }
+    return nullptr;
+  }
+
   Obj Num(const HpReal& r) const { return Number(r, opt_.model); }
 
   // A number as typed: an exact integer on a model that has them.
@@ -213,6 +222,10 @@ class Parser {
       return true;
     }
     if (!IsValidName(w, opt_.model)) return SplitAfterNumber(w, out, program, open);
+    if (Obj xlib = AttachedCommandNamed(w); xlib && !IsLocal(w)) {
+      out.push_back(xlib);
+      return true;
+    }
     out.push_back(NameObj(w));
     return true;
   }
@@ -613,13 +626,14 @@ class Parser {
 
 }  // namespace
 
+// A $ is a letter (the names CRLIB reads: $ROMID, $TITLE, $CONFIG).
 bool IsValidName(std::string_view t, SimModel model) {
   if (t.empty() || t.size() > 127) return false;
   HpReal r;
   if (ParseReal(t, &r)) return false;
   if (std::isdigit(static_cast<unsigned char>(t[0])) || t[0] == '.') return false;
   for (char c : t) {
-    if (IsSpace(c) || std::strchr("{}[]()<>\"'#:,;_+-*/^=!\\&@|`~$%", c) || c == kArrow ||
+    if (IsSpace(c) || std::strchr("{}[]()<>\"'#:,;_+-*/^=!\\&@|`~%", c) || c == kArrow ||
         c == kOpenProg || c == kCloseProg) {
       return false;
     }

@@ -1,10 +1,13 @@
 // dravik-sim: a simulated HP48 or HP49 in Kermit server mode on a
 // pseudo-terminal.
 //
-//   dravik-sim [--model 48sx|48gx|49g] [--memory FILE] [--save]
+//   dravik-sim [--model 48sx|48gx|49g] [--card KB]... [--memory FILE] [--save]
 //              [--baud B [--speed-must-match]] [--noise RATE] [--seed N]
 //              [--auto-eval] [--time SECONDS] [--idle-nak SECONDS]
 //
+// --card plugs a RAM card of that many kilobytes into the next free card
+// slot: a 48GX's port 1, a 48SX's port 1 and then 2 (a 49's ports are
+// built in).
 // --time sets the calculator's Kermit time-out and the one it asks the
 // client to use (short values for soak tests on a noisy line).
 // --speed-must-match makes a client whose line speed differs from --baud
@@ -17,6 +20,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "simulated_hp48.h"
 
@@ -26,12 +30,13 @@ namespace {
 
 void PrintUsage(std::FILE* out) {
   std::fprintf(out,
-               "Usage: dravik-sim [--model 48sx|48gx|49g] [--memory FILE] [--save]\n"
+               "Usage: dravik-sim [--model 48sx|48gx|49g] [--card KB]... [--memory FILE] [--save]\n"
                "                  [--baud B [--speed-must-match]] [--noise RATE] [--seed N]\n"
                "                  [--auto-eval] [--time SECONDS] [--idle-nak SECONDS]\n\n"
                "Runs a simulated calculator (an HP48GX unless --model says otherwise) in\n"
                "Kermit server mode on a pseudo-terminal and prints the device path to\n"
-               "open. Without --memory it starts from the demo memory. Stops on Ctrl+C.\n");
+               "open. Without --memory it starts from the demo memory. --card plugs a RAM\n"
+               "card of KB kilobytes into the next free card port. Stops on Ctrl+C.\n");
 }
 
 bool ParseNumber(const char* text, double& out) {
@@ -47,6 +52,7 @@ int main(int argc, char** argv) {
   std::string memory_file;
   bool save = false;
   std::optional<SimModel> model;
+  std::vector<uint64_t> cards;  // kilobytes
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     auto value = [&](double& out) {
@@ -65,6 +71,12 @@ int main(int argc, char** argv) {
         return 2;
       }
       ++i;
+    } else if (arg == "--card") {
+      if (!value(v) || v < 1 || v > 4096 || v != static_cast<uint64_t>(v)) {
+        std::fprintf(stderr, "dravik-sim: --card takes a size in kilobytes (1 to 4096)\n");
+        return 2;
+      }
+      cards.push_back(static_cast<uint64_t>(v));
     } else if (arg == "--memory" && i + 1 < argc) {
       memory_file = argv[++i];
     } else if (arg == "--save") {
@@ -120,6 +132,13 @@ int main(int argc, char** argv) {
       return 1;
     }
     // With --save a memory file that does not exist yet starts as the demo.
+  }
+  for (uint64_t kb : cards) {
+    if (!calculator.InsertCard(kb * 1024)) {
+      std::fprintf(stderr, "dravik-sim: the %s has no free card port for another --card\n",
+                   SimModelName(calculator.model()));
+      return 2;
+    }
   }
 
   // The signals are taken synchronously so that the memory can be saved.

@@ -39,6 +39,18 @@ constexpr ModelTraits k48GXTraits = {
     // IOPAR's entry taking 29.5.
     .user_memory_nibbles = 2 * 127843 + 1 + 59,
     .cas_directory = false,
+    // Port 0 in main memory, port 1 a RAM card when one is plugged in.
+    .ports = {.count = 2,
+              .main_port = true,
+              .built_in_bytes = {},
+              .card_ports = 1,
+              .merge = true,
+              .missing_port_is_directory = false,
+              .purge_refuses_object_on_stack = true,
+              .attach_after_warm_start = true,
+              .purge_refuses_attached_library = true,
+              .warm_start_detaches = false,
+              .library_title_gap = "  "},
 };
 
 // The HP48SX, ROM revision J: the GX less a listing's path line and VERSION,
@@ -49,6 +61,10 @@ constexpr ModelTraits Make48SXTraits() {
   t.listing_path_line = false;
   t.version_text = nullptr;
   t.copyright_text = nullptr;
+  // Two card slots, ports 1 and 2, and no port 0.
+  t.ports.count = 3;
+  t.ports.main_port = false;
+  t.ports.card_ports = 2;
   return t;
 }
 constexpr ModelTraits k48SXTraits = Make48SXTraits();
@@ -91,6 +107,18 @@ constexpr ModelTraits k49GTraits = {
     // free; IOPAR's entry takes 29.5, CASDIR's 128.
     .user_memory_nibbles = 2 * 246382 + 59 + 256,
     .cas_directory = true,
+    // Port 0 in main memory, port 1 ERAM and port 2 flash, always there.
+    .ports = {.count = 3,
+              .main_port = true,
+              .built_in_bytes = {0, 262128, 1046400},
+              .card_ports = 0,
+              .merge = false,
+              .missing_port_is_directory = true,
+              .purge_refuses_object_on_stack = false,
+              .attach_after_warm_start = false,
+              .purge_refuses_attached_library = false,
+              .warm_start_detaches = true,
+              .library_title_gap = " "},
 };
 
 }  // namespace

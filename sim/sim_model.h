@@ -38,6 +38,36 @@ struct XModemStyle {
   bool fill_from_memory = false;
 };
 
+// What a model keeps in its ports and how it treats libraries there.
+struct PortTraits {
+  // Ports 0 .. count-1 may exist; a higher number is no port.
+  int count;
+  // Port 0 holds its objects in main memory (its free bytes are MEM's).
+  bool main_port;
+  // Built-in ports (1, 2, …) with their size in bytes; 0 for a port that
+  // exists only with a card (card_ports).
+  std::array<uint64_t, 3> built_in_bytes;
+  // Ports from 1 up that a card plugs into.
+  int card_ports;
+  // MERGE and FREE of a card's RAM (else both answer Bad Argument Type).
+  bool merge;
+  // A tag naming no port (:3:X) is read as no tag at all: STO stores into
+  // the current directory. Else Port Not Available.
+  bool missing_port_is_directory;
+  // PURGE of a port object that is also on the stack: Object In Use.
+  bool purge_refuses_object_on_stack;
+  // A library stored into a port is installed by the next warm start, and
+  // ATTACH does nothing until then.
+  bool attach_after_warm_start;
+  // PURGE of an attached library: Object In Use (else it is purged and
+  // detached).
+  bool purge_refuses_attached_library;
+  // A warm start detaches the libraries that have no config object.
+  bool warm_start_detaches;
+  // The stack form of a library: "Library 1234:" then this, then the title.
+  const char* library_title_gap;
+};
+
 struct ModelTraits {
   // --- Binary files ---
   const char* binary_header;  // what R, XSEND and ARCHIVE write: "HPHP48-R"
@@ -94,6 +124,8 @@ struct ModelTraits {
   // --- Memory ---
   uint64_t user_memory_nibbles;  // free memory of an empty HOME and stack
   bool cas_directory;            // a fresh memory holds CASDIR
+
+  PortTraits ports;
 };
 
 const ModelTraits& Traits(SimModel model);

@@ -50,6 +50,12 @@ void SimulatedHp48::StartServer() {
   key_cv_.notify_all();
 }
 
+void SimulatedHp48::WarmStart() {
+  std::lock_guard lock(calc_mutex_);
+  calculator_.WarmStart();
+  if (mode_ == Mode::kServer) warm_started_ = true;
+}
+
 void SimulatedHp48::Run() {
   while (!stopping_) {
     if (mode_ == Mode::kServer) {
@@ -59,6 +65,7 @@ void SimulatedHp48::Run() {
         calculator_.LeaveServer();
       }
       if (event == KermitServer::Event::kFinish || event == KermitServer::Event::kRestart) {
+        warm_started_ = false;
         std::lock_guard lock(key_mutex_);
         eval_pressed_ = false;
         server_typed_ = false;
@@ -172,6 +179,11 @@ std::string SimulatedHp48::DirectoryListing() {
 std::string SimulatedHp48::UploadName(const std::string& name) {
   std::lock_guard lock(calc_mutex_);
   return calculator_.UploadName(name);
+}
+
+std::string SimulatedHp48::UploadRefusal(const std::string& name) {
+  std::lock_guard lock(calc_mutex_);
+  return calculator_.UploadRefusal(name);
 }
 
 StoreResult SimulatedHp48::StoreUpload(const std::string& name, const Bytes& file) {

@@ -58,6 +58,9 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   // A command line typed at the keyboard and ENTER ("PCRUN" on a 49).
   void TypeAndEnter(const std::string& line);
   void StartServer();        // SERVER typed on the keyboard
+  // ON+C pressed together (a warm start, Calculator::WarmStart): a running
+  // server stops at once and answers nothing until SERVER is typed.
+  void WarmStart();
   bool InServer() const { return mode_ == Mode::kServer; }
   bool WaitingForEval() const { return mode_ == Mode::kKeyboard; }
   void SetSilent(bool silent) { line_.SetSilent(silent); }
@@ -94,11 +97,13 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   int ChecksumType() override;
   std::string DirectoryListing() override;
   std::string UploadName(const std::string& name) override;
+  std::string UploadRefusal(const std::string& name) override;
   StoreResult StoreUpload(const std::string& name, const Bytes& file) override;
   bool HasRoomFor(size_t bytes) override;
   RecallResult RecallForTransfer(const std::string& name) override;
   std::string RunCommandLine(std::string_view text) override;
   bool Restarted() override { return restarted_; }
+  bool StoppedAtKeyboard() override { return warm_started_; }
 
   SimOptions options_;
   SimLine line_;
@@ -116,6 +121,7 @@ class SimulatedHp48 : public CalculatorIo, private ServerCalculator {
   std::optional<std::string> typed_line_;
   bool server_typed_ = false;
   bool restarted_ = false;  // the last command line restored a backup
+  std::atomic<bool> warm_started_{false};  // the server is to stop for the keyboard
   std::atomic<int> xmodem_sends_waiting_{0};
   std::atomic<bool> stopping_{false};
   std::thread thread_;

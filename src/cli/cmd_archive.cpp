@@ -83,7 +83,8 @@ int RunRestore(CliContext& context, const std::vector<std::string>& args) {
 }  // namespace
 
 DRAVIK_CLI_COMMAND("archive", "archive NAME",
-                   "back the calculator memory up into the PC file NAME (start it on the calculator when asked)",
+                   "back the calculator memory up into the PC file NAME (start it on the "
+                   "calculator when asked)",
                    RunArchive);
 DRAVIK_CLI_COMMAND("restore", "restore FILE",
                    "send a backup file, restore it and wait for the calculator's server",

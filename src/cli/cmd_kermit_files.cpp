@@ -9,6 +9,7 @@
 #include "cli/connected_link.h"
 #include "cli/item_checks.h"
 #include "cli/port_arguments.h"
+#include "link/hp48_commands.h"
 #include "link/transfer_check.h"
 #include "listing/hp_path.h"
 
@@ -43,7 +44,7 @@ int RunSend(CliContext& context, const std::vector<std::string>& arguments) {
   const std::vector<std::string>& stored = cli.link().StoredNames;
   for (size_t i = 0; i < args.size() && i < stored.size() && !parsed.port; ++i) {
     const std::string name = args[i].substr(args[i].find_last_of('/') + 1);
-    if (!stored[i].empty() && stored[i] != name)
+    if (hp48::IsRenamedUpload(stored[i], name))
       std::fprintf(stderr, "dravik-cli: %s was stored as %s (%s was taken)\n", name.c_str(),
                    Shown(stored[i]).c_str(), ShownMessage(name).c_str());
   }

@@ -151,9 +151,10 @@ int RunXGet(CliContext& context, const std::vector<std::string>& args) {
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("xsend", "xsend FILE...", "send PC files by XModem (start it on the calculator when asked)",
-                   RunXSend);
+DRAVIK_CLI_COMMAND("xsend", "xsend FILE...",
+                   "send PC files by XModem (start it on the calculator when asked)", RunXSend);
 DRAVIK_CLI_COMMAND("xget", "xget NAME...",
-                   "receive calculator objects by XModem (start it on the calculator when asked)", RunXGet);
+                   "receive calculator objects by XModem (start it on the calculator when asked)",
+                   RunXGet);
 
 }  // namespace dravik::cli

@@ -7,6 +7,7 @@
 #include "jobs/archiving_dlg.h"
 #include "jobs/transfer_dlg.h"
 #include "link/calculator_model.h"
+#include "link/hp48_commands.h"
 #include "link/operation_log.h"
 #include "link/runner_texts.h"
 
@@ -23,6 +24,21 @@ std::string JobTitle(const TransferJob& job) {
 
 const CalculatorModel& ModelOf(const AppContext& ctx) {
   return ctx.session.Model ? *ctx.session.Model : Hp48GxModel();
+}
+
+// A send whose names were taken: the calculator stored those files as
+// NAME.1, NAME.2, ...; the user is told under which name.
+void TellRenamed(AppContext& ctx, const JobResult& result) {
+  std::string text;
+  const std::vector<std::string>& sent = result.job.TransferList;
+  for (size_t i = 0; i < sent.size() && i < result.storedNames.size(); ++i) {
+    const std::string name = sent[i].substr(sent[i].rfind('/') + 1);
+    if (hp48::IsRenamedUpload(result.storedNames[i], name))
+      text += name + " was stored as " + result.storedNames[i] + " (" + name + " was taken).\n";
+  }
+  if (!text.empty() && ctx.session.MainWindow)
+    ctx.session.MainWindow->ShowMessage(text.substr(0, text.size() - 1), "Dravik",
+                                        MessageIcon::Information);
 }
 
 // The job's own texts (the check's "Reading ..." among them) are over with
@@ -82,6 +98,7 @@ uint64_t StartTransferIn(AppContext& ctx, QWidget* parent, LineRequest request,
         if (result.job.UseXModem && result.outcome != JobOutcome::Completed &&
             ctx.session.Leftovers)
           AwaitServer(ctx, LeftServerText(ModelOf(ctx), "transfer"));
+        if (result.job.SendJobActive && !result.job.UseXModem) TellRenamed(ctx, result);
         if (done) done(std::move(result));
       });
   if (id == 0) {

@@ -1,7 +1,11 @@
 #include "link/calculator_model.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
+#include <vector>
+
+#include "listing/listing_parser.h"
 
 namespace dravik {
 namespace {
@@ -153,6 +157,36 @@ const CalculatorModel* FindModel(std::string_view name) {
 
 const CalculatorModel& ModelOfStateReply(bool dotted_numbers) {
   return dotted_numbers ? kHp49 : kHp48Gx;
+}
+
+const CalculatorModel* ModelOfListing(std::string_view listing) {
+  const size_t start = listing.find_first_not_of(" \r\n");
+  if (start == std::string_view::npos) return nullptr;
+  if (listing[start] != '{') {
+    const std::vector<ListingLine> lines = ListingLines(listing);
+    const bool calculator =
+        !lines.empty() && std::all_of(lines.begin(), lines.end(), [](const ListingLine& l) {
+          return !l.checksum.empty() && !l.size.empty() &&
+                 std::isdigit(static_cast<unsigned char>(l.size[0]));
+        });
+    return calculator ? &kHp48Sx : nullptr;
+  }
+  const std::string_view first = listing.substr(start, listing.find('\r', start) - start);
+  const size_t close = first.find('}');
+  if (close == std::string_view::npos ||
+      PathFromList(first.substr(0, close + 1)).rfind("HOME\\", 0) != 0)
+    return nullptr;
+  // An HP49 ends every whole number with a dot: the free memory (unless it
+  // has a half byte, "246344.5", which an HP48 writes too) and each line's
+  // checksum.
+  const std::string_view free = first.substr(close + 1);
+  bool dotted = !free.empty() && free.back() == '.';
+  size_t line_end = listing.find('\r', start);
+  while (!dotted && line_end != std::string_view::npos && line_end > 0) {
+    dotted = listing[line_end - 1] == '.';
+    line_end = listing.find('\r', line_end + 1);
+  }
+  return dotted ? &kHp49 : &kHp48Gx;
 }
 
 const CalculatorModel& ModelAfterListing(const CalculatorModel& model, std::string_view listing) {

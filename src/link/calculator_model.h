@@ -122,6 +122,12 @@ const CalculatorModel* FindModel(std::string_view name);
 // says otherwise.
 const CalculatorModel& ModelOfStateReply(bool dotted_numbers);
 
+// The model a listing alone shows, where no connection check was made: a
+// first line naming the path and free memory (an HP49's with a trailing
+// dot), or, from an HP48SX, object lines that all end in a checksum. None
+// for another Kermit server's listing (or an empty one).
+const CalculatorModel* ModelOfListing(std::string_view listing);
+
 // What a directory listing says about an HP48: an SX names no path in it.
 // Other models come back unchanged.
 const CalculatorModel& ModelAfterListing(const CalculatorModel& model, std::string_view listing);

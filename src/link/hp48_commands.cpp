@@ -188,6 +188,15 @@ std::vector<int> CutLevels(std::string_view reply, size_t width) {
   return levels;
 }
 
+bool IsRenamedUpload(std::string_view stored, std::string_view name) {
+  if (stored.size() < name.size() + 2 || stored.substr(0, name.size()) != name ||
+      stored[name.size()] != '.')
+    return false;
+  for (char c : stored.substr(name.size() + 1))
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
 std::optional<long> StackInteger(std::string_view value) {
   if (value.size() > 1 && value.back() == '.') value.remove_suffix(1);
   const bool negative = !value.empty() && value.front() == '-';

@@ -96,6 +96,11 @@ std::string NotEnteredMessage(std::string_view wanted, const std::vector<std::st
 // a quote, "[", "("), which a whole value always does.
 std::vector<int> CutLevels(std::string_view reply, size_t width);
 
+// Whether the calculator stored an upload named name under stored because
+// the name was taken: NAME.1, NAME.2, ... (another Kermit server may answer
+// with a path of its own, which is no such renaming).
+bool IsRenamedUpload(std::string_view stored, std::string_view name);
+
 // A whole number as a stack line shows it: "3" (an HP48), "3." (an HP49's
 // real) or "-1"; none for anything else.
 std::optional<long> StackInteger(std::string_view value);

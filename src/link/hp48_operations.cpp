@@ -155,6 +155,12 @@ int CHP48Link::CheckStorableName(std::string_view name) {
 }
 
 int CHP48Link::CheckFilesToSend(const std::vector<std::string>& list) {
+  // Binary objects go only to a calculator of their own family: where no
+  // connection check said which calculator answers, its listing does.
+  if (!m_session.Model && std::any_of(list.begin(), list.end(), [](const std::string& path) {
+        return FamilyOfFile(path).has_value();
+      }) && ReadDirectory())
+    m_session.Model = ModelOfListing(DirectoryListing);
   for (const std::string& path : list) {
     if (!FileToSendProblem(path).empty()) {
       ShowMessage("Could not open file: " + path, "ERROR");
@@ -172,7 +178,9 @@ int CHP48Link::CheckFilesToSend(const std::vector<std::string>& list) {
     const std::optional<std::vector<uint8_t>> read = FileHead(path, kBinaryHeaderBytes);
     if (!read) continue;
     const std::vector<uint8_t>& head = *read;
-    if (head.empty()) {
+    // A Kermit server of another kind may keep an empty file; a calculator
+    // has nothing to store.
+    if (head.empty() && m_session.Model) {
       ShowMessage(name + " is empty: the calculator has nothing to store. Nothing was sent.",
                   "ERROR");
       return 0;

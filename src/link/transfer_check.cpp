@@ -1,12 +1,11 @@
 #include "link/transfer_check.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <fstream>
 
 #include "listing/hp_path.h"
 #include "listing/listing_parser.h"
+#include "link/calculator_model.h"
 #include "link/hp48_commands.h"
 #include "link/port_commands.h"
 #include "link/object_checksum.h"
@@ -37,24 +36,11 @@ void Note(CHP48Link& link, const std::string& text) {
     window->ShowMessage(text, "Attention", MessageIcon::Information);
 }
 
-// A calculator's listing starts with the path it lists ("{ HOME } 127805");
-// an HP48SX's names no path, but each of its lines ends in the object's
-// checksum. Another Kermit server lists its files with no checksum to
-// compare. A calculator that answered the connection check is one.
+// A calculator that answered the connection check is one; otherwise the
+// listing tells (another Kermit server lists its files with no checksum to
+// compare).
 bool IsCalculatorListing(const Session& session, std::string_view listing) {
-  if (session.Model) return true;
-  const size_t start = listing.find_first_not_of(" \r\n");
-  if (start == std::string_view::npos) return false;
-  if (listing[start] != '{') {
-    const std::vector<ListingLine> lines = ListingLines(listing);
-    return !lines.empty() && std::all_of(lines.begin(), lines.end(), [](const ListingLine& l) {
-      return !l.checksum.empty() && !l.size.empty() && std::isdigit(static_cast<unsigned char>(l.size[0]));
-    });
-  }
-  const std::string_view first = listing.substr(start, listing.find('\r', start) - start);
-  const size_t close = first.find('}');
-  if (close == std::string_view::npos) return false;
-  return PathFromList(first.substr(0, close + 1)).rfind("HOME\\", 0) == 0;
+  return session.Model || ModelOfListing(listing);
 }
 
 // The listing of the calculator's current directory (where the objects went

@@ -2,12 +2,17 @@
 // random and deeply nested inputs to every entry point.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include "calculator.h"
 
 namespace dravik::sim {
 namespace {
+
+const std::map<std::string, std::string> kLibraries = {
+#include "data/captured_libraries.inc"
+};
 
 class RandomInput : public ::testing::TestWithParam<SimModel> {};
 
@@ -62,6 +67,25 @@ TEST(HostileInput, DeepNestingIsRefusedNotFollowed) {
   // Recursion in a program ends with an error instead of a crash.
   calc.RunCommandLine("CLEAR \xab REC \xbb 'REC' STO");
   EXPECT_EQ(calc.RunCommandLine("REC").rfind("Error: Insufficient Memory\r\n", 0), 0u);
+}
+
+// A library whose command is itself (its string turned into XLIB 1234 0),
+// and one cut short: its tables point past its end.
+TEST(HostileInput, LibrariesThatCallThemselvesOrEndEarlyAreSafe) {
+  Calculator calc(SimModel::k49G);
+  std::string looping = kLibraries.at("hp49-reference/library_1234.bin");
+  looping.replace(113, 6, std::string("\x92\x2E\x20\x4D\x00\x40", 6));
+  calc.StoreUpload("LOOP", Bytes(looping.begin(), looping.end()));
+  EXPECT_EQ(calc.RunCommandLine("'LOOP' RCL 0 STO"), "Empty Stack");
+  EXPECT_EQ(calc.RunCommandLine("1234 ATTACH"), "Empty Stack");
+  EXPECT_EQ(calc.RunCommandLine("HELLO").rfind("Error: Insufficient Memory\r\n", 0), 0u);
+
+  std::string cut = kLibraries.at("hp49-reference/library_1235_config.bin").substr(0, 60);
+  cut[8 + 2] = '\x13';  // the length no longer says where the object ends
+  calc.StoreUpload("CUT", Bytes(cut.begin(), cut.end()));
+  calc.RunCommandLine("CLEAR 'CUT' RCL 1 STO 1235 ATTACH");
+  calc.WarmStart();
+  EXPECT_FALSE(calc.RunCommandLine("LIBS 1 PVARS HI2").empty());
 }
 
 }  // namespace

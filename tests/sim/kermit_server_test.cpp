@@ -46,6 +46,9 @@ class FakeMemory : public ServerCalculator {
     return r;
   }
   bool HasRoomFor(size_t bytes) override { return bytes <= room; }
+  std::string UploadRefusal(const std::string& name) override {
+    return name.find(':') != std::string::npos ? "Invalid Name" : "";
+  }
   RecallResult RecallForTransfer(const std::string& name) override {
     RecallResult r;
     auto it = files.find(name);
@@ -168,6 +171,13 @@ TEST_F(KermitServerTest, AnUploadThatDoesNotParseGetsItsErrorAsTheAnswerToZ) {
           {"\x01##ZB\r", "\x01" "1#EInvalid Syntax'\r"}});
   // The E was lost and the Z comes again: it gets the E again, never an ACK.
   EXPECT_EQ(Ask("\x01##ZB\r"), "\x01" "1#EInvalid Syntax'\r");
+  EXPECT_TRUE(memory_.stored.empty());
+}
+
+// hp48-reference group H2: a tagged name is refused in answer to the F.
+TEST_F(KermitServerTest, AnUploadNamedForAPortIsRefusedAtItsName) {
+  Replay({{"\x01+ S~* @-#Y1\"\r", "\x01+ Y~& @-# 1*\r"},
+          {"\x01(!F:1:UP<\r", "\x01/\"EInvalid Name!\r"}});
   EXPECT_TRUE(memory_.stored.empty());
 }
 

@@ -57,7 +57,8 @@ class MemoryFile : public ::testing::TestWithParam<SimModel> {};
 
 TEST_P(MemoryFile, SavesAndLoadsTheWholeStateAndTheModel) {
   Calculator demo = Calculator::Demo(GetParam());
-  demo.RunCommandLine("-35 SF 2 CKSM GAMES 1 \"two\"");
+  demo.InsertCard(32 * 1024);  // a 48's port 1 (a 49 has its own)
+  demo.RunCommandLine("\"card\" :1:PX STO -35 SF 2 CKSM GAMES 1 \"two\"");
   TempFile f;
   std::string error;
   ASSERT_TRUE(demo.SaveMemory(f.path(), &error)) << error;
@@ -71,6 +72,7 @@ TEST_P(MemoryFile, SavesAndLoadsTheWholeStateAndTheModel) {
   EXPECT_EQ(loaded.ChecksumType(), 2);
   EXPECT_EQ(loaded.BinaryOf("HOME\\", "PIC"), demo.BinaryOf("HOME\\", "PIC"));
   EXPECT_EQ(loaded.RunCommandLine("CLEAR 2 WORK AREA HOME"), demo.RunCommandLine("CLEAR 2 WORK AREA HOME"));
+  EXPECT_EQ(loaded.RunCommandLine("CLEAR 1 PVARS"), demo.RunCommandLine("CLEAR 1 PVARS"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, MemoryFile,

@@ -46,6 +46,10 @@ TEST(SimMain, BadArgumentsAreRefused) {
   EXPECT_NE(out.find("dravik-sim: cannot load /nonexistent/x"), std::string::npos) << out;
   EXPECT_EQ(testing::RunProgram({SimProgram(), "--model", "50x"}, "", 10000, &out), 2);
   EXPECT_NE(out.find("dravik-sim: --model takes 48sx, 48gx or 49g"), std::string::npos) << out;
+  EXPECT_EQ(testing::RunProgram({SimProgram(), "--card", "128", "--card", "128"}, "", 10000, &out),
+            2);
+  EXPECT_NE(out.find("dravik-sim: the 48gx has no free card port for another --card"),
+            std::string::npos) << out;
 }
 
 }  // namespace

@@ -243,6 +243,20 @@ TEST(SimulatedHp48, XsendToASilentPcStopsWithTimeoutAndLeavesTheServerOff) {
   EXPECT_EQ(device.ReadLine(), "\x01+ S~* @-#Y3$\r");
 }
 
+TEST(SimulatedHp48, AWarmStartStopsTheServerUntilServerIsTyped) {
+  SimulatedHp48 sim(Calculator(), QuietOptions());
+  ASSERT_TRUE(sim.Start());
+  RawDevice device(sim.device());
+  sim.WarmStart();
+  device.Write("\x01( CCLEARU\r");
+  EXPECT_EQ(device.Drain(1000ms), "");
+  EXPECT_TRUE(WaitFor([&] { return sim.WaitingForEval(); }));
+  sim.StartServer();
+  EXPECT_TRUE(WaitFor([&] { return sim.InServer(); }));
+  device.Write("\x01( CCLEARU\r");
+  EXPECT_EQ(device.ReadLine(), "\x01+ S~* @-#Y3$\r");
+}
+
 TEST(SimulatedHp48, RestoreRestartsTheCalculatorWithoutAnAnswer) {
   SimOptions o = QuietOptions();
   o.auto_eval = true;  // the demo types SERVER after the restart

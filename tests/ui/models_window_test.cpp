@@ -70,11 +70,13 @@ class WindowModels : public ::testing::TestWithParam<sim::SimModel> {
 
 TEST_P(WindowModels, NamesTheCalculatorAndMovesFilesBothWaysChecked) {
   SimWindow w(StartedByTheUser(), true, sim::Calculator::Demo(GetParam()));
+  CRemoteView& list = *w.frame().panes().hpList;
+  list.RefreshList();
   w.Settle();
+  // The connection check and the first listing tell the model.
   EXPECT_EQ(w.session().Model, &Expected());
   w.frame().UpdateStatusPanes();
   EXPECT_TRUE(StatusBarSays(w.frame(), QString::fromStdString(std::string(Expected().Name))));
-  CRemoteView& list = *w.frame().panes().hpList;
   EXPECT_TRUE(Shows(list, "GREET"));
   EXPECT_EQ(Shows(list, "CASDIR"), !Expected().SystemNames.empty());
 
@@ -84,6 +86,9 @@ TEST_P(WindowModels, NamesTheCalculatorAndMovesFilesBothWaysChecked) {
   testing::WriteBytes(w.pcFolder() / "GREET2", testing::ReadBytes(w.pcFolder() / "GREET"));
   ASSERT_EQ(Job(w, {w.pcFolder() / "GREET2"}, true, false), JobOutcome::Completed);
   EXPECT_TRUE(Holds(w, "GREET2"));
+  // A taken name: the calculator keeps both, and the user learns where.
+  ASSERT_EQ(Job(w, {w.pcFolder() / "GREET2"}, true, false), JobOutcome::Completed);
+  EXPECT_EQ(w.messages().back(), "Dravik: GREET2 was stored as GREET2.1 (GREET2 was taken).");
 
   // XModem where the calculator has it; the SX's refusal comes before the
   // line is used.

@@ -96,6 +96,34 @@ class Shots {
   bool ok_ = true;
 };
 
+// The window connected to a simulated HP49G: its HOME with CASDIR, the
+// model named in the status bar.
+bool TakeHp49Shot(Shots& shots) {
+  sim::SimulatedHp48 calculator(sim::Calculator::Demo(sim::SimModel::k49G));
+  std::string error;
+  if (!calculator.Start(&error)) return false;
+  AppContext ctx;
+  ctx.session.PortDevices[0] = calculator.device();
+  ctx.session.CurrentPCFolder = HomeFolder() + "hp48/";
+  WindowBoundary boundary;
+  boundary.answerScript = [](const QString&, const QString&) { return MessageAnswer::Yes; };
+  CHP48App app(ctx, boundary);
+  StartOptions options;
+  options.simulate = true;
+  if (!app.InitInstance(options)) return false;
+  CMainFrame& frame = *app.frame();
+  frame.move(0, 0);
+  frame.resize(1000, 700);
+  if (!WaitFor([&] { return ctx.CalculatorAnswered; }) || !ctx.line.Settle(60000)) return false;
+  LetPaint();
+  frame.panes().pcTree->SyncToCurrentFolder();
+  SelectRows(frame.panes().hpList, {"CASDIR"});
+  frame.activateWindow();
+  shots.Take(&frame, "hp49-window.png");
+  frame.close();
+  return true;
+}
+
 // The window connected to a simulated HP49G whose flash port holds the
 // demo's library, attached: the port beside HOME, the library with its
 // number and title.
@@ -256,6 +284,10 @@ int TakeShots(const std::string& folder) {
   shots.Take(&frame, "compare-marks.png");
 
   frame.close();
+  if (!TakeHp49Shot(shots)) {
+    std::fprintf(stderr, "window_shots: the simulated HP49G did not answer\n");
+    return 1;
+  }
   if (!TakePortShot(shots)) {
     std::fprintf(stderr, "window_shots: the simulated HP49G did not show its port\n");
     return 1;
