@@ -7,12 +7,17 @@
 
 namespace dravik {
 
-void AwaitServer(AppContext& ctx, const std::string& why, std::function<void(bool)> then) {
+void AwaitServer(AppContext& ctx, const std::string& why, std::function<void(bool)> then,
+                 bool warmStart) {
   if (ctx.session.MainWindow)
     ctx.session.MainWindow->ShowMessage(why, "Attention", MessageIcon::Warning);
   ctx.line.Run<int>(
       "Waiting for the calculator's server",
-      [](LineSide& line) { return WaitForServer(line.kermit, std::chrono::minutes(5)); },
+      [warmStart](LineSide& line) {
+        constexpr auto kPatience = std::chrono::minutes(5);
+        return warmStart ? WaitForWarmStart(line.kermit, kPatience)
+                         : WaitForServer(line.kermit, kPatience);
+      },
       [&ctx, then](int answered) {
         if (answered) ctx.CalculatorAnswered = true;
         if (then) then(answered != 0);

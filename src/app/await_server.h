@@ -13,7 +13,10 @@ namespace dravik {
 struct AppContext;
 
 // Shows why (a message box) and waits; then(answered) runs on the GUI thread
-// once the server answered or the wait ended.
-void AwaitServer(AppContext& ctx, const std::string& why, std::function<void(bool)> then = {});
+// once the server answered or the wait ended. warmStart: the user was asked
+// to warm-start the calculator, and a server that answers before that has
+// not done it yet (WaitForWarmStart).
+void AwaitServer(AppContext& ctx, const std::string& why, std::function<void(bool)> then = {},
+                 bool warmStart = false);
 
 }  // namespace dravik

@@ -169,6 +169,7 @@ bool CHP48App::InitInstance(const StartOptions& options) {
     // 11. The calculator panes show the current directory and the tree.
     frame_->panes().hpList->RefreshList();
     frame_->panes().hpTree->RebuildTree();
+    frame_->panes().hpTree->ReadPorts();
   });
   return true;
 }

@@ -79,6 +79,9 @@ const CommandText kCommands[] = {
      "Back up the whole memory of the HP48 to a file in the PC folder.", "Archive", nullptr, {}},
     {CMainFrame::Command::Restore, "&Restore...",
      "Replace the memory of the HP48 with a backup from the PC.", "Restore", nullptr, {}},
+    {CMainFrame::Command::InstallLibrary, "&Install Library...",
+     "Store a library from the PC in a port of the calculator and attach it.",
+     "Install a library", nullptr, QKeySequence(Qt::CTRL | Qt::Key_I)},
     {CMainFrame::Command::StatusBar, "&Statusbar", "Statusbar on/off", "Statusbar on/off",
      nullptr, {}},
     {CMainFrame::Command::Refresh, "&Refresh", "Read PC- and HP48-directory", "Refresh",
@@ -216,6 +219,7 @@ void CMainFrame::CreateActions() {
   bind(Command::Binary, &CMainFrame::OnBinary);
   bind(Command::Archive, &CMainFrame::OnArchive);
   bind(Command::Restore, &CMainFrame::OnRestore);
+  bind(Command::InstallLibrary, &CMainFrame::OnInstallLibrary);
   bind(Command::Refresh, &CMainFrame::OnRefresh);
   bind(Command::Panic, &CMainFrame::OnPanic);
   bind(Command::CheckOut, &CMainFrame::OnCheckOut);
@@ -268,6 +272,7 @@ void CMainFrame::CreateMenus() {
   hp->addSeparator();
   hp->addAction(action(Command::Archive));
   hp->addAction(action(Command::Restore));
+  hp->addAction(action(Command::InstallLibrary));
   hp->addSeparator();
   hp->addAction(action(Command::Compare));
   hp->addAction(action(Command::SyncToPc));

@@ -37,7 +37,7 @@ class CMainFrame : public QMainWindow {
     PngToGrob, GrobToPng, OpenBackup, Preview,
     Home, UpDir, ReadAll, Finish, Ascii, Binary, Archive, Restore,
     StatusBar, Refresh, Panic, CheckOut, About, NewFolder, Log, SaveLog, Stop, Connect,
-    Compare, DifferencesOnly, SyncToPc, SyncToCalculator, ShowHiddenFiles,
+    Compare, DifferencesOnly, SyncToPc, SyncToCalculator, ShowHiddenFiles, InstallLibrary,
   };
 
   CMainFrame(AppContext& ctx, WindowBoundary& boundary, QWidget* parent = nullptr);
@@ -109,6 +109,7 @@ class CMainFrame : public QMainWindow {
   void OnBinary();
   void OnArchive();
   void OnRestore();
+  void OnInstallLibrary();
   void OnRefresh();
   void OnPanic();
   void OnCheckOut();

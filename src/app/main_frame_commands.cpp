@@ -9,6 +9,7 @@
 
 #include "app/about_dlg.h"
 #include "app/app_context.h"
+#include "app/library_install_command.h"
 #include "app/main_frame.h"
 #include "app/name_dialogs.h"
 #include "app/restore_command.h"
@@ -153,6 +154,14 @@ void CMainFrame::OnRestore() {
   RestoreArchive(ctx_, *panes_.hpList, file);
 }
 
+void CMainFrame::OnInstallLibrary() {
+  // The library with the focus in the PC list, else one the user picks.
+  const std::string focused = panes_.pcList->FocusedName();
+  std::string file = focused.empty() ? std::string() : ctx_.session.CurrentPCFolder + focused;
+  if (!file.empty() && !IsLibraryFile(file)) file.clear();
+  InstallLibraryCommand(ctx_, *panes_.hpList, this, file, std::nullopt);
+}
+
 void CMainFrame::OnRefresh() {
   panes_.pcList->Refresh();
   panes_.pcTree->SyncToCurrentFolder();
@@ -173,6 +182,7 @@ void CMainFrame::OnConnect() {
     ctx_.cache.MarkStale();
     panes_.hpList->RefreshList();
     panes_.hpTree->RebuildTree();
+    panes_.hpTree->ReadPorts();
   });
 }
 
@@ -187,6 +197,7 @@ void CMainFrame::OnPanic() {
         panes_.hpList->RefreshList();
         panes_.hpTree->OnInitialUpdate();
         panes_.hpTree->RebuildTree();
+        panes_.hpTree->ReadPorts();
         ctx_.PanesBusy = false;
         UpdateStatusPanes();
       });

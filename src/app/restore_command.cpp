@@ -63,7 +63,10 @@ void ReadAfterRestart(AppContext& ctx, CRemoteView& list) {
         }
         ctx.CalculatorAnswered = true;
         list.RefreshList();
-        if (CHPTreeView* tree = list.OtherPanes().hpTree) tree->RebuildTree();
+        if (CHPTreeView* tree = list.OtherPanes().hpTree) {
+          tree->RebuildTree();
+          tree->ReadPorts();
+        }
       });
 }
 

@@ -45,9 +45,20 @@ class CalculatorSession {
 };
 
 // A calculator path from what a user types: "HOME\GAMES\", "HOME/GAMES",
-// "GAMES" (inside current), ".." (the parent of current), its names in
-// either typed form (Typed). Empty when the text cannot be a path.
+// "GAMES" (inside current), ".." (the parent of current), a port ":1:", its
+// names in either typed form (Typed). Empty when the text cannot be a path.
 std::string ResolveCalculatorPath(std::string_view typed, std::string_view current);
+
+// Calculator names as typed, by where they are: ":1:NAME" in port 1,
+// anything else in current. The places in the order first named.
+struct NamesInPlace {
+  std::string path;
+  std::vector<std::string> names;
+};
+std::vector<NamesInPlace> GroupByPlace(const std::vector<std::string>& names,
+                                       const std::string& current);
+// True when any of the typed names is a port object.
+bool NamesAPort(const std::vector<std::string>& names);
 
 
 }  // namespace dravik::cli

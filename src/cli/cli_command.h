@@ -44,6 +44,9 @@ struct CliCommand {
   const char* usage;  // e.g. "send FILE..."
   const char* help;   // one line
   CommandFn run;
+  // "--port N" after the command word names a calculator port (send
+  // --port 2): the serial port slot is then given before the command word.
+  bool calculator_port = false;
 };
 
 void RegisterCommand(const CliCommand& command);

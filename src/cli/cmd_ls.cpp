@@ -1,30 +1,36 @@
-// dravik-cli ls: the calculator's current directory, directories first.
+// dravik-cli ls [PATH]: a calculator directory (the current one) or a port
+// (":0:"), directories first; a library in a port with its title.
 #include <cstdio>
 
 #include "cli/calculator_session.h"
 #include "cli/calculator_text.h"
+#include "cli/listing_output.h"
+#include "sync/calculator_tree.h"
 
 namespace dravik::cli {
 namespace {
 
 int RunLs(CliContext& context, const std::vector<std::string>& args) {
-  if (!args.empty()) {
-    std::fprintf(stderr, "dravik-cli: ls takes no arguments (use --cd PATH)\n");
+  if (args.size() > 1) {
+    std::fprintf(stderr, "dravik-cli: ls takes at most one path (a directory or a port such as :0:)\n");
     return 2;
   }
   CalculatorSession calc(context);
   if (!calc.Connect()) return 1;
-  if (!calc.ReadListing()) return CommandFailed("reading the directory");
+  const std::string before = calc.session().CurrentHPPath;
+  if (!args.empty() && !calc.ChangeTo(args[0])) return 1;
+  const bool read = calc.ReadListing();
   const ListingEntry* entry = calc.cache().Entry();
-  if (!entry) return CommandFailed("reading the directory");
-  for (size_t i = 0; i < entry->Names.size(); ++i)
-    std::printf("%s %10s  %s\n", PadRight(Shown(entry->Names[i]), 16).c_str(),
-                entry->Sizes[i].c_str(), entry->Types[i].c_str());
-  return 0;
+  if (read && entry) PrintListing(*entry);
+  // The calculator stays where it was.
+  sync::ReturnTo(calc.link(), before);
+  return read && entry ? 0 : CommandFailed("reading the directory");
 }
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("ls", "ls", "list the calculator directory: name, size, type", RunLs);
+DRAVIK_CLI_COMMAND("ls", "ls [PATH|:N:]",
+                   "list a calculator directory or port: name, size, type (a library's title)",
+                   RunLs);
 
 }  // namespace dravik::cli

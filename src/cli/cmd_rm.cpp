@@ -4,6 +4,9 @@
 
 #include "cli/calculator_session.h"
 #include "cli/calculator_text.h"
+#include "cli/port_arguments.h"
+#include "link/port_texts.h"
+#include "listing/hp_path.h"
 #include "link/hp48_commands.h"
 #include "listing/listing_parser.h"
 
@@ -44,6 +47,32 @@ void Declined(CalculatorSession& calc, const char* command) {
     std::fprintf(stderr, "dravik-cli: nothing was deleted; %s --force deletes it\n", command);
 }
 
+// Deletes the names in the directory or port the session shows; missing
+// is set for a name that is not there. 0, or the exit code of a failure.
+int RemoveIn(CalculatorSession& calc, const std::vector<std::string>& names, bool& missing) {
+  // The calculator purges a missing name without a word: the listing says
+  // which names are there.
+  if (!calc.ReadListing()) return CommandFailed("reading the directory");
+  std::vector<std::string> present;
+  for (const std::string& name : names) {
+    if (calc.cache().IsNewName(name)) {
+      std::fprintf(stderr, "dravik-cli: %s is not in %s\n", Shown(name).c_str(),
+                   Shown(calc.session().CurrentHPPath).c_str());
+      missing = true;
+    } else if (std::find(present.begin(), present.end(), name) == present.end()) {
+      present.push_back(name);
+      const std::string note = PortDeleteNote(calc.link().model(), name);
+      if (hp_path::IsPort(calc.session().CurrentHPPath) && !note.empty())
+        std::fprintf(stderr, "dravik-cli: %s\n", ShownMessage(note).c_str());
+    }
+  }
+  if (!present.empty() && !calc.link().PurgeNames(present)) {
+    Declined(calc, "rm");
+    return CommandFailed("rm");
+  }
+  return 0;
+}
+
 int RunRm(CliContext& context, const std::vector<std::string>& arguments) {
   std::vector<std::string> args = Typed(arguments);
   const bool force = TakeForce(context, args);
@@ -51,27 +80,21 @@ int RunRm(CliContext& context, const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "dravik-cli: rm needs at least one name\n");
     return 2;
   }
-  if (!AllNames(args)) return 2;
   CalculatorSession calc(context);
+  const std::vector<NamesInPlace> places = GroupByPlace(args, context.session.CurrentHPPath);
+  for (const NamesInPlace& place : places)
+    if (!AllNames(place.names)) return 2;
   if (!calc.Connect()) return 1;
   calc.window().AnswerQuestionsYes(force);
-  // The calculator purges a missing name without a word: the listing says
-  // which names are there.
-  if (!calc.ReadListing()) return CommandFailed("reading the directory");
-  std::vector<std::string> present;
   bool missing = false;
-  for (const std::string& name : args) {
-    if (calc.cache().IsNewName(name)) {
-      std::fprintf(stderr, "dravik-cli: %s is not in %s\n", Shown(name).c_str(),
-                   Shown(calc.session().CurrentHPPath).c_str());
-      missing = true;
-    } else if (std::find(present.begin(), present.end(), name) == present.end()) {
-      present.push_back(name);
-    }
-  }
-  if (!present.empty() && !calc.link().PurgeNames(present)) {
-    Declined(calc, "rm");
-    return CommandFailed("rm");
+  for (NamesInPlace place : places) {
+    // A place named before the connection check is where it found the
+    // calculator.
+    if (!hp_path::IsPort(place.path)) place.path = calc.session().CurrentHPPath;
+    PortVisit visit(calc, hp_path::PortOf(place.path));
+    if (!visit.Entered()) return CommandFailed("rm");
+    const int result = RemoveIn(calc, place.names, missing);
+    if (result != 0) return result;
   }
   return missing ? 1 : 0;
 }
@@ -120,7 +143,8 @@ int RunRmdir(CliContext& context, const std::vector<std::string>& arguments) {
 
 }  // namespace
 
-DRAVIK_CLI_COMMAND("rm", "rm [--force] NAME...", "delete calculator objects", RunRm);
+DRAVIK_CLI_COMMAND("rm", "rm [--force] NAME|:N:NAME...",
+                   "delete calculator objects (:N:NAME in port N)", RunRm);
 DRAVIK_CLI_COMMAND("rmdir", "rmdir [--force] NAME",
                    "delete a calculator directory with its contents", RunRmdir);
 

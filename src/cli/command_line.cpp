@@ -97,7 +97,9 @@ bool ParseCommandLine(int argc, const char* const* argv, CommandLine* line) {
       line->operands_from = line->args.size();
       continue;
     }
-    if (!options_ended && word.size() > 1 && word[0] == '-') {
+    const CliCommand* command = line->command.empty() ? nullptr : FindCommand(line->command);
+    const bool own_port = command && command->calculator_port && word == "--port";
+    if (!options_ended && !own_port && word.size() > 1 && word[0] == '-') {
       const OptionResult r = ReadGlobalOption(argc, argv, &i, line);
       if (r == OptionResult::kBad) return false;
       if (r == OptionResult::kTaken) {

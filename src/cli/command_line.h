@@ -1,7 +1,9 @@
 // dravik-cli's command line: the global options, the command word and the
 // command's own words. The global options may stand before or after the
 // command word, as people type them with GNU tools; a "--" ends them, so
-// that a file named like an option can still be given.
+// that a file named like an option can still be given. After the word of a
+// command that stores into the calculator's ports, "--port N" is that
+// command's own (the calculator port).
 #pragma once
 
 #include <string>

@@ -14,11 +14,13 @@ class ConnectedLink {
   explicit ConnectedLink(CliContext& context) : context_(context), session_(context) {}
 
   // False, after telling why on stderr, when the port cannot be opened or
-  // the calculator cannot be moved to the directory of --cd.
-  bool Connect() {
-    return context_.options.cd.empty() ? session_.OpenPort() : session_.Connect();
+  // the calculator cannot be moved to the directory of --cd. A command on
+  // the calculator's ports needs the connection check (calculator).
+  bool Connect(bool calculator = false) {
+    return context_.options.cd.empty() && !calculator ? session_.OpenPort() : session_.Connect();
   }
   CHP48Link& link() { return session_.link(); }
+  CalculatorSession& calculator() { return session_; }
 
  private:
   CliContext& context_;

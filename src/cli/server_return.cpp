@@ -14,13 +14,13 @@ constexpr std::chrono::minutes kPatience{5};
 
 }  // namespace
 
-bool AwaitServerReturn(CalculatorSession& calc, const std::string& why) {
+bool AwaitServerReturn(CalculatorSession& calc, const std::string& why, bool warm_start) {
   std::fprintf(stderr, "%s\nWaiting for the calculator's server (Ctrl+C gives up) ...\n",
                why.c_str());
   CHP48Link& link = calc.link();
   link.m_cancel = 0;
   InterruptTarget interrupt(link.m_cancel);
-  if (WaitForServer(link, kPatience)) {
+  if (warm_start ? WaitForWarmStart(link, kPatience) : WaitForServer(link, kPatience)) {
     std::fprintf(stderr, "The calculator answers again.\n");
     return true;
   }

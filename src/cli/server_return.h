@@ -12,7 +12,8 @@ namespace dravik::cli {
 
 // Prints why (a line or more) and what to do, then waits for the server,
 // bounded and ended by Ctrl+C. True when it answered again (and what the
-// job left was put back).
-bool AwaitServerReturn(CalculatorSession& calc, const std::string& why);
+// job left was put back). warm_start: the user was asked to warm-start the
+// calculator, and a server that answers before that has not done it yet.
+bool AwaitServerReturn(CalculatorSession& calc, const std::string& why, bool warm_start = false);
 
 }  // namespace dravik::cli

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "app/app_context.h"
+#include "link/calculator_model.h"
 #include "listing/hp_path.h"
 #include "listing/listing_parser.h"
 #include "hpview/remote_view.h"
@@ -74,9 +75,53 @@ void CHPTreeView::ShowPlaceholder(const QString& text) {
 }
 
 QTreeWidgetItem* CHPTreeView::Root() const {
-  QTreeWidgetItem* root = topLevelItemCount() == 1 ? topLevelItem(0) : nullptr;
-  if (!root || root->data(0, kPlaceholderRole).toBool()) return nullptr;
+  QTreeWidgetItem* root = topLevelItemCount() > 0 ? topLevelItem(0) : nullptr;
+  if (!root || root->data(0, kPlaceholderRole).toBool() || root->text(0) != kHomeText)
+    return nullptr;
   return root;
+}
+
+void CHPTreeView::AddPortItems() {
+  if (!Root()) return;
+  ++Syncing;
+  for (int i = topLevelItemCount() - 1; i > 0; --i) {
+    QTreeWidgetItem* item = topLevelItem(i);
+    if (dropHighlight_ == item) dropHighlight_ = nullptr;
+    delete item;
+  }
+  for (const auto& [number, free] : ports_) {
+    const std::string path = hp_path::PortPath(number);
+    auto* item = new QTreeWidgetItem(this, {QString::fromStdString(path.substr(0, path.size() - 1))});
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicator);
+    const PortSlot* slot = ctx_.session.Model ? ctx_.session.Model->FindPort(number) : nullptr;
+    QString tip = QString("Port %1: %2 bytes free").arg(number).arg(QString::fromStdString(free));
+    if (slot && !slot->note.empty()) tip += "; " + QString::fromUtf8(slot->note.data(), static_cast<int>(slot->note.size()));
+    item->setToolTip(0, tip);
+    item->setStatusTip(0, tip);
+  }
+  UpdateImages();
+  if (hp_path::IsPort(ctx_.session.CurrentHPPath))
+    if (QTreeWidgetItem* item = ItemOfPath(ctx_.session.CurrentHPPath)) setCurrentItem(item);
+  --Syncing;
+}
+
+void CHPTreeView::ReadPorts() {
+  if (!ctx_.CalculatorAnswered || ctx_.session.LinkClosedByUser) return;
+  using Ports = std::vector<std::pair<int, std::string>>;
+  ctx_.line.Run<Ports>(
+      "Reading the ports",
+      [](LineSide& line) {
+        std::vector<CHP48Link::PortSummary> summaries;
+        Ports ports;
+        if (line.session.Model && !line.session.Model->Ports.empty() &&
+            line.kermit.ReadPorts(summaries, false))
+          for (const auto& port : summaries) ports.emplace_back(port.number, port.free);
+        return ports;
+      },
+      [this](Ports ports) {
+        ports_ = std::move(ports);
+        AddPortItems();
+      });
 }
 
 bool CHPTreeView::IsDirectoryItem(const QTreeWidgetItem* item) const {
@@ -84,6 +129,7 @@ bool CHPTreeView::IsDirectoryItem(const QTreeWidgetItem* item) const {
 }
 
 std::string CHPTreeView::ItemPath(const QTreeWidgetItem* item) const {
+  // A port's item reads ":0:", its path ":0:\".
   std::string path;
   for (; item; item = item->parent()) path = item->text(0).toStdString() + "\\" + path;
   return path;
@@ -113,6 +159,11 @@ QTreeWidgetItem* CHPTreeView::InsertChild(QTreeWidgetItem* parent, const QString
 }
 
 QTreeWidgetItem* CHPTreeView::ItemOfPath(const std::string& path) const {
+  if (hp_path::IsPort(path)) {
+    for (int i = 1; i < topLevelItemCount(); ++i)
+      if (ItemPath(topLevelItem(i)) == path) return topLevelItem(i);
+    return nullptr;
+  }
   QTreeWidgetItem* item = Root();
   if (!item || !hp_path::IsWithin(path, hp_path::kHome)) return nullptr;
   for (const QString& name : NamesBelowHome(path)) {
@@ -123,7 +174,8 @@ QTreeWidgetItem* CHPTreeView::ItemOfPath(const std::string& path) const {
 }
 
 void CHPTreeView::AddChildren(QTreeWidgetItem* item) {
-  if (!IsDirectoryItem(item)) return;
+  // A directory stored in a port is one object: it has no item.
+  if (!IsDirectoryItem(item) || hp_path::IsPort(ItemPath(item))) return;
   const ListingEntry* e = ctx_.cache.Entry(ItemPath(item));
   if (!e) return;
   ++Syncing;
@@ -139,6 +191,11 @@ void CHPTreeView::AddChildren(QTreeWidgetItem* item) {
 void CHPTreeView::UpdateImages() {
   QTreeWidgetItem* root = Root();
   if (!root) return;
+  for (int i = 1; i < topLevelItemCount(); ++i) {
+    const std::string path = ItemPath(topLevelItem(i));
+    const bool current = ctx_.cache.FindEntry(path) >= 0 && !ctx_.cache.IsStale(path);
+    SetImages(topLevelItem(i), current ? kTreeDirCurrent : kTreeDirStale, kTreeDirSelected);
+  }
   std::vector<QTreeWidgetItem*> pending{root};
   while (!pending.empty()) {
     QTreeWidgetItem* item = pending.back();
@@ -159,6 +216,13 @@ void CHPTreeView::SyncToPath() {
   QTreeWidgetItem* item = Root();
   if (!item) return;
   const std::string& path = ctx_.session.CurrentHPPath;
+  if (QTreeWidgetItem* port = hp_path::IsPort(path) ? ItemOfPath(path) : nullptr) {
+    ++Syncing;
+    setCurrentItem(port);
+    UpdateImages();
+    --Syncing;
+    return;
+  }
   if (!hp_path::IsWithin(path, hp_path::kHome)) return;
   ++Syncing;
   // The list shows this directory, so every level of it exists: a level the
@@ -185,7 +249,8 @@ void CHPTreeView::RebuildTree() {
   auto* root = new QTreeWidgetItem(this, {kHomeText});
   SetImages(root, kTreeHome, kTreeHomeSelected);
   QTreeWidgetItem* last = root;
-  for (const QString& name : NamesBelowHome(ctx_.session.CurrentHPPath)) {
+  const std::string& shown = ctx_.session.CurrentHPPath;
+  for (const QString& name : hp_path::IsPort(shown) ? QStringList() : NamesBelowHome(shown)) {
     QTreeWidgetItem* child = InsertChild(last, name);
     last->setExpanded(true);
     last = child;
@@ -195,6 +260,7 @@ void CHPTreeView::RebuildTree() {
   UpdateImages();
   setCurrentItem(last);
   --Syncing;
+  AddPortItems();
   viewport()->repaint();
 }
 

@@ -1,13 +1,17 @@
-// CHPTreeView: the calculator's directories as a tree under HOME. It grows
-// as directories are shown in the object list and follows it; selecting or
-// expanding an item shows its directory in the list. PC and desktop files
-// dropped on an item are sent into its directory, calculator objects
-// dropped on it are moved there.
+// CHPTreeView: the calculator's directories as a tree under HOME, and beside
+// HOME one item per port the calculator has (":0:", ":1:"; a card port
+// without a card has none). It grows as directories are shown in the object
+// list and follows it; selecting or expanding an item shows its directory
+// or port in the list. PC and desktop files dropped on an item are sent
+// into its directory or port (a library dropped on a port is installed
+// there), calculator objects dropped on it are moved there.
 #pragma once
 
 #include <QIcon>
 #include <QTreeWidget>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/panes.h"
 #include "hpview/hp_images.h"
@@ -35,8 +39,12 @@ class CHPTreeView : public QTreeWidget {
 
   // Selects the item of CurrentHPPath and adds its children.
   void SyncToPath();
-  // A new tree from HOME down to CurrentHPPath.
+  // A new tree from HOME down to CurrentHPPath, and the ports last read
+  // beside it.
   void RebuildTree();
+  // Asks the line which ports the calculator has (once it has answered, on
+  // a line not given up); their items follow.
+  void ReadPorts();
   // Adds the missing subdirectories of the item's directory, as the cache
   // lists them, as its children.
   void AddChildren(QTreeWidgetItem* item);
@@ -70,6 +78,8 @@ class CHPTreeView : public QTreeWidget {
   void ShowPlaceholder(const QString& text);
   // The HOME item, or null while a placeholder stands in the tree.
   QTreeWidgetItem* Root() const;
+  // The items of the ports beside HOME, as ports_ says.
+  void AddPortItems();
   bool IsDirectoryItem(const QTreeWidgetItem* item) const;
   QTreeWidgetItem* FindChild(QTreeWidgetItem* parent, const QString& name) const;
   QTreeWidgetItem* InsertChild(QTreeWidgetItem* parent, const QString& name);
@@ -81,6 +91,8 @@ class CHPTreeView : public QTreeWidget {
   AppContext& ctx_;
   Panes panes_;
   QIcon homeIcon_, currentIcon_, staleIcon_;
+  // The ports the calculator answered for, with their free bytes.
+  std::vector<std::pair<int, std::string>> ports_;
   QTreeWidgetItem* dropHighlight_ = nullptr;
 };
 

@@ -1,13 +1,19 @@
 // CHPTreeView as a drop target: PC and desktop files dropped on an item go
-// into its directory; calculator objects dropped on another item move there.
+// into its directory or port (libraries dropped on HOME are installed in a
+// port the user chooses); calculator objects dropped on another item move
+// there.
 #include <QDragMoveEvent>
 #include <QDropEvent>
 
+#include <algorithm>
+
 #include "app/app_context.h"
+#include "app/library_install_command.h"
 #include "app/pane_drag.h"
 #include "hpview/hp_tree_view.h"
 #include "hpview/pane_drop.h"
 #include "hpview/remote_view.h"
+#include "listing/hp_path.h"
 
 namespace dravik {
 
@@ -68,6 +74,15 @@ void CHPTreeView::dropEvent(QDropEvent* event) {
   event->setDropAction(!desktop && job.UseXModem ? Qt::MoveAction : Qt::CopyAction);
   event->accept();
   CRemoteView* list = panes_.hpList;
+  // Libraries dropped on the calculator's root are installed, in a port
+  // the user chooses (on a port's item they go into that port).
+  if (job.SendJobActive && !job.UseXModem && hp_path::IsHome(target) &&
+      std::all_of(job.TransferList.begin(), job.TransferList.end(), IsLibraryFile)) {
+    ctx_.session.Job.Clear();
+    for (const std::string& file : job.TransferList)
+      InstallLibraryCommand(ctx_, *list, window(), file, std::nullopt);
+    return;
+  }
   if (job.SendJobActive) {
     // The files go into the item's directory, and the list follows it there
     // once the transfer is over.

@@ -6,6 +6,8 @@
 
 #include "app/held_shift_press.h"
 #include "app/app_context.h"
+#include "app/library_install_command.h"
+#include "link/port_texts.h"
 #include "listing/hp_path.h"
 #include "hpview/hp_tree_view.h"
 #include "listing/listing_parser.h"
@@ -68,7 +70,7 @@ void CRemoteView::SetStatus(const std::string& text) {
 }
 
 bool CRemoteView::IsUpRow(const QTreeWidgetItem* row) const {
-  return row && row->text(0) == kUpRowName && !hp_path::IsHome(ctx_.session.CurrentHPPath) &&
+  return row && row->text(0) == kUpRowName && !hp_path::IsRoot(ctx_.session.CurrentHPPath) &&
          indexOfTopLevelItem(const_cast<QTreeWidgetItem*>(row)) == 0;
 }
 
@@ -229,7 +231,7 @@ void CRemoteView::DropWaitingReads() {
 }
 
 void CRemoteView::ShowDirectoryRead(const std::string& path) {
-  if (hp_path::IsHome(path) || hp_path::Parent(path) != ctx_.session.CurrentHPPath) return;
+  if (hp_path::IsRoot(path) || hp_path::Parent(path) != ctx_.session.CurrentHPPath) return;
   const std::string& here = ctx_.session.CurrentHPPath;
   for (int i = 0; i < topLevelItemCount(); ++i) {
     QTreeWidgetItem* row = topLevelItem(i);
@@ -246,7 +248,9 @@ void CRemoteView::Fill(bool listingRead) {
   clear();
   const std::string& path = ctx_.session.CurrentHPPath;
   QList<QTreeWidgetItem*> rows;
-  if (!hp_path::IsHome(path)) {
+  // A port has no parent, and what it holds is never entered.
+  const bool port = hp_path::IsPort(path);
+  if (!hp_path::IsRoot(path)) {
     QTreeWidgetItem* up = MakeRow(kUpRowName, {}, {}, 0, kIconDirCurrent);
     // ".." is a way up, never part of a selection that is sent, deleted or moved.
     up->setFlags(Qt::ItemIsEnabled);
@@ -257,14 +261,17 @@ void CRemoteView::Fill(bool listingRead) {
   if (const ListingEntry* e = ctx_.cache.Entry()) {
     rows.reserve(rows.size() + static_cast<qsizetype>(e->Names.size()));
     for (size_t i = 0; i < e->Names.size(); ++i) {
-      const bool dir = IsDirectoryType(e->Types[i]);
+      const bool dir = IsDirectoryType(e->Types[i]) && !port;
       RowIcon icon = IconForType(e->Types[i]);
       if (dir) {
         const std::string sub = hp_path::Child(path, e->Names[i]);
         icon = ctx_.cache.FindEntry(sub) >= 0 && !ctx_.cache.IsStale(sub) ? kIconDirCurrent
                                                                          : kIconDirStale;
       }
-      rows << MakeRow(FromEngine(e->Names[i]), FromEngine(e->Sizes[i]), FromEngine(e->Types[i]),
+      // A library in a port shows its title after its type.
+      const bool titled = i < e->Titles.size() && !e->Titles[i].empty();
+      const std::string type = titled ? e->Types[i] + ": " + e->Titles[i] : e->Types[i];
+      rows << MakeRow(FromEngine(e->Names[i]), FromEngine(e->Sizes[i]), FromEngine(type),
                       dir ? 1 : 0, icon);
     }
   }
@@ -313,7 +320,7 @@ void CRemoteView::OpenRow(QTreeWidgetItem* row) {
 }
 
 void CRemoteView::GoUp() {
-  if (hp_path::IsHome(ctx_.session.CurrentHPPath)) return;
+  if (hp_path::IsRoot(ctx_.session.CurrentHPPath)) return;
   ctx_.session.CurrentHPPath = hp_path::Parent(ctx_.session.CurrentHPPath);
   RefreshList();
 }
@@ -346,6 +353,14 @@ uint64_t CRemoteView::DropIntoCurrent(std::function<void(const JobResult&)> then
     return 0;
   }
   const std::string path = ctx_.session.CurrentHPPath;
+  // Libraries dropped on a port are installed there: stored and attached.
+  if (const std::optional<int> port = hp_path::PortOf(path); port && !job.UseXModem &&
+      std::all_of(job.TransferList.begin(), job.TransferList.end(), IsLibraryFile)) {
+    for (const std::string& file : job.TransferList)
+      InstallLibraryCommand(ctx_, *this, window(), file, port);
+    job.Clear();
+    return 0;
+  }
   const uint64_t id = StartTransfer(
       ctx_, window(),
       [this, path, then](JobResult result) {
@@ -452,6 +467,12 @@ void CRemoteView::DeleteSelection() {
     question += directories.size() == 1 && all.size() == 1
                     ? "\n\nIt is a directory: everything in it goes too."
                     : "\n\nDirectories go with everything in them: " + NamesForLog(directories);
+  // An attached library in a port is detached first where the model needs it.
+  if (hp_path::IsPort(path) && ctx_.session.Model)
+    for (const std::string& name : all) {
+      const std::string note = PortDeleteNote(*ctx_.session.Model, name);
+      if (!note.empty()) question += "\n\n" + note;
+    }
   if (!ctx_.session.MainWindow ||
       ctx_.session.MainWindow->ShowMessage(question, "Dravik", MessageIcon::Question,
                                            MessageButtons::YesNoDefaultNo) != MessageAnswer::Yes)

@@ -3,6 +3,7 @@
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/operation_log.h"
+#include "listing/hp_path.h"
 
 namespace dravik {
 
@@ -15,6 +16,7 @@ int CHP48Link::GoHome() {
 
 int CHP48Link::ChangeDirectory() {
   LoggedOperation op(m_session.Log, "Go to " + m_session.CurrentHPPath);
+  if (hp_path::IsPort(m_session.CurrentHPPath)) return op.Result(EnterPort(m_session.CurrentHPPath));
   m_session.HPWorkingPath = m_session.CurrentHPPath;
   // Name by name, entering only what the calculator says is a directory: a
   // program on the path is never run.

@@ -17,6 +17,28 @@ constexpr std::array<SystemName, 1> kHp49SystemNames{{
                "precision)"},
 }};
 
+// The SX has no port 0: its libraries go on a card in port 1 or 2.
+constexpr std::array<PortSlot, 2> kHp48SxPorts{{
+    {1, true, ""},
+    {2, true, ""},
+}};
+
+// Port 1 is the card in slot 1; a card in slot 2 starts at port 2.
+constexpr std::array<PortSlot, 3> kHp48GxPorts{{
+    {0, false, ""},
+    {1, true, ""},
+    {2, true, ""},
+}};
+
+constexpr std::array<PortSlot, 3> kHp49Ports{{
+    {0, false, ""},
+    {1, false, ""},
+    {2, false, "flash memory: what it holds survives a memory loss"},
+}};
+
+constexpr std::string_view kHp48WarmStart =
+    "press ON and C together (a warm start: the stack is cleared and the server stops)";
+
 constexpr CalculatorModel kHp48Sx{
     .Name = "HP48SX",
     .Covers = "HP48S and HP48SX",
@@ -31,6 +53,11 @@ constexpr CalculatorModel kHp48Sx{
     .XModemCrcRequest = 0,
     .SystemNames = {},
     .ServerKeys = "press [\u2192] I/O, then SERVE",
+    .Ports = kHp48SxPorts,
+    .AttachNeedsWarmStart = true,
+    .WarmStartKeys = kHp48WarmStart,
+    .PurgeNeedsDetach = true,
+    .MissingPortStoresHere = false,
 };
 
 constexpr CalculatorModel kHp48Gx{
@@ -47,6 +74,11 @@ constexpr CalculatorModel kHp48Gx{
     .XModemCrcRequest = 0,
     .SystemNames = {},
     .ServerKeys = "press [\u2192] [I/O] (SERVER)",
+    .Ports = kHp48GxPorts,
+    .AttachNeedsWarmStart = true,
+    .WarmStartKeys = kHp48WarmStart,
+    .PurgeNeedsDetach = true,
+    .MissingPortStoresHere = false,
 };
 
 // A transaction started 50 ms after the end of the last one was lost once:
@@ -65,6 +97,11 @@ constexpr CalculatorModel kHp49{
     .XModemCrcRequest = 'D',
     .SystemNames = kHp49SystemNames,
     .ServerKeys = "type SERVER and press ENTER",
+    .Ports = kHp49Ports,
+    .AttachNeedsWarmStart = false,
+    .WarmStartKeys = "press ON and F3 together",
+    .PurgeNeedsDetach = false,
+    .MissingPortStoresHere = true,
 };
 
 constexpr std::array<const CalculatorModel*, 3> kModels{&kHp48Sx, &kHp48Gx, &kHp49};
@@ -84,6 +121,12 @@ char FirstShown(std::string_view listing) {
 }
 
 }  // namespace
+
+const PortSlot* CalculatorModel::FindPort(int number) const {
+  for (const PortSlot& port : Ports)
+    if (port.number == number) return &port;
+  return nullptr;
+}
 
 const SystemName* CalculatorModel::FindSystemName(std::string_view name) const {
   for (const SystemName& system : SystemNames)

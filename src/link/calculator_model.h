@@ -34,6 +34,17 @@ enum class PathReport {
   kPathDepth,  // "PATH SIZE": the depth, as the list itself may be cut short
 };
 
+// One port a model may have: where it keeps objects and libraries outside
+// the user's directories.
+struct PortSlot {
+  int number;
+  // Present only with a card plugged in: a port the calculator answers
+  // "Port Not Available" for is left out.
+  bool needsCard;
+  // Said wherever the user chooses a port: what is special about it.
+  std::string_view note;
+};
+
 // A name the calculator itself keeps among the user's variables.
 struct SystemName {
   std::string_view name;
@@ -64,6 +75,19 @@ struct CalculatorModel {
   std::span<const SystemName> SystemNames;
   std::string_view ServerKeys;  // how its server is started on the keyboard
 
+  // Ports and libraries.
+  std::span<const PortSlot> Ports;  // in number order
+  // A library stored in a port is installed only by a warm start (which
+  // stops the server): ATTACH before it does nothing.
+  bool AttachNeedsWarmStart;
+  std::string_view WarmStartKeys;  // how the user warm-starts it
+  // An attached library must be detached before it can be purged ("Object
+  // In Use"); otherwise PURGE detaches it itself.
+  bool PurgeNeedsDetach;
+  // A store into a port it does not have is no error: the object lands in
+  // the current directory. The port is checked first.
+  bool MissingPortStoresHere;
+
   // What the calculator is called in messages: "HP48", "HP49".
   std::string_view FamilyName() const { return dravik::FamilyName(Family); }
   // The path reporting command of a directory walk.
@@ -73,6 +97,8 @@ struct CalculatorModel {
   // What the user does on the calculator to start the program Dravik left
   // there: "press EVAL", "type PCRUN and press ENTER".
   std::string StartAction() const;
+  // The port of that number, if the model may have it.
+  const PortSlot* FindPort(int number) const;
   // The system variable of that name, if it is one.
   const SystemName* FindSystemName(std::string_view name) const;
 };

@@ -5,9 +5,11 @@
 
 #include "link/calculator_model.h"
 #include "link/operation_log.h"
+#include "link/port_texts.h"
 #include "link/runner_texts.h"
 #include "link/transfer_check.h"
 #include "link/xmodem_job.h"
+#include "listing/hp_path.h"
 #include "listing/listing_cache.h"
 
 namespace dravik {
@@ -89,6 +91,10 @@ bool Prepare(LineSide& line, const FileJobSetup& setup) {
     if (s.MainWindow)
       s.MainWindow->ShowMessage(XModemMissingText(kermit.model()), "Attention",
                                 MessageIcon::Warning);
+    return false;
+  }
+  if (s.Job.UseXModem && hp_path::IsPort(s.CurrentHPPath)) {
+    if (s.MainWindow) s.MainWindow->ShowMessage(PortXModemText(), "Attention", MessageIcon::Warning);
     return false;
   }
   if (s.CurrentHPPath != s.HPWorkingPath) kermit.ChangeDirectory();

@@ -33,6 +33,9 @@ namespace dravik {
 
 class ListingCache;
 struct CalculatorModel;
+namespace hp48 {
+struct PortEntry;
+}
 
 // Kermit character transforms.
 constexpr int tochar(int x) { return x + 32; }
@@ -199,6 +202,50 @@ class CHP48Link : public CSerialPort {
   // (null: none known).
   int PrepareXModemJob(bool calculator_receives, const ListingCache* cache);
 
+  // ---- ports and libraries (port_operations.cpp, port_transfers.cpp) ----
+  // A port path (":0:\\") stands for HOME with that port as what is listed,
+  // fetched from, stored into and purged: ReadDirectory, ReceiveFiles,
+  // SendFiles and PurgeNames act on the port while HPWorkingPath is one.
+
+  // What one port holds, as `n PVARS` tells it.
+  struct PortSummary {
+    int number = 0;
+    std::string free;                // free bytes as the calculator shows them
+    std::vector<std::string> names;  // a library by its number
+  };
+  // Every port of the model that the calculator has (a card port without a
+  // card is left out), in number order; without names, what each holds is
+  // not asked for. 1, or 0 after telling why.
+  int ReadPorts(std::vector<PortSummary>& ports, bool names = true);
+  // Whether the calculator has the port; tells the user when not.
+  int CheckPort(int port);
+  // Puts the listing of the port into DirectoryListing, in the form G D
+  // gives a directory (its objects' size, type and checksum, a library's
+  // title between quotes). 1 or 0.
+  int ReadPortListing(int port);
+  // ReceiveFiles for port objects: each goes through the temporary variable
+  // in HOME, which is purged afterwards whatever became of the transfer.
+  // ReceivedObjects name the port objects.
+  int ReceiveFromPort(int port, const std::vector<std::string>& list);
+  // SendFiles into a port: each file is uploaded to HOME, checked there,
+  // and moved into the port, a library under its number. A name the port
+  // holds already is replaced only when the user says so. StoredNames give
+  // the names in the port.
+  int SendToPort(int port, const std::vector<std::string>& list);
+  // Purges port objects; on a model that needs it, a library is detached
+  // first.
+  int PurgePortNames(int port, const std::vector<std::string>& names);
+  // MoveObjects into a port: each object named in TransferList is stored
+  // into the port (a library under its number) and purged in
+  // CurrentHPPath once it is there; a name the port holds is replaced only
+  // when the user says so. 1 when all of them moved.
+  int MoveToPort(int port);
+  // Attaches the library in HOME and checks that LIBS lists one more. 1 or 0.
+  int AttachLibrary(int number);
+  // SendToPort replaces what a port holds under the same name without
+  // asking (a sync whose plan decided it may).
+  bool ReplaceInPorts = false;
+
   // Runs a command through RunHostCommand: refuses a text that does not fit
   // one packet, and treats an "Error: ..." reply as failure, shown (unless
   // show_error is false) with the caption "Error Message from HP48". A
@@ -352,6 +399,28 @@ class CHP48Link : public CSerialPort {
   int ReadPathFromListing();
   int MoveObjectsUnlogged(std::string_view destination);
   int PrepareXModemUnlogged(bool calculator_receives, const ListingCache* cache);
+  // Moves the calculator to HOME for work on the port path (HPWorkingPath
+  // becomes it). 1 or 0.
+  int EnterPort(const std::string& path);
+  // Runs store_command, which leaves a value in the temporary variable, and
+  // fetches that in text form into text (its first line, the header, left
+  // out); the variable is purged afterwards. arrows: the command needs
+  // translation mode 3. 1 or 0.
+  int ReadThroughTemporary(const std::string& store_command, bool arrows, std::string& text);
+  // 1 when HOME has no variable of the temporary name; tells the user when
+  // it has.
+  int TemporaryNameFree();
+  // Purges the temporary variable even after a cancel, unless the user gave
+  // up the link.
+  void PurgeTemporary(bool directory);
+  // The library titles a model cutting its stack showed cut, read whole.
+  void ReadCutTitles(int port, std::vector<hp48::PortEntry>& entries);
+  // Stores the variable `stored` of the current directory into the port as
+  // port_name and purges it, asking before it replaces what is there; an
+  // upload (purge_on_failure) goes also when it does not get there. 1
+  // stored, 0 failed, -1 the user said no.
+  int MoveIntoPort(const std::string& stored, int port, const std::string& port_name,
+                   bool library, bool purge_on_failure = true);
   // ReadDirectory's exchange, without its log entry.
   int ReadListingPackets();
   // ReceivePacket without the trace report.

@@ -10,12 +10,14 @@
 #include <string>
 #include <thread>
 
+#include "listing/hp_path.h"
 #include "listing/listing_parser.h"
 #include "hpfile/calculator_file.h"
 #include "link/calculator_model.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
 #include "link/operation_log.h"
+#include "link/port_texts.h"
 #include "link/wait_cursor.h"
 #include "platform/file_to_send.h"
 
@@ -36,6 +38,16 @@ std::optional<std::vector<uint8_t>> FileHead(const std::string& path, size_t cou
   if (n < 0) return std::nullopt;
   head.resize(static_cast<size_t>(n));
   return head;
+}
+
+// True, after telling the user, when the panes show a port: what works on
+// directories does not work there (the calculator would act in HOME).
+bool RefusedInPort(Session& session) {
+  if (!hp_path::IsPort(session.CurrentHPPath)) return false;
+  if (session.MainWindow)
+    session.MainWindow->ShowMessage(PortHoldsNoDirectoriesText(session.CurrentHPPath), "Error",
+                                    MessageIcon::Error);
+  return true;
 }
 
 }  // namespace
@@ -86,6 +98,7 @@ int CHP48Link::WalkPath(std::string_view path, std::vector<std::string>& reached
 
 int CHP48Link::EnterDirectory(std::string_view path, std::string* why) {
   const std::string wanted(path);
+  if (hp_path::IsPort(wanted)) return EnterPort(wanted);
   const std::string before = m_session.HPWorkingPath;
   const auto refuse = [&](const std::string& text) {
     if (why)
@@ -283,6 +296,7 @@ int CHP48Link::SetCalculatorIO() {
 int CHP48Link::PurgeObjects(std::string_view list_text) {
   WaitCursor wait(m_session.MainWindow);
   LoggedOperation op(m_session.Log, "Delete " + std::string(list_text));
+  if (RefusedInPort(m_session)) return 0;
   const std::string command = std::string(list_text) + " PURGE";
   if (!hp48::FitsOnePacket(command)) return op.Result(RunCalculatorCommand(command));  // refused
   if (!EnsureInCurrentDirectory()) return 0;
@@ -291,6 +305,8 @@ int CHP48Link::PurgeObjects(std::string_view list_text) {
 
 int CHP48Link::PurgeNames(const std::vector<std::string>& names) {
   WaitCursor wait(m_session.MainWindow);
+  if (const std::optional<int> port = hp_path::PortOf(m_session.CurrentHPPath))
+    return PurgePortNames(*port, names);
   LoggedOperation op(m_session.Log, "Delete " + NamesForLog(names));
   for (const std::string& name : names) {
     if (!hp48::IsCalculatorName(name)) {
@@ -310,6 +326,9 @@ int CHP48Link::PurgeNames(const std::vector<std::string>& names) {
 int CHP48Link::PurgeDirectory(std::string_view quoted_name) {
   WaitCursor wait(m_session.MainWindow);
   LoggedOperation op(m_session.Log, "Delete directory " + std::string(quoted_name));
+  // In a port the calculator would be in HOME: the name there is not the
+  // one meant.
+  if (RefusedInPort(m_session)) return 0;
   const std::string command = std::string(quoted_name) + " PGDIR";
   if (!hp48::FitsOnePacket(command)) return op.Result(RunCalculatorCommand(command));
   std::string_view bare = quoted_name;
@@ -323,6 +342,7 @@ int CHP48Link::PurgeDirectory(std::string_view quoted_name) {
 int CHP48Link::MakeHPDirectory(std::string_view name) {
   WaitCursor wait(m_session.MainWindow);
   LoggedOperation op(m_session.Log, "New folder " + std::string(name));
+  if (RefusedInPort(m_session)) return 0;
   if (!hp48::IsPlainName(name)) {
     ShowMessage("Not a valid " + CalcName() + " name: " + std::string(name), "Error");
     return 0;

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "link/hp48_link.h"
+#include "listing/hp_path.h"
 
 namespace dravik {
 
@@ -22,6 +23,8 @@ void CHP48Link::DropPartialFile() {
 }
 
 int CHP48Link::ReceiveFiles(const std::vector<std::string>& list) {
+  if (const std::optional<int> port = hp_path::PortOf(m_session.HPWorkingPath))
+    return ReceiveFromPort(*port, list);
   m_byteCount = 0;
   m_state = 4;
   m_partialFile = false;

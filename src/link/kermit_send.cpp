@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "link/hp48_link.h"
+#include "listing/hp_path.h"
 
 namespace dravik {
 namespace {
@@ -37,6 +38,8 @@ struct CHP48Link::SendRun {
 };
 
 int CHP48Link::SendFiles(const std::vector<std::string>& list) {
+  if (const std::optional<int> port = hp_path::PortOf(m_session.HPWorkingPath))
+    return SendToPort(*port, list);
   m_byteCount = 0;
   StoredNames.clear();
   SkippedItems.clear();

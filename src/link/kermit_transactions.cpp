@@ -9,6 +9,7 @@
 #include "link/calculator_model.h"
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
+#include "listing/hp_path.h"
 #include "link/operation_log.h"
 
 namespace dravik {
@@ -217,6 +218,8 @@ int CHP48Link::SendError(std::string_view text) {
 }
 
 int CHP48Link::ReadDirectory() {
+  if (const std::optional<int> port = hp_path::PortOf(m_session.HPWorkingPath))
+    return ReadPortListing(*port);
   LoggedOperation op(m_session.Log, "List " + m_session.HPWorkingPath);
   const int ok = ReadListingPackets();
   // An HP48 whose listing names no path is an SX.

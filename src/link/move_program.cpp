@@ -5,7 +5,9 @@
 
 #include "link/hp48_commands.h"
 #include "link/hp48_link.h"
+#include "listing/hp_path.h"
 #include "link/operation_log.h"
+#include "link/port_texts.h"
 #include "link/temp_program_file.h"
 #include "link/wait_cursor.h"
 
@@ -33,6 +35,11 @@ int CHP48Link::MoveObjects(std::string_view destination) {
 }
 
 int CHP48Link::MoveObjectsUnlogged(std::string_view destination) {
+  if (hp_path::IsPort(m_session.CurrentHPPath)) {
+    ShowMessage(PortObjectsStayText(), "Error");
+    return 0;
+  }
+  if (const std::optional<int> port = hp_path::PortOf(destination)) return MoveToPort(*port);
   const std::vector<std::string> names = m_session.Job.TransferList;
   const std::string source = m_session.CurrentHPPath;
   const std::string dest(destination);

@@ -3,8 +3,11 @@
 #include <cstdio>
 #include <fstream>
 
+#include "listing/hp_path.h"
 #include "listing/listing_parser.h"
 #include "link/calculator_model.h"
+#include "link/hp48_commands.h"
+#include "link/port_commands.h"
 #include "link/object_checksum.h"
 #include "link/operation_log.h"
 
@@ -82,6 +85,14 @@ ObjectCheckNote NoteFor(ObjectCheck check) {
   return ObjectCheckNote::Unchecked;
 }
 
+// The purge of an object where the transfer went: the current directory,
+// or the port the link works on.
+std::string PurgeHere(CHP48Link& link, const std::string& name) {
+  if (const std::optional<int> port = hp_path::PortOf(link.session().HPWorkingPath))
+    return hp48::PortPurgeCommands(*port, {name}).front();
+  return hp48::PurgeCommand(name);
+}
+
 const char* kNotCalculator = " was not checked: the server is not a calculator and lists no checksum.";
 
 }  // namespace
@@ -121,7 +132,7 @@ int CheckSentObjects(CHP48Link& link, const std::vector<std::string>& paths) {
       case ObjectCheck::Mismatch:
         // A damaged object is worse than none: evaluating it can crash the
         // calculator.
-        link.RunHostCommand("'" + name + "' PURGE");
+        link.RunHostCommand(PurgeHere(link, name));
         Report(link, name +
                          " arrived garbled on the calculator (its checksum differs) and was "
                          "removed there. Send it again.");

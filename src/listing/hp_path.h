@@ -1,7 +1,10 @@
 // Calculator paths as the panes use them: "HOME\" and one name and a
-// backslash per level ("HOME\GAMES\CHESS\").
+// backslash per level ("HOME\GAMES\CHESS\"). A port stands beside HOME as
+// a root of its own with no levels below it: ":0:\", ":1:\" (the tag the
+// calculator writes before a port object's name, and a backslash).
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -10,6 +13,27 @@ namespace dravik::hp_path {
 inline constexpr std::string_view kHome = "HOME\\";
 
 inline bool IsHome(std::string_view path) { return path == kHome; }
+
+// The port a path names (":2:\" -> 2); none for a directory path.
+inline std::optional<int> PortOf(std::string_view path) {
+  if (path.size() < 4 || path.size() > 6 || path.front() != ':' ||
+      path.substr(path.size() - 2) != ":\\")
+    return std::nullopt;
+  int number = 0;
+  for (char c : path.substr(1, path.size() - 3)) {
+    if (c < '0' || c > '9') return std::nullopt;
+    number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+inline bool IsPort(std::string_view path) { return PortOf(path).has_value(); }
+
+// The path of port n: ":n:\".
+inline std::string PortPath(int number) { return ":" + std::to_string(number) + ":\\"; }
+
+// HOME or a port: a path with no parent.
+inline bool IsRoot(std::string_view path) { return IsHome(path) || IsPort(path); }
 
 // "HOME\A\" + "B" -> "HOME\A\B\".
 inline std::string Child(std::string_view path, std::string_view name) {

@@ -2,10 +2,20 @@
 
 #include <utility>
 
+#include "listing/hp_path.h"
 #include "listing/listing_parser.h"
 #include "link/operation_log.h"
 
 namespace dravik {
+namespace {
+
+// Takes one object out of an entry, from each column that has it.
+void EraseAt(ListingEntry& e, size_t index) {
+  for (std::vector<std::string>* column : {&e.Names, &e.Sizes, &e.Types, &e.Titles})
+    if (index < column->size()) column->erase(column->begin() + static_cast<long>(index));
+}
+
+}  // namespace
 
 ListingCache::~ListingCache() = default;
 
@@ -57,6 +67,7 @@ int ListingCache::ReadListing(ListingLink& link) {
   entry.Names = std::move(parsed.Names);
   entry.Sizes = std::move(parsed.Sizes);
   entry.Types = std::move(parsed.Types);
+  entry.Titles = std::move(parsed.Titles);
   entry.Stale = read_ok ? 0 : 1;
   return op.Result(read_ok ? 1 : 0);
 }
@@ -79,11 +90,9 @@ void ListingCache::MarkStale(std::string_view path) {
 void ListingCache::RemoveRow(int row) {
   ListingEntry* e = Lookup(session_.CurrentHPPath);
   if (!e) return;
-  const int index = session_.CurrentHPPath == "HOME\\" ? row : row - 1;
+  const int index = hp_path::IsRoot(session_.CurrentHPPath) ? row : row - 1;
   if (index < 0 || static_cast<size_t>(index) >= e->Names.size()) return;
-  e->Names.erase(e->Names.begin() + index);
-  e->Sizes.erase(e->Sizes.begin() + index);
-  e->Types.erase(e->Types.begin() + index);
+  EraseAt(*e, static_cast<size_t>(index));
 }
 
 void ListingCache::RemoveName(std::string_view path, std::string_view name) {
@@ -91,9 +100,7 @@ void ListingCache::RemoveName(std::string_view path, std::string_view name) {
   if (!e) return;
   for (size_t i = 0; i < e->Names.size(); ++i) {
     if (e->Names[i] != name) continue;
-    e->Names.erase(e->Names.begin() + static_cast<long>(i));
-    e->Sizes.erase(e->Sizes.begin() + static_cast<long>(i));
-    e->Types.erase(e->Types.begin() + static_cast<long>(i));
+    EraseAt(*e, i);
     return;
   }
 }

@@ -24,6 +24,7 @@ struct ListingEntry {
   std::vector<std::string> Sizes;  // size fields exactly as sent
   std::vector<std::string> Types;  // type words exactly as sent
   int Stale = 0;                   // 1: the directory changed since it was read
+  std::vector<std::string> Titles;  // a library's title in a port; else empty
 };
 
 // What ReadListing needs of the Kermit link.

@@ -31,11 +31,14 @@ class LineScanner {
     return field;
   }
 
-  // Drops the rest of the line up to its CR, then the white space after it.
-  void SkipRestOfLine() {
+  // Takes the rest of the line up to its CR, then drops the white space
+  // after it.
+  std::string_view TakeRestOfLine() {
     size_t cr = Find('\r', cr_);
+    std::string_view rest = text_.substr(pos_, cr == std::string_view::npos ? 0 : cr - pos_);
     if (cr != std::string_view::npos) pos_ = cr;
     SkipWhite();
+    return rest;
   }
 
  private:
@@ -65,6 +68,15 @@ std::string_view WithoutTrailingDot(std::string_view field) {
   return field;
 }
 
+// The text between the first and the last quote of a line's rest, which
+// only a port's listing writes (a library's title).
+std::string_view QuotedTitle(std::string_view rest) {
+  const size_t open = rest.find('"');
+  const size_t close = rest.rfind('"');
+  if (open == std::string_view::npos || close <= open) return {};
+  return rest.substr(open + 1, close - open - 1);
+}
+
 template <typename Keep>
 void ScanPass(std::string_view text, ParsedListing& out, Keep keep) {
   LineScanner scan(text);
@@ -72,11 +84,12 @@ void ScanPass(std::string_view text, ParsedListing& out, Keep keep) {
     std::string_view name = scan.TakeField();
     std::string_view size = WithoutTrailingDot(scan.TakeField());
     std::string_view type = scan.TakeField();
-    scan.SkipRestOfLine();
+    const std::string_view rest = scan.TakeRestOfLine();
     if (!keep(type)) continue;
     out.Names.emplace_back(name);
     out.Sizes.emplace_back(size);
     out.Types.emplace_back(type);
+    out.Titles.emplace_back(QuotedTitle(rest));
   }
 }
 
@@ -121,16 +134,18 @@ std::vector<ListingLine> ListingLines(std::string_view text) {
     first = false;
     const std::vector<std::string_view> fields = Fields(line);
     if (header || fields.size() < 3) continue;
-    ListingLine out{std::string(fields[0]), std::string(WithoutTrailingDot(fields[1])), {}, {}};
+    ListingLine out{std::string(fields[0]), std::string(WithoutTrailingDot(fields[1])), {}, {}, {}};
     size_t type_end = fields.size();
     if (fields.size() > 3 && AllDigits(WithoutTrailingDot(fields.back()))) {
       out.checksum = WithoutTrailingDot(fields.back());
       --type_end;
     }
     for (size_t i = 2; i < type_end; ++i) {
+      if (fields[i].front() == '"') break;  // a library's title follows
       if (i > 2) out.type += ' ';
       out.type += fields[i];
     }
+    out.title = QuotedTitle(line);
     lines.push_back(std::move(out));
   }
   return lines;

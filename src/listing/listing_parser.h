@@ -19,6 +19,9 @@ struct ParsedListing {
   std::vector<std::string> Names;
   std::vector<std::string> Sizes;  // as sent ("10", "5.5"); an HP49's "10." reads "10"
   std::vector<std::string> Types;  // the first type word ("Real", "Directory")
+  // What a port's listing says of a library after its type word: its title
+  // between quotes. Empty for everything else.
+  std::vector<std::string> Titles;
   bool HasHeader = false;
   // The header's path list as a calculator path ("{ HOME D }" -> "HOME\D\"),
   // empty when there is no header or it holds no "}".
@@ -37,6 +40,7 @@ struct ListingLine {
   std::string size;
   std::string type;
   std::string checksum;
+  std::string title;  // a library's title in a port's listing, written between quotes
 };
 
 // The object lines in the listing's order, the header line left out; a

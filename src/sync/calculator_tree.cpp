@@ -103,9 +103,13 @@ CalculatorTree ReadCalculatorTree(CHP48Link& link, const std::string& root,
     if (report) report("Reading " + path);
     if (!ListDirectory(link, path, &tree.error)) break;
     CalculatorDirectory dir{path, {}};
-    for (ListingLine& line : ListingLines(link.DirectoryListing))
+    for (ListingLine& line : ListingLines(link.DirectoryListing)) {
+      // A directory stored in a port is one object that cannot be entered,
+      // and no folder on the PC: it is left out.
+      if (hp_path::IsPort(path) && IsDirectoryType(line.type)) continue;
       dir.objects.push_back({std::move(line.name), std::move(line.type), std::move(line.size),
                              std::move(line.checksum)});
+    }
     // Depth first, the subdirectories in listing order.
     for (auto it = dir.objects.rbegin(); it != dir.objects.rend(); ++it) {
       if (!it->IsDirectory() || !hp48::IsCalculatorName(it->name)) continue;

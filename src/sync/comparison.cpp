@@ -5,6 +5,7 @@
 #include "link/hp48_commands.h"
 #include "listing/hp_path.h"
 #include "sync/pc_names.h"
+#include "sync/port_folders.h"
 
 namespace dravik::sync {
 namespace {
@@ -248,7 +249,10 @@ Comparison CompareTrees(const CalculatorTree& calc, const PcTree& pc, const Sync
 
 Comparison Compare(CHP48Link& link, const std::string& calc_root, const std::string& pc_root,
                    const SyncManifest& manifest, const CompareOptions& options) {
-  const PcTree pc = ReadPcTree(pc_root);
+  PcTree pc = ReadPcTree(pc_root);
+  // HOME's folder holds the ports' folders too, each compared on its own.
+  if (hp_path::IsHome(calc_root)) LeavePortFoldersOut(pc);
+  if (hp_path::IsPort(calc_root)) LeaveSubfoldersOut(pc);
   if (!pc.ok) {
     Comparison failed;
     failed.calc_root = calc_root;

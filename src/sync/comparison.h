@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "listing/hp_path.h"
 #include "sync/calculator_tree.h"
 #include "sync/pc_tree.h"
 #include "sync/sync_manifest.h"
@@ -33,7 +34,11 @@ struct ComparisonRow {
   std::optional<PcObject> pc;            // what the PC folder holds, when it has it
   std::string reason;          // why it differs or is unknown
 
-  std::string CalcPath() const { return calc_directory + name; }
+  // "HOME\GAMES\HISCORE"; a port object as the calculator names it, ":1:NAME".
+  std::string CalcPath() const {
+    return hp_path::IsPort(calc_directory) ? calc_directory.substr(0, calc_directory.size() - 1) + name
+                                           : calc_directory + name;
+  }
   bool IsDirectory() const {
     return calc ? calc->IsDirectory() : pc && pc->kind == PcKind::Folder;
   }

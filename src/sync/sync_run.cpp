@@ -1,5 +1,6 @@
 #include "sync/sync_run.h"
 
+#include <algorithm>
 #include <map>
 
 #include "link/hp48_commands.h"
@@ -191,7 +192,12 @@ class SyncRunner {
     }
     if (paths.empty()) return;
     Report("Sending " + std::to_string(paths.size()) + " file(s) to " + dir);
+    // A port cannot hold a sent object beside the old one: what the plan
+    // replaces there is replaced once the upload is checked.
+    link_.ReplaceInPorts = std::any_of(sending.begin(), sending.end(),
+                                       [&](size_t i) { return At(i).replaces; });
     link_.SendFiles(paths);
+    link_.ReplaceInPorts = false;
     // A garbled object is purged on the calculator here.
     CheckSentObjects(link_, paths);
     const std::vector<std::string> stored = link_.StoredNames;

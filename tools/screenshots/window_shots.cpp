@@ -124,6 +124,44 @@ bool TakeHp49Shot(Shots& shots) {
   return true;
 }
 
+// The window connected to a simulated HP49G whose flash port holds the
+// demo's library, attached: the port beside HOME, the library with its
+// number and title.
+bool TakePortShot(Shots& shots) {
+  sim::Calculator memory = sim::Calculator::Demo(sim::SimModel::k49G);
+  memory.RunCommandLine("'DEMOLIB' RCL 2 STO 'DEMOLIB' PURGE");
+  memory.RunCommandLine("1234 ATTACH");
+  sim::SimulatedHp48 calculator(std::move(memory));
+  std::string error;
+  if (!calculator.Start(&error)) return false;
+  AppContext ctx;
+  ctx.session.PortDevices[0] = calculator.device();
+  ctx.session.CurrentPCFolder = HomeFolder() + "hp48/";
+  WindowBoundary boundary;
+  boundary.answerScript = [](const QString&, const QString&) { return MessageAnswer::Yes; };
+  CHP48App app(ctx, boundary);
+  StartOptions options;
+  options.simulate = true;
+  if (!app.InitInstance(options)) return false;
+  CMainFrame& frame = *app.frame();
+  frame.move(0, 0);
+  frame.resize(1000, 700);
+  if (!WaitFor([&] { return ctx.CalculatorAnswered; }) || !ctx.line.Settle(60000)) return false;
+  const Panes& panes = frame.panes();
+  QTreeWidgetItem* port = panes.hpTree->ItemOfPath(":2:\\");
+  if (!port) return false;
+  panes.hpTree->setCurrentItem(port);
+  ctx.line.Settle(60000);
+  LetPaint();
+  panes.pcTree->SyncToCurrentFolder();
+  SelectRows(panes.hpList, {"1234"});
+  panes.hpList->setFocus();
+  frame.activateWindow();
+  shots.Take(&frame, "port-library.png");
+  frame.close();
+  return true;
+}
+
 int TakeShots(const std::string& folder) {
   sim::SimOptions simOptions;
   simOptions.auto_eval = true;  // the archive starts without a hand on the keyboard
@@ -248,6 +286,10 @@ int TakeShots(const std::string& folder) {
   frame.close();
   if (!TakeHp49Shot(shots)) {
     std::fprintf(stderr, "window_shots: the simulated HP49G did not answer\n");
+    return 1;
+  }
+  if (!TakePortShot(shots)) {
+    std::fprintf(stderr, "window_shots: the simulated HP49G did not show its port\n");
     return 1;
   }
   return shots.ok() ? 0 : 1;
