@@ -57,7 +57,7 @@ int WaitForWarmStart(CHP48Link& link, std::chrono::seconds patience) {
   // Given up: the mark goes when the calculator still answers.
   if (!link.session().LinkClosedByUser && link.IsOpen() &&
       hp48::TopOfStack(link.HostReply) == kWarmStartMark) {
-    CancelPause pause(link);
+    CancelPause no_cancel(link);
     link.RunCalculatorCommand("DROP", false);
   }
   return 0;

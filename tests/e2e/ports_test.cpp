@@ -38,7 +38,9 @@ class PortsTest : public ::testing::TestWithParam<sim::SimModel> {
     ::setenv("XDG_CONFIG_HOME", config.path().c_str(), 1);
     sim::Calculator calc = sim::Calculator::Demo(GetParam());
     // The 48GX's port 1 is a RAM card.
-    if (!Is49()) ASSERT_TRUE(calc.InsertCard(128 * 1024));
+    if (!Is49()) {
+      ASSERT_TRUE(calc.InsertCard(128 * 1024));
+    }
     sim::SimOptions options;
     options.kermit.idle_nak_seconds = 1;
     hp = std::make_unique<sim::SimulatedHp48>(std::move(calc), options);
@@ -75,7 +77,9 @@ TEST_P(PortsTest, PortsListAndAnObjectGoesThroughOneByteForByte) {
   EXPECT_TRUE(ports.Says(":0:  ")) << ports.output;
   EXPECT_TRUE(ports.Says(":1:  ")) << ports.output;
   EXPECT_EQ(ports.Says(":2:  "), Is49()) << ports.output;
-  if (Is49()) EXPECT_TRUE(ports.Says("flash memory: what it holds survives a memory loss"));
+  if (Is49()) {
+    EXPECT_TRUE(ports.Says("flash memory: what it holds survives a memory loss"));
+  }
 
   FetchGreeting();
   const std::vector<uint8_t> sent = ReadBytes(pc / "GREET");
@@ -202,8 +206,8 @@ TEST_P(PortsTest, ABackupHoldsThePortsAndSyncPutsThemBack) {
 
 INSTANTIATE_TEST_SUITE_P(Models, PortsTest,
                          ::testing::Values(sim::SimModel::k48GX, sim::SimModel::k49G),
-                         [](const auto& info) {
-                           return info.param == sim::SimModel::k49G ? "HP49G" : "HP48GX";
+                         [](const auto& test_param) {
+                           return test_param.param == sim::SimModel::k49G ? "HP49G" : "HP48GX";
                          });
 
 }  // namespace

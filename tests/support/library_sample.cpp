@@ -21,7 +21,9 @@ const uint8_t kLibraryBody[] = {
 
 std::vector<uint8_t> LibraryFile(bool hp49) {
   const std::string_view header = hp49 ? "HPHP49-B" : "HPHP48-R";
-  std::vector<uint8_t> file(header.begin(), header.end());
+  std::vector<uint8_t> file;
+  file.reserve(header.size() + sizeof kLibraryBody);
+  file.insert(file.end(), header.begin(), header.end());
   file.insert(file.end(), std::begin(kLibraryBody), std::end(kLibraryBody));
   return file;
 }

@@ -111,8 +111,8 @@ TEST_P(WindowPorts, PortsBesideHomeAndALibraryInstalledAndDeleted) {
 
 INSTANTIATE_TEST_SUITE_P(Models, WindowPorts,
                          ::testing::Values(sim::SimModel::k48GX, sim::SimModel::k49G),
-                         [](const auto& info) {
-                           return info.param == sim::SimModel::k49G ? "HP49G" : "HP48GX";
+                         [](const auto& test_param) {
+                           return test_param.param == sim::SimModel::k49G ? "HP49G" : "HP48GX";
                          });
 
 }  // namespace
