@@ -49,7 +49,11 @@ int RunSend(CliContext& context, const std::vector<std::string>& arguments) {
                    Shown(stored[i]).c_str(), ShownMessage(name).c_str());
   }
   if (cli.calculator().window().questions_declined() > 0) {
-    std::fprintf(stderr, "dravik-cli: the port's object was kept; send --replace replaces it\n");
+    if (parsed.port)
+      std::fprintf(stderr, "dravik-cli: the port's object was kept; send --replace replaces it\n");
+    else
+      std::fprintf(stderr, "dravik-cli: what is neither text nor an object was left out; after "
+                           "dravik-cli binary it is stored as a String\n");
     return 1;
   }
   if (!sent) return CommandFailed("send");

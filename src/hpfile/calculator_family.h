@@ -5,6 +5,7 @@
 // Text files ("%%HP:") are read by both.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -35,6 +36,14 @@ inline std::optional<CalculatorFamily> FamilyOfBinary(std::span<const uint8_t> b
       return family;
   }
   return std::nullopt;
+}
+
+// Text as the calculator parses it: printable characters (its 8-bit ones
+// included) and line ends. Any other control byte makes data no text.
+inline bool IsCalculatorText(std::span<const uint8_t> bytes) {
+  return std::all_of(bytes.begin(), bytes.end(), [](uint8_t c) {
+    return c >= 0x20 || c == '\r' || c == '\n' || c == '\t';
+  });
 }
 
 }  // namespace dravik

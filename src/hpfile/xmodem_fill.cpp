@@ -32,14 +32,6 @@ XModemFill ObjectFill(std::span<const uint8_t> data, CalculatorFamily family) {
   return fill;
 }
 
-// Text: printable characters (the calculator's 8-bit ones included) and
-// line ends. In other data a trailing 0x00 or 0x1A may be real.
-bool IsText(std::span<const uint8_t> data) {
-  return std::all_of(data.begin(), data.end(), [](uint8_t c) {
-    return c >= 0x20 || c == '\r' || c == '\n' || c == '\t';
-  });
-}
-
 // A run of one fill byte at the end of a text, inside the last block.
 XModemFill TextFill(std::span<const uint8_t> data) {
   XModemFill fill;
@@ -50,7 +42,8 @@ XModemFill TextFill(std::span<const uint8_t> data) {
   while (run < data.size() && run < kBlock && data[data.size() - 1 - run] == last) ++run;
   if (run == kBlock) return fill;  // a whole block of fill is not how a sender ends
   const std::span<const uint8_t> body = data.first(data.size() - run);
-  if (!IsText(body)) return fill;
+  // In other data a trailing 0x00 or 0x1A may be real.
+  if (!IsCalculatorText(body)) return fill;
   fill.outcome = XModemFill::kFound;
   fill.keep = body.size();
   return fill;

@@ -365,6 +365,12 @@ class CHP48Link : public CSerialPort {
   static constexpr int kGoOn = -1;
   static constexpr std::string_view kCancelledText = "FILES CANCELLED";
   struct SendRun;
+  // One Kermit batch of SendFiles: items, when not empty, is where each
+  // file of list stands in the caller's list.
+  int SendBatch(const std::vector<std::string>& list, const std::vector<size_t>& items);
+  // Asks whether a file that is neither text nor an object goes in binary
+  // mode, stored as a String (true), or is left out.
+  bool AskToSendAsString(const std::string& path);
   // True when the acknowledgement was a refusal, already answered.
   bool TakeSendAck(SendRun& run);
   void RefusedByReceiver(SendRun& run, bool rest_of_batch);

@@ -3,11 +3,14 @@
 // acknowledgement carries, offering the next file (or ending with B),
 // sending the next piece of the current file (or its end), and ending a
 // transfer the user stopped.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
+#include "link/cancel_pause.h"
 #include "link/hp48_link.h"
 #include "listing/hp_path.h"
+#include "platform/file_to_send.h"
 
 namespace dravik {
 namespace {
@@ -35,6 +38,9 @@ struct CHP48Link::SendRun {
   std::string path;     // the file being sent and the name it was offered under
   std::string name;
   int result = 1;       // 0 once a file was not delivered
+  // Where each file stands in the caller's list, when a batch holds only
+  // some of them: the progress posts number files as the caller does.
+  std::vector<size_t> items;
 };
 
 int CHP48Link::SendFiles(const std::vector<std::string>& list) {
@@ -44,7 +50,70 @@ int CHP48Link::SendFiles(const std::vector<std::string>& list) {
   StoredNames.clear();
   SkippedItems.clear();
   if (!CheckFilesToSend(list)) return 0;
+  // In ASCII mode the calculator parses every file as text: one that is
+  // neither text nor a binary object it can only refuse ("Invalid
+  // Syntax"). In binary mode it stores such a file as a String, which the
+  // user may want: asked per file, those go in a batch of their own.
+  std::vector<size_t> as_text, as_string;
+  std::vector<bool> declined(list.size(), false);
+  for (size_t i = 0; i < list.size(); ++i) {
+    if (m_session.BinaryMode || !m_session.Model || !IsNeitherObjectNorText(list[i]))
+      as_text.push_back(i);
+    else if (AskToSendAsString(list[i]))
+      as_string.push_back(i);
+    else
+      declined[i] = true;
+  }
+  if (as_text.size() == list.size()) return SendBatch(list, {});
+  std::vector<std::string> stored(list.size());
+  std::vector<std::string> batch_skipped;
+  int result = 1;
+  const auto send_batch = [&](const std::vector<size_t>& items) {
+    std::vector<std::string> paths;
+    for (size_t i : items) paths.push_back(list[i]);
+    result = SendBatch(paths, items) ? result : 0;
+    for (size_t k = 0; k < StoredNames.size() && k < items.size(); ++k)
+      stored[items[k]] = StoredNames[k];
+    batch_skipped.insert(batch_skipped.end(), SkippedItems.begin(), SkippedItems.end());
+  };
+  if (!as_text.empty()) send_batch(as_text);
+  if (!as_string.empty() && result && !m_cancel) {
+    m_session.BinaryMode = true;
+    if (SetTransferFormat())
+      send_batch(as_string);
+    else
+      result = 0;
+    // The user's ASCII mode comes back, also after Stop.
+    m_session.BinaryMode = false;
+    CancelPause no_cancel(*this);
+    SetTransferFormat();
+  }
+  StoredNames = std::move(stored);
+  SkippedItems.clear();
+  for (size_t i = 0; i < list.size(); ++i)
+    if (declined[i] || std::find(batch_skipped.begin(), batch_skipped.end(), list[i]) !=
+                           batch_skipped.end())
+      SkippedItems.push_back(list[i]);
+  return result;
+}
+
+bool CHP48Link::AskToSendAsString(const std::string& path) {
+  const std::string name = path.substr(path.find_last_of('/') + 1);
+  const std::string calc = CalcName();
+  const std::string text =
+      name + " is neither text nor a calculator binary object: in ASCII mode the " + calc +
+      " reads a file as text and would answer \"Invalid Syntax\".\n\nSend it in binary mode, "
+      "where the " + calc + " stores it as a String?";
+  return m_session.MainWindow &&
+         m_session.MainWindow->ShowMessage(text, "Send", MessageIcon::Question,
+                                           MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+int CHP48Link::SendBatch(const std::vector<std::string>& list, const std::vector<size_t>& items) {
+  StoredNames.clear();
+  SkippedItems.clear();
   SendRun run(list);
+  run.items = items;
   if (!BeginTransaction()) return 0;
   SendPacket('S', 0, MakeInitParams());
   m_state = 1;
@@ -118,7 +187,8 @@ int CHP48Link::OfferNextFile(SendRun& run) {
   SendPacket('F', m_seq, m_dataBuf);
   run.awaiting = 'F';
   m_byteCount = 0;
-  m_session.Post(kProgressItem, static_cast<long>(run.next));
+  m_session.Post(kProgressItem,
+                 static_cast<long>(run.next < run.items.size() ? run.items[run.next] : run.next));
   m_state = 2;
   m_fillState = 1;
   ++run.next;

@@ -35,4 +35,16 @@ std::optional<CalculatorFamily> FamilyOfFile(const std::string& path) {
 
 bool IsCalculatorBinaryFile(const std::string& path) { return FamilyOfFile(path).has_value(); }
 
+bool IsNeitherObjectNorText(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return false;
+  // The start tells: a program or picture has control bytes at once.
+  uint8_t head[4096];
+  const ssize_t n = ::read(fd, head, sizeof head);
+  ::close(fd);
+  if (n <= 0) return false;
+  const std::span<const uint8_t> bytes(head, static_cast<size_t>(n));
+  return !FamilyOfBinary(bytes) && !IsCalculatorText(bytes);
+}
+
 }  // namespace dravik

@@ -23,4 +23,9 @@ std::optional<CalculatorFamily> FamilyOfFile(const std::string& path);
 // anything else is text to the calculator.
 bool IsCalculatorBinaryFile(const std::string& path);
 
+// True when the file is neither family's binary object nor text (a picture,
+// an archive): in ASCII mode the calculator could only refuse it. A file
+// that cannot be read is not judged here.
+bool IsNeitherObjectNorText(const std::string& path);
+
 }  // namespace dravik

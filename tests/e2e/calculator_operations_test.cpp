@@ -152,6 +152,31 @@ TEST_F(SimOperationsTest, TransferSettingsReachTheCalculator) {
   EXPECT_EQ(session.Settings.ChecksumType, 1);
 }
 
+TEST_F(SimOperationsTest, AFileThatIsNeitherTextNorAnObjectGoesAsAStringWhenTheUserSaysSo) {
+  Start();
+  ASSERT_FALSE(session.BinaryMode);
+  testing::WriteBytes(pc.path() + "/NOTE", {'"', 'h', 'i', '"', '\r', '\n'});
+  const std::vector<uint8_t> jpeg = {0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10, 'J', 'F', 'I', 'F', 0x00};
+  testing::WriteBytes(pc.path() + "/PIC", jpeg);
+  const std::string note = pc.path() + "/NOTE", pic = pc.path() + "/PIC";
+  // Declined: the text goes, the picture is left out, and nothing failed.
+  window.answer = MessageAnswer::No;
+  ASSERT_EQ(link->SendFiles({pic, note}), 1);
+  EXPECT_EQ(Messages(), Strings({"Send: PIC is neither text nor a calculator binary object: in "
+                                 "ASCII mode the HP48 reads a file as text and would answer "
+                                 "\"Invalid Syntax\".\n\nSend it in binary mode, where the HP48 "
+                                 "stores it as a String?"}));
+  EXPECT_EQ(link->StoredNames, Strings({"", "NOTE"}));
+  EXPECT_EQ(link->SkippedItems, Strings({pic}));
+  EXPECT_EQ(UserNames("HOME\\"), Strings({"NOTE"}));
+  // Accepted: stored as a String, and the user's ASCII mode is back.
+  window.answer = MessageAnswer::Yes;
+  ASSERT_EQ(link->SendFiles({pic}), 1);
+  EXPECT_EQ(link->StoredNames, Strings({"PIC"}));
+  EXPECT_EQ(TypeOf("HOME\\", "PIC"), "String");
+  EXPECT_FALSE(sim->WithCalculator([](sim::Calculator& c) { return c.BinaryTransfers(); }));
+}
+
 TEST_F(SimOperationsTest, NewDirectoryNameIsNotEvaluated) {
   // NEWD further up is a program; unquoted it would run.
   Start("\\<< 1 'RAN' STO \\>> 'NEWD' STO 'S' CRDIR");

@@ -130,6 +130,13 @@ TEST_P(CliModelsTest, FilesGoBothWaysCheckedInEitherForm) {
   WriteBytes(pc / "PI3", ReadBytes(pc / "PI2"));
   EXPECT_EQ(Cli({"send", "PI3"}).status, 0);
   EXPECT_TRUE(Holds("PI3"));
+  // Neither text nor an object: the calculator would refuse it, so it waits
+  // for binary mode, where it becomes a String.
+  WriteBytes(pc / "PHOTO", std::vector<uint8_t>{0xFF, 0xD8, 0xFF, 0xE0, 0x00, 0x10});
+  CliRun photo = Cli({"--cd", "HOME", "send", "PHOTO"});
+  EXPECT_EQ(photo.status, 1);
+  EXPECT_TRUE(photo.Says("after dravik-cli binary it is stored as a String")) << photo.output;
+  EXPECT_FALSE(Holds("PHOTO"));
 }
 
 TEST_P(CliModelsTest, DirectoriesAreMadeMovedAndDeleted) {
