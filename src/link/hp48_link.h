@@ -22,6 +22,7 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -421,6 +422,10 @@ class CHP48Link : public CSerialPort {
   void PurgeTemporary(bool directory);
   // The library titles a model cutting its stack showed cut, read whole.
   void ReadCutTitles(int port, std::vector<hp48::PortEntry>& entries);
+  // Whole titles read so far, by library number, size and checksum: the
+  // same library object has the same title, and reading one costs seven
+  // exchanges through the temporary variable.
+  std::map<std::string, std::string> m_wholeTitles;
   // Stores the variable `stored` of the current directory into the port as
   // port_name and purges it, asking before it replaces what is there; an
   // upload (purge_on_failure) goes also when it does not get there. 1

@@ -204,6 +204,11 @@ int CHP48Link::ReadPortListing(int port) {
 void CHP48Link::ReadCutTitles(int port, std::vector<hp48::PortEntry>& entries) {
   for (hp48::PortEntry& entry : entries) {
     if (!TitleMayBeCut(entry, model().StackValueWidth)) continue;
+    const std::string key = entry.name + ' ' + entry.size + ' ' + entry.checksum;
+    if (const auto known = m_wholeTitles.find(key); known != m_wholeTitles.end()) {
+      entry.title = known->second;
+      continue;
+    }
     std::string text;
     const std::string command = hp48::TaggedName(port, entry.name) + " RCL \\->STR '" +
                                 std::string(hp48::kTemporaryName) + "' STO";
@@ -211,8 +216,10 @@ void CHP48Link::ReadCutTitles(int port, std::vector<hp48::PortEntry>& entries) {
     const size_t open = text.find('"');
     const size_t close = text.rfind('"');
     if (open == std::string::npos || close <= open) continue;
-    if (const auto shown = hp48::ReadLibraryShown(text.substr(open + 1, close - open - 1)))
+    if (const auto shown = hp48::ReadLibraryShown(text.substr(open + 1, close - open - 1))) {
       entry.title = shown->title;
+      m_wholeTitles[key] = entry.title;
+    }
   }
 }
 

@@ -184,7 +184,8 @@ TEST_P(PortsTest, AStoppedFetchLeavesNoTemporaryVariable) {
 TEST_P(PortsTest, ABackupHoldsThePortsAndSyncPutsThemBack) {
   // A small HOME: the ports are what is backed up here, three times over.
   hp->WithCalculator([](sim::Calculator& c) {
-    return c.RunCommandLine("'GAMES' PGDIR 'WORK' PGDIR { PI2 Z PRIMES SQ2 EQ MASK LEN PIC DEMOLIB } PURGE");
+    return c.RunCommandLine("'GAMES' PGDIR 'WORK' PGDIR 'CASDIR' PGDIR "
+                            "{ PI2 Z PRIMES SQ2 EQ MASK LEN PIC DEMOLIB } PURGE");
   });
   WriteLibrary("pctest.lib");
   FetchGreeting();
