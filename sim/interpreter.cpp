@@ -13,7 +13,6 @@ using namespace args;
 
 namespace {
 
-constexpr int kMaxDepth = Calculator::Impl::kMaxDepth;
 constexpr long kMaxSteps = 5'000'000;
 
 bool IsCmd(const Obj& o, const char* name) { return o->kind == Kind::Command && o->text == name; }
