@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "child_program.h"
+#include "cli_run.h"
 #include "scratch_folder.h"
 #include "sim_model.h"
 #include "simulated_hp48.h"
@@ -22,16 +22,11 @@
 namespace dravik {
 namespace {
 
+using testing::CliRun;
 using testing::ReadBytes;
 using testing::ScratchFolder;
 using testing::WriteBytes;
 using Strings = std::vector<std::string>;
-
-struct CliRun {
-  int status = -1;
-  std::string output;  // standard output and error
-  bool Says(const std::string& text) const { return output.find(text) != std::string::npos; }
-};
 
 class CliModelsTest : public ::testing::TestWithParam<sim::SimModel> {
  protected:
@@ -55,15 +50,7 @@ class CliModelsTest : public ::testing::TestWithParam<sim::SimModel> {
     ::unsetenv("XDG_CONFIG_HOME");
   }
 
-  CliRun Cli(const Strings& args) {
-    const char* bin = std::getenv("DRAVIK_BINARY_DIR");
-    Strings argv = {std::string(bin ? bin : ".") + "/dravik-cli", "-q", "-C", pc.path(),
-                    "--device", hp->device()};
-    argv.insert(argv.end(), args.begin(), args.end());
-    CliRun run;
-    run.status = testing::RunProgram(argv, pc.path(), 120000, &run.output);
-    return run;
-  }
+  CliRun Cli(const Strings& args) { return testing::RunCli(hp->device(), pc.path(), args); }
   Strings Names(const std::string& dir = "HOME\\") {
     return hp->WithCalculator([&](sim::Calculator& c) { return c.VariableNames(dir); });
   }

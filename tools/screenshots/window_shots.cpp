@@ -96,41 +96,11 @@ class Shots {
   bool ok_ = true;
 };
 
-// The window connected to a simulated HP49G: its HOME with CASDIR, the
-// model named in the status bar.
-bool TakeHp49Shot(Shots& shots) {
-  sim::SimulatedHp48 calculator(sim::Calculator::Demo(sim::SimModel::k49G));
-  std::string error;
-  if (!calculator.Start(&error)) return false;
-  AppContext ctx;
-  ctx.session.PortDevices[0] = calculator.device();
-  ctx.session.CurrentPCFolder = HomeFolder() + "hp48/";
-  WindowBoundary boundary;
-  boundary.answerScript = [](const QString&, const QString&) { return MessageAnswer::Yes; };
-  CHP48App app(ctx, boundary);
-  StartOptions options;
-  options.simulate = true;
-  if (!app.InitInstance(options)) return false;
-  CMainFrame& frame = *app.frame();
-  frame.move(0, 0);
-  frame.resize(1000, 700);
-  if (!WaitFor([&] { return ctx.CalculatorAnswered; }) || !ctx.line.Settle(60000)) return false;
-  LetPaint();
-  frame.panes().pcTree->SyncToCurrentFolder();
-  SelectRows(frame.panes().hpList, {"CASDIR"});
-  frame.activateWindow();
-  shots.Take(&frame, "hp49-window.png");
-  frame.close();
-  return true;
-}
-
-// The window connected to a simulated HP49G whose flash port holds the
-// demo's library, attached: the port beside HOME, the library with its
-// number and title.
-bool TakePortShot(Shots& shots) {
-  sim::Calculator memory = sim::Calculator::Demo(sim::SimModel::k49G);
-  memory.RunCommandLine("'DEMOLIB' RCL 2 STO 'DEMOLIB' PURGE");
-  memory.RunCommandLine("1234 ATTACH");
+// The window connected to a calculator simulated from memory, the PC pane
+// in the demo home's hp48 folder: arrange sets the panes up once the
+// calculator answered, then the window is taken as name.
+bool TakeSimulatedShot(Shots& shots, sim::Calculator memory, const char* name,
+                       const std::function<bool(AppContext&, const Panes&)>& arrange) {
   sim::SimulatedHp48 calculator(std::move(memory));
   std::string error;
   if (!calculator.Start(&error)) return false;
@@ -147,19 +117,42 @@ bool TakePortShot(Shots& shots) {
   frame.move(0, 0);
   frame.resize(1000, 700);
   if (!WaitFor([&] { return ctx.CalculatorAnswered; }) || !ctx.line.Settle(60000)) return false;
-  const Panes& panes = frame.panes();
-  QTreeWidgetItem* port = panes.hpTree->ItemOfPath(":2:\\");
-  if (!port) return false;
-  panes.hpTree->setCurrentItem(port);
-  ctx.line.Settle(60000);
+  if (!arrange(ctx, frame.panes())) return false;
   LetPaint();
-  panes.pcTree->SyncToCurrentFolder();
-  SelectRows(panes.hpList, {"1234"});
-  panes.hpList->setFocus();
+  frame.panes().pcTree->SyncToCurrentFolder();
   frame.activateWindow();
-  shots.Take(&frame, "port-library.png");
+  shots.Take(&frame, name);
   frame.close();
   return true;
+}
+
+// The window connected to a simulated HP49G: its HOME with CASDIR, the
+// model named in the status bar.
+bool TakeHp49Shot(Shots& shots) {
+  return TakeSimulatedShot(shots, sim::Calculator::Demo(sim::SimModel::k49G), "hp49-window.png",
+                           [](AppContext&, const Panes& panes) {
+                             SelectRows(panes.hpList, {"CASDIR"});
+                             return true;
+                           });
+}
+
+// The window connected to a simulated HP49G whose flash port holds the
+// demo's library, attached: the port beside HOME, the library with its
+// number and title.
+bool TakePortShot(Shots& shots) {
+  sim::Calculator memory = sim::Calculator::Demo(sim::SimModel::k49G);
+  memory.RunCommandLine("'DEMOLIB' RCL 2 STO 'DEMOLIB' PURGE");
+  memory.RunCommandLine("1234 ATTACH");
+  return TakeSimulatedShot(shots, std::move(memory), "port-library.png",
+                           [](AppContext& ctx, const Panes& panes) {
+                             QTreeWidgetItem* port = panes.hpTree->ItemOfPath(":2:\\");
+                             if (!port) return false;
+                             panes.hpTree->setCurrentItem(port);
+                             ctx.line.Settle(60000);
+                             SelectRows(panes.hpList, {"1234"});
+                             panes.hpList->setFocus();
+                             return true;
+                           });
 }
 
 int TakeShots(const std::string& folder) {
