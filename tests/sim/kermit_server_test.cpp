@@ -304,6 +304,23 @@ TEST_F(KermitServerTest, HabitsOfTheRealCalculator) {
   EXPECT_GT(server_->RequestsLostGoingIdle(), 0u);
 }
 
+// group_G_cancel.txt, G1: an upload ended by an E gets no answer, and an I
+// in the first half second after it is lost for good; one sent 2 s after it
+// is answered.
+TEST_F(KermitServerTest, AfterAnErrorPacketTheNextRequestIsLostAtFirst) {
+  using testing::KermitPeer;
+  Replay({{KermitPeer::Build('S', 0, "~* @-#Y1", 1), "\x01+ Y~& @-# 1*\r"},
+          {KermitPeer::Build('F', 1, "UP", 1), "\x01%!YUP%\r"}});
+  const auto error_at = std::chrono::steady_clock::now();
+  device_->Write(KermitPeer::Build('E', 2, "Cancelled", 1));
+  std::this_thread::sleep_until(error_at + std::chrono::milliseconds(500));
+  device_->Write(KermitPeer::Build('I', 0, "~* @-#Y1", 1));
+  EXPECT_EQ(device_->ReadLine(std::chrono::milliseconds(1400)), "");
+  std::this_thread::sleep_until(error_at + std::chrono::seconds(2));
+  EXPECT_EQ(Ask(KermitPeer::Build('I', 0, "~* @-#Y1", 1)), "\x01+ Y~& @-# 1*\r");
+  EXPECT_EQ(memory_.stored.count("UP"), 0u);
+}
+
 TEST_F(KermitServerTest, FinishLeavesTheServer) {
   EXPECT_EQ(Ask("\x01$ GF4\r"), "\x01# Y>\r");
   for (int i = 0; i < 100 && !finished_; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
